@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the engine and its tests need, builds the engine and runs the
+# example project. Run from the repository root on a fresh Debian machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if command -v apt-get >/dev/null; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q g++ cmake make libgtest-dev python3 python3-vtk9
+fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$(nproc)"
+example=$(mktemp -d)
+cp -r examples/channel/. "$example"
+( cd "$example" && "$OLDPWD/build/tovak"; echo "tovak ended with status $?" )
+cat "$example/boogie"

@@ -1,0 +1,6 @@
+// Bed change, slides and soil stress.
+#pragma once
+
+int computeSoilStress();
+void computeSlideLocation();
+int computeSlidemovement();

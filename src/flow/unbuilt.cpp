@@ -1,0 +1,12 @@
+// Flow computations this build does not hold yet.
+#include "flow/flow.h"
+#include "io/log.h"
+
+void WaterSolve() { notAvailable("the flow computation (run letter W)"); }
+void WaterSolveNew() { notAvailable("the modular flow computation (run letter W, F 328)"); }
+void WaterSolveFast() { notAvailable("the fast flow computation (run letter W, F 170)"); }
+void WaterSolveHydrostatic() { notAvailable("the hydrostatic flow computation (run letter W, F 68 1)"); }
+void WaterSolve2D() { notAvailable("the two-dimensional flow computation (run letter W, F 68 3)"); }
+void MGSsolver() { notAvailable("the grid-sequencing flow computation (run letter W, F 152)"); }
+void Components() { notAvailable("the water-quality computation (run letter C)"); }
+int shallowWater() { notAvailable("the shallow-water computation (run letter L)"); }

@@ -1,0 +1,4 @@
+// Grid generation from the block grid.
+#pragma once
+
+int Unstructure();

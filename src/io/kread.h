@@ -1,0 +1,22 @@
+// The reader of the control file.
+#pragma once
+
+#include "io/scanner.h"
+
+// Reads `control`: truncates the log, writes the banner, assigns every default,
+// reads the data sets (first pass), checks them and prepares the block grid.
+// Ends the process on refused input.
+void kread();
+
+// The first pass over a control text, on its own (tests use it on a string).
+void readControlFirstPass(Scanner& s);
+
+// Every default and initial value, as before the control file is read.
+void setControlDefaults();
+
+// What runs after the first pass: the combination checks, the thread count,
+// the block-grid arrays, the second pass and the side files.
+void kreadAfterFirstPass();
+
+// Turns the scanner takes in the first pass before it stops.
+constexpr int kFirstPassTurns = 30000;

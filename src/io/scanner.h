@@ -1,0 +1,55 @@
+// Checked formatted reading.
+//
+// A Scanner holds a whole text file in memory and reads it the way formatted
+// input does: readInt is "%d", readDouble "%lf", readChar " %c". Every read
+// says whether it converted; a failed conversion consumes only the white space
+// before it, so the next read meets the same byte. Readers of model files use
+// the `need` forms, which state how many values a record must have, and
+// `checkIndex` before an index read from a file is used.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+class Scanner {
+ public:
+  Scanner() = default;
+  explicit Scanner(std::string text);
+
+  // Loads a file; false when it cannot be opened.
+  bool open(const char* name);
+
+  // The next byte (0..255), or -1 at the end.
+  int get();
+  int peek() const;
+  bool atEnd() const { return pos_ >= text_.size(); }
+
+  // Skips blanks, tabs and line ends (the white space of formatted input).
+  void skipSpace();
+  // Skips the rest of the current line, its line end included.
+  void skipLine();
+  // Reads the rest of the line without its line end.
+  std::string readLine();
+
+  bool readInt(int& v);
+  bool readDouble(double& v);
+  bool readChar(char& c);
+  // "%<cap-1>s": a word of at most cap-1 bytes, zero-terminated.
+  bool readWord(char* buf, std::size_t cap);
+
+  // Reads n integers / doubles; returns how many converted (stops at the first
+  // failure, as formatted input does).
+  int readInts(int* v, int n);
+  int readDoubles(double* v, int n);
+
+  std::size_t position() const { return pos_; }
+  void seek(std::size_t p) { pos_ = p < text_.size() ? p : text_.size(); }
+  std::size_t size() const { return text_.size(); }
+
+ private:
+  std::string text_;
+  std::size_t pos_ = 0;
+};
+
+// True when lo <= v <= hi.
+inline bool inRange(long long v, long long lo, long long hi) { return v >= lo && v <= hi; }

@@ -1,0 +1,4 @@
+// Turbulence, wall laws and momentum sources.
+#pragma once
+
+int computeRoughness();

@@ -1,0 +1,283 @@
+#include "runcontrol.h"
+
+#include <cstdio>
+
+#include "bed/bed.h"
+#include "flow/flow.h"
+#include "grid/generate.h"
+#include "io/kread.h"
+#include "io/log.h"
+#include "io/modelfiles.h"
+#include "output/output.h"
+#include "physics/physics.h"
+#include "sediment/sediment.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+#include "state/startup.h"
+#include "surface/surface.h"
+
+int runEndStatus = 1;
+
+namespace {
+
+int currentPass = 0;
+
+bool transient() { return TimeStep > 1e-8; }
+
+// In a transient run the boundary time series is read before the letter; an
+// error there (logged by the reader) ends the run control.
+bool timeSeriesFirst() {
+  if (transient() && ReadTimes() > 0) {
+    runEndStatus = 2;
+    return true;
+  }
+  return false;
+}
+
+bool letterA() { writeMPIkoosurf(); return false; }
+bool letterB() { ReadAllData(); return false; }
+bool letterC() {
+  if (timeSeriesFirst()) return true;
+  gFlagComp = 1;
+  Components();
+  gFlagComp = 0;
+  return false;
+}
+bool letterD() { computeSlidemovement(); return false; }
+bool letterE() {
+  gFlagWriteR = 1;
+  if (NoComponents != 0) writeConqRes();
+  gFlagWriteR = 0;
+  return false;
+}
+bool letterF() {
+  gFlagWriteR = 1;
+  writeConcRes();
+  gFlagWriteR = 0;
+  return false;
+}
+bool letterG() {
+  if (timeSeriesFirst()) return true;
+  if (FlagGroundwater == 1) groundwater();
+  return false;
+}
+bool letterH() {
+  gFlagWriteR = 1;
+  WriteUnstructure();
+  gFlagWriteR = 0;
+  return false;
+}
+bool letterI() {
+  concRijn();
+  if (FlagTSC > 0 && Cconc_old)
+    for (int l = 1; l <= lnumber; ++l)
+      for (int c = 1; c <= NoCells; ++c) Cconc_old[l][c] = Cconc[l][c];
+  return false;
+}
+bool letterJ() { WriteAllData(); return false; }
+bool letterK() { computeRoughness(); return false; }
+bool letterL() { shallowWater(); return false; }
+bool letterM() {
+  gFlagWriteR = 1;
+  setV1("Written from initial");
+  sprintflow();
+  gFlagWriteR = 0;
+  return false;
+}
+bool letterN() {
+  if (FlagSoilStress == 1) {
+    startup();
+    computeSoilStress();
+  } else if (FlagSoilStress == 2) {
+    startup();
+    computeSlideLocation();
+  }
+  return false;
+}
+bool letterO() {
+  gFlagRead = 1;
+  readConRes();
+  gFlagRead = 0;
+  return false;
+}
+bool letterP() { computeVegdataFromSTL(); return false; }
+bool letterQ() { backwater(); return false; }
+bool letterR() {
+  gFlagRead = 1;
+  readres();
+  gFlagRead = 0;
+  return false;
+}
+bool letterS() {
+  if (timeSeriesFirst()) return true;
+  gFlagSedim = 1;
+  FlagWhatsRunning = 2;
+  morphology_tsc();
+  FlagWhatsRunning = 0;
+  gFlagSedim = 0;
+  return false;
+}
+bool letterT() { return false; }
+bool letterU() {
+  if (currentPass != 1) return false;
+  gFlagRead = 1;
+  int r = ReadUnstructure();
+  FlagInitialFinished = 1;
+  if (r >= 0) {
+    gFlagRead = 0;
+    return false;
+  }
+  const char* text = r == -58   ? "Error in x or y values in koomin file"
+                     : r == -54 ? "Error on 2nd integer, G 1 data set "
+                     : r == -55 ? "Error on 1st integer, G 1 data set "
+                                : "Error reading unstruc file";
+  logf("%s\n\n", text);
+  char status[200];
+  std::snprintf(status, sizeof status, " %s", text);
+  setMessage(status);
+  runEndStatus = 2;
+  return true;
+}
+bool letterV() { bedinter(); return false; }
+bool letterW() {
+  if (timeSeriesFirst()) return true;
+  if (FlagTSC > 0)
+    fatal(-5, "Error in control file. The F 37 data set should not be used\nwhen computing only water flow (F 2 W)\n\n");
+  if (FlagTSC < 0) fatal(-7, "Error in control file: Remove the F 37 data set when computing the water flow only\n");
+  gFlagFlow = 1;
+  computeWCStart();
+  FlagWhatsRunning = 1;
+  if (FlagThixo > 0) FlagThixoIsComputing = 1;
+  if (FlagWaterSolveNew == 1)
+    WaterSolveNew();
+  else if (FlagFastWatersolve > 0)
+    WaterSolveFast();
+  else if (Hydrostatic != 0 && MGSNo > 0)
+    MGSsolver();
+  else if (Hydrostatic == 1)
+    WaterSolveHydrostatic();
+  else if (Hydrostatic == 3)
+    WaterSolve2D();
+  else if (Hydrostatic != 0)
+    logf("Warning: F 68 %d selects no flow computation; run letter W computed nothing\n", Hydrostatic);
+  else if (MGSNo == 0)
+    WaterSolve();
+  else if (MGSNo > 0)
+    MGSsolver();
+  else
+    logf("Warning: F 152 %d selects no flow computation; run letter W computed nothing\n", MGSNo);
+  gFlagFlow = 0;
+  FlagWhatsRunning = 0;
+  return false;
+}
+bool letterX() { endProcess(0); }
+bool letterY() {
+  readKoosurf();
+  Unstructure();
+  FlagInitialFinished = 1;
+  return false;
+}
+bool letterZ() { makeWeirSTL(); return false; }
+
+}  // namespace
+
+RunLetterAction runLetterTable[26] = {letterA, letterB, letterC, letterD, letterE, letterF, letterG, letterH, letterI,
+                                      letterJ, letterK, letterL, letterM, letterN, letterO, letterP, letterQ, letterR,
+                                      letterS, letterT, letterU, letterV, letterW, letterX, letterY, letterZ};
+
+void computeWCStart() {
+  if (MGSNo != 0) return;
+  const int L = NoBlocks;
+  const int subBedLast = (L >= 0 && L < 100) ? block[L].subBed : 0;
+  auto all = [] {
+    WCStart = 1;
+    WCEnd = NoCells;
+    WFStart = 1;
+    WFEnd = NoSurfaces;
+  };
+  auto allButLast = [L] {
+    WCStart = 1;
+    WFStart = 1;
+    WCEnd = L >= 2 ? block[L - 1].lastCell : 0;
+    WFEnd = L >= 2 ? block[L - 1].lastSurface : 0;
+  };
+  if (WorkBlockNo == 0) {
+    if (FlagTSC == 0 || subBedLast == 0)
+      all();
+    else if (subBedLast > 0)
+      allButLast();
+    return;
+  }
+  if (subBedLast > 0) {
+    allButLast();
+    return;
+  }
+  if (WorkBlockNo < 1) return;
+  WCStart = NoCells;
+  WCEnd = 1;
+  WFStart = NoSurfaces;
+  WFEnd = 1;
+  // Only blocks that exist count: an unused record would bring cell 0 in.
+  for (int k = 1; k <= WorkBlockNo && k < 100; ++k) {
+    if (WorkBlock[k] <= 0 || k > NoBlocks) continue;
+    WCStart = std::min(WCStart, block[k].firstCell);
+    WCEnd = std::max(WCEnd, block[k].lastCell);
+    WFStart = std::min(WFStart, block[k].firstSurface);
+    WFEnd = std::max(WFEnd, block[k].lastSurface);
+  }
+}
+
+void InitialFunction() {
+  FlagInitialFinished = 0;
+  kread();
+  gFlagInit = 1;
+  if (AllocateArrays(1, 1, 1) < -0.01) {
+    logf("Error in allocation of arrays. The array size is probably\n");
+    logf("larger than what is available of memory on your computer\n\n");
+    setMessage(" Error in array allocation");
+    runEndStatus = 2;
+    return;
+  }
+  FlagMPIkoosurf = 0;
+  for (int i = 0; i < 10; ++i)
+    if (run[i] == 'A') FlagMPIkoosurf = 1;
+  for (currentPass = 1; currentPass <= IterF2; ++currentPass) {
+    for (int i = 0; i < 10; ++i) {
+      char c = run[i];
+      if (c < 'A' || c > 'Z') continue;
+      if (runLetterTable[c - 'A']()) return;
+    }
+  }
+  setMessage(" Initial run finished");
+  FlagInitialFinished = 1;
+  if (FlagTSC > 0 && FlagDischargeTime > 0 && CompInflowNo > 0)
+    fatal(-6, "Error: Sediment inflow can not be specified in both the timei file and\non the M data sets in the control file\n\n");
+}
+
+int tovakMain() {
+  FlagStart = 0;
+  gFlagInit = gFlagRead = gFlagWriteR = gFlagFlow = gFlagSedim = gFlagComp = 0;
+  gFlagWriteX = gFlagMap = gFlagContour = gFlagLong = gFlagVerifyProfile = gFlagVerifyMap = gFlagDischarge =
+      gFlagAnim = gFlag3D = gFlagColorMap = gFlagVectorColorMap = 0;
+  FlagGridChange = 0;
+  SetArraysZero();
+  FlagStart = 1;
+  FILE* f = std::fopen("control", "r");
+  if (!f) {
+    f = std::fopen("control", "w");
+    if (!f) {
+      // Neither readable nor creatable: nothing can be run, and no log can be
+      // written here either (the directory is not writable).
+      std::fprintf(stderr, "tovak: cannot open or create the file 'control'\n");
+      return -4;
+    }
+    std::fputs("no values given\n", f);
+  }
+  std::fclose(f);
+  runEndStatus = 1;
+  InitialFunction();
+  return runEndStatus;
+}

@@ -1,0 +1,5 @@
+// Sediment transport.
+#pragma once
+
+void concRijn();
+void morphology_tsc();

@@ -1,0 +1,100 @@
+#include <algorithm>
+#include <cstdio>
+
+#include "io/log.h"
+#include "state/alloc.h"
+#include "state/arrays.h"
+#include "state/options.h"
+#include "state/runstate.h"
+
+// The optional families, each under the option that calls for it.
+bool allocateOptionalArrays();
+// Initial values of optional families (after the always-present ones).
+void initialiseOptionalArrays();
+
+int bedCellCapacity() { return (xnumber + 3) * (ynumber + 3); }
+
+void SetArraysZero() { alloc::releaseAll(); }
+
+namespace {
+
+// A failed block: multi-index blocks report the bytes allocated before it.
+double failed(bool withMessage) {
+  if (withMessage) logf("Allocated %lf Mbyte when out of memory\n", alloc::bytes() * 1e-6);
+  return -1.0;
+}
+
+}  // namespace
+
+#define ONE(p, n) \
+  if (!allocate1(p, n)) return failed(false)
+#define TWO(p, r, c) \
+  if (!allocate2(p, r, c)) return failed(true)
+#define THREE(p, a, b, e) \
+  if (!allocate3(p, a, b, e)) return failed(true)
+
+double AllocateArrays(int, int, int) {
+  logf("%s", "");  // opens the log once: a log that cannot be written ends here with -3
+  setMessage("Initializing arrays");
+  if (Cflatee) endProcess(-1);
+  alloc::resetCount();
+
+  const std::size_t nc = static_cast<std::size_t>(MaxCeller);
+  const std::size_t nf = static_cast<std::size_t>(MaxFlater);
+  const std::size_t np = static_cast<std::size_t>(MaxPunkter);
+  const std::size_t nb = static_cast<std::size_t>(bedCellCapacity());
+  const std::size_t nl = static_cast<std::size_t>(lnumber + 1);
+  const std::size_t nx = static_cast<std::size_t>(xnumber + 2), ny = static_cast<std::size_t>(ynumber + 2);
+  const std::size_t nk = static_cast<std::size_t>(std::max(znumber, Flag2DAccSolver) + 2);
+  const std::size_t nline = static_cast<std::size_t>(std::max({xnumber, ynumber, znumber}) + 2);
+
+  // Cell topology; Cflatee first: it marks the arrays as allocated.
+  for (int** p : {&Cflatee, &Cflatew, &Cflates, &Cflaten, &Cflatet, &Cflateb, &Ccelle, &Ccellw, &Ccells, &Ccelln,
+                  &Ccellt, &Ccellb, &Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4, &Cpoint5, &Cpoint6, &Cpoint7, &Cpoint8,
+                  &CflagDim, &Cisolve, &Cjsolve, &Cinout, &Conecell, &Ctrekant, &Cbed})
+    ONE(*p, nc);
+  for (double** p : {&Cdxdi, &Cdxdj, &Cdxdk, &Cdydi, &Cdydj, &Cdydk, &Cdzdi, &Cdzdj, &Cdzdk, &Cidist, &Cjdist,
+                     &Ckdist, &Cxcenter, &Cycenter, &Czcenter, &Cvol, &Careax, &Careay, &Careaz, &Cxvel, &Cyvel,
+                     &Czvel, &Cpres, &Ckinen, &Cepsilon, &Cdensgradi, &Cdensgradj, &Cgamma, &CgammaV, &Croughness,
+                     &Cf, &Cf_old, &Cap, &Cae, &Caw, &Cas, &Can, &Cat, &Cab, &Csource, &CinvAp, &Cfn, &CnInvAp})
+    ONE(*p, nc);
+  TWO(Cconc, nl, nc);
+
+  for (int** p : {&Fcell1, &Fcell2, &Fcell11, &Fcell22, &Ftype1, &Ftype2, &Fflagflow, &Fpoint1, &Fpoint2, &Fpoint3,
+                  &Fpoint4, &Fin, &Fqndum, &Fopenfoam})
+    ONE(*p, nf);
+  for (double** p : {&Fflux, &Fdgrad, &Fdz, &Farea, &Fdist1, &Fdist2, &Fax, &Fay, &Faz, &Fvx, &Fvy, &Fvz})
+    ONE(*p, nf);
+
+  for (double** p : {&Px, &Py, &Pz}) ONE(*p, np);
+  for (int** p : {&Pc, &Pi, &Pj}) ONE(*p, np);
+
+  ONE(Sqt, nline);
+  ONE(Spt, nline);
+
+  for (int*** p : {&ant, &antlin, &antmin, &antmax, &vv}) TWO(*p, nx, ny);
+  THREE(num, nx, ny, nk);
+  TWO(connFlate, static_cast<std::size_t>(MaxConnFlate), 2);
+
+  for (int** p : {&Bcellt, &Bcellt_old, &Bcellth, &Bnocells, &Bnocells_old, &Bkooi, &Bkooj, &BlayerTop})
+    ONE(*p, nb);
+  for (double** p : {&Bdepth, &Bdepth_old, &Bfly, &Bedformheight, &Broughness, &Bd90, &Bd50, &BFroude, &Bedmove,
+                     &Binout, &Barea})
+    ONE(*p, nb);
+  for (double*** p : {&Bconc, &Bap, &Bsource, &Bvolleft}) TWO(*p, nl, nb);
+  THREE(BSedDistrib, static_cast<std::size_t>(NoBedLayers + 1), nl, nb);
+
+  if (!allocateOptionalArrays()) return -1.0;
+
+  // The two lowest bed layers start with the grain-size distribution of the N
+  // data sets, or with size 1 only.
+  for (int layer = 0; layer <= 1 && layer <= NoBedLayers; ++layer)
+    for (std::size_t b = 1; b < nb; ++b)
+      for (int k = 1; k <= lnumber; ++k)
+        BSedDistrib[layer][k][b] = FlagReadNdata > 0 ? SedimentSample[0][k] : (k == 1 ? 1.0 : 0.0);
+  initialiseOptionalArrays();
+
+  logf("Have allocated %12.2lf Mbytes unstructured arrays\n\n", alloc::bytes() * 1e-6);
+  setMessage("Unstructured arrays o.k     ");
+  return alloc::bytes();
+}

@@ -1,0 +1,7 @@
+// Options of the F data sets 200 to 299.
+#pragma once
+
+inline int NoProcessesSolver = 0;     // F 206
+inline int FlagThixo = 0;             // F 236
+inline int FlagSoilStress = 0;        // F 248
+inline int FlagGroundwater = 0;       // F 262

@@ -1,0 +1,9 @@
+// Options of the G data sets.
+#pragma once
+
+inline int xnumber = 300;             // G 1
+inline int ynumber = 300;             // G 1
+inline int znumber = 11;              // G 1
+inline int lnumber = 1;               // G 1, F 79
+inline int WorkBlockNo = 0;           // G 25
+inline int WorkBlock[100];            // G 25, entries 1..WorkBlockNo

@@ -1,0 +1,2 @@
+// Options of the K, W and P data sets.
+#pragma once

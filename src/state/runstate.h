@@ -1,0 +1,62 @@
+// Run state: counters, flags and status texts that no data set sets.
+// Their initial values are assigned by setRunStateInitial() (kread calls it
+// before the control file is read; tests call it to start afresh).
+#pragma once
+
+// Status texts for a front end; nothing in the engine reads them.
+inline char mc_message[200];
+inline char mc_program[200];
+inline char mc_v1[200];
+
+// Process and run control.
+inline int FlagStart = 0;
+inline int FlagInitialFinished = 0;
+inline int FlagWhatsRunning = 0;      // 1 while W runs, 2 while S runs
+inline int FlagThixoIsComputing = 0;
+inline int FlagGridChange = 0;
+inline int FlagMPIkoosurf = 0;        // an 'A' among the run letters
+
+// Activity flags for a front end.
+inline int gFlagInit = 0, gFlagRead = 0, gFlagWriteR = 0, gFlagFlow = 0, gFlagSedim = 0, gFlagComp = 0;
+inline int gFlagWriteX = 0, gFlagMap = 0, gFlagContour = 0, gFlagLong = 0, gFlagVerifyProfile = 0,
+           gFlagVerifyMap = 0, gFlagDischarge = 0, gFlagAnim = 0, gFlag3D = 0, gFlagColorMap = 0,
+           gFlagVectorColorMap = 0;
+
+// Thread work ranges: the cells and faces the current computation covers.
+inline int WCStart = 0, WCEnd = 0, WFStart = 0, WFEnd = 0;
+
+// Iteration and stage state.
+inline int Iter = 0;
+inline int FlagInitialized = 0, FlagInitializedInvAp = 0, FlagHaveDoneMetric = 0, FlagGridHasChanged = 0,
+           FlagNeedsToBeInterpolated = 0;
+inline int FlagErrorBreak = 0, FlagWantToPrint = 0;
+inline int FlagReadRes = 0, FlagReadAlldata = 0, FlagReadFracres = 0, FlagReadUnstruc = 0, FlagDischargeTime = 0,
+           FlagJTime = 0, FlagBechInt = 0, FlagInitPoros = 0, FlagHaveInitiatedCyclic = 0;
+inline int FlagHaveReadCyclic = 0, FlagInspace = 0, InspaceTimeNo = 0, inflowj = 0, inflowk = 0;
+inline int TimeInNo = 0, TimePrintNo = 0, NoAlldataPrintout = 0;
+
+// Grid counts.
+inline int NoCells = 0, NoSurfaces = 0, NoPoints = 0, NoBlocks = 0, NoBCells = 0, NoNestflater = 0, NoConnect = 0,
+           NoConnFlate = 0;
+inline int NoGeo = 0, FlushedNo = 0, NoCyclesDone = 0, NoNumSurfUpdate = 0, NoNumNoSurfUpdate = 0, NoDepthTimeo = 0,
+           BedStatNo = 0, MorphInitiated = 0, MGSGrid = 0, graphN = 0;
+inline int NoInterpol = -1, NoBaggerTimes = -1;
+inline int FlagDSO1 = -1;
+inline int BlockID = 1, RoughnessIter = 1, grainsize_number = 1, bnodem = 1, lnodem = 1;
+inline int FlagAngleType = 0, FlagImplicitMPI = 0;
+inline double GlobZRef = -1e20, maxBackwater = -1e20;
+inline double GlobFluxDefect = 0, SurfVolDefect = 0, MaxDepth = 0, stimeWL1 = 0, stimeWL2 = 0, medianPressure1 = 0,
+              medianPressure2 = 0, depthDepositIn = 0, depthDepositOut = 0, deltazscourG = 0, bechMeasAv = 0,
+              AvDepthTimeo = 0, AvShearTimeo1 = 0, AvShearTimeo2 = 0, AvShearTimeo3 = 0, AvShearTimeo4 = 0;
+inline double otimeWatersolve = 0, otimeSedimsolve = 0, otimeSlidesolve = 0, otimeSlideVertSolve = 0,
+              otimeGridsolve = 0, otimeSurfsolve = 0;
+inline int iPres2 = 0, jPres2 = 0;
+
+inline double DischargeArray[30];   // current discharge per group, l/s
+inline int NoErrorsTrekant[27];
+inline int rute[10000];
+inline double concBuffer[51];
+inline double bechint[10000];
+
+// Assigns every value above its initial value.
+void setRunStateInitial();

@@ -1,0 +1,4 @@
+// The initial flow state.
+#pragma once
+
+void startup();

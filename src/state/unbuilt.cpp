@@ -1,0 +1,5 @@
+// Run-control services this build does not hold yet.
+#include "io/log.h"
+#include "state/startup.h"
+
+void startup() { notAvailable("the initial flow state (run letter N)"); }

@@ -1,0 +1,5 @@
+// Free surface and groundwater.
+#pragma once
+
+void backwater();
+void groundwater();

@@ -1,0 +1,6 @@
+// Free-surface computations this build does not hold yet.
+#include "io/log.h"
+#include "surface/surface.h"
+
+void backwater() { notAvailable("the backwater computation (run letter Q)"); }
+void groundwater() { notAvailable("the groundwater computation (run letter G)"); }

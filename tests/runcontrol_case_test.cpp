@@ -1,0 +1,25 @@
+// Run letters on the real engine.
+#include <gtest/gtest.h>
+
+#include "support/case_runner.h"
+
+TEST(RunLetters, XEndsWithStatusZeroAndNothingAfterItRuns) {
+  CaseResult r = runControl("F 2 XW\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(r.has("not available")) << r.boogie;
+}
+
+TEST(RunLetters, LettersOfSubsystemsNotInThisBuildEndWithStatus2) {
+  for (const char* letter : {"W", "S", "Y", "M", "Q", "B", "Z", "K"}) {
+    CaseResult r = runControl(std::string("F 2 ") + letter + "\n");
+    EXPECT_EQ(r.status, 2) << letter;
+    EXPECT_TRUE(r.has("is not available in this build\n")) << letter << r.boogie;
+  }
+}
+
+TEST(RunLetters, TAndLettersWithoutWorkEndNormally) {
+  // T does nothing; N does nothing unless F 248 asks; E writes only with
+  // components; G computes only with F 262 1.
+  CaseResult r = runControl("F 2 TNEG\n");
+  EXPECT_EQ(r.status, 1) << r.boogie;
+}

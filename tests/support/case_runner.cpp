@@ -1,0 +1,70 @@
+#include "support/case_runner.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+CaseDir::CaseDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "tovak-case-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a temporary directory");
+  dir_ = tmpl;
+}
+
+CaseDir::~CaseDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+void CaseDir::write(const std::string& name, const std::string& text) const {
+  std::ofstream f(dir_ + "/" + name, std::ios::binary);
+  f << text;
+}
+
+void CaseDir::mkdir(const std::string& name) const { std::filesystem::create_directory(dir_ + "/" + name); }
+
+bool CaseDir::exists(const std::string& name) const { return std::filesystem::exists(dir_ + "/" + name); }
+
+std::string CaseDir::read(const std::string& name) const {
+  std::ifstream f(dir_ + "/" + name, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+std::vector<std::string> CaseDir::boogieLines() const {
+  std::vector<std::string> lines;
+  std::istringstream in(boogie());
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
+
+bool CaseDir::boogieHas(const std::string& line) const {
+  for (const std::string& l : boogieLines())
+    if (l == line) return true;
+  return false;
+}
+
+int CaseDir::run(const std::vector<std::string>& env) const {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir_.c_str()) != 0) _exit(127);
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    execl(TOVAK_BIN, TOVAK_BIN, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int st = 0;
+  waitpid(pid, &st, 0);
+  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+CaseResult runControl(const std::string& control) {
+  CaseDir d;
+  d.write("control", control);
+  int st = d.run();
+  return {st, d.boogie()};
+}

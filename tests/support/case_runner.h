@@ -1,0 +1,38 @@
+// Runs the real engine in a fresh temporary project directory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CaseDir {
+ public:
+  CaseDir();
+  ~CaseDir();
+  CaseDir(const CaseDir&) = delete;
+  CaseDir& operator=(const CaseDir&) = delete;
+
+  const std::string& path() const { return dir_; }
+  // Writes a file into the project directory.
+  void write(const std::string& name, const std::string& text) const;
+  // Creates a directory inside the project directory.
+  void mkdir(const std::string& name) const;
+  bool exists(const std::string& name) const;
+  std::string read(const std::string& name) const;
+  std::string boogie() const { return read("boogie"); }
+  std::vector<std::string> boogieLines() const;
+  bool boogieHas(const std::string& line) const;
+
+  // Runs the engine there; returns its exit status (or -1 when it did not exit).
+  int run(const std::vector<std::string>& env = {}) const;
+
+ private:
+  std::string dir_;
+};
+
+// A project with just a control file: runs it and returns the status.
+struct CaseResult {
+  int status;
+  std::string boogie;
+  bool has(const std::string& text) const { return boogie.find(text) != std::string::npos; }
+};
+CaseResult runControl(const std::string& control);
