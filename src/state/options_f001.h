@@ -14,3 +14,4 @@ inline int MaxFlater = 80000;         // F 65
 inline int MaxPunkter = 50000;        // F 65
 inline int MaxNester = 10000;         // F 65
 inline int MaxConnFlate = 1000;       // F 65
+inline int TurbulenceModel = 0;       // F 24
