@@ -84,10 +84,13 @@ void readDataSet(char letter, Scanner& s) {
 
 void readControlFirstPass(Scanner& s) {
   int turns = kFirstPassTurns;
+  bLetterPositions.clear();
   for (;;) {
     int c = s.get();
     if (c < 0) return;
     if (isDataSetLetter(c)) readDataSet(static_cast<char>(c), s);
+    // B data sets are read in the second pass, at the B letters met here.
+    else if (c == 'B') bLetterPositions.push_back(s.position());
     if (--turns == 0) {
       // Say so when data sets are cut off, instead of dropping them silently.
       Scanner rest = s;

@@ -1,6 +1,9 @@
 // The reader of the control file.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "io/scanner.h"
 
 // Reads `control`: truncates the log, writes the banner, assigns every default,
@@ -17,6 +20,11 @@ void setControlDefaults();
 // What runs after the first pass: the combination checks, the thread count,
 // the block-grid arrays, the second pass and the side files.
 void kreadAfterFirstPass();
+
+// Positions just after the B letters that the first pass met between data
+// sets: the second pass reads the B data sets there, so that both passes share
+// one grammar (a B inside values, the run letters or a title starts nothing).
+inline std::vector<std::size_t> bLetterPositions;
 
 // Turns the scanner takes in the first pass before it stops.
 constexpr int kFirstPassTurns = 30000;

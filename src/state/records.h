@@ -49,7 +49,20 @@ inline BlockConnection conn[200];
 inline DischargeGroup DischargeStruct[10];
 inline SurfDischargeGroup SurfDischargeStruct[10];
 
-inline int NoBdatasets = -1;
+// Print points of the time-series log `timeo`, one record per O record of
+// `timei` (records 0..TimePrintNo-1).
+struct TimePrintEntry {
+  double time;       // s
+  int n;             // entries 0..25
+  char letter[25];
+  int number[25];
+  int i[25], j[25], k[25];
+  int size[25];      // grain size of a 'c' entry, component of a 'q' entry
+};
+inline TimePrintEntry TimePrint[20];
+
+inline int NoBdatasets = -1;     // B: index of the last record, -1 none
+inline int Bdatasets[20][5];       // B: value, i1, i2, j1, j2 per record
 
 // Record defaults: every block field 0 but field12 (1); the discharge groups
 // inflow 1, lowLevel 1, topLevel 151, everything else 0.

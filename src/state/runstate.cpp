@@ -15,6 +15,7 @@ void setRunStateInitial() {
       FlagInitPoros = FlagHaveInitiatedCyclic = 0;
   FlagHaveReadCyclic = FlagInspace = InspaceTimeNo = inflowj = inflowk = 0;
   TimeInNo = TimePrintNo = NoAlldataPrintout = 0;
+  W1Given = 0;
   NoCells = NoSurfaces = NoPoints = NoBlocks = 0;
   NoBCells = NoNestflater = NoConnect = NoConnFlate = 0;
   NoGeo = FlushedNo = NoCyclesDone = NoNumSurfUpdate = NoNumNoSurfUpdate = NoDepthTimeo = BedStatNo = MorphInitiated =

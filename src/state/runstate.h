@@ -34,6 +34,8 @@ inline int FlagReadRes = 0, FlagReadAlldata = 0, FlagReadFracres = 0, FlagReadUn
            FlagJTime = 0, FlagBechInt = 0, FlagInitPoros = 0, FlagHaveInitiatedCyclic = 0;
 inline int FlagHaveReadCyclic = 0, FlagInspace = 0, InspaceTimeNo = 0, inflowj = 0, inflowk = 0;
 inline int TimeInNo = 0, TimePrintNo = 0, NoAlldataPrintout = 0;
+// Mark of the control-file reader: a W 1 data set was accepted (set by W 1).
+inline int W1Given = 0;
 
 // Grid counts.
 inline int NoCells = 0, NoSurfaces = 0, NoPoints = 0, NoBlocks = 0, NoBCells = 0, NoNestflater = 0, NoConnect = 0,
@@ -60,3 +62,10 @@ inline double bechint[10000];
 
 // Assigns every value above its initial value.
 void setRunStateInitial();
+
+// Simulated time (s) and wall-clock stamps of the stages.
+inline double stimet = 0.0;
+inline double otime[100];
+// Counts of the three-dimensional grid before the appended two-dimensional
+// block, and the largest nesting level of the blocks (grid generation).
+inline int NoCells0 = 0, NoBlocks0 = 0, NoSurfaces0 = 0, NoConnect0 = 0, NoConnFlate0 = 0, nestlevmax = 0;

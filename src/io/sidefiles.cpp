@@ -1,0 +1,151 @@
+#include "io/sidefiles.h"
+
+#include <cstring>
+
+#include "io/log.h"
+#include "io/scanner.h"
+#include "state/blockgrid.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+
+void readCyclic() {
+  if (FlagCyclic <= 0) return;
+  Scanner s;
+  if (!s.open("cyclic")) {
+    logf("Have not used cyclic file\n");
+    return;
+  }
+  // Lines "level u k epsilon" for the levels 1, 2, ... in order; reading stops
+  // at a short line or a level out of order. The values of a line go into the
+  // slot it is expected at.
+  int last = 0;
+  for (int n = 1; n <= znumber && n < MaxCyclicLevels; ++n) {
+    int lev = 0;
+    double v[3];
+    if (!s.readInt(lev) || s.readDoubles(v, 3) != 3) break;
+    cyclicU[n] = v[0];
+    cyclicK[n] = v[1];
+    cyclicE[n] = v[2];
+    last = lev;
+    if (lev != n) break;
+  }
+  logf("Have read %d points from cyclic file\n", last);
+  if (last > 1) FlagHaveReadCyclic = 1;
+}
+
+void readInflow() {
+  Scanner s;
+  if (!s.open("inflow")) {
+    logf("Have not used inflow file\n");
+    return;
+  }
+  constexpr long kMaxRecords = 600000;
+  long records = 0;
+  for (;;) {
+    // Head "%c %d %d": the letter is the very next byte.
+    int c = s.get();
+    int j = 0, k = 0;
+    if (c < 0 || !s.readInt(j) || !s.readInt(k)) break;
+    if (c != 'D') fatal(-8, "Error in reading inflow file, the D data set has to be used\n");
+    if (j < 0 || k < 0 || j > MaxInflowJ || k > MaxInflowK)
+      fatal(-2, "Error in reading inflow file, too large indexes in inflow file: %d %d\n", j, k);
+    double v[5];
+    if (s.readDoubles(v, 5) != 5)
+      fatal(-3, "Error in reading inflow file for line: %d %d\nNote that five floating point numbers must be given\n",
+            j, k);
+    s.skipSpace();
+    inflowu[j][k] = v[0];
+    inflowv[j][k] = v[1];
+    infloww[j][k] = v[2];
+    inflowki[j][k] = v[3];
+    inflowe[j][k] = v[4];
+    if (j > inflowj) inflowj = j;
+    if (k > inflowk) inflowk = k;
+    if (++records == kMaxRecords) break;
+  }
+  logf("Have read %ld points in a %d x %d array from inflow file\n", records, inflowj, inflowk);
+}
+
+void clearTimePrint() {
+  for (TimePrintEntry& t : TimePrint) {
+    std::memset(&t, 0, sizeof t);
+    std::memset(t.letter, ' ', sizeof t.letter);
+  }
+  TimePrintNo = 0;
+}
+
+namespace {
+
+// Size number of a B or C record: 1..lnumber, and within the 19 sizes the
+// coefficient tables hold.
+bool readSize(Scanner& s, int& size) { return s.readInt(size) && size >= 1 && size <= lnumber && size <= 19; }
+
+}  // namespace
+
+void readInspace() {
+  Scanner s;
+  if (!s.open("inspace")) return;
+  std::memset(inspace, 0, sizeof inspace);
+  const int levels = InspaceAlloc + 2;
+  int c = s.get();
+  if (c == 'A') {
+    if (!s.readInt(FlagInspace) || FlagInspace <= 0)
+      fatal(-8, "Error in reading the inspace file, the A data set has to be used with an integer\n");
+    c = s.get();
+  }
+  double lastTime = 0.0;
+  // Every other character is skipped; the file is read to its end.
+  for (; c >= 0; c = s.get()) {
+    if (c == 'T') {
+      if (InspaceAlloc <= 0)
+        fatal(-9, "Error in reading inspace file, the T data set has to be used together with the F 294 data set\n");
+      if (InspaceTimeNo >= levels) fatal(-10, "Error in reading inspace file, increase F 294 integer\n");
+      double t = 0.0;
+      s.readDouble(t);
+      if (InspaceTimeNo > 0 && t < TinspaceTime[InspaceTimeNo - 1])
+        fatal(-11, "Error in reading inspace file, time steps has to increase for time step %d\n", InspaceTimeNo);
+      TinspaceTime[InspaceTimeNo++] = t;
+      lastTime = t;
+    } else if (c == 'B') {
+      if (InspaceAlloc > 0)
+        fatal(-12,
+              "Error in inspace file or F 294 data set: The B data set in the inspace\n"
+              "file can not be used with the F 294 data set in the control file\n");
+      int size = 0;
+      if (!readSize(s, size))
+        fatal(-8, "Error in reading the inspace file, not correct first integer on the B data set\n");
+      for (int p = 1; p <= 10; ++p) {
+        if (!s.readDouble(inspace[size][p]))
+          fatal(-8, "Error in reading the inspace file, not enough data on the B data set\n");
+        s.skipSpace();
+      }
+    } else if (c == 'C') {
+      if (InspaceAlloc <= 0)
+        fatal(-9, "Error in reading inspace file, the C data set has to be used together with the F 294 data set\n");
+      int size = 0;
+      // A C record belongs to the time level of the T record before it.
+      if (InspaceTimeNo == 0 || !readSize(s, size))
+        fatal(-8,
+              "Error in reading the inspace file, not correct first integer on the C data set\n"
+              "for time step %lf\n\n",
+              lastTime);
+      for (int p = 1; p <= 10; ++p) {
+        if (!s.readDouble(Tinspace[InspaceTimeNo - 1][size][p]))
+          fatal(-8,
+                "Error in reading the inspace file, not enough data on the C data set\n"
+                "for time step %lf, size no: %d, point no: %d\n\n",
+                lastTime, size, p);
+        s.skipSpace();
+      }
+    }
+  }
+  logf("Inspace file read: \n");
+}
+
+void readSideFiles() {
+  readCyclic();
+  readInflow();
+  clearTimePrint();
+  readInspace();
+}
