@@ -3,10 +3,12 @@
 
 int ReadTimes();             // timei; > 0 is an error (logged)
 int ReadUnstructure();       // unstruc; negative values are errors
-void WriteUnstructure();     // unstruc
+int WriteUnstructure();      // unstruc; dry columns of a version-2 file, -4 or 1 on failure
 void ReadAllData();          // alldata
 void WriteAllData();         // alldata.N
 void readres();              // result, bedres
+void print_result();         // result.end, result.NNNN, result.csh, resultb
+void print_fracres();        // fracres.new, numbered
 void readConRes();           // con2res, compres, fracres
 void writeConcRes();         // con2res
 void writeConqRes();         // compres
@@ -14,3 +16,4 @@ void readKoosurf();          // koosurf
 void writeMPIkoosurf();      // koosurf parts
 void bedinter();             // bed levels from terrain points
 void computeVegdataFromSTL();  // stlfile.stl to vegdata.sl, geodata.sl
+void OpenFOAM_MakeSurface();   // water surface from alpha1 (F 349)

@@ -1,5 +1,68 @@
 // Result output.
 #pragma once
 
-void sprintflow();   // every result file the output options select
+#include <cstdio>
+#include <string>
+
+// Every result file the output options select (run letter M, the print-out
+// intervals of the solvers, the error paths). Ends the process when a file
+// that must be written cannot be opened.
+void sprintflow();
 int makeWeirSTL();   // weir.txt to weir.stl
+
+// Writers the dispatcher calls. The first argument 1 marks a call from the
+// dispatcher; for the bed-layer writers it is the block.
+void writeDune2D();
+void print_tecplot2d(int fromDispatcher, int blockNo);
+void print_tecplot3d(int fromDispatcher);
+void print_paraview2d(int fromDispatcher, int blockNo);
+void print_paraview3d(int fromDispatcher);
+void writeParaBed3(int blockNo, int j);
+void writeParaBed4(int blockNo);
+void writeParaBed5(int blockNo, int i);
+void print_interres(int fromDispatcher);
+
+// Name choice shared by the writers: numbered (first free name) when P 10 or
+// P 15 asks for it.
+bool numberedOutput();
+
+// Opens a file that must be written; when it cannot be opened the status
+// text becomes "cannot open file '<name>' ", the log says so and the process
+// ends with status -3.
+std::FILE* openOutputOrEnd(const std::string& name);
+
+// ---- Files the dispatcher writes itself ----
+// Each returns false when its file could not be opened and the dispatcher's
+// pass must end; files that must be written end the process instead.
+void writeMeasurementPoints();     // TreskPkt.dat / tresk_NNNNN.dat; -3 when it cannot be opened
+void writeBedData();               // beddata.sim; skipped when it cannot be opened
+void writeOutline();               // brolek; skipped when it cannot be opened
+bool writeHabitat();               // habitat
+bool writeSlopingFraction();       // boogie.spe
+bool writeDischargeLine();         // boogie.spe
+bool writeKoosurfLevels();         // koosurf.NNNN
+bool writeSlideProfiles(bool append);  // boogie.spe(NNNN), new or appended
+void writeBedFluxes();             // bedfluxes; -7 when it cannot be opened
+void compareBedFluxes();           // fluxres against bedfluxes; -7, -14
+
+// The bed restart file (bedres.t, bedres.NNNN and the .mpi forms); ends the
+// process with -3 when it cannot be opened. Returns the name written.
+std::string writeBedres();
+// True when the dispatcher writes the bed restart file: F 329 [1] > 0, bed
+// cells and the bed arrays exist.
+bool bedresWanted();
+
+// Builds the grid of restored levels: Unstructure, metric, BedMake.
+void regenerateGrid();
+// Reads the bed restart file `bedres` ("bedres.mpi%d" with F 308): sizes,
+// depth and grid-line levels, then regenerates the grid and reads the
+// bed-cell records, which belong to the new grid. False when there is no
+// such file ("Have not used 'bedres' file" in the log); a file that does not
+// fit ends the process with status -3 and its message.
+bool readBedres(void (*regenerate)() = regenerateGrid);
+
+// The title line of the bed restart file, written and read alike.
+inline constexpr const char* kBedresTitle = "Results from TOVAK 2.0, iter = %d\n";
+
+// Run-long: 1 after the first appended slide-profile block (F 329 [14] = 3).
+inline int FlagFirstP = 0;

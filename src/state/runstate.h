@@ -69,3 +69,5 @@ inline double otime[100];
 // Counts of the three-dimensional grid before the appended two-dimensional
 // block, and the largest nesting level of the blocks (grid generation).
 inline int NoCells0 = 0, NoBlocks0 = 0, NoSurfaces0 = 0, NoConnect0 = 0, NoConnFlate0 = 0, nestlevmax = 0;
+// Largest normalised residuals of the last iteration: u, v, w, continuity, k, epsilon (1..6).
+inline double MaxResidual[7];

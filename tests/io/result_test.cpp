@@ -1,0 +1,295 @@
+// The flow result file: names, text and binary round trips through readres,
+// the grid-count checks and the refusals.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "io/modelfiles.h"
+#include "state/arrays.h"
+#include "state/options.h"
+#include "state/runstate.h"
+#include "support/in_dir.h"
+#include "support/small_grid.h"
+
+namespace {
+
+// Values a restart must keep: tiny epsilon and k, small and negative
+// velocities, numbers with no short decimal form.
+void fillFlowField() {
+  for (int c = 1; c <= NoCells; ++c) {
+    Cxvel[c] = 1.0 / 3.0 + c * 1e-9;
+    Cyvel[c] = -2.5e-12 * c;
+    Czvel[c] = std::sqrt(2.0) * 1e-5;
+    Ckinen[c] = 3.3e-8 * c;
+    Cepsilon[c] = 1e-7;
+    Cpres[c] = 9810.123456789012 + c;
+  }
+  for (int f = 1; f <= NoSurfaces; ++f) Fflux[f] = std::exp(-f) - 0.1;
+}
+
+struct Field {
+  std::vector<double> u, v, w, k, e, p, flux;
+};
+Field takeField() {
+  Field f;
+  for (int c = 0; c <= NoCells; ++c) {
+    f.u.push_back(Cxvel[c]);
+    f.v.push_back(Cyvel[c]);
+    f.w.push_back(Czvel[c]);
+    f.k.push_back(Ckinen[c]);
+    f.e.push_back(Cepsilon[c]);
+    f.p.push_back(Cpres[c]);
+  }
+  for (int n = 0; n <= NoSurfaces; ++n) f.flux.push_back(Fflux[n]);
+  return f;
+}
+void clearField() {
+  for (int c = 0; c <= NoCells; ++c) Cxvel[c] = Cyvel[c] = Czvel[c] = Ckinen[c] = Cepsilon[c] = Cpres[c] = 0;
+  for (int n = 0; n <= NoSurfaces; ++n) Fflux[n] = 0;
+}
+void expectSameField(const Field& a, const Field& b) {
+  ASSERT_EQ(a.u.size(), b.u.size());
+  for (std::size_t c = 1; c < a.u.size(); ++c) {
+    EXPECT_EQ(a.u[c], b.u[c]) << "u of cell " << c;
+    EXPECT_EQ(a.v[c], b.v[c]) << "v of cell " << c;
+    EXPECT_EQ(a.w[c], b.w[c]) << "w of cell " << c;
+    EXPECT_EQ(a.k[c], b.k[c]) << "k of cell " << c;
+    EXPECT_EQ(a.e[c], b.e[c]) << "epsilon of cell " << c;
+    EXPECT_EQ(a.p[c], b.p[c]) << "p of cell " << c;
+  }
+  for (std::size_t n = 1; n < a.flux.size(); ++n) EXPECT_EQ(a.flux[n], b.flux[n]) << "flux of surface " << n;
+}
+
+bool exists(const char* name) {
+  struct stat st;
+  return stat(name, &st) == 0;
+}
+
+// The file name print_result chooses for each option set.
+struct NameRow {
+  int crash, printRes, printAlways, interpol, mpi;
+  const char* name;
+  bool binary;
+};
+class ResultName : public ::testing::TestWithParam<NameRow> {};
+
+TEST_P(ResultName, FollowsTheOptionsInTheirOrder) {
+  const NameRow& r = GetParam();
+  InProjectDir d;
+  SmallGrid{}.build();
+  FlagCrashGrid = r.crash;
+  PrintRes = r.printRes;
+  PrintResAlways = r.printAlways;
+  FlagInterpolVal = r.interpol;
+  FlagMPI = r.mpi;
+  print_result();
+  ASSERT_TRUE(exists(r.name)) << r.name;
+  std::string text = d.dir().read(r.name);
+  EXPECT_EQ(text.compare(0, 8, "TVKRESB1") == 0, r.binary) << r.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, ResultName,
+                         ::testing::Values(NameRow{0, 0, 0, 0, 0, "result.end", false},
+                                           NameRow{0, 0, 0, 0, 3, "result.mpi3", false},
+                                           NameRow{0, 0, 0, 15, 3, "resultb", true},
+                                           NameRow{0, 5, 0, 0, 0, "result.0000", false},
+                                           NameRow{0, 0, 7, 0, 0, "result.0000", false},
+                                           NameRow{0, 5, 0, 15, 0, "result.0000", true},
+                                           NameRow{0, 5, 0, 0, 2, "result.mpi2.0000", false},
+                                           NameRow{2, 5, 0, 15, 0, "result.csh", false}));
+
+TEST(PrintResult, SuccessiveNumberedWritesTakeTheNextNumbers) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  PrintRes = 1;
+  d.dir().write("result.0001", "kept");
+  for (int n = 0; n < 3; ++n) print_result();
+  EXPECT_TRUE(exists("result.0000"));
+  EXPECT_EQ(d.dir().read("result.0001"), "kept");
+  EXPECT_TRUE(exists("result.0002"));
+  EXPECT_TRUE(exists("result.0003"));
+  EXPECT_FALSE(exists("result.0004"));
+}
+
+TEST(PrintResult, TextLayout) {
+  InProjectDir d;
+  SmallGrid g;
+  g.nx = 1;
+  g.ny = 1;
+  g.build();
+  std::strcpy(Title + 1, "Flume case");
+  stimet = 12.5;
+  Iter = 40;
+  XksWall = 0.05;
+  fillFlowField();
+  print_result();
+  std::string t = d.dir().read("result.end");
+  EXPECT_EQ(t.substr(0, t.find("C 1")),
+            "Flume case 12.500000 seconds\nResults, iter = 40\n"
+            "Residuals: 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\nRoughness : 0.050000\n"
+            "U 12 2 11 1 0 0\n i     u     v     w     k    e     p\n");
+  EXPECT_NE(t.find("\nC 2 "), std::string::npos);
+  EXPECT_NE(t.find("\nF 11 "), std::string::npos);
+  EXPECT_EQ(t.find("\nF 12 "), std::string::npos);
+}
+
+TEST(Readres, TextRoundTripRestoresEveryValueExactly) {
+  InProjectDir d;
+  SmallGrid g;
+  g.nz = 3;
+  g.build();
+  fillFlowField();
+  const Field written = takeField();
+  print_result();
+  ASSERT_EQ(std::rename("result.end", "result"), 0);
+  clearField();
+  readres();
+  expectSameField(written, takeField());
+  // Eddy viscosity from k and epsilon, with the limits of F 72 and F 88.
+  const double k = Ckinen[2], e = Cepsilon[2];
+  EXPECT_DOUBLE_EQ(Cgamma[2], std::min(MaxGamma, 90 * k * k / (e + 1e-20) + MinGamma + ArtEddyVisc));
+  EXPECT_EQ(CgammaV[2], Cgamma[2]);
+  EXPECT_EQ(FlagInitialized, 1);
+  EXPECT_EQ(FlagReadRes, 1);
+  EXPECT_TRUE(d.dir().boogieHas("Have not used 'bedres' file"));
+  EXPECT_NE(d.dir().boogie().find("Have read " + std::to_string(NoCells) + " cell values from result file\n"),
+            std::string::npos);
+}
+
+TEST(Readres, ATitleWithRecordLettersIsNotRead) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  fillFlowField();
+  std::strcpy(Title + 1, "C 1 9 9 9 9 9 9");
+  print_result();
+  ASSERT_EQ(std::rename("result.end", "result"), 0);
+  const double u1 = Cxvel[1];
+  clearField();
+  readres();
+  EXPECT_EQ(Cxvel[1], u1);
+}
+
+TEST(Readres, ResultOfAnotherGridIsReportedAndLeavesTheField) {
+  InProjectDir d;
+  SmallGrid small;
+  small.gridLinesX = 8;
+  small.build();
+  fillFlowField();
+  print_result();
+  ASSERT_EQ(std::rename("result.end", "result"), 0);
+  SmallGrid wider = small;
+  wider.nx = 3;
+  wider.build();
+  clearField();
+  FlagInitialized = 0;
+  readres();
+  const std::string log = d.dir().boogie();
+  EXPECT_NE(log.find("Error reading result file, array size is not the same as in the grid\n"
+                     "Number of cells in grid is 12, and number of cells in result file is 8\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("No. points in grid: 36, no. points in result file: 27\n"), std::string::npos);
+  EXPECT_NE(log.find("an H at the end of the F 2 data set. Then read this file before reading the result file\n"),
+            std::string::npos);
+  EXPECT_EQ(log.find("Have read"), std::string::npos);
+  EXPECT_EQ(FlagInitialized, 0);
+  EXPECT_EQ(Cxvel[1], 0.0);
+}
+
+TEST(Readres, BinaryRoundTripIsBitForBit) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  FlagInterpolVal = 15;
+  fillFlowField();
+  Cxvel[0] = 7.0;  // element 0 travels too
+  const Field written = takeField();
+  print_result();
+  clearField();
+  readres();
+  expectSameField(written, takeField());
+  EXPECT_EQ(Cxvel[0], 7.0);
+  EXPECT_EQ(FlagInitialized, 1);
+  EXPECT_TRUE(d.dir().boogieHas("Have read 8 cell values from resultb file"));
+}
+
+TEST(Readres, HeaderlessBinaryOfTheRightLengthIsRead) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  FlagInterpolVal = 15;
+  std::vector<double> raw;
+  for (int a = 0; a < 6; ++a)
+    for (int c = 0; c <= NoCells; ++c) raw.push_back(a * 100 + c);
+  for (int n = 0; n <= NoSurfaces; ++n) raw.push_back(-n);
+  d.dir().write("resultb", std::string(reinterpret_cast<const char*>(raw.data()), raw.size() * sizeof(double)));
+  readres();
+  EXPECT_EQ(Cxvel[3], 3.0);
+  EXPECT_EQ(Cpres[3], 503.0);
+  EXPECT_EQ(Fflux[NoSurfaces], -NoSurfaces);
+}
+
+// Refusals: each ends the process with its status and log line.
+struct Refusal {
+  const char* what;
+  void (*prepare)(const CaseDir&);
+  int status;
+  const char* message;
+};
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.what; }
+
+class ReadresRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(ReadresRefusal, EndsWithItsStatusAndMessage) {
+  const Refusal& r = GetParam();
+  InProjectDir d;
+  SmallGrid g;
+  g.gridLinesX = 8;
+  g.build();
+  r.prepare(d.dir());
+  EXPECT_EXIT(readres(), ::testing::ExitedWithCode(r.status), "");
+  EXPECT_TRUE(d.dir().boogieHas(r.message)) << d.dir().boogie();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadresRefusal,
+    ::testing::Values(
+        Refusal{"missing result", [](const CaseDir&) {}, 253,
+                "Error: have not been able to open the file 'result' for reading"},
+        Refusal{"missing resultb", [](const CaseDir&) { FlagInterpolVal = 15; }, 253,
+                " cannot open file 'resultb' for reading "},
+        Refusal{"resultb of another grid",
+                [](const CaseDir&) {
+                  FlagInterpolVal = 15;
+                  print_result();
+                  SmallGrid g;
+                  g.gridLinesX = 8;
+                  g.nx = 3;
+                  g.build();
+                },
+                252, "Error reading 'resultb' file: it holds 8 cells and 36 surfaces, the grid has 12 cells and 52 surfaces"},
+        Refusal{"headerless resultb of another length",
+                [](const CaseDir& d) {
+                  FlagInterpolVal = 15;
+                  d.write("resultb", std::string(8 * 20, '\0'));
+                },
+                252, "Error reading 'resultb' file: 160 bytes do not fit a grid of 8 cells and 36 surfaces"},
+        Refusal{"cell number outside the grid",
+                [](const CaseDir& d) { d.write("result", "title\nU 27 8 36 1 0 0\nC 9 1 1 1 1 1 1\n"); }, 252,
+                "Error reading result file: cell 9 is not a cell of the grid (1..8)"},
+        Refusal{"surface number outside the grid",
+                [](const CaseDir& d) { d.write("result", "title\nF 0 1.0\n"); }, 252,
+                "Error reading result file: surface 0 is not a surface of the grid (1..36)"}));
+
+TEST(PrintResult, AFileThatCannotBeCreatedEndsWithStatusMinus3) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  d.dir().mkdir("result.end");
+  EXPECT_EXIT(print_result(), ::testing::ExitedWithCode(253), "");
+  EXPECT_TRUE(d.dir().boogieHas("Error: can not open file 'result.end' for writing"));
+}
+
+}  // namespace
