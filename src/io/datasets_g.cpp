@@ -82,10 +82,12 @@ void readG5(DataSetRead& d) {
 }
 void pointsourceDefault() { std::fill(std::begin(pointsource), std::end(pointsource), 0.0); }
 
-// G 6 and G 62: the reference of the free surface.
+// G 6 and G 62: the reference of the free surface. kSurf and kSurf2 name
+// discharge groups, whose records are numbered 0..9.
 bool surfaceValuesAccepted(double convMax) {
-  return iSurf >= 0 && iSurf <= MaxCeller && jSurf >= 0 && kSurf >= 0 && kSurf2 >= 0 && RelaxSurface >= 1e-5 &&
-         RelaxSurface <= 10.0 && ConvSurface >= 1e-10 && ConvSurface <= convMax;
+  return iSurf >= 0 && iSurf <= MaxCeller && jSurf >= 0 && kSurf >= 0 && kSurf <= 9 && kSurf2 >= 0 &&
+         kSurf2 <= 9 && RelaxSurface >= 1e-5 && RelaxSurface <= 10.0 && ConvSurface >= 1e-10 &&
+         ConvSurface <= convMax;
 }
 void checkG6(DataSetRead& d) {
   d.s.skipSpace();  // "\n" ends the format

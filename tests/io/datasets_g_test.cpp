@@ -230,6 +230,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"G6iSurf", "G 6 60000 0 0 0.1 0.01\n", 2, "Input error for G 6 in control\n"},
         Refusal{"G6relax", "G 6 0 0 0 0 0.01\n", 2, "Input error for G 6 in control\n"},
         Refusal{"G6conv", "G 6 0 0 0 0.1 2e7\n", 2, "Input error for G 6 in control\n"},
+        // The surface reference names one of the discharge groups 0..9.
+        Refusal{"G6group", "G 6 0 0 10 0.1 0.01\n", 2, "Input error for G 6 in control\n"},
+        Refusal{"G62group", "G 62 0 0 1 10 0.1 1\n", 2,
+                "Input error for one of the values on the G 62 data set in the in control file\n"},
         Refusal{"G7twentieth", repeat("G 7 1 0 0 0 0 0 0 0 0 0 0 0\n", 20), 2,
                 "Input error for G 7 in control\nData sets must not exceed 19\n"},
         Refusal{"G9", kGrid + "G 9 11\n", 2, "Error for G 9 in control"},
