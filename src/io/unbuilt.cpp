@@ -12,6 +12,3 @@ void writeConqRes() { notAvailable("the component concentration writer (run lett
 void bedinter() { notAvailable("the bed interpolation (run letter V)"); }
 void computeVegdataFromSTL() { notAvailable("the STL conversion (run letter P)"); }
 void OpenFOAM_MakeSurface() { notAvailable("the water surface from OpenFOAM (F 349)"); }
-// control.new: until its writer is built the grid generation's overflow report
-// notes that the file is missing and goes on with its other lines.
-void writeControl() { logf("Warning: control.new is not written by this build\n"); }
