@@ -3,3 +3,4 @@
 
 void concRijn();
 void morphology_tsc();
+void bagger();   // dredging and feeding schedule `bagger`

@@ -4,3 +4,4 @@
 
 void concRijn() { notAvailable("the bed concentration computation (run letter I)"); }
 void morphology_tsc() { notAvailable("the sediment computation (run letter S)"); }
+void bagger() { notAvailable("the dredging and feeding schedule (F 386)"); }

@@ -1,0 +1,208 @@
+// Block-grid line files: koosurf read for a generated grid, and the writers
+// that save block 1 unchanged, coarsened, refined or cut into parts.
+#include <cmath>
+#include <cstdio>
+
+#include "io/gridfiles.h"
+#include "io/log.h"
+#include "io/modelfiles.h"
+#include "io/scanner.h"
+#include "sediment/sediment.h"
+#include "state/arrays.h"
+#include "state/blockgrid.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+
+namespace {
+
+struct Line {
+  int i, j;
+  double x, y, bed, surface;
+};
+
+bool readSixValues(Scanner& s, Line& l) {
+  int ij[2];
+  double v[4];
+  if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 4) != 4) return false;
+  l = {ij[0], ij[1], v[0], v[1], v[2], v[3]};
+  return true;
+}
+
+void writeSix(FILE* f, int i, int j, double x, double y, double bed, double surface) {
+  std::fprintf(f, "%d %d %lf %lf %lf %lf\n", i, j, x, y, bed, surface);
+}
+
+}  // namespace
+
+void readKoosurf() {
+  Scanner s;
+  if (!s.open("koosurf")) fatal(-4, "Error, can not open koosurf file\n");
+  constexpr long kMaxLines = 10000000;
+  long lines = 0;
+  int maxI = 0, maxJ = 0;
+  Line l;
+  while (lines < kMaxLines && readSixValues(s, l)) {
+    ++lines;
+    if (l.i < 1 || l.j < 1)
+      fatal(-4, "Error in koosurf file: the indexes (%d,%d) of line %ld must be 1 or more\n", l.i, l.j, lines);
+    if (l.i > maxI) maxI = l.i;
+    if (l.j > maxJ) maxJ = l.j;
+  }
+  if (!(xnumber - 1 > maxI && ynumber - 1 > maxJ))
+    fatal(-4,
+          "Error, increase the G 1 values in control file and try again\n"
+          "The two first integers on G 1 data set should be at least %d %d\n",
+          maxI + 2, maxJ + 2);
+  if (NoBlocks + 1 > 99) fatal(-4, "Error: koosurf makes block %d, at most 99 blocks fit\n", NoBlocks + 1);
+
+  NoBlocks = NoBlocks + 1;
+  BlockID = NoBlocks;
+  BlockRecord& B = block[NoBlocks];
+  B.i1 = 2, B.i2 = maxI, B.j1 = 2, B.j2 = maxJ;
+  B.nestLevel = 0, B.bedFlag = 1, B.levelCount = znumber, B.field12 = 1, B.field14 = 1, B.field15 = 0;
+  B.refSearch = 1, B.d1 = B.d2 = 0.0;
+
+  s.seek(0);
+  for (long n = 0; n < lines && readSixValues(s, l); ++n) {
+    xval[l.i][l.j] = l.x;
+    yval[l.i][l.j] = l.y;
+    zval[l.i][l.j][1] = l.bed;
+    zval[l.i][l.j][znumber] = l.surface;
+  }
+  logf("Have read koosurf file: max i: %d, max j: %d\n\n", maxI, maxJ);
+}
+
+void writekoosurf() {
+  if (NoBlocks < 1) return;
+  if (FlagBagger >= 1 && NoBaggerTimes == -1) bagger();
+  const BlockRecord& B = block[1];
+  const int ia = B.i1 - 1, ib = B.i2, ja = B.j1 - 1, jb = B.j2;
+
+  // All files are created first; when one cannot be, nothing is written.
+  FILE* files[5] = {};
+  const char* names[5] = {"koosurf.1", "koosurf.fin", "koomin.fin", "koosurf.cor", "fracres.cor"};
+  const int count = FlagReadFracres > 0 ? 5 : 4;
+  for (int k = 0; k < count; ++k)
+    if (!(files[k] = std::fopen(names[k], "w"))) {
+      for (int m = 0; m < k; ++m) std::fclose(files[m]);
+      return;
+    }
+  FILE *one = files[0], *fin = files[1], *minFin = files[2], *cor = files[3], *frac = files[4];
+
+  for (int i = ia; i <= ib; ++i)
+    for (int j = ja; j <= jb; ++j) writeSix(one, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
+  std::fclose(one);
+
+  for (int i = ia, ci = 1; i <= ib; i += 2, ++ci)
+    for (int j = ja, cj = 1; j <= jb; j += 2, ++cj)
+      writeSix(cor, ci, cj, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
+  std::fclose(cor);
+
+  if (frac) {
+    // A dry column has no fractions; the wet columns after it are written all the same.
+    for (int i = B.i1, ci = 2; i <= B.i2; i += 2, ++ci)
+      for (int j = B.j1, cj = 2; j <= B.j2; j += 2, ++cj) {
+        const int b[4] = {pointbed[i][j], pointbed[i + 1][j], pointbed[i][j + 1], pointbed[i + 1][j + 1]};
+        if (b[0] == 0 || b[1] == 0 || b[2] == 0 || b[3] == 0) continue;
+        std::fprintf(frac, "%d %d", ci, cj);
+        for (int k = 1; k <= lnumber; ++k)
+          std::fprintf(frac, " %lf",
+                       0.25 * (BSedDistrib[0][k][b[0]] + BSedDistrib[0][k][b[1]] + BSedDistrib[0][k][b[2]] +
+                               BSedDistrib[0][k][b[3]]));
+        std::fprintf(frac, "\n");
+      }
+    std::fclose(frac);
+  }
+
+  // Refined: every intersection, the midpoints of its two outgoing edges and
+  // the centre of its quadrilateral.
+  auto refined = [&](FILE* f, bool levels) {
+    for (int i = ia; i <= ib; ++i)
+      for (int j = ja; j <= jb; ++j) {
+        const bool di = i < ib, dj = j < jb;
+        const int pi[4] = {i, di ? i + 1 : i, i, di ? i + 1 : i};
+        const int pj[4] = {j, j, dj ? j + 1 : j, dj ? j + 1 : j};
+        auto put = [&](int ni, int nj, const int* use, int count) {
+          double x = 0, y = 0, bed = 0, sur = 0, fixed = 0;
+          for (int k = 0; k < count; ++k) {
+            const int a = pi[use[k]], b = pj[use[k]];
+            x += xval[a][b], y += yval[a][b], bed += zval[a][b][1], sur += zval[a][b][znumber];
+            fixed += Surfaces[3][a][b];
+          }
+          x /= count, y /= count, bed /= count, sur /= count, fixed /= count;
+          if (levels)
+            writeSix(f, ni, nj, x, y, bed, sur);
+          else
+            std::fprintf(f, "%d %d %lf %lf %lf\n", ni, nj, x, y, fixed);
+        };
+        const int self[1] = {0}, east[2] = {0, 1}, north[2] = {0, 2}, centre[4] = {0, 1, 2, 3};
+        put(2 * i - 1, 2 * j - 1, self, 1);
+        if (di) put(2 * i, 2 * j - 1, east, 2);
+        if (dj) put(2 * i - 1, 2 * j, north, 2);
+        if (di && dj) put(2 * i, 2 * j, centre, 4);
+      }
+  };
+  refined(fin, true);
+  std::fclose(fin);
+  refined(minFin, false);
+  std::fclose(minFin);
+
+  FILE* two = std::fopen("koosurf.2", "w");
+  if (!two) return;
+  for (int j = ja; j <= jb; ++j)
+    for (int i = ia; i <= ib; ++i) writeSix(two, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
+  std::fclose(two);
+}
+
+void writeMPIkoosurf() {
+  const int parts = FlagMPI;
+  if (parts == 0) fatal(-123, "Error writing MPI koosurf files, %d MPI blocks specified\n\n", parts);
+  if (parts < 0 || parts >= 999) fatal(-123, "Error writing MPI koosurf files, %d MPI blocks specified\n\n", parts);
+  if (NoBlocks < 1) return;
+  const BlockRecord& B = block[1];
+  if (!(divisionMPI[1] != -1 || parts == 1)) {
+    const int s = (B.i2 - B.i1) / parts;
+    for (int k = 1; k < parts; ++k) divisionMPI[k] = k * s + 1;
+  }
+  divisionMPI[0] = 2;
+  divisionMPI[parts] = B.i2;
+  for (int p = 1; p <= parts; ++p) {
+    char name[64];
+    std::snprintf(name, sizeof name, "koosurf.mpi%d", p);
+    FILE* f = std::fopen(name, "w");
+    if (!f) return;
+    const int from = divisionMPI[p - 1] - 1 < 0 ? 0 : divisionMPI[p - 1] - 1;
+    const int to = divisionMPI[p] > xnumber + 1 ? xnumber + 1 : divisionMPI[p];
+    for (int i = from, ni = 1; i <= to; ++i, ++ni)
+      for (int j = B.j1 - 1; j <= B.j2; ++j)
+        writeSix(f, ni, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
+    std::fclose(f);
+  }
+}
+
+int writekoor() {
+  if (NoBlocks < 1) return 0;
+  const BlockRecord& B = block[1];
+  char name[64];
+  if (FlagMPI > 0)
+    std::snprintf(name, sizeof name, "koorina.mpi%d.new", FlagMPI);
+  else
+    std::snprintf(name, sizeof name, "koordina.new");
+  FILE* f = std::fopen(name, "w");
+  if (!f) return 1;
+  for (int i = B.i1 - 1; i <= B.i2; ++i)
+    for (int j = B.j1 - 1; j <= B.j2; ++j)
+      if (FlagRoof == 1)
+        std::fprintf(f, "%d %d %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1]);
+      else
+        writeSix(f, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
+  std::fclose(f);
+  f = std::fopen("koordina.si1", "w");
+  if (!f) return 1;
+  for (int i = B.i1 - 1; i <= B.i2; ++i)
+    for (int j = B.j1 - 1; j <= B.j2; ++j)
+      std::fprintf(f, "%d %d %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1]);
+  std::fclose(f);
+  return 0;
+}
