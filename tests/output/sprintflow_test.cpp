@@ -1,0 +1,154 @@
+// The output dispatcher: which files a pass writes for which options, the
+// numbered series, and how an unopenable file ends or skips a row.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "output/output.h"
+#include "state/arrays.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+#include "support/in_dir.h"
+#include "support/small_grid.h"
+
+namespace {
+
+const std::vector<std::string> kCandidates = {"result.end", "bedres.t",     "TreskPkt.dat", "beddata.sim",
+                                              "brolek",     "habitat",      "boogie.spe",   "koosurf.0000",
+                                              "bedfluxes",  "result.0000", "bedres.0000"};
+
+std::set<std::string> written(const CaseDir& d) {
+  std::set<std::string> out;
+  for (const auto& n : kCandidates)
+    if (d.exists(n)) out.insert(n);
+  return out;
+}
+
+struct Row {
+  const char* what;
+  void (*set)();
+  std::set<std::string> files;
+  const char* spe;  // words of boogie.spe, when it is written
+};
+void PrintTo(const Row& r, std::ostream* os) { *os << r.what; }
+class DispatcherRows : public ::testing::TestWithParam<Row> {};
+
+TEST_P(DispatcherRows, WriteTheFilesTheirOptionsSelect) {
+  const Row& r = GetParam();
+  InProjectDir d;
+  SmallGrid g;
+  g.nx = 4;
+  g.ny = 3;
+  g.build();
+  r.set();
+  sprintflow();
+  EXPECT_EQ(written(d.dir()), r.files);
+  if (r.spe) EXPECT_NE(d.dir().read("boogie.spe").find(r.spe), std::string::npos) << d.dir().read("boogie.spe");
+  EXPECT_STREQ(mc_message, "have written output files  ");
+  EXPECT_EQ(gFlagWriteR, 0);
+  FlagFirstP = 0;
+}
+
+#define FLAGS(...) [] { __VA_ARGS__; }
+INSTANTIATE_TEST_SUITE_P(
+    Options, DispatcherRows,
+    ::testing::Values(
+        Row{"defaults", FLAGS(), {"result.end", "bedres.t"}, nullptr},
+        Row{"defaults without bed cells", FLAGS(NoBCells = 0), {"result.end"}, nullptr},
+        Row{"nothing", FLAGS(PrintArrayFlags[0] = 0; PrintArrayFlags[1] = 0), {}, nullptr},
+        Row{"P 10", FLAGS(PrintRes = 1), {"result.0000", "bedres.0000"}, nullptr},
+        Row{"points, bed, outline by F 329",
+            FLAGS(PrintArrayFlags[8] = 1; PrintArrayFlags[9] = 1; PrintArrayFlags[11] = 1),
+            {"result.end", "bedres.t", "TreskPkt.dat", "beddata.sim", "brolek"},
+            nullptr},
+        Row{"F 48 13", FLAGS(FlagInterpolVal = 13), {"result.end", "bedres.t", "TreskPkt.dat"}, nullptr},
+        Row{"F 48 22", FLAGS(FlagInterpolVal = 22), {"result.end", "bedres.t", "beddata.sim"}, nullptr},
+        Row{"F 48 17", FLAGS(FlagInterpolVal = 17), {"result.end", "bedres.t", "brolek"}, nullptr},
+        Row{"F 48 25", FLAGS(FlagInterpolVal = 25), {"result.end", "bedres.t", "habitat"}, nullptr},
+        Row{"F 212 8", FLAGS(FlagWriteSpecial = 8), {"result.end", "bedres.t", "boogie.spe"}, "Fraction of sloping"},
+        Row{"F 212 9", FLAGS(FlagWriteSpecial = 9), {"result.end", "bedres.t", "boogie.spe"}, "Discharge (l/s)"},
+        // Both summaries: the later row's file replaces the earlier one.
+        Row{"[13] and [14] 1", FLAGS(PrintArrayFlags[13] = 1; PrintArrayFlags[14] = 1),
+            {"result.end", "bedres.t", "boogie.spe"}, "Discharge (l/s)"},
+        Row{"[14] 6", FLAGS(PrintArrayFlags[14] = 6), {"result.end", "bedres.t", "koosurf.0000"}, nullptr},
+        Row{"[14] 2", FLAGS(PrintArrayFlags[14] = 2), {"result.end", "bedres.t", "boogie.spe"}, " seconds\nX, Zsurf, Zthixo, Zgroundwater\n\n"},
+        Row{"[14] 3", FLAGS(PrintArrayFlags[14] = 3), {"result.end", "bedres.t", "boogie.spe"}, "\nX, Zsurf, Zthixo, Zgroundwater\n\n\nTime: "},
+        Row{"[14] 4", FLAGS(PrintArrayFlags[14] = 4), {"result.end", "bedres.t", "bedfluxes"}, nullptr},
+        Row{"[14] 7", FLAGS(PrintArrayFlags[14] = 7), {"result.end", "bedres.t"}, nullptr}));
+
+TEST(Dispatcher, RepeatedPassesWithP10NeverOverwriteAFile) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  PrintRes = 10;
+  d.dir().write("result.0001", "earlier run");
+  for (int pass = 0; pass < 3; ++pass) sprintflow();
+  for (const char* n : {"result.0000", "result.0002", "result.0003", "bedres.0000", "bedres.0001", "bedres.0002"})
+    EXPECT_TRUE(d.dir().exists(n)) << n;
+  EXPECT_EQ(d.dir().read("result.0001"), "earlier run");
+  EXPECT_FALSE(d.dir().exists("result.0004"));
+  EXPECT_FALSE(d.dir().exists("bedres.0003"));
+}
+
+TEST(Dispatcher, AnUnopenableHabitatFileEndsThePass) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  PrintArrayFlags[12] = 1;
+  PrintArrayFlags[13] = 1;
+  PrintArrayFlags[14] = 4;
+  d.dir().mkdir("habitat");
+  sprintflow();
+  EXPECT_FALSE(d.dir().exists("boogie.spe"));
+  EXPECT_FALSE(d.dir().exists("bedfluxes"));
+  EXPECT_STREQ(mc_message, "Writing output files");
+  EXPECT_EQ(gFlagWriteR, 1);
+  EXPECT_TRUE(d.dir().boogieHas("Warning: can not open file 'habitat' for writing"));
+}
+
+TEST(Dispatcher, AnUnopenableBedFileIsSkipped) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  PrintArrayFlags[9] = 1;
+  PrintArrayFlags[11] = 1;
+  d.dir().mkdir("beddata.sim");
+  sprintflow();
+  EXPECT_TRUE(d.dir().exists("brolek"));
+  EXPECT_TRUE(d.dir().exists("bedres.t"));
+  EXPECT_STREQ(mc_message, "have written output files  ");
+}
+
+TEST(Dispatcher, ARestartFileThatCannotBeOpenedEndsTheRun) {
+  InProjectDir d;
+  SmallGrid{}.build();
+  d.dir().mkdir("result.end");
+  EXPECT_EXIT(sprintflow(), ::testing::ExitedWithCode(253), "");
+  EXPECT_TRUE(d.dir().boogieHas("Error: can not open file 'result.end' for writing"));
+}
+
+TEST(Dispatcher, SubBedCellsStopWithTheSlideOption) {
+  InProjectDir d;
+  SmallGrid g;
+  g.build();
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = Cyvel[c] = Czvel[c] = 1.0;
+  block[2] = block[1];
+  block[2].subBed = 1;
+  block[2].firstBedCell = 2;
+  block[2].lastBedCell = 3;
+  NoBlocks = 2;
+  PrintArrayFlags[0] = PrintArrayFlags[1] = 0;
+  sprintflow();
+  EXPECT_EQ(Cxvel[Bcellt[2]], 1.0);  // without F 236 nothing changes
+  FlagThixo = 1;
+  sprintflow();
+  for (int b = 1; b <= NoBCells; ++b) {
+    const double expect = (b == 2 || b == 3) ? 0.0 : 1.0;
+    EXPECT_EQ(Cxvel[Bcellt[b]], expect) << b;
+    EXPECT_EQ(Cyvel[Bcellt[b]], expect) << b;
+    EXPECT_EQ(Czvel[Bcellt[b]], expect) << b;
+    EXPECT_EQ(Cxvel[Bcellt[b] + 1], 1.0) << b;  // only the bottom cell of the column
+  }
+}
+
+}  // namespace
