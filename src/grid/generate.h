@@ -1,4 +1,65 @@
-// Grid generation from the block grid.
+// Grid generation from the block grid: the driver, the cell builder, the level
+// counts, the stability rules and the connections between columns and blocks.
 #pragma once
 
+// Builds the whole unstructured grid anew from xval, yval, zval and the block
+// records. 1 after a complete build; 0 when the second generator did it. A
+// failed build (arrays that cannot be allocated, F 65 sizes too small, a full
+// nested-face or face-pair list) does not return: the report is written and
+// the process ends, so that no caller goes on with a half-built grid.
 int Unstructure();
+
+// The build itself, for callers that handle a failure themselves: the same
+// steps as Unstructure, but a failure returns its negative result
+// (-1 allocation, minus the largest count on an F 65 overflow after the
+// rescue files and the report, -46 nested-face list full, -47 face-pair list
+// full) and leaves the grid incomplete.
+int UnstructureBuild();
+
+// Description of the next cell for MakeCell: corners 1..8 (1..4 bottom at the
+// grid lines (i-1,j-1), (i,j-1), (i,j), (i-1,j), 5..8 above them), the
+// neighbour cell of sides 1..6 (s, e, n, w, b, t) and the surface shared with
+// a cell built before on each side (0: make a new one). Element 0 is not read.
+struct NewCellRecord {
+  double x[9], y[9], z[9];
+  int cell[7];
+  int flate[7];
+};
+inline NewCellRecord NewCell;
+
+// Side codes.
+enum Side { SideS = 1, SideE = 2, SideN = 3, SideW = 4, SideB = 5, SideT = 6 };
+
+// Builds cell `cell` from NewCell: makes the missing surfaces and points and
+// fills the cell's corners, surfaces and neighbours. Returns 0.
+int MakeCell(int cell);
+// The same for a cell at structured position (i, j, k), reusing corner points
+// of the neighbour columns (level-based distributions). Returns 0.
+int MakeCellNew(int cell, int i, int j, int k);
+// True when MakeCell can build the cell described by NewCell without passing
+// the F 65 sizes (counts stay below MaxFlater-1 and MaxPunkter-1).
+bool MakeCellFits();
+// 1 when the plan edges A (a->b) and B (c->d) coincide in the same direction,
+// 2 in opposite directions, 0 otherwise (tolerance F 191).
+int checkXY(double xa, double xb, double xc, double xd, double ya, double yb, double yc, double yd);
+
+// Levels per grid line and cells per column of one block window.
+void MakeAntlin(double ratio, int i1, int i2, int j1, int j2);
+void MakeAnt(int i1, int i2, int j1, int j2);
+void computeF94();
+
+// Stability rules on the level counts (before MakeAnt) and on the cell counts.
+void Grid1Stability(int i1, int i2, int j1, int j2);
+void Grid2Stability(int i1, int i2, int j1, int j2);
+
+// The adaptive vertical distribution (F 64 8, 11, 13, 38 and from 100 up) over
+// all blocks. 0, or -1 when the F 65 sizes were reached (nothing more built).
+int UnstrucAdaptive();
+
+// Joins the free side `side` (1..4) of top cell `cell`, whose bottom corners on
+// that side are pointA, pointB, to a coinciding free side of another column.
+// 0 no partner, 1 joined, -47 face-pair list full.
+int Connect(int pointA, int pointB, int cell, int side);
+void connectUneven();
+// Lists the outer faces of nested blocks; 0, or -46 when the list is full.
+int computeNestedArrays();

@@ -3,7 +3,6 @@
 #include "grid/generate.h"
 #include "io/log.h"
 
-int Unstructure() { notAvailable("the grid generation (run letter Y)"); }
 
 // Field mapping this build does not hold yet. Where nothing is to be carried
 // or attached (a first grid, no discharge), the stubs do nothing.

@@ -1,0 +1,290 @@
+// Grid generation from a block grid filled in-process.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "grid/generate.h"
+#include "grid/grid_builder.h"
+#include "io/log.h"
+#include "state/arrays.h"
+#include "state/blockgrid.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+#include "support/in_dir.h"
+
+namespace {
+
+int cellsInColumn(int i, int j) {
+  int n = 0;
+  for (int c = static_cast<int>(zval[i][j][0]); c > 0; c = Ccellt[c]) ++n;
+  return n;
+}
+
+double totalVolume() {
+  double v = 0;
+  for (int c = 1; c <= NoCells; ++c) v += cellVolume(c);
+  return v;
+}
+
+double worstClosure() {
+  double w = 0;
+  for (int c = 1; c <= NoCells; ++c) w = std::max(w, closureDefect(c));
+  return w;
+}
+
+}  // namespace
+
+// The straight channel: 21 x 6 grid lines 1 m apart, bed 0, water 1 m. Every
+// line is as deep as the deepest, which gives znumber - 1 levels (the depth
+// scale carries 1e-10 m), so 9 cells per column.
+TEST(Unstructure, StraightChannelCountsClosedCellsAndVolume) {
+  InProjectDir dir;
+  BlockGrid g;
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 1);
+
+  EXPECT_EQ(NoCells, 900);
+  EXPECT_EQ(NoPoints, 1260);
+  EXPECT_EQ(NoSurfaces, 3025);
+  EXPECT_LT(worstClosure(), 1e-12);
+  EXPECT_NEAR(totalVolume(), 100.0, 1e-9);
+  EXPECT_EQ(cornerOrderFault(), "");
+  for (int c = 1; c <= NoCells; ++c) ASSERT_GT(cellVolume(c), 0.0) << c;
+
+  EXPECT_DOUBLE_EQ(MaxDepth, 1.0);
+  EXPECT_DOUBLE_EQ(MinVertDist1, 0.1);
+  EXPECT_DOUBLE_EQ(MinVertDist0, 0.005);
+  EXPECT_EQ(block[1].firstCell, 1);
+  EXPECT_EQ(block[1].lastCell, 900);
+  EXPECT_EQ(block[1].firstSurface, 1);
+  EXPECT_EQ(block[1].lastSurface, 3025);
+  EXPECT_EQ(block[1].lastPoint, 1260);
+  EXPECT_EQ(block[1].active, 1);
+  EXPECT_EQ(NoCells0, 900);
+  EXPECT_EQ(FlagHaveDoneMetric, 0);
+  EXPECT_EQ(FlagGridHasChanged, 1);
+  EXPECT_EQ(FlagNeedsToBeInterpolated, 1);
+
+  // Columns hang from the surface with consecutive numbers from the bottom;
+  // bed cells number every column, i outer.
+  for (int i = 2; i <= 21; ++i)
+    for (int j = 2; j <= 6; ++j) {
+      ASSERT_EQ(cellsInColumn(i, j), 9) << i << " " << j;
+      const int low = static_cast<int>(zval[i][j][0]);
+      EXPECT_EQ(num[i][j][3], low);
+      EXPECT_EQ(num[i][j][11], low + 8);
+      EXPECT_EQ(num[i][j][2], 0);
+      EXPECT_EQ(pointbed[i][j], (i - 2) * 5 + (j - 1));
+      EXPECT_EQ(Cbed[low + 4], pointbed[i][j]);
+    }
+  // Inner cells have all four side neighbours; the channel walls none.
+  const int c = num[5][3][6];
+  EXPECT_EQ(Ccelle[c], num[6][3][6]);
+  EXPECT_EQ(Ccellw[c], num[4][3][6]);
+  EXPECT_EQ(Ccelln[c], num[5][4][6]);
+  EXPECT_EQ(Ccells[c], num[5][2][6]);
+  EXPECT_EQ(Ccells[num[5][2][6]], 0);
+  EXPECT_EQ(Ccellw[num[2][4][6]], 0);
+
+  const std::string log = dir.dir().boogie();
+  EXPECT_NE(log.find("Generating grid with F 64 11 algorithm. \n"), std::string::npos);
+  EXPECT_NE(log.find("End Unstructure 900 cells\n"), std::string::npos);
+}
+
+TEST(Unstructure, SecondBuildOfTheSameBlockGridGivesTheSameNumbering) {
+  InProjectDir dir;
+  BlockGrid g;
+  g.bed = [](int i, int j) { return 0.02 * i + 0.05 * (j == 1); };
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 1);
+  const int cells = NoCells, faces = NoSurfaces, points = NoPoints;
+  std::vector<int> before;
+  for (int c = 1; c <= NoCells; ++c)
+    for (const int* a : {Cpoint1, Cpoint7, Ccelle, Ccelln, Ccellt, Cflatew, Cflateb}) before.push_back(a[c]);
+  for (int f = 1; f <= NoSurfaces; ++f)
+    for (const int* a : {Fcell1, Fcell2, Fpoint1, Fpoint3}) before.push_back(a[f]);
+
+  ASSERT_EQ(UnstructureBuild(), 1);
+  EXPECT_EQ(NoCells, cells);
+  EXPECT_EQ(NoSurfaces, faces);
+  EXPECT_EQ(NoPoints, points);
+  std::vector<int> after;
+  for (int c = 1; c <= NoCells; ++c)
+    for (const int* a : {Cpoint1, Cpoint7, Ccelle, Ccelln, Ccellt, Cflatew, Cflateb}) after.push_back(a[c]);
+  for (int f = 1; f <= NoSurfaces; ++f)
+    for (const int* a : {Fcell1, Fcell2, Fpoint1, Fpoint3}) after.push_back(a[f]);
+  EXPECT_EQ(before, after);
+  // The previous grid's lowest cells are kept for the rules that need them.
+  EXPECT_EQ(pointcell_old[5][3], static_cast<int>(zval[5][3][0]));
+}
+
+// Levels per grid line follow (depth / deepest)^0.6; a column gets its richest
+// corner's count minus one. Water 4 m deep at i = 1, the depth falling along
+// the channel; limits 0.005 m and 0.1 m from the 1 m2 columns.
+TEST(Unstructure, SlopingBedGivesFewerCellsInShallowerColumns) {
+  struct Case {
+    double depth;  // at every grid line i >= 2 of the channel
+    int cells;     // cells of the columns between two such lines
+    int firstRow;  // cells of the columns next to the 4 m lines
+  };
+  const Case cases[] = {
+      {4.0, 9, 9},    // as deep as the deepest line: 10 levels (znumber - 1, see the channel test)
+      {1.0, 4, 9},    // a quarter of it: int(9 x 0.25^0.6) + 2 = 5 levels
+      {0.05, 1, 9},   // shallower than MinVertDist1: 2 levels
+      {0.001, 0, 0},  // shallower than MinVertDist0: dry; the strip left along the
+                      // 4 m lines has too few connected neighbours and goes too
+  };
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.water = [](int, int) { return 10.0; };
+    // Grid lines i = 1 are 4 m deep, the rest cs.depth; the first column row
+    // i = 2 then takes the 4 m corner's count.
+    g.bed = [d = cs.depth](int i, int) { return i == 1 ? 6.0 : 10.0 - d; };
+    g.prepare();
+    ASSERT_EQ(UnstructureBuild(), 1);
+    EXPECT_EQ(cellsInColumn(2, 3), cs.firstRow) << cs.depth;
+    for (int i = 3; i <= 21; ++i)
+      for (int j = 2; j <= 6; ++j) ASSERT_EQ(cellsInColumn(i, j), cs.cells) << cs.depth << " " << i << " " << j;
+    EXPECT_LT(worstClosure(), 1e-9) << cs.depth;
+    // The column volumes add up to the water between bed and surface.
+    const double expected = cs.cells > 0 ? 5 * (0.5 * (4.0 + cs.depth)) + 95 * cs.depth : 0.0;
+    EXPECT_NEAR(totalVolume(), expected, 1e-9) << cs.depth;
+    if (cs.firstRow == 0) EXPECT_TRUE(dir.dir().boogieHas("Warning: No cells were generated in grid")) << dir.dir().boogie();
+    for (int c = 1; c <= NoCells; ++c) ASSERT_GE(cellVolume(c), -1e-12) << c;
+  }
+}
+
+// A continuous slope: the counts fall monotonically with the depth and every
+// cell stays closed with positive volume.
+TEST(Unstructure, SlopingBedCountsFallWithDepth) {
+  InProjectDir dir;
+  BlockGrid g;
+  g.bed = [](int i, int) { return 0.045 * (i - 1); };  // depth 1 m down to 0.1 m
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 1);
+  int previous = 99;
+  for (int i = 2; i <= 21; ++i) {
+    const int n = cellsInColumn(i, 3);
+    EXPECT_LE(n, previous) << i;
+    previous = n;
+    // The richest corner is the upstream line (i - 1).
+    EXPECT_EQ(n, antlin[i - 1][3] - 1) << i;
+  }
+  EXPECT_EQ(cellsInColumn(2, 3), 9);
+  EXPECT_LT(cellsInColumn(21, 3), 5);
+  EXPECT_LT(worstClosure(), 1e-9);
+  for (int c = 1; c <= NoCells; ++c) ASSERT_GT(cellVolume(c), 0.0) << c;
+  // Pinched cells may carry a second point at the place of a neighbour's
+  // corner; the corners still lie where the surfaces say.
+  EXPECT_EQ(cornerOrderFault(false), "");
+  // Planar bed: the volume is the water between bed and surface.
+  EXPECT_NEAR(totalVolume(), 5 * 20 * (1.0 - 0.045 * 10), 1e-9);
+}
+
+// The grid lines of the bank row j = 1 are dry (bed 0.2 m above the water):
+// the columns next to it keep their 9 cells, which pinch to zero height at the
+// dry corners, closed and of positive volume.
+TEST(Unstructure, DryBankRowGivesCellsThatPinchOutAtTheDryCorners) {
+  InProjectDir dir;
+  BlockGrid g;
+  g.bed = [](int, int j) { return j == 1 ? 1.2 : 0.0; };
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 1);
+  EXPECT_EQ(NoCells, 900);
+  for (int i = 2; i <= 21; ++i) {
+    ASSERT_EQ(antlin[i - 1][1], 1);
+    ASSERT_EQ(cellsInColumn(i, 2), 9);
+    for (int c = static_cast<int>(zval[i][2][0]); c > 0; c = Ccellt[c]) {
+      // Corners 1, 2 lie on the dry line j = 1: zero height, at the water level.
+      EXPECT_DOUBLE_EQ(Pz[Cpoint1[c]], 1.0);
+      EXPECT_DOUBLE_EQ(Pz[Cpoint5[c]], 1.0);
+      EXPECT_DOUBLE_EQ(Pz[Cpoint6[c]], Pz[Cpoint2[c]]);
+      EXPECT_GT(Pz[Cpoint8[c]], Pz[Cpoint4[c]]);
+      EXPECT_GT(cellVolume(c), 0.0) << c;
+      EXPECT_LT(closureDefect(c), 1e-12) << c;
+    }
+  }
+  // Half a cubic metre per bank column, one per inner column.
+  EXPECT_NEAR(totalVolume(), 20 * 0.5 + 80 * 1.0, 1e-9);
+  EXPECT_EQ(cornerOrderFault(false), "");
+}
+
+// A single wet grid line in dry land becomes dry unless F 183 is 2; kept, its
+// four columns form a lone group that still has two connected neighbours each.
+TEST(Unstructure, IsolatedWetGridLineDriesUnlessF183Is2) {
+  for (int f183 : {0, 2}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 10;
+    g.ny = 8;
+    g.bed = [](int i, int j) { return j <= 3 || (i == 9 && j == 7) ? 0.0 : 2.0; };
+    g.prepare();
+    FlagPresDebug = f183;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    for (int i = 2; i <= 11; ++i) EXPECT_EQ(cellsInColumn(i, 2), 9) << i;
+    for (int i : {9, 10})
+      for (int j : {7, 8}) EXPECT_EQ(cellsInColumn(i, j), f183 == 2 ? 9 : 0) << f183 << " " << i << " " << j;
+    EXPECT_EQ(antlin[9][7], f183 == 2 ? 10 : 1);
+    EXPECT_LT(worstClosure(), 1e-9);
+  }
+}
+
+// F 65 sizes: a grid holds at most size - 2 cells, surfaces and points. The
+// channel needs 900 cells, 3025 surfaces and 1260 points.
+TEST(Unstructure, SizeLimitsStopBeforeAnythingIsWrittenPastTheArrays) {
+  struct Case {
+    int cells, faces, points;
+    bool fits;
+  };
+  const Case cases[] = {
+      {902, 3027, 1262, true},  {901, 80000, 50000, false}, {50000, 3026, 50000, false},
+      {50000, 80000, 1261, false}, {300, 80000, 50000, false}, {50000, 80000, 13, false},
+  };
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.cells = cs.cells;
+    g.faces = cs.faces;
+    g.points = cs.points;
+    g.prepare();
+    const int r = UnstructureBuild();
+    if (cs.fits) {
+      EXPECT_EQ(r, 1);
+      EXPECT_EQ(NoCells, 900);
+      continue;
+    }
+    EXPECT_EQ(r, -std::max({NoCells, NoSurfaces, NoPoints})) << cs.cells << " " << cs.faces << " " << cs.points;
+    // Cell numbers may be handed out up to the limit, but no cell is built at
+    // or beyond MaxCeller - 1.
+    int lastBuilt = 0;
+    for (int c = 1; c < cs.cells; ++c)
+      if (Cflateb[c] != 0) lastBuilt = c;
+    EXPECT_LT(lastBuilt, cs.cells - 1);
+    EXPECT_LT(NoSurfaces, cs.faces - 1);
+    EXPECT_LT(NoPoints, cs.points - 1);
+    const std::string log = dir.dir().boogie();
+    const char* lines[] = {
+        "Error: Unstructured arrays are too small. Increase with the F 65 data set.\n",
+        "The coordinates are written to the koosurf file. This can be imported in \n",
+        "the Grid Editor (Add block from koosurf)\n",
+        "The NoMovePoints are written to the control.new file on the W 6 data sets.\n",
+        "You may copy the W 6 data sets from control.new file into your control file.\n",
+        "The control.new file does not contain all data sets, so don't use it to replace \n",
+        "the control file.\n\n",
+    };
+    std::size_t at = 0;
+    for (const char* line : lines) {
+      const std::size_t p = log.find(line, at);
+      ASSERT_NE(p, std::string::npos) << line << log;
+      at = p;
+    }
+    const std::string counts = "NoPoints=" + std::to_string(NoPoints) + ", MaxPoints=" + std::to_string(cs.points) +
+                               "\nNoSurface=" + std::to_string(NoSurfaces) + ", MaxFlater=" +
+                               std::to_string(cs.faces) + "\nNoCells=" + std::to_string(NoCells) +
+                               ", MaxCeller=" + std::to_string(cs.cells) + "\n";
+    EXPECT_NE(log.find(counts), std::string::npos) << log;
+    EXPECT_TRUE(dir.dir().exists("koosurf.1"));
+  }
+}
