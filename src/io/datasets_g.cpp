@@ -85,9 +85,8 @@ void pointsourceDefault() { std::fill(std::begin(pointsource), std::end(pointsou
 // G 6 and G 62: the reference of the free surface. kSurf and kSurf2 name
 // discharge groups, whose records are numbered 0..9.
 bool surfaceValuesAccepted(double convMax) {
-  return iSurf >= 0 && iSurf <= MaxCeller && jSurf >= 0 && kSurf >= 0 && kSurf <= 9 && kSurf2 >= 0 &&
-         kSurf2 <= 9 && RelaxSurface >= 1e-5 && RelaxSurface <= 10.0 && ConvSurface >= 1e-10 &&
-         ConvSurface <= convMax;
+  return iSurf >= 0 && iSurf <= MaxCeller && jSurf >= 0 && kSurf >= 0 && kSurf <= 9 && kSurf2 >= 0 && kSurf2 <= 9 &&
+         RelaxSurface >= 1e-5 && RelaxSurface <= 10.0 && ConvSurface >= 1e-10 && ConvSurface <= convMax;
 }
 void checkG6(DataSetRead& d) {
   d.s.skipSpace();  // "\n" ends the format
@@ -128,8 +127,7 @@ void readVolumeSource(DataSetRead& d, bool second) {
     d.s.readDouble(r.value2);
   else
     r.value2 = 2.0;
-  if (r.i1 < 2 || r.j1 < 2 || r.k1 < 2 || r.i2 > xnumber + 1 || r.j2 > ynumber + 1 || r.k2 > znumber + 1)
-    d.refuse();
+  if (r.i1 < 2 || r.j1 < 2 || r.k1 < 2 || r.i2 > xnumber + 1 || r.j2 > ynumber + 1 || r.k2 > znumber + 1) d.refuse();
 }
 void readG10(DataSetRead& d) { readVolumeSource(d, false); }
 void readG11(DataSetRead& d) { readVolumeSource(d, true); }
@@ -184,7 +182,7 @@ void readG22(DataSetRead& d) {
   if (readInts(d.s, t, 4) == 4 && d.s.readDouble(r.zlow) && d.s.readDouble(r.zhigh)) d.s.readDouble(r.coefficient);
   if (r.i1 < 2 || r.i1 > r.i2 || r.i2 > xnumber || r.j1 < 2 || r.j1 > r.j2 || r.j2 > ynumber || r.zlow > r.zhigh ||
       r.coefficient < 1e-5)
-    d.refuseWith(1, "Input error for G 22 in control");
+    d.refuseWith(1, "Input error for G 22 in control\n");
 }
 
 // G 24: plot variables, all on the data-set line.
@@ -209,14 +207,16 @@ void readG24(DataSetRead& d) {
       if ((v.code == 100 || v.code == 101) && !slides)
         d.refuseWith(1, "Error for G 24 data set. The Z variable is only used with slides\n\n");
     }
-    if (v.letter == 'M' && !slides) d.refuseWith(1, "Error for G 24 data set. The M variable is only used with slides\n\n");
+    if (v.letter == 'M' && !slides)
+      d.refuseWith(1, "Error for G 24 data set. The M variable is only used with slides\n\n");
     bool read = d.s.readInt(v.level) && d.s.readInt(v.size);
     if (!read || v.level < 0 || (v.level > znumber && v.level > NoBedLayers) || v.size < 0 || v.size > lnumber)
       d.refuseWith(1, "Error in G 24 data set, variable no. %d\n", r + 1);
     if (v.letter == 'N' && FlagTSC != 3)
       d.refuseWith(1, "Error in G 24 data set. The N variable can not be used when the F 37 data set is not 3\n");
     if (v.letter == 'j' && FlagCohesion == 0)
-      d.refuseWith(1, "Error in G 24 data set. The j variable can only be used when the F 385 data set is above zero\n");
+      d.refuseWith(1,
+                   "Error in G 24 data set. The j variable can only be used when the F 385 data set is above zero\n");
   }
 }
 
@@ -250,13 +250,14 @@ void surfUpdateDefault() {
 // G 27: division of the grid into MPI parts.
 void readG27(DataSetRead& d) {
   if (FlagMPI < 2)
-    d.refuseWith(-1, "Error for G 27 data set in control file. The F 308 data set\n"
-                     "must be present in the control file and have an integer above 1\n\n");
+    d.refuseWith(-1,
+                 "Error for G 27 data set in control file. The F 308 data set\n"
+                 "must be present in the control file and have an integer above 1\n\n");
   if (FlagMPI > 999) d.refuseWith(-1, "Error for MPI parameters: recompile with increased divisionMPI array\n\n");
   for (int i = 1; i <= FlagMPI; ++i) {
     if (!d.s.readInt(divisionMPI[i]))
-      d.refuseWith(-1, "Error for G 27 data set: only %d integers are present.Required number of integers are %d\n\n", i,
-                   FlagMPI);
+      d.refuseWith(-1, "Error for G 27 data set: only %d integers are present.Required number of integers are %d\n\n",
+                   i, FlagMPI);
     if (i > 1 && divisionMPI[i] < divisionMPI[i - 1])
       d.refuseWith(-1, "Error in G 27 data set: integers have to be givein in rising order\n\n");
   }
@@ -312,7 +313,7 @@ void inflowMultDefault() {
 // G 40: initial temperature profile.
 void readG40(DataSetRead& d) {
   d.s.readInt(NoVerttemp);
-  if (NoVerttemp < 1 || NoVerttemp > 49) d.refuseWith(1, "Input error for G 40 in control");
+  if (NoVerttemp < 1 || NoVerttemp > 49) d.refuseWith(1, "Input error for G 40 in control\n");
   for (int n = 1; n <= NoVerttemp; ++n) {
     d.s.readDouble(Verttemp[n][0]);
     d.s.readDouble(Verttemp[n][1]);
@@ -372,7 +373,8 @@ void openMPDefault() {
 void readG51(DataSetRead& d) {
   for (int l = 1; l <= lnumber; ++l) {
     bool ok = d.s.readDouble(multCinn[l]);
-    if (!ok || multCinn[l] < 0.0) logf("Error for G 51 data set in control file\nInteger no. %d = %lf\n", l, multCinn[l]);
+    if (!ok || multCinn[l] < 0.0)
+      logf("Error for G 51 data set in control file\nInteger no. %d = %lf\n", l, multCinn[l]);
   }
 }
 void multCinnDefault() { std::fill(std::begin(multCinn), std::end(multCinn), 1.0); }
@@ -394,21 +396,37 @@ void recordListsDefault() {
 
 std::vector<DataSet> datasetsG() {
   return {
-      {.letter = 'G', .number = 1, .values = {I(xnumber, 300), I(ynumber, 300), I(znumber, 11), I(lnumber, 1)},
+      {.letter = 'G',
+       .number = 1,
+       .values = {I(xnumber, 300), I(ynumber, 300), I(znumber, 11), I(lnumber, 1)},
        .bounds = {atLeast(0, 4), atLeast(1, 4), atLeast(2, 2), range(3, 0, 50)},
        .message = "Input error for G 1 in control"},
-      {.letter = 'G', .number = 2, .values = {I(iblok1, 0), I(iblok2, 0), I(jblok1, 0), I(jblok2, 0)},
-       .message = "Input error for G 2 in control", .after = checkBlok},
+      {.letter = 'G',
+       .number = 2,
+       .values = {I(iblok1, 0), I(iblok2, 0), I(jblok1, 0), I(jblok2, 0)},
+       .message = "Input error for G 2 in control",
+       .after = checkBlok},
       {.letter = 'G', .number = 3, .reader = readG3, .defaults = zdistribDefault},
-      {.letter = 'G', .number = 4, .values = {I(i_pointsource, 0), I(j_pointsource, 0), I(k_pointsource, 0)},
-       .message = "Input error for G 4 in control", .reader = readG4, .defaults = pointsourceDefault},
-      {.letter = 'G', .number = 5,
-       .values = {I(i2_pointsource, 0), I(j2_pointsource, 0), I(k2_pointsource, 0)}, .reader = readG5},
-      {.letter = 'G', .number = 6,
+      {.letter = 'G',
+       .number = 4,
+       .values = {I(i_pointsource, 0), I(j_pointsource, 0), I(k_pointsource, 0)},
+       .message = "Input error for G 4 in control",
+       .reader = readG4,
+       .defaults = pointsourceDefault},
+      {.letter = 'G',
+       .number = 5,
+       .values = {I(i2_pointsource, 0), I(j2_pointsource, 0), I(k2_pointsource, 0)},
+       .reader = readG5},
+      {.letter = 'G',
+       .number = 6,
        .values = {I(iSurf, 0), I(jSurf, 0), I(kSurf, 0), D(RelaxSurface, 0.1), D(ConvSurface, 0.01)},
-       .message = "Input error for G 6 in control\n", .after = checkG6},
+       .message = "Input error for G 6 in control\n",
+       .after = checkG6},
       {.letter = 'G', .number = 7, .reader = readG7, .defaults = recordListsDefault},
-      {.letter = 'G', .number = 9, .values = {I(SpecEnergy, 0)}, .message = "Error for G 9 in control",
+      {.letter = 'G',
+       .number = 9,
+       .values = {I(SpecEnergy, 0)},
+       .message = "Error for G 9 in control",
        .after = checkG9},
       {.letter = 'G', .number = 10, .message = "Input error for G 10 in control", .reader = readG10},
       {.letter = 'G', .number = 11, .message = "Input error for G 11 in control", .reader = readG11},
@@ -419,12 +437,19 @@ std::vector<DataSet> datasetsG() {
       {.letter = 'G', .number = 22, .reader = readG22},
       {.letter = 'G', .number = 24, .reader = readG24},
       {.letter = 'G', .number = 25, .values = {I(WorkBlockNo, 0)}, .reader = readG25, .defaults = workBlockDefault},
-      {.letter = 'G', .number = 26, .values = {I(FlagSurfaceUpdate, 0)}, .reader = readG26,
+      {.letter = 'G',
+       .number = 26,
+       .values = {I(FlagSurfaceUpdate, 0)},
+       .reader = readG26,
        .defaults = surfUpdateDefault},
       {.letter = 'G', .number = 27, .reader = readG27, .defaults = divisionMPIDefault},
       {.letter = 'G', .number = 28, .reader = readG28},
-      {.letter = 'G', .number = 29, .values = {I(i1Iff, 0), I(i2Iff, 0), I(j1Iff, 0), I(j2Iff, 0)},
-       .message = "Error for G 29 in control file\n\n", .status = -1, .after = checkG29},
+      {.letter = 'G',
+       .number = 29,
+       .values = {I(i1Iff, 0), I(i2Iff, 0), I(j1Iff, 0), I(j2Iff, 0)},
+       .message = "Error for G 29 in control file\n\n",
+       .status = -1,
+       .after = checkG29},
       {.letter = 'G', .number = 30, .message = "Input error for G 30 in control", .reader = readG30},
       {.letter = 'G', .number = 31, .reader = readG31, .defaults = inflowMultDefault},
       {.letter = 'G', .number = 40, .values = {I(NoVerttemp, 0)}, .reader = readG40, .defaults = verttempDefault},
@@ -432,7 +457,8 @@ std::vector<DataSet> datasetsG() {
       {.letter = 'G', .number = 42, .reader = readG42, .defaults = oglDefault},
       {.letter = 'G', .number = 50, .reader = readG50, .defaults = openMPDefault},
       {.letter = 'G', .number = 51, .reader = readG51, .defaults = multCinnDefault},
-      {.letter = 'G', .number = 62,
+      {.letter = 'G',
+       .number = 62,
        .values = {I(iSurf, 0), I(jSurf, 0), I(kSurf, 0), I(kSurf2, 0), D(RelaxSurface, 0.1), D(ConvSurface, 0.01)},
        .after = checkG62},
   };

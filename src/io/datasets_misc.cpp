@@ -39,9 +39,10 @@ void readN(DataSetRead& d) {
   double fraction = fits ? SedimentSample[dist][size] : 0.0;
   d.s.readDouble(fraction);
   if (dist > 0)
-    logf("Input error for N data set in control file: in TOVAK 2 there is only\n"
-         "one grain size distribution for the N data sets, and it has number 0.\n"
-         "If you want a spatially varying grain size distribution, use the fracres file\n\n");
+    logf(
+        "Input error for N data set in control file: in TOVAK 2 there is only\n"
+        "one grain size distribution for the N data sets, and it has number 0.\n"
+        "If you want a spatially varying grain size distribution, use the fracres file\n\n");
   if (!fits || fraction < 0.0 || fraction > 1.0)
     d.refuseWith(1, "Input error for N data set in control file, size %d, fraction %lf\n", size, fraction);
   SedimentSample[dist][size] = fraction;
@@ -57,12 +58,16 @@ void readM(DataSetRead& d) {
   const int g = d.number;
   int k = 0;
   if (!d.s.readInt(k))
-    d.refuseWith(1, "Error for M %d data set\n"
-                    "Second integer less than zero, or larger than what is given on F 50 data set\n", g);
+    d.refuseWith(1,
+                 "Error for M %d data set\n"
+                 "Second integer less than zero, or larger than what is given on F 50 data set\n",
+                 g);
   // A row holds the entries 0..19.
   if (k < 0 || k > 19 || !(k < NoComponents || k <= lnumber))
-    d.refuseWith(1, "Error for M %d %d data set\n"
-                    "Second integer less than zero, or larger than what is given on F 50 data set\n", g, k);
+    d.refuseWith(1,
+                 "Error for M %d %d data set\n"
+                 "Second integer less than zero, or larger than what is given on F 50 data set\n",
+                 g, k);
   if (!d.s.readDouble(CompInflow[g].value[k])) d.refuseWith(1, "Error for M %d %d data set\n", g, k);
   CompInflow[g].order[k] = CompInflowNo;
   ++CompInflowNo;
@@ -80,36 +85,38 @@ struct TermShape {
   bool upToNoComponents;  // its integer may equal NoComponents
 };
 
+struct TermRow {
+  int type;
+  TermShape shape;
+};
+
+// clang-format off
+constexpr TermRow kTermShapes[] = {
+    {1, {0, 1, false}},     {5, {0, 1, false}},     {11, {0, 1, false}},    {1001, {0, 1, false}},
+    {2001, {0, 1, false}},  {1102, {0, 2, false}},  {2030, {0, 3, false}},  {42, {0, 4, false}},
+    {51, {0, 5, false}},    {1060, {0, 6, false}},  {81, {0, 8, false}},
+    {2, {1, 1, true}},      {113, {1, 1, true}},    {1002, {1, 1, true}},   {1012, {1, 1, true}},
+    {2002, {1, 1, true}},
+    {120, {1, 2, false}},   {121, {1, 2, false}},   {122, {1, 2, false}},   {123, {1, 2, false}},
+    {131, {1, 3, false}},   {132, {1, 3, false}},   {133, {1, 3, false}},
+    {151, {1, 5, false}},   {152, {1, 5, false}},   {161, {1, 6, false}},   {162, {1, 6, false}},
+    {17, {1, 7, false}},
+    {3, {2, 1, false}},     {1003, {2, 1, false}},  {2003, {2, 1, false}},
+    {4, {2, 2, false}},     {221, {2, 2, false}},   {1004, {2, 2, false}},  {2004, {2, 2, false}},
+    {230, {2, 3, false}},   {251, {2, 5, false}},   {252, {2, 5, false}},   {261, {2, 6, false}},
+    {272, {2, 7, false}},   {281, {2, 8, false}},   {282, {2, 8, false}},   {291, {2, 9, false}},
+    {340, {3, 4, false}},   {361, {3, 6, false}},   {371, {3, 7, false}},
+    {2149, {4, 9, false}},  {6100, {6, 10, false}},
+};
+// clang-format on
+
 bool termShape(int type, TermShape& t) {
-  switch (type) {
-    case 1: case 5: case 11: case 1001: case 2001: t = {0, 1, false}; return true;
-    case 1102: t = {0, 2, false}; return true;
-    case 2030: t = {0, 3, false}; return true;
-    case 42: t = {0, 4, false}; return true;
-    case 51: t = {0, 5, false}; return true;
-    case 1060: t = {0, 6, false}; return true;
-    case 81: t = {0, 8, false}; return true;
-    case 2: case 113: case 1002: case 1012: case 2002: t = {1, 1, true}; return true;
-    case 120: case 121: case 122: case 123: t = {1, 2, false}; return true;
-    case 131: case 132: case 133: t = {1, 3, false}; return true;
-    case 151: case 152: t = {1, 5, false}; return true;
-    case 161: case 162: t = {1, 6, false}; return true;
-    case 17: t = {1, 7, false}; return true;
-    case 3: case 1003: case 2003: t = {2, 1, false}; return true;
-    case 4: case 221: case 1004: case 2004: t = {2, 2, false}; return true;
-    case 230: t = {2, 3, false}; return true;
-    case 251: case 252: t = {2, 5, false}; return true;
-    case 261: t = {2, 6, false}; return true;
-    case 272: t = {2, 7, false}; return true;
-    case 281: case 282: t = {2, 8, false}; return true;
-    case 291: t = {2, 9, false}; return true;
-    case 340: t = {3, 4, false}; return true;
-    case 361: t = {3, 6, false}; return true;
-    case 371: t = {3, 7, false}; return true;
-    case 2149: t = {4, 9, false}; return true;
-    case 6100: t = {6, 10, false}; return true;
-    default: return false;
-  }
+  for (const TermRow& r : kTermShapes)
+    if (r.type == type) {
+      t = r.shape;
+      return true;
+    }
+  return false;
 }
 
 void readQ(DataSetRead& d) {
@@ -200,8 +207,9 @@ void titleDefault() { std::memset(Title, 0, sizeof Title); }
 
 // I: obsolete inflow value of size n (written back only).
 void readI(DataSetRead& d) {
-  logf("Warning, the values on the I data set in the control file are not used in TOVAK 2\n"
-       "Use the timei file or the M data set instead\n\n");
+  logf(
+      "Warning, the values on the I data set in the control file are not used in TOVAK 2\n"
+      "Use the timei file or the M data set instead\n\n");
   d.s.readDouble(inflow[d.number]);
   d.s.skipSpace();
 }
@@ -212,10 +220,12 @@ void inflowValuesDefault() { std::fill(std::begin(inflow), std::end(inflow), 0.0
 std::vector<DataSet> datasetsMisc() {
   return {
       {.letter = 'S', .number = kAnyNumber, .reader = readS, .defaults = sizesDefault},
-      {.letter = 'N', .number = kAnyNumber, .values = {I(FlagReadNdata, 0)}, .reader = readN,
+      {.letter = 'N',
+       .number = kAnyNumber,
+       .values = {I(FlagReadNdata, 0)},
+       .reader = readN,
        .defaults = sampleDefault},
-      {.letter = 'M', .number = kAnyNumber, .values = {I(CompInflowNo, 0)}, .reader = readM,
-       .defaults = inflowDefault},
+      {.letter = 'M', .number = kAnyNumber, .values = {I(CompInflowNo, 0)}, .reader = readM, .defaults = inflowDefault},
       {.letter = 'Q', .number = kAnyNumber, .reader = readQ, .defaults = qualityDefault},
       {.letter = 'H', .number = kAnyNumber, .reader = readH, .defaults = bioDefault},
       {.letter = 'L', .number = kAnyNumber, .values = {I(contourNo, 0)}, .reader = readL, .defaults = contourDefault},
