@@ -3,6 +3,8 @@
 // outblocked columns and the default block grid.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "io/kread.h"
@@ -199,6 +201,46 @@ TEST(AfterFirstPass, HCBRaisesTheComponentsToTheSizes) {
   InProjectDir dir;
   readControl(dir, "G 1 20 10 11 3\nN 0 1 0.2\nN 0 2 0.3\nN 0 3 0.5\nF 400 1\n");
   EXPECT_EQ(NoComponents, 4);
+}
+
+}  // namespace
+
+namespace {
+
+// A whole reading of a small straight channel on the real engine: the
+// turbulence model, the threads, the block-grid allocation and the title.
+TEST(StraightChannel, ReadsToTheEndAndLogsItsSettings) {
+  CaseDir d;
+  d.write("control",
+          "T straight channel\nF 2 T\nF 206 4\nF 314 1 1\nF 237 1 10.0\nF 237 2 10.0\nG 1 23 8 11 1\n"
+          "W 1 50.0 10.0 1.0\nK 1 200 50000\nK 2 0 0\n");
+  ASSERT_EQ(d.run(), 1) << d.boogie();
+  const auto lines = d.boogieLines();
+  auto at = [&](const std::string& prefix) {
+    auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+    return it == lines.end() ? -1 : static_cast<int>(it - lines.begin());
+  };
+  EXPECT_GE(at("TurbulenceModel = 0 (F 24)"), 0);
+  // F 206 asks for 4 threads, at most what the machine offers.
+  int maxThreads = 0, asked = 0;
+  ASSERT_EQ(std::sscanf(lines[at("Max. number of threads:")].c_str(), "Max. number of threads: %d, value F 206: %d",
+                        &maxThreads, &asked),
+            2);
+  EXPECT_TRUE(d.boogieHas("Number of threads: " + std::to_string(std::min(4, maxThreads)) + " (F 206)"));
+  // Block grid of 25 x 10 grid lines and 13 levels: x, y, armap, roughness
+  // (double), pointbed, bedOutBlock, pointcell_old (int), zval and the five
+  // Surfaces, each with its row tables.
+  const double bytes = 4 * (25 * 10 * 8 + 25 * 8) + 3 * (25 * 10 * 4 + 25 * 8) +
+                       (25 * 10 * 13 * 8 + 25 * 10 * 8 + 25 * 8) + (5 * 25 * 10 * 8 + 5 * 25 * 8 + 5 * 8);
+  char expected[80];
+  std::snprintf(expected, sizeof expected, "Have allocated %12.2lf Mbytes structured arrays", bytes * 1e-6);
+  const int alloc = at(expected);
+  ASSERT_GE(alloc, 0) << d.boogie();
+  // The title follows the allocation, then the side files and the unstructured arrays.
+  EXPECT_EQ(lines[alloc + 1], " straight channel ");
+  EXPECT_GT(at("Have not used inflow file"), alloc);
+  EXPECT_GT(at("Have allocated "), -1);
+  EXPECT_TRUE(d.boogie().find("Mbytes unstructured arrays\n\n") != std::string::npos);
 }
 
 }  // namespace

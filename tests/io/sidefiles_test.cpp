@@ -76,6 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "with the F 294 data set in the control file\n"}},
         SideFileCase{"InspaceBSizeAboveLnumber", kOneSize, "inspace", "B 2" + kTenValues, 248,
                      {"not correct first integer on the B data set\n"}},
+        // The coefficient tables hold sizes 1..19, whatever G 1 says.
+        SideFileCase{"InspaceBSizeBeyondTheTable", "G 1 20 10 11 20\nN 0 1 1.0\n", "inspace", "B 20" + kTenValues,
+                     248, {"not correct first integer on the B data set\n"}},
         SideFileCase{"InspaceBShort", kTwoSizes, "inspace", "B 2 1 2 3\n", 248,
                      {"Error in reading the inspace file, not enough data on the B data set\n"}},
         SideFileCase{"InspaceTWithoutF294", kOneSize, "inspace", "T 0.0\n", 247,
