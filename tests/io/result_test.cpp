@@ -161,6 +161,28 @@ TEST(Readres, TextRoundTripRestoresEveryValueExactly) {
             std::string::npos);
 }
 
+TEST(Readres, WriterAndReaderCountTheGridWithoutItsAppendedBlocks) {
+  // A grid whose builder appended an auxiliary block behind the first 6 cells
+  // and 30 surfaces: the file holds those, and the same grid reads it back.
+  InProjectDir d;
+  SmallGrid{}.build();
+  NoCells0 = 6;
+  NoSurfaces0 = 30;
+  NoBlocks0 = 1;
+  fillFlowField();
+  print_result();
+  const std::string t = d.dir().read("result.end");
+  EXPECT_NE(t.find("\nU 27 6 30 1 0 0\n"), std::string::npos) << t;
+  EXPECT_EQ(t.find("\nC 7 "), std::string::npos);
+  ASSERT_EQ(std::rename("result.end", "result"), 0);
+  const double u6 = Cxvel[6];
+  clearField();
+  readres();
+  EXPECT_EQ(Cxvel[6], u6);
+  EXPECT_TRUE(d.dir().boogieHas("Have read 6 cell values from result file")) << d.dir().boogie();
+  NoCells0 = NoSurfaces0 = NoBlocks0 = 0;
+}
+
 TEST(Readres, ATitleWithRecordLettersIsNotRead) {
   InProjectDir d;
   SmallGrid{}.build();
