@@ -12,6 +12,8 @@ Prints one fact per line:
   bounds <xmin> <xmax> <ymin> <ymax> <zmin> <zmax>
   array <name> <components> <tuples>    every point-data array, in file order
   point <i> <x> <y> <z>       every point
+  cell <i> <point ids>        every cell
+  volume <v>                  the summed volume of the cells (unstructured grids)
   value <name> <i> <v> [<v> <v>]        every tuple of each ARRAY asked for
 """
 import sys
@@ -61,6 +63,18 @@ def main():
         print("array", arr.GetName(), arr.GetNumberOfComponents(), arr.GetNumberOfTuples())
     for i in range(data.GetNumberOfPoints()):
         print("point", i, *("%.9g" % x for x in data.GetPoint(i)))
+    ids = vtk.vtkIdList()
+    for c in range(data.GetNumberOfCells()):
+        data.GetCellPoints(c, ids)
+        print("cell", c, *(ids.GetId(k) for k in range(ids.GetNumberOfIds())))
+    if data.IsA("vtkUnstructuredGrid") and data.GetNumberOfCells() > 0:
+        sizes = vtk.vtkCellSizeFilter()
+        sizes.SetInputData(data)
+        sizes.ComputeSumOn()
+        sizes.Update()
+        total = sizes.GetOutput().GetFieldData().GetArray("Volume")
+        if total is not None:
+            print("volume", "%.9g" % total.GetValue(0))
     for name in wanted:
         arr = pd.GetArray(name)
         if arr is None:

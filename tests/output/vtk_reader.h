@@ -21,6 +21,8 @@ struct VtkLoad {
   std::map<std::string, int> components;  // per array
   std::map<std::string, long> tuples;     // per array
   std::vector<std::array<double, 3>> coords;
+  std::vector<std::vector<long>> cellPoints;
+  double volume = -1;
   std::map<std::string, std::vector<std::vector<double>>> values;  // asked-for arrays
 };
 
@@ -70,6 +72,14 @@ inline VtkLoad loadVtk(const std::string& path, const std::vector<std::string>& 
       std::array<double, 3> x{};
       in >> i >> x[0] >> x[1] >> x[2];
       out.coords.push_back(x);
+    } else if (key == "cell") {
+      long i, id;
+      in >> i;
+      std::vector<long> ids;
+      while (in >> id) ids.push_back(id);
+      out.cellPoints.push_back(ids);
+    } else if (key == "volume") {
+      in >> out.volume;
     } else if (key == "value") {
       std::string name;
       long i;
