@@ -86,7 +86,7 @@ double planValue(const TecVariable& v, int layer, const PlanPoint& p, bool bedRo
 
 void print_paraview2d(int numbered, int blockNo) {
   const std::string name = paraview2dName(numbered, blockNo);
-  FILE* f = openPlotFile(name);
+  FILE* f = openOutputOrEnd(name);
   FiniteValues finite;
 
   std::fprintf(f, "# vtk DataFile Version 2.0\n");

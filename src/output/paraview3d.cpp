@@ -20,7 +20,7 @@ namespace {
 
 std::string paraview3dName() {
   char stem[64];
-  if (PrintRes != 0 || PrintResAlways != 0 || NoAlldataPrintout > 0) {
+  if (numberedOutput() || NoAlldataPrintout > 0) {
     if (FlagMPI > 0) {
       std::snprintf(stem, sizeof stem, "paru.mpi%d.", FlagMPI);
       return findFreeFileName(stem, 5, ".vtk");
@@ -51,7 +51,7 @@ bool nodeGridLineLetter(char letter) { return isGridLineLetter(letter) || letter
 
 void print_paraview3d(int) {
   const std::string name = paraview3dName();
-  FILE* f = openPlotFile(name);
+  FILE* f = openOutputOrEnd(name);
 
   const int np = std::clamp(block[1].lastPoint, 0, MaxPunkter - 1);
   const int nc = std::clamp(block[1].lastCell, 0, MaxCeller - 1);

@@ -3,17 +3,6 @@
 #include "io/log.h"
 #include "state/options.h"
 
-FILE* openPlotFile(const std::string& name) {
-  FILE* f = std::fopen(name.c_str(), "w");
-  if (!f) {
-    char text[200];
-    std::snprintf(text, sizeof text, "cannot open file '%s' ", name.c_str());
-    setMessage(text);
-    fatal(-3, nullptr);
-  }
-  return f;
-}
-
 std::string plotTitle(bool forQuotes) {
   std::string t;
   for (std::size_t i = 1; i < sizeof Title && Title[i]; ++i) t += (forQuotes && Title[i] == '"') ? '\'' : Title[i];

@@ -5,10 +5,6 @@
 #include <set>
 #include <string>
 
-// Opens a plot file for writing; when that fails the status text becomes
-// "cannot open file '<name>' " and the process ends with status -3.
-FILE* openPlotFile(const std::string& name);
-
 // The case title as the plot files print it (the T data set's text).
 // `forQuotes`: a double quote inside would end a quoted Tecplot string early,
 // so it becomes a single quote.

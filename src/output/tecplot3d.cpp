@@ -21,7 +21,7 @@
 namespace {
 
 std::string tecplot3dName() {
-  if (PrintRes != 0 || PrintResAlways != 0) return findFreeFileName("tec3_", 5, ".dat");
+  if (numberedOutput()) return findFreeFileName("tec3_", 5, ".dat");
   if (FlagMPI > 0) {
     char text[64];
     std::snprintf(text, sizeof text, "tecplfe.mpi%d.dat", FlagMPI);
@@ -181,7 +181,7 @@ double nodeLevel(char letter, const GridLineSearch::Hit& a, const GridLineSearch
 
 void print_tecplot3d(int) {
   const std::string name = tecplot3dName();
-  FILE* f = openPlotFile(name);
+  FILE* f = openOutputOrEnd(name);
   FiniteValues finite;
 
   fillNodeGridLines(2, xnumber, 2, ynumber, 1, std::min(NoPoints, MaxPunkter - 1));

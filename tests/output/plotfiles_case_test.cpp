@@ -153,3 +153,20 @@ TEST(PlotFilesCase, NodeValuesAreTheMeansOfTheEngineCellFields) {
         << "point " << p;
   }
 }
+
+// A plot file that cannot be written ends the run with status -3.
+TEST(PlotFilesCase, FileThatCannotBeWrittenEndsTheRun) {
+  struct Case {
+    std::string flags, file;
+  };
+  for (const Case& k : std::vector<Case>{{"F 329 1 0 0 0 0 1 0 0 0", "ParaView3U.vtk"},
+                                         {"F 329 1 0 0 0 1 0 0 0 0", "tecplfe.dat"},
+                                         {"F 329 1 0 0 0 0 0 0 1 0", "ParaView2_n1.vtk"}}) {
+    CaseDir dir;
+    dir.write("koosurf", straightChannel());
+    dir.mkdir(k.file);
+    dir.write("control", "F 2 YM\nG 1 23 8 11 1\n" + k.flags + "\n");
+    EXPECT_EQ(dir.run(), 253) << k.file << "\n" << dir.boogie();
+    EXPECT_TRUE(dir.boogieHas("Error: can not open file '" + k.file + "' for writing")) << dir.boogie();
+  }
+}
