@@ -184,6 +184,22 @@ void markDeadEnds() {
     }
 }
 
+// Print points of the time-series log find their cells again from column and
+// level; the level counts the cells below the print cell, as the grid-file
+// reader stores it, so an unchanged column gives back the same cell.
+void findPrintCells() {
+  for (int r = 0; r < TimePrintNo && r < 20; ++r) {
+    TimePrintEntry& e = TimePrint[r];
+    for (int p = 0; p < e.n && p < 25; ++p) {
+      const int i = e.i[p], j = e.j[p];
+      if (i <= 0 || i > xnumber || j < 0 || j > ynumber || e.letter[p] == 'h' || e.letter[p] == 'z') continue;
+      int c = static_cast<int>(zval[i][j][0]);
+      for (int step = 0; c > 0 && step < e.k[p] && Ccellt[c] > 0; ++step) c = Ccellt[c];
+      e.number[p] = c;
+    }
+  }
+}
+
 // F 358: sums of depth, bed level, bed deviation and the flux ratio over the
 // window, one sample per build.
 void bedStatistics() {
@@ -309,6 +325,7 @@ int UnstructureBuild() {
   if (NoBlocks >= 1 && NoBlocks < 100 && block[NoBlocks].kind == 1) NoBlocks -= 1;
 
   markDeadEnds();
+  findPrintCells();
   bedStatistics();
   endLines();
   crossSectionCheck();

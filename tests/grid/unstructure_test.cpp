@@ -288,3 +288,26 @@ TEST(Unstructure, SizeLimitsStopBeforeAnythingIsWrittenPastTheArrays) {
     EXPECT_TRUE(dir.dir().exists("koosurf.1"));
   }
 }
+
+// Print points of the time-series log keep their cell: the level counts the
+// cells below it; a level beyond the column gives its top cell.
+TEST(Unstructure, PrintPointsFindTheirCellsAgain) {
+  InProjectDir dir;
+  BlockGrid g;
+  g.prepare();
+  TimePrintNo = 1;
+  TimePrint[0].n = 3;
+  const int levels[3] = {0, 3, 20};
+  for (int p = 0; p < 3; ++p) {
+    TimePrint[0].letter[p] = 'u';
+    TimePrint[0].i[p] = 5;
+    TimePrint[0].j[p] = 3;
+    TimePrint[0].k[p] = levels[p];
+  }
+  ASSERT_EQ(UnstructureBuild(), 1);
+  const int low = static_cast<int>(zval[5][3][0]);
+  EXPECT_EQ(TimePrint[0].number[0], low);
+  EXPECT_EQ(TimePrint[0].number[1], low + 3);
+  EXPECT_EQ(TimePrint[0].number[2], low + 8);
+  TimePrintNo = 0;
+}
