@@ -54,10 +54,13 @@ TEST(LevelFiles, LinesThatDoNotFitTheGrid) {
     d.write("unstruc", ThreeCellGrid{}.text());
     d.write(c.file, c.text);
     EXPECT_EQ(d.run(), c.status) << d.boogie();
-    if (c.line.empty())
+    if (c.line.empty()) {
       EXPECT_EQ(d.boogie().find("Error"), std::string::npos) << d.boogie();
-    else
+    } else {
       EXPECT_TRUE(d.boogieHas(c.line)) << d.boogie();
-    if (c.status == 2) EXPECT_TRUE(d.boogieHas("Error in x or y values in koomin file"));
+    }
+    if (c.status == 2) {
+      EXPECT_TRUE(d.boogieHas("Error in x or y values in koomin file"));
+    }
   }
 }
