@@ -135,6 +135,11 @@ INSTANTIATE_TEST_SUITE_P(
                            TecStruc[1].code;
                   },
                   2214},
+        // The letters that depend on other data sets, after those data sets.
+        ValueCase{"G24nAfterF37", "F 37 3\nG 24 1 N 0 1\n", [] { return TecStruc[0].letter; }, 'N'},
+        ValueCase{"G24jAfterF385", "F 385 1 0\nG 24 1 j 0 1\n", [] { return TecStruc[0].letter; }, 'j'},
+        ValueCase{"G24mAfterF404", "F 404 1 0.1\nG 24 1 M 0 1\n", [] { return TecStruc[0].letter; }, 'M'},
+        ValueCase{"G24z100AfterF404", "F 404 1 0.1\nG 24 1 Z 100 0 1\n", [] { return TecStruc[0].code; }, 100},
         ValueCase{"G24levels", "G 1 10 10 5 3\nG 24 1 c 5 3\n",
                   [] { return TecStruc[0].level * 10 + TecStruc[0].size; }, 53},
         // Nine blanks are passed over; the tenth is the letter.
