@@ -180,7 +180,6 @@ TEST(Readres, WriterAndReaderCountTheGridWithoutItsAppendedBlocks) {
   readres();
   EXPECT_EQ(Cxvel[6], u6);
   EXPECT_TRUE(d.dir().boogieHas("Have read 6 cell values from result file")) << d.dir().boogie();
-  NoCells0 = NoSurfaces0 = NoBlocks0 = 0;
 }
 
 TEST(Readres, ATitleWithRecordLettersIsNotRead) {

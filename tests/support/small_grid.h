@@ -152,6 +152,12 @@ struct SmallGrid {
     r.firstPoint = 1;
     r.lastPoint = NoPoints;
     block[2] = BlockRecord{};
+    // No appended blocks: the counts of the 3-D grid are the whole grid's.
+    NoConnect = NoConnFlate = 0;
+    NoCells0 = NoCells;
+    NoSurfaces0 = NoSurfaces;
+    NoBlocks0 = 1;
+    NoConnect0 = NoConnFlate0 = 0;
     WCStart = 1;
     WCEnd = NoCells;
     WFStart = 1;
