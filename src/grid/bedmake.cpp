@@ -162,6 +162,13 @@ void BedMake() {
       InterpolateBoundary();
     FlagNeedsToBeInterpolated = 0;
     otime[50] = omp_get_wtime();
+  } else if (groupFacesStale()) {
+    // A grid built without a carry-over (steady runs): the groups still hold
+    // faces of the grid before.
+    if (FlagGenerateUpFlux > 0 || FlagGenerateDownFlux > 0)
+      setFluxes();
+    else
+      InterpolateBoundary();
   }
   if (FlagExtraDebug == 1) logf("In BedMake, before ponds\n");
   pondLists();

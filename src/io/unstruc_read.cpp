@@ -421,6 +421,7 @@ int ReadUnstructure() {
   if (FlagReadUnstruc != 4) metric();
 
   setMessage(" Have read unstruc file");
+  if (FlagReadUnstruc != 4) groupFacesRead();
   if ((FlagGenerateUpFlux >= 1 || FlagGenerateDownFlux > 0) && DischargeStruct[1].surfno == 0) setFluxes();
   SetiPresjPres();
   groupReport();

@@ -30,6 +30,10 @@ void setRunStateInitial() {
           AvShearTimeo3 = AvShearTimeo4 = 0.0;
   otimeWatersolve = otimeSedimsolve = otimeSlidesolve = otimeSlideVertSolve = otimeGridsolve = otimeSurfsolve = 0.0;
   iPres2 = jPres2 = 0;
+  std::memset(NormResidual, 0, sizeof NormResidual);
+  relaxVelocity = invRelaxVelocity = relaxPressure = relaxK = relaxEpsilon = 0.0;
+  RegIter = WBStart = WBEnd = Equation = 0;
+  std::memset(blocknested, 0, sizeof blocknested);
   for (int i = 0; i < 30; ++i) DischargeArray[i] = i < 20 ? -1.0 : 0.0;
   std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
   std::memset(rute, 0, sizeof rute);

@@ -71,3 +71,16 @@ inline double otime[100];
 inline int NoCells0 = 0, NoBlocks0 = 0, NoSurfaces0 = 0, NoConnect0 = 0, NoConnFlate0 = 0, nestlevmax = 0;
 // Largest normalised residuals of the last iteration: u, v, w, continuity, k, epsilon (1..6).
 inline double MaxResidual[7];
+
+// Set by the initial flow state: residual scales per equation (1..6), the
+// under-relaxation factors in use, the pressure-regression counter.
+inline double NormResidual[7];
+inline double relaxVelocity = 0.0, invRelaxVelocity = 0.0, relaxPressure = 0.0, relaxK = 0.0, relaxEpsilon = 0.0;
+inline int RegIter = 0;
+// Work range of the bed cells.
+inline int WBStart = 0, WBEnd = 0;
+// Equation whose coefficients are being assembled (1..3 velocities, 4 pressure
+// correction, 5 k, 6 epsilon, 7 and above concentrations and components).
+inline int Equation = 0;
+// Per block 1 when it is nested one level deep (F 126 above 0).
+inline int blocknested[100];

@@ -2,4 +2,3 @@
 #include "io/log.h"
 #include "state/startup.h"
 
-void startup() { notAvailable("the initial flow state (run letter N)"); }
