@@ -18,6 +18,7 @@
 namespace {
 
 inline bool isCell(int c) { return c >= 1 && c <= NoCells; }
+inline bool isOldCell(int c) { return c >= 1 && c < MaxCeller; }
 inline bool present(double p) { return std::fabs(p) > 1e-8; }
 
 bool newlyWet(int b) { return b >= 1 && b <= NoBCells && Bnocells_old[b] == 0 && Bnocells[b] >= 1 && isCell(Bcellt[b]); }
@@ -136,7 +137,7 @@ void WettingExtrapolation1() {
       for (const auto& s : sides) {
         const int nb = bedCellAt(s[0], s[1]);
         if (nb < 1 || !isCell(Bcellt[nb]) || s[2] < 1) continue;
-        if (Bnocells_old[nb] >= 1 && isCell(Bcellt_old[nb])) {
+        if (Bnocells_old[nb] >= 1 && isOldCell(Bcellt_old[nb])) {
           g.addOldCell(Bcellt_old[nb]);
         } else if (ExtrapAlgo2 == 1 && sweep >= 2 && present(Cpres[Bcellt[nb]])) {
           g.addCell(Bcellt[nb]);
@@ -249,14 +250,14 @@ void PressureTest() {
       logf("%s", s.warning);
       if (ExtrapAlgo2 < 2) logf("%s", hint);
       logf("BCell = %d, pointbed = %d, Cellno = %d, grad = %lf\n", b, pointbed[i][j], c, grad);
-      logf(s.pres, Cpres[c], Cpres_old[isCell(cOld) ? cOld : 0], Cpres[s.d]);
+      logf(s.pres, Cpres[c], Cpres_old[isOldCell(cOld) ? cOld : 0], Cpres[s.d]);
       logf("Iter %d, Grid no. [%d,%d]\n", Iter, i, j);
       logf("Bcellt_old(%d) = %d, Bnocells_old = %d, Bnocells = %d\n", b, cOld, Bnocells_old[b], Bnocells[b]);
       const int olds[4] = {nbN >= 1 ? Bcellt_old[nbN] : 0, nbS >= 1 ? Bcellt_old[nbS] : 0,
                            nbE >= 1 ? Bcellt_old[nbE] : 0, nbW >= 1 ? Bcellt_old[nbW] : 0};
       const char* lines[4] = {"Bcellt_old, Pres_old, n = %d, %lf\n", "Bcellt_old, Pres_old, s = %d, %lf\n",
                               "Bcellt_old, Pres_old, e = %d, %lf\n", "Bcellt_old, Pres_old, w = %d, %lf\n"};
-      for (int q = 0; q < 4; ++q) logf(lines[q], olds[q], Cpres_old[isCell(olds[q]) ? olds[q] : 0]);
+      for (int q = 0; q < 4; ++q) logf(lines[q], olds[q], Cpres_old[isOldCell(olds[q]) ? olds[q] : 0]);
       logf("\n");
     }
   }

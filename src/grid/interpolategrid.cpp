@@ -17,6 +17,8 @@
 namespace {
 
 inline bool isCell(int c) { return c >= 1 && c <= NoCells; }
+// Cells of the old grid: numbered within the arrays, not within the new count.
+inline bool isOldCell(int c) { return c >= 1 && c < MaxCeller; }
 
 // Old field f at cell a.
 struct Fields {
@@ -47,8 +49,8 @@ void blendCells(const Fields& F, int c, int a, double f) {
 
 void carryColumn(const Fields& F, int b) {
   const int n = Bnocells[b], nOld = Bnocells_old[b], c = Bcellt[b], cOld = Bcellt_old[b];
-  if (n <= 0 || nOld <= 0 || !isCell(c) || !isCell(cOld)) return;
-  if (!isCell(c + n - 1) || !isCell(cOld + nOld - 1)) return;
+  if (n <= 0 || nOld <= 0 || !isCell(c) || !isOldCell(cOld)) return;
+  if (!isCell(c + n - 1) || !isOldCell(cOld + nOld - 1)) return;
   const double r = std::fmax(Bdepth_old[b], 0.001) / (Bdepth[b] + 1e-20);
   const double s = FlagScaleInterpol == 1 ? std::fmin(r, 1.0) : 1.0;
 
@@ -167,7 +169,7 @@ void thixotropicLayer() {
       if (!isCell(c) || n < 2 || !isCell(Ccellt[c])) continue;
       const int c2 = Ccellt[c], t = Bcelltt_old[b];
       if (!isCell(c2 + n - 2)) continue;
-      if (n == nOld && isCell(t) && isCell(t + n - 2)) {
+      if (n == nOld && isOldCell(t) && isOldCell(t + n - 2)) {
         for (int m = 0; m < n - 1; ++m) {
           Cxvel[c2 + m] = Cxvel_old[t + m];
           Cyvel[c2 + m] = Cyvel_old[t + m];
@@ -181,7 +183,7 @@ void thixotropicLayer() {
       } else if (n != nOld) {
         const double inv = 1.0 / (nOld - 1);
         double height = 0.0, u = 0.0, v = 0.0, w = 0.0;
-        for (int m = 0; m < nOld - 1 && isCell(t + m); ++m) {
+        for (int m = 0; m < nOld - 1 && isOldCell(t + m); ++m) {
           height += 2.0 * Ckdist[t + m];
           u += Cxvel_old[t + m], v += Cyvel_old[t + m], w += Czvel_old[t + m];
         }
@@ -204,7 +206,7 @@ void plasticDeposits() {
   if (FlagPlastics <= 0 || !BplasticDeposits) return;
   for (int b = 1; b <= NoBCells; ++b) {
     const int cOld = Bcellt_old[b];
-    if (Bcellt[b] != 0 || !isCell(cOld)) continue;
+    if (Bcellt[b] != 0 || !isOldCell(cOld)) continue;
     const double half = Ckdist_old ? Ckdist_old[cOld]
                                    : (Bnocells_old[b] > 0 ? 0.5 * Bdepth_old[b] / Bnocells_old[b] : 0.0);
     for (int l = 1; l <= lnumber; ++l)
@@ -292,7 +294,7 @@ void InterpolateGrid() {
     for (int b = block[1].firstBedCell < 1 ? 1 : block[1].firstBedCell; b <= block[1].lastBedCell && b <= NoBCells; ++b)
       Bcelltt_old[b] = 0;
     for (int b = block[2].firstBedCell < 1 ? 1 : block[2].firstBedCell; b <= block[2].lastBedCell && b <= NoBCells; ++b)
-      Bcelltt_old[b] = isCell(Bcellt_old[b]) ? Ccellt[Bcellt_old[b]] : 0;
+      Bcelltt_old[b] = isOldCell(Bcellt_old[b]) ? Ccellt[Bcellt_old[b]] : 0;
   }
 
   if (debugging == 'D')
