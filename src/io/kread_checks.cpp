@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "io/dataset.h"
 #include "io/kread.h"
 #include "io/log.h"
 #include "io/scanner.h"
@@ -180,6 +181,37 @@ void setDefaultBlockGrid() {
     }
 }
 
+// Grid windows of data sets that may stand before G 1 in the file are tested
+// once more against the final block-grid sizes, so that no window reaches
+// past the block-grid arrays.
+void recheckGridWindows() {
+  auto refuseAs = [](char letter, int number) {
+    const DataSet* row = findDataSet(letter, number);
+    if (row && row->message) fatal(1, "%s", row->message);
+    fatal(1, "Error for %c %d in control", letter, number);
+  };
+  if (TetI2 > xnumber || TetJ2 > ynumber) refuseAs('F', 130);
+  for (int k = 1; k <= initnumber; ++k)
+    if (initarray[k] > xnumber) refuseAs('W', 2);
+  for (int n = 1; n <= MWallNo; ++n) {
+    const WallPatch& w = MWall[n];
+    const int sizes[4][3] = {{0, 0, 0}, {xnumber, ynumber, znumber}, {ynumber, xnumber, znumber},
+                             {znumber, xnumber, ynumber}};
+    const int* g = sizes[w.dir >= 1 && w.dir <= 3 ? w.dir : 0];
+    if (w.node > g[0] || w.last1 > g[1] || w.last2 > g[2])
+      fatal(1, "Input error for W 4 in control\nB-MWall(%d)\n", n);
+  }
+  for (int n = 1; n <= FastNo; ++n)
+    if (iFast[n] > xnumber || jFast[n] > ynumber)
+      fatal(1, "Input error for W 6 in control: fixed point %d outside the grid\n", n);
+  for (int n = 1; n <= AttractNo; ++n)
+    if (Attract[n].i > xnumber || Attract[n].j > ynumber) fatal(1, "Integer error, for data set W 7, %d\n", n);
+  if (ynode > ynumber + 1 || znode > znumber + 1 || lnode > lnumber) refuseAs('P', 3);
+  if (PrintIEnd > xnumber + 1 || PrintJEnd > ynumber + 1) refuseAs('P', 16);
+  for (int k = 1; k <= NoCrossPrint; ++k)
+    if (CrossPrint[k] >= xnumber - 2) fatal(-99, "Error for number %d on P 18 data set in control file\n\n", k);
+}
+
 }  // namespace
 
 void kreadAfterFirstPass() {
@@ -189,6 +221,7 @@ void kreadAfterFirstPass() {
   setThreadCount();
   fractionFileInsteadOfN();
   checkCombinationsFirst();
+  recheckGridWindows();
 
   if (sialloc() != 0) fatal(-3, "Could not allocate enough memory");
   logf("%s\n\n", Title + 1);
