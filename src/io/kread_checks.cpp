@@ -221,11 +221,11 @@ void kreadAfterFirstPass() {
   setThreadCount();
   fractionFileInsteadOfN();
   checkCombinationsFirst();
-  recheckGridWindows();
 
   if (sialloc() != 0) fatal(-3, "Could not allocate enough memory");
   logf("%s\n\n", Title + 1);
   checkCombinationsSecond();
+  recheckGridWindows();
 
   readBDataSets();
   markOutBlocks();
