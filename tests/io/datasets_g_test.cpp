@@ -8,18 +8,13 @@
 #include "io/scanner.h"
 #include "state/options.h"
 #include "support/case_runner.h"
+#include "support/control_rows.h"
 #include "support/in_dir.h"
 
 namespace {
 
 // Test names from the cases' names.
 const auto caseName = [](const auto& info) { return std::string(info.param.name); };
-
-// Reads a control text in-process (first pass only) into fresh state.
-void readControl(const std::string& text) {
-  Scanner s(text);
-  readControlFirstPass(s);
-}
 
 struct ValueCase {
   const char* name;
@@ -42,7 +37,7 @@ class GValue : public ::testing::TestWithParam<ValueCase> {};
 TEST_P(GValue, IsReadOrKeepsItsDefault) {
   const ValueCase& c = GetParam();
   InProjectDir dir;
-  readControl(c.control);
+  readControlText(c.control);
   EXPECT_DOUBLE_EQ(c.got(), c.want) << c.control;
 }
 
@@ -165,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GDataSets, G50AndG51ReportARefusedValueAndKeepIt) {
   InProjectDir dir;
-  readControl("G 50 0 0 0 3 0 0 0 0 0 0\nG 1 10 10 5 2\nG 51 1 -2\n");
+  readControlText("G 50 0 0 0 3 0 0 0 0 0 0\nG 1 10 10 5 2\nG 51 1 -2\n");
   EXPECT_EQ(FlagOpenMP[3], 3);
   EXPECT_EQ(multCinn[2], -2.0);
   std::string log = dir.dir().boogie();
@@ -190,10 +185,7 @@ TEST_P(GRefusal, EndsWithItsMessageAndStatus) {
   CaseResult res = runControl(r.control + "F 2 X\n");
   EXPECT_EQ(res.status, r.status) << res.boogie;
   // The message is the last thing the log holds, line ends included.
-  const std::string message = r.message;
-  EXPECT_TRUE(res.boogie.size() >= message.size() &&
-              res.boogie.compare(res.boogie.size() - message.size(), message.size(), message) == 0)
-      << res.boogie;
+  EXPECT_TRUE(endsWith(res.boogie, r.message)) << res.boogie;
 }
 
 std::string repeat(const std::string& line, int n) {

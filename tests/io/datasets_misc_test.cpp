@@ -11,17 +11,13 @@
 #include "io/scanner.h"
 #include "state/options.h"
 #include "support/case_runner.h"
+#include "support/control_rows.h"
 #include "support/in_dir.h"
 
 namespace {
 
 // Test names from the cases' names.
 const auto caseName = [](const auto& info) { return std::string(info.param.name); };
-
-void readControl(const std::string& text) {
-  Scanner s(text);
-  readControlFirstPass(s);
-}
 
 // " 1 2 ... n"
 std::string counting(int n) {
@@ -46,7 +42,7 @@ TEST_P(MiscValue, IsReadOrKeepsItsDefault) {
   const ValueCase& c = GetParam();
   InProjectDir dir;
   NoComponents = c.components;
-  readControl(c.control);
+  readControlText(c.control);
   EXPECT_DOUBLE_EQ(c.got(), c.want) << c.control;
 }
 
@@ -156,7 +152,7 @@ TEST(ReactionTerms, EachTypeReadsItsOwnValues) {
       std::string control = "Q " + std::to_string(type) + " 1";
       for (int i = 0; i < sh.ints; ++i) control += " 2";
       control += counting(sh.doubles) + " 99\n";
-      readControl(control);
+      readControlText(control);
       ASSERT_EQ(NoTerms, 1) << control;
       const ReactionTerm& t = QTerms[0];
       EXPECT_EQ(t.type, type);
@@ -173,7 +169,7 @@ TEST(ReactionTerms, EachTypeReadsItsOwnValues) {
 TEST(TitleDataSet, KeepsSixtyEightCharactersAndScansTheRest) {
   InProjectDir dir;
   std::string text(67, 'a');
-  readControl("T" + std::string(" ") + text + "bG 1 20 30 5 2 and more\n");
+  readControlText("T" + std::string(" ") + text + "bG 1 20 30 5 2 and more\n");
   EXPECT_EQ(Title[0], 0);
   EXPECT_EQ(std::string(Title + 1), " " + text + " ");
   EXPECT_EQ(xnumber, 20);
@@ -197,7 +193,7 @@ TEST(TitleDataSet, EndsAtTheLineEndOrAnUnprintableByte) {
   };
   for (const Case& c : cases) {
     InProjectDir dir;
-    readControl(c.control);
+    readControlText(c.control);
     EXPECT_EQ(std::string(Title + 1), c.title) << c.control;
     EXPECT_EQ(xnumber, c.xnumber) << c.control;
   }
@@ -205,7 +201,7 @@ TEST(TitleDataSet, EndsAtTheLineEndOrAnUnprintableByte) {
 
 TEST(WarningDataSets, NAboveZeroAndIWriteTheirWarningsAndGoOn) {
   InProjectDir dir;
-  readControl("N 1 2 0.5\nI 0 1.5\n");
+  readControlText("N 1 2 0.5\nI 0 1.5\n");
   std::string log = dir.dir().boogie();
   EXPECT_NE(log.find("Input error for N data set in control file: in TOVAK 2 there is only\n"
                      "one grain size distribution for the N data sets, and it has number 0.\n"
@@ -237,10 +233,7 @@ TEST_P(MiscRefusal, EndsWithItsMessageAndStatus) {
   CaseResult res = runControl(r.control + "\nF 2 X\n");
   EXPECT_EQ(res.status, 2) << res.boogie;
   // The message is the last thing the log holds, line ends included.
-  const std::string message = r.message;
-  EXPECT_TRUE(res.boogie.size() >= message.size() &&
-              res.boogie.compare(res.boogie.size() - message.size(), message.size(), message) == 0)
-      << res.boogie;
+  EXPECT_TRUE(endsWith(res.boogie, r.message)) << res.boogie;
 }
 
 INSTANTIATE_TEST_SUITE_P(
