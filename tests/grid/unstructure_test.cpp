@@ -151,7 +151,7 @@ TEST(Unstructure, SlopingBedGivesFewerCellsInShallowerColumns) {
     // The column volumes add up to the water between bed and surface.
     const double expected = cs.cells > 0 ? 5 * (0.5 * (4.0 + cs.depth)) + 95 * cs.depth : 0.0;
     EXPECT_NEAR(totalVolume(), expected, 1e-9) << cs.depth;
-    if (cs.firstRow == 0) EXPECT_TRUE(dir.dir().boogieHas("Warning: No cells were generated in grid")) << dir.dir().boogie();
+    if (cs.firstRow == 0) { EXPECT_TRUE(dir.dir().boogieHas("Warning: No cells were generated in grid")) << dir.dir().boogie(); }
     for (int c = 1; c <= NoCells; ++c) ASSERT_GE(cellVolume(c), -1e-12) << c;
   }
 }

@@ -52,7 +52,7 @@ TEST(PlotFilesCase, StraightChannelLoadsInVtkReaderAndMatchesTecplot) {
     for (double v : u.values["Velocity"][n]) EXPECT_EQ(v, 0.0);
     const double cells = u.values["No_cells_vertical_direction"][n][0];
     if (u.coords[n][2] == 0.0) bedCells = cells;
-    if (u.coords[n][2] == 1.0) EXPECT_EQ(cells, 1.0);  // a surface node: top cells only
+    if (u.coords[n][2] == 1.0) { EXPECT_EQ(cells, 1.0); }  // a surface node: top cells only
   }
   EXPECT_EQ(bedCells, 9.0);  // 900 cells in 100 columns
 

@@ -46,7 +46,7 @@ TEST_P(DispatcherRows, WriteTheFilesTheirOptionsSelect) {
   r.set();
   sprintflow();
   EXPECT_EQ(written(d.dir()), r.files);
-  if (r.spe) EXPECT_NE(d.dir().read("boogie.spe").find(r.spe), std::string::npos) << d.dir().read("boogie.spe");
+  if (r.spe) { EXPECT_NE(d.dir().read("boogie.spe").find(r.spe), std::string::npos) << d.dir().read("boogie.spe"); }
   EXPECT_STREQ(mc_message, "have written output files  ");
   EXPECT_EQ(gFlagWriteR, 0);
   FlagFirstP = 0;

@@ -82,8 +82,9 @@ TEST(Tecplot3d, ZoneCountsAndDataLinesMatchTheGrid) {
     EXPECT_NEAR(p[4], 2.0, 1e-6);
     EXPECT_EQ(p[5], 0.0);  // no nested block
     EXPECT_NEAR(p[7], 0.0, 1e-12);  // bed level of every grid line
-    if (Px[n] == 1.0 && Py[n] == 1.0 && Pz[n] > 0 && Pz[n] < 3)  // eight cells
+    if (Px[n] == 1.0 && Py[n] == 1.0 && Pz[n] > 0 && Pz[n] < 3) {  // eight cells
       EXPECT_NEAR(p[3], 1.0 + 1.0 + 2.0 + 3.0 * Pz[n], 1e-5);
+    }
   }
   // k at the bed corner (0, 0, 0): cell 1 alone; at (1, 1, 0): the four bottom cells 1, 4, 7, 10
   EXPECT_NEAR(t.points[0][6], 1.0, 1e-6);
@@ -92,7 +93,7 @@ TEST(Tecplot3d, ZoneCountsAndDataLinesMatchTheGrid) {
     EXPECT_EQ(t.cells[c - 1], (std::vector<int>{Cpoint1[c], Cpoint2[c], Cpoint3[c], Cpoint4[c], Cpoint5[c],
                                                 Cpoint6[c], Cpoint7[c], Cpoint8[c]}));
   for (int n = 1; n <= NoPoints; ++n)
-    if (Px[n] == 1.0 && Py[n] == 1.0 && Pz[n] == 0.0) EXPECT_NEAR(t.points[n - 1][6], (1 + 4 + 7 + 10) / 4.0, 1e-6);
+    if (Px[n] == 1.0 && Py[n] == 1.0 && Pz[n] == 0.0) { EXPECT_NEAR(t.points[n - 1][6], (1 + 4 + 7 + 10) / 4.0, 1e-6); }
 }
 
 // Main block 1, nested blocks 2 and 3.
@@ -131,7 +132,7 @@ TEST_F(Tecplot3dNested, RangesByViewOption) {
       EXPECT_EQ(t.points[p - k.firstPoint][5], p > block[1].lastPoint ? 1.0 : 0.0) << "point " << p;
     }
     EXPECT_EQ(t.cells[0][0], Cpoint1[k.firstCell] - k.offset);
-    if (k.view == 2) EXPECT_EQ(t.cells[0][0], 1);
+    if (k.view == 2) { EXPECT_EQ(t.cells[0][0], 1); }
   }
 }
 
