@@ -104,41 +104,25 @@ int offLine(const char* file, int i, int j, double x, double y) {
   return -58;
 }
 
-// koomink: six values, the fifth the non-erodible level. 0, -58, or 1 when
-// the file does not exist.
-int readKoomink(double tolerance) {
-  Scanner s;
-  if (!s.open("koomink")) return 1;
-  const long limit = 5L * xnumber * ynumber;
-  for (long n = 0; n < limit; ++n) {
-    int ij[2];
-    double v[4];
-    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 4) != 4) break;
-    const int i = ij[0], j = ij[1];
-    if (!gridLine(i, j)) indexTooLarge("koomink", i, j);
-    if (std::fabs(v[0] - xval[i][j]) > tolerance || std::fabs(v[1] - yval[i][j]) > tolerance)
-      return offLine("koomink", i, j, v[0], v[1]);
-    setFixedBed(i, j, v[2], "koomink");
-  }
-  return 0;
-}
-
-// koomin: five values. 0, -58, or 1 when the file does not exist.
-int readKoomin(const char* name) {
+// The files of the non-erodible level: i, j, x, y, the level, and for
+// koomink one value more. Each line must lie on its grid line (within the
+// tolerance; for koomin only while F 399 does not switch the test off). Returns 0,
+// -58 for a line off its grid line, or 1 when the file does not exist.
+int readFixedBedFile(const char* name, int doubles, bool testPosition, double tolerance) {
   Scanner s;
   if (!s.open(name)) return 1;
   const long limit = 5L * xnumber * ynumber;
   for (long n = 0; n < limit; ++n) {
     int ij[2];
-    double v[3];
-    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 3) != 3) break;
+    double v[4];
+    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, doubles) != doubles) break;
     const int i = ij[0], j = ij[1];
     // Every grid line the arrays hold is accepted: the engine's own writer
     // (koomin.bed) goes up to xnumber-1, ynumber-1.
-    if (!gridLine(i, j)) indexTooLarge("koomin", i, j);
-    if (FlagErrorKoomin == 0 && (std::fabs(v[0] - xval[i][j]) > 0.01 || std::fabs(v[1] - yval[i][j]) > 0.01))
-      return offLine("koomin", i, j, v[0], v[1]);
-    setFixedBed(i, j, v[2], "koomin");
+    if (!gridLine(i, j)) indexTooLarge(name, i, j);
+    if (testPosition && (std::fabs(v[0] - xval[i][j]) > tolerance || std::fabs(v[1] - yval[i][j]) > tolerance))
+      return offLine(name, i, j, v[0], v[1]);
+    setFixedBed(i, j, v[2], name);
   }
   return 0;
 }
@@ -233,8 +217,8 @@ int readLevelFiles(double xMin, double xMax, double yMin, double yMax) {
   else
     std::snprintf(koominName, sizeof koominName, "koomin.mpi%d", FlagMPI);
   const double tolerance = 1e-5 * std::fmax(xMax - xMin, yMax - yMin);
-  int r = readKoomink(tolerance);
-  if (r == 1) r = readKoomin(koominName);
+  int r = readFixedBedFile("koomink", 4, true, tolerance);
+  if (r == 1) r = readFixedBedFile(koominName, 3, FlagErrorKoomin == 0, 0.01);
   if (r < 0) return r;
   if (r == 1) {
     notUsed("Have not used %s file", koominName);
