@@ -204,7 +204,10 @@ void readColumnMap(Scanner& s) {
       const bool got = s.readInt(c);
       const int after = got ? s.get() : -1;
       if (!got || after < 0) {
-        if (got) zval[i][j][0] = c;  // the last value of a file without a final line end
+        if (got) {  // the last value of a file without a final line end
+          need(inRange(c, 0, NoCells), "column (%d,%d) of the column map", i, j);
+          zval[i][j][0] = c;
+        }
         for (int r = i + 1; r <= xnumber + 1; ++r)
           for (int jj = 1; jj <= ynumber + 1; ++jj) zval[r][jj][0] = 0.0;
         return;

@@ -155,3 +155,29 @@ TEST(UnstrucFile, ControlFileOverridesTheGroups) {
   EXPECT_TRUE(d.boogieHas("Group 1, surfaces 1, xyno 1, discharge 1000.000000 l/s zero gradient boundary condition"));
   EXPECT_TRUE(d.boogieHas("Group 2, surfaces 1, xyno 1, discharge 2500.000000 l/s Dirichlet boundary condition"));
 }
+
+// The column map of a file that ends without a final line end: its last
+// number is a cell number like every other one in the map.
+TEST(UnstrucFile, ColumnMapLastNumberWithoutLineEndIsChecked) {
+  CaseDir d;
+  d.write("control", threeCellControl("UH", "F 297 2\n"));
+  d.write("unstruc", ThreeCellGrid{}.text());
+  ASSERT_EQ(d.run(), 1) << d.boogie();
+  std::string v2 = d.read("unstruc");
+  const std::string lastRow = " 0 0 0 0 0\n";
+  ASSERT_EQ(v2.substr(v2.size() - lastRow.size()), lastRow);
+  v2.resize(v2.size() - lastRow.size());
+  struct Case {
+    const char* last;
+    int status;
+  };
+  for (const Case& c : {Case{"0", 1}, Case{"3", 1}, Case{"99", 255}, Case{"-2", 255}}) {
+    SCOPED_TRACE(c.last);
+    d.write("control", threeCellControl("U"));
+    d.write("unstruc", v2 + " 0 0 0 0 " + c.last);
+    EXPECT_EQ(d.run(), c.status) << d.boogie();
+    EXPECT_EQ(d.boogieHas(std::string("Error in reading 'unstruc' file: column (7,5) of the column map")),
+              c.status != 1)
+        << d.boogie();
+  }
+}
