@@ -409,7 +409,7 @@ void specialOutputs() {
 
 // The cells of the ordinary blocks, column by column from the bottom cell up.
 void solvingOrder() {
-  const int last = MaxCeller - 1;  // the largest index Cisolve holds
+  const int last = MaxCeller;  // the largest index Cisolve holds (one past the cells)
   int n = 0;
   Cisolve[0] = 0;
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {

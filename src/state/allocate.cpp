@@ -51,8 +51,10 @@ double AllocateArrays(int, int, int) {
   // Cell topology; Cflatee first: it marks the arrays as allocated.
   for (int** p : {&Cflatee, &Cflatew, &Cflates, &Cflaten, &Cflatet, &Cflateb, &Ccelle, &Ccellw, &Ccells, &Ccelln,
                   &Ccellt, &Ccellb, &Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4, &Cpoint5, &Cpoint6, &Cpoint7, &Cpoint8,
-                  &CflagDim, &Cisolve, &Cjsolve, &Cinout, &Conecell, &Ctrekant, &Cbed})
+                  &CflagDim, &Cjsolve, &Cinout, &Conecell, &Ctrekant, &Cbed})
     ONE(*p, nc);
+  // The solving order holds cells 1..MaxCeller-1 and the closing 0 after them.
+  ONE(Cisolve, nc + 1);
   for (double** p : {&Cdxdi, &Cdxdj, &Cdxdk, &Cdydi, &Cdydj, &Cdydk, &Cdzdi, &Cdzdj, &Cdzdk, &Cidist, &Cjdist,
                      &Ckdist, &Cxcenter, &Cycenter, &Czcenter, &Cvol, &Careax, &Careay, &Careaz, &Cxvel, &Cyvel,
                      &Czvel, &Cpres, &Ckinen, &Cepsilon, &Cdensgradi, &Cdensgradj, &Cgamma, &CgammaV, &Croughness,
