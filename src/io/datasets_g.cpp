@@ -84,18 +84,20 @@ void pointsourceDefault() { std::fill(std::begin(pointsource), std::end(pointsou
 
 // G 6 and G 62: the reference of the free surface. kSurf and kSurf2 name
 // discharge groups, whose records are numbered 0..9.
-bool surfaceValuesAccepted(double convMax) {
-  return iSurf >= 0 && iSurf <= MaxCeller && jSurf >= 0 && kSurf >= 0 && kSurf <= 9 && kSurf2 >= 0 && kSurf2 <= 9 &&
-         RelaxSurface >= 1e-5 && RelaxSurface <= 10.0 && ConvSurface >= 1e-10 && ConvSurface <= convMax;
+// G 6 does not read kSurf2 (G 62 and F 250 do), so it does not test it.
+bool surfaceValuesAccepted(double convMax, bool withKSurf2) {
+  return iSurf >= 0 && iSurf <= MaxCeller && jSurf >= 0 && kSurf >= 0 && kSurf <= 9 &&
+         (!withKSurf2 || (kSurf2 >= 0 && kSurf2 <= 9)) && RelaxSurface >= 1e-5 && RelaxSurface <= 10.0 &&
+         ConvSurface >= 1e-10 && ConvSurface <= convMax;
 }
 void checkG6(DataSetRead& d) {
   d.s.skipSpace();  // "\n" ends the format
-  if (!surfaceValuesAccepted(1e7)) d.refuse();
+  if (!surfaceValuesAccepted(1e7, false)) d.refuse();
 }
 void checkG62(DataSetRead& d) {
   d.s.skipSpace();
   if (d.count != 6) d.refuseWith(1, "Input error for G 62 in control. Have you provided 6 parameters?\n");
-  if (!surfaceValuesAccepted(10.0))
+  if (!surfaceValuesAccepted(10.0, true))
     d.refuseWith(1, "Input error for one of the values on the G 62 data set in the in control file\n");
 }
 

@@ -109,6 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"G6afterF65", "F 65 70000 90000 70000 100 100\nG 6 60000 0 0 0.1 0.01\n", [] { return iSurf; },
                   60000},
         ValueCase{"G62", "G 62 5 1 2 3 0.2 5\n", [] { return kSurf2 + ConvSurface + RelaxSurface; }, 8.2},
+        // G 6 does not read the second outflow group, so an earlier F 250 beyond the groups does not refuse it.
+        ValueCase{"G6afterF250", "F 250 12\nG 6 7 2 3 0.5 1e6\n",
+                  [] { return iSurf + jSurf + kSurf + RelaxSurface + ConvSurface + kSurf2; }, 1000024.5},
         ValueCase{"G7", "G 7 1 2 3 4 5 6 7 8 1.5 2.5 3.5 4.5\nG 7 0 0 0 0 0 0 0 0 0 0 0 9\n",
                   [] { return IONo * 1000 + IO[1].n[7] * 10 + IO[1].v[3] + IO[2].v[3]; }, 2093.5},
         ValueCase{"G9", "G 1 10 10 5 1\nG 9 10\n", [] { return SpecEnergy; }, 10},
