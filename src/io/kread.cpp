@@ -1,10 +1,13 @@
 #include "io/kread.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "io/dataset.h"
 #include "io/log.h"
+#include "io/sidefiles.h"
 #include "state/options.h"
+#include "state/records.h"
 #include "state/runstate.h"
 
 namespace {
@@ -111,6 +114,9 @@ void readControlFirstPass(Scanner& s) {
 void setControlDefaults() {
   setRunStateInitial();
   applyDataSetDefaults();
+  // Tables that only the side files and the second pass fill start empty.
+  std::memset(inspace, 0, sizeof inspace);
+  std::memset(Bdatasets, 0, sizeof Bdatasets);
 }
 
 void kread() {

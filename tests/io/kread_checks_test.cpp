@@ -162,6 +162,10 @@ TEST(BDataSets, AreStoredWithTheirWindows) {
   const int expected[2][5] = {{0, 2, 20, 2, 10}, {19, 3, 5, 2, 10}};
   for (int r = 0; r < 2; ++r)
     for (int k = 0; k < 5; ++k) EXPECT_EQ(Bdatasets[r][k], expected[r][k]) << r << " " << k;
+  // The defaults empty the record table again.
+  setControlDefaults();
+  EXPECT_EQ(NoBdatasets, -1);
+  EXPECT_EQ(Bdatasets[1][0], 0);
 }
 
 TEST(BDataSets, RefusedOnes) {

@@ -136,6 +136,7 @@ TEST(SideFileValues, InspaceCoefficientsConstantAndInTime) {
   }
   {
     InProjectDir dir;
+    EXPECT_DOUBLE_EQ(inspace[2][1], 0.0);  // the defaults clear the coefficients of an earlier file
     lnumber = 1;
     InspaceAlloc = 1;
     ASSERT_EQ(sialloc(), 0);
