@@ -42,6 +42,10 @@ void refuseUnbuiltSteps() {
     std::snprintf(what, sizeof what, "the vertical distribution F 64 %d", UMethod);
     notAvailable(what);
   }
+  // Bed-plane counts are taken per column, so the columns around a grid line
+  // lower its levels differently and link cells many to one: the cells would
+  // not close and their faces would name other cells than their neighbours.
+  if (FlagGridStab5 == 4) notAvailable("the cells along warped steep beds (F 159 5th integer 4)");
   if (FlagRemovePonds > 0) notAvailable("the pond removal (F 394)");
   if (TetI1 > 0 && NoBlocks <= 8) notAvailable("the local refinement block (F 130)");
   if (shorelineMethod(UMethod) && FlagMinLevUnstruc > 0) notAvailable("the shoreline steps (F 102)");

@@ -311,3 +311,109 @@ TEST(Unstructure, PrintPointsFindTheirCellsAgain) {
   EXPECT_EQ(TimePrint[0].number[2], low + 8);
   TimePrintNo = 0;
 }
+
+// Two blocks side by side whose edge grid lines coincide, with a bed sloping
+// across the joint and a dry bank row: every cell keeps the corner order and
+// sides of the cell builder, columns are numbered from the bottom up with slot
+// 0 of zval the lowest cell, and the joined columns name each other level by
+// level with the west cell's surface first in each pair.
+TEST(Unstructure, TwoJoinedBlocksKeepTheGridConventions) {
+  InProjectDir dir;
+  BlockGrid g;
+  g.nx = 12;
+  g.ny = 4;
+  g.prepare();
+  // Block 1: columns 2..6 (lines 1..6); block 2: columns 9..13 (lines 8..13),
+  // its first grid line 8 at the place of block 1's last line 6.
+  NoBlocks = 2;
+  block[1].i2 = 6;
+  block[2] = block[1];
+  block[2].i1 = 9;
+  block[2].i2 = 13;
+  NoConnect = 1;
+  for (int i = 1; i <= 13; ++i)
+    for (int j = 1; j <= 5; ++j) {
+      const double x = i <= 6 ? i - 1 : i - 3;
+      xval[i][j] = x;
+      yval[i][j] = j - 1;
+      zval[i][j][1] = j == 1 ? 1.2 : 0.04 * x;  // dry bank at j = 1, bed rising east
+      zval[i][j][znumber] = 1.0;
+    }
+  ASSERT_EQ(UnstructureBuild(), 1);
+  ASSERT_GT(NoCells, 0);
+  EXPECT_EQ(cornerOrderFault(false), "");
+  EXPECT_LT(worstClosure(), 1e-9);
+  for (int c = 1; c <= NoCells; ++c) ASSERT_GE(cellVolume(c), -1e-12) << c;
+  EXPECT_EQ(block[2].firstCell, block[1].lastCell + 1);
+  EXPECT_EQ(block[2].lastCell, NoCells);
+  for (int b = 1; b <= 2; ++b)
+    for (int i = block[b].i1; i <= block[b].i2; ++i)
+      for (int j = 2; j <= 5; ++j) {
+        const int low = static_cast<int>(zval[i][j][0]);
+        ASSERT_GT(low, 0) << i << " " << j;
+        EXPECT_EQ(Ccellb[low], 0);
+        int n = 0;
+        for (int c = low; c > 0; c = Ccellt[c], ++n) {
+          EXPECT_EQ(c, low + n);
+          EXPECT_GE(c, block[b].firstCell);
+          EXPECT_LE(c, block[b].lastCell);
+        }
+      }
+  // The joint: every cell of the east column of block 1 that names a cell on
+  // its east side names one of the west column of block 2, and back.
+  int joined = 0;
+  for (int j = 2; j <= 5; ++j)
+    for (int c = static_cast<int>(zval[6][j][0]); c > 0; c = Ccellt[c]) {
+      const int e = Ccelle[c];
+      if (e == 0) continue;
+      ++joined;
+      EXPECT_EQ(Ccellw[e], c);
+      EXPECT_GE(e, block[2].firstCell);
+      EXPECT_EQ(Fcell1[Cflatee[c]], c);
+      EXPECT_EQ(Fcell2[Cflatee[c]], e);
+      EXPECT_EQ(Fcell1[Cflatew[e]], c);
+      EXPECT_EQ(Fcell2[Cflatew[e]], e);
+    }
+  EXPECT_EQ(joined, NoConnFlate);
+  for (int r = 1; r <= NoConnFlate; ++r) {
+    const int f1 = connFlate[r][0], f2 = connFlate[r][1];
+    EXPECT_LE(f1, block[1].lastSurface) << r;
+    EXPECT_GE(f2, block[2].firstSurface) << r;
+    EXPECT_EQ(Fcell1[f1], Fcell1[f2]) << r;
+    EXPECT_EQ(Fcell2[f1], Fcell2[f2]) << r;
+  }
+}
+
+// F 159 5th integer 4 would lower the levels of a grid line differently for
+// each column around it on a warped steep bed, and link cells many to one:
+// the build is refused instead of leaving open cells. The same bed with the
+// default rule gives closed cells whose faces name their neighbours.
+TEST(Unstructure, BedPlaneLayoutIsRefusedRatherThanLeavingOpenCells) {
+  auto warped = [](BlockGrid& g) {
+    g.nx = 12;
+    g.ny = 6;
+    g.bed = [](int i, int j) { return 0.08 * (i - 1) + 0.15 * (j % 2) + 0.3 * (i == 4 && j == 3); };
+  };
+  {
+    InProjectDir dir;
+    BlockGrid g;
+    warped(g);
+    g.prepare();
+    ASSERT_EQ(UnstructureBuild(), 1);
+    EXPECT_EQ(cornerOrderFault(false), "");
+    EXPECT_LT(worstClosure(), 1e-9);
+    for (int c = 1; c <= NoCells; ++c) {
+      if (Ccelle[c] != 0) { EXPECT_EQ(Ccellw[Ccelle[c]], c) << c; }
+      if (Ccelln[c] != 0) { EXPECT_EQ(Ccells[Ccelln[c]], c) << c; }
+    }
+  }
+  InProjectDir dir;
+  BlockGrid g;
+  warped(g);
+  g.prepare();
+  FlagGridStab5 = 4;
+  EXPECT_EXIT(UnstructureBuild(), ::testing::ExitedWithCode(2), "");
+  EXPECT_TRUE(dir.dir().boogieHas(
+      "Error: the cells along warped steep beds (F 159 5th integer 4) is not available in this build"))
+      << dir.dir().boogie();
+}
