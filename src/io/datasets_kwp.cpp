@@ -89,14 +89,22 @@ void readWallPatch(DataSetRead& d) {
     d.refuseWith(1, "Input error for W 4 in control\nMWall(%d).posneg = %d\n", n, w.posneg);
   if (w.first1 < 1 || w.first2 < 1 || w.first1 > w.last1 || w.first2 > w.last2)
     d.refuseWith(1, "Input error for W 4 in control\nA-MWall(%d)\n", n);
-  // The plane and its two index ranges: dir 1 (i) spans j and k, dir 2 (j)
-  // spans i and k, dir 3 (k) spans i and j.
-  const int sizes[4][3] = {{0, 0, 0}, {xnumber, ynumber, znumber}, {ynumber, xnumber, znumber},
-                           {znumber, xnumber, ynumber}};
-  const int* g = sizes[w.dir];
+  int g[3];
+  wallPatchLimits(w.dir, g);
   if (w.node < 1 || w.node > g[0]) d.refuseWith(1, "Input error for W 4 in control\nA-MWall(%d).node = %d\n", n, w.node);
   if (w.last1 > g[1] || w.last2 > g[2]) d.refuseWith(1, "Input error for W 4 in control\nB-MWall(%d)\n", n);
 }
+
+}  // namespace
+
+void wallPatchLimits(int dir, int limits[3]) {
+  const int sizes[4][3] = {{0, 0, 0}, {xnumber, ynumber, znumber}, {ynumber, xnumber, znumber},
+                           {znumber, xnumber, ynumber}};
+  const int* g = sizes[dir >= 1 && dir <= 3 ? dir : 0];
+  for (int k = 0; k < 3; ++k) limits[k] = g[k];
+}
+
+namespace {
 
 void wallPatchesDefault() {
   MWallNo = 0;

@@ -195,9 +195,8 @@ void recheckGridWindows() {
     if (initarray[k] > xnumber) refuseAs('W', 2);
   for (int n = 1; n <= MWallNo; ++n) {
     const WallPatch& w = MWall[n];
-    const int sizes[4][3] = {{0, 0, 0}, {xnumber, ynumber, znumber}, {ynumber, xnumber, znumber},
-                             {znumber, xnumber, ynumber}};
-    const int* g = sizes[w.dir >= 1 && w.dir <= 3 ? w.dir : 0];
+    int g[3];
+    wallPatchLimits(w.dir, g);
     if (w.node > g[0] || w.last1 > g[1] || w.last2 > g[2])
       fatal(1, "Input error for W 4 in control\nB-MWall(%d)\n", n);
   }

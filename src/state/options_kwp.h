@@ -41,6 +41,9 @@ struct WallPatch {
 };
 constexpr int kMaxWallPatches = 30;
 inline WallPatch MWall[kMaxWallPatches];   // W 4
+// The grid sizes along a W 4 plane: its node range and its two index ranges
+// (dir 1 (i) spans j and k, dir 2 (j) spans i and k, dir 3 (k) spans i and j).
+void wallPatchLimits(int dir, int limits[3]);
 inline int MWallNo = 0;                    // W 4
 
 // W 6: fixed grid points, entries 1..FastNo (at most 19999); the grid
