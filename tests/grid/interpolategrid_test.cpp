@@ -310,7 +310,7 @@ TEST(InterpolateGrid, SecondGridReadCarriesTheFields) {
       double after = 0.0;
       for (int c = Bcellt[b]; c < Bcellt[b] + Bnocells[b]; ++c) {
         after += Cconc[1][c] * 2.0 * Ckdist[c];
-        if (k.nz2 == 2) EXPECT_NEAR(Cxvel[c], 1.0 + 0.1 * Cxcenter[c] + 0.2 * Cycenter[c], 1e-12) << c;
+        if (k.nz2 == 2) { EXPECT_NEAR(Cxvel[c], 1.0 + 0.1 * Cxcenter[c] + 0.2 * Cycenter[c], 1e-12) << c; }
       }
       EXPECT_NEAR(after, before[b], 1e-12) << "column " << b;
     }
