@@ -1,0 +1,214 @@
+// Point Gauss-Seidel relaxation of the cell equations and its dispatch.
+#include "solvers/solver.h"
+
+#include <omp.h>
+
+#include <atomic>
+
+#include "solvers/share.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/options.h"
+#include "state/runstate.h"
+
+namespace {
+
+// Field access. Cells next to a block border of the parallel form are read
+// while another thread writes them; such accesses are relaxed atomics, which
+// cost nothing more than plain loads and stores on this machine.
+template <bool kShared>
+inline double ld(const double* f, int i) {
+  if constexpr (kShared)
+    return std::atomic_ref<double>(const_cast<double&>(f[i])).load(std::memory_order_relaxed);
+  else
+    return f[i];
+}
+template <bool kShared>
+inline void st(double* f, int i, double v) {
+  if constexpr (kShared)
+    std::atomic_ref<double>(f[i]).store(v, std::memory_order_relaxed);
+  else
+    f[i] = v;
+}
+
+int equationIndex() { return Equation >= 0 && Equation < kEquationTableSize ? Equation : 0; }
+
+bool secondOrder() {
+  return sou[equationIndex()] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb;
+}
+
+template <bool kShared>
+inline void update6(double* f, int c) {
+  const double s = Cae[c] * ld<kShared>(f, Ccelle[c]) + Caw[c] * ld<kShared>(f, Ccellw[c]) +
+                   Can[c] * ld<kShared>(f, Ccelln[c]) + Cas[c] * ld<kShared>(f, Ccells[c]) +
+                   Cat[c] * ld<kShared>(f, Ccellt[c]) + Cab[c] * ld<kShared>(f, Ccellb[c]) + Csource[c];
+  st<kShared>(f, c, s / Cap[c]);
+}
+
+template <bool kShared>
+inline void update12(double* f, int c) {
+  const int e = Ccelle[c], w = Ccellw[c], n = Ccelln[c], s = Ccells[c], t = Ccellt[c], b = Ccellb[c];
+  double sum = Cae[c] * ld<kShared>(f, e) + Caw[c] * ld<kShared>(f, w) + Can[c] * ld<kShared>(f, n) +
+               Cas[c] * ld<kShared>(f, s) + Cat[c] * ld<kShared>(f, t) + Cab[c] * ld<kShared>(f, b);
+  sum += Caee[c] * ld<kShared>(f, Ccelle[e]) + Caww[c] * ld<kShared>(f, Ccellw[w]) +
+         Cann[c] * ld<kShared>(f, Ccelln[n]) + Cass[c] * ld<kShared>(f, Ccells[s]) +
+         Catt[c] * ld<kShared>(f, Ccellt[t]) + Cabb[c] * ld<kShared>(f, Ccellb[b]);
+  st<kShared>(f, c, (sum + Csource[c]) / Cap[c]);
+}
+
+// One horizontal side of a cell in the quasi-neighbour form. Without a list
+// (count 0) the ordinary neighbour link[c] with coefficient ad[c]; with a
+// list the count consecutive cells from its first entry, each with its own
+// coefficient. The second-order form adds, for each term, the neighbour
+// behind it in the same direction (link[q]) with its second coefficient.
+template <bool kShared>
+inline double qnSide(const double* f, int c, int count, int* const* list, double* const* a, double* const* a2,
+                     const double* ad, const double* add, const int* link, bool second) {
+  if (count <= 0) {
+    const int nb = link[c];
+    double t = ad[c] * ld<kShared>(f, nb);
+    if (second && add) t = add[c] * ld<kShared>(f, link[nb]) + t;
+    return t;
+  }
+  const int first = list[c][0];
+  const double* ac = a[c];
+  const double* a2c = second && a2 ? a2[c] : nullptr;
+  double s = 0.0;
+  for (int j = 0; j < count; ++j) {
+    const int q = first + j;
+    double t = ac[j] * ld<kShared>(f, q);
+    if (a2c) t = a2c[j] * ld<kShared>(f, link[q]) + t;
+    s += t;
+  }
+  return s;
+}
+
+template <bool kShared>
+inline void updateQN(double* f, int c, bool second) {
+  double s = Cat[c] * ld<kShared>(f, Ccellt[c]) + Cab[c] * ld<kShared>(f, Ccellb[c]) + Csource[c];
+  s += qnSide<kShared>(f, c, Cncelle[c], Cqncelle, Cqnae, Cqnaee, Cae, Caee, Ccelle, second);
+  s += qnSide<kShared>(f, c, Cncellw[c], Cqncellw, Cqnaw, Cqnaww, Caw, Caww, Ccellw, second);
+  s += qnSide<kShared>(f, c, Cncells[c], Cqncells, Cqnas, Cqnass, Cas, Cass, Ccells, second);
+  s += qnSide<kShared>(f, c, Cncelln[c], Cqncelln, Cqnan, Cqnann, Can, Cann, Ccelln, second);
+  st<kShared>(f, c, s / Cap[c]);
+}
+
+template <bool kShared>
+void gaussKernel(int first, int last, int n) {
+  double* f = Cf;
+  if (!f || first > last) return;
+  if (QNFlag != 0 && Cncelle && Cncellw && Cncells && Cncelln && Cqncelle && Cqnae) {
+    const bool second = sou[equationIndex()] == 1;
+    for (int c = first; c <= last; ++c) updateQN<kShared>(f, c, second);
+    for (int c = last; c >= first; --c) updateQN<kShared>(f, c, second);
+    return;
+  }
+  if (secondOrder()) {
+    for (int sweep = 0; sweep < n; ++sweep) {
+      for (int c = first; c <= last; ++c) update12<kShared>(f, c);
+      for (int c = last; c >= first; --c) update12<kShared>(f, c);
+    }
+    return;
+  }
+  for (int sweep = 0; sweep < n; ++sweep) {
+    for (int c = first; c <= last; ++c) update6<kShared>(f, c);
+    for (int c = last; c >= first; --c) update6<kShared>(f, c);
+  }
+}
+
+inline void updateFast(int c, bool twelve) {
+  const int e = Ccelle[c], w = Ccellw[c], n = Ccelln[c], s = Ccells[c], t = Ccellt[c], b = Ccellb[c];
+  const double ae = Cae[c], aw = Caw[c], an = Can[c], as = Cas[c], at = Cat[c], ab = Cab[c];
+  if (twelve) {
+    const int ee = Ccelle[e], ww = Ccellw[w], nn = Ccelln[n], ss = Ccells[s], tt = Ccellt[t], bb = Ccellb[b];
+    const double aee = Caee[c], aww = Caww[c], ann = Cann[c], ass = Cass[c], att = Catt[c], abb = Cabb[c];
+    for (int r = 0; r < 5; ++r) {
+      const double* f = Cff[r];
+      const double sum = ae * f[e] + aw * f[w] + an * f[n] + as * f[s] + at * f[t] + ab * f[b] + aee * f[ee] +
+                         aww * f[ww] + ann * f[nn] + ass * f[ss] + att * f[tt] + abb * f[bb];
+      Cff[r][c] = (sum + Csourcem[r][c]) * CinvApf[r][c];
+    }
+  } else {
+    for (int r = 0; r < 5; ++r) {
+      const double* f = Cff[r];
+      const double sum = ae * f[e] + aw * f[w] + an * f[n] + as * f[s] + at * f[t] + ab * f[b];
+      Cff[r][c] = (sum + Csourcem[r][c]) * CinvApf[r][c];
+    }
+  }
+}
+
+bool fastCombinedStep() {
+  // The fast driver solves its five fields together as equation 1; its
+  // pressure correction and components come as other equation numbers.
+  return FlagFastWatersolve == 1 && Equation == 1 && Cff && CinvApf && Csourcem && CsourcemRows >= 5;
+}
+
+}  // namespace
+
+int solverSweeps() {
+  const int n = sweeps[equationIndex()];
+  return Equation == 4 ? 3 * n : n;
+}
+
+void Gauss(int first, int last, int n) { gaussKernel<false>(first, last, n); }
+
+void GaussFast(int first, int last, int n) {
+  if (!Cff || !CinvApf || !Csourcem || CsourcemRows < 5 || first > last) return;
+  const bool twelve = (sou[equationIndex()] == 1 || QNFlag != 0) && Caee && Caww && Cann && Cass && Catt && Cabb;
+  for (int sweep = 0; sweep < n; ++sweep) {
+    for (int c = first; c <= last; ++c) updateFast(c, twelve);
+    for (int c = last; c >= first; --c) updateFast(c, twelve);
+  }
+}
+
+void GaussThixo(int first, int last, int n) {
+  double* f = Cf;
+  if (!f || first > last) return;
+  if (sou[equationIndex()] == 1) {
+    if (!Cthixolev || !secondOrder()) return;
+    for (int sweep = 0; sweep < n; ++sweep)
+      for (int c = first; c <= last; ++c)
+        if (Cthixolev[c] > 1) update12<false>(f, c);
+    return;
+  }
+  if (!Cthixorat) return;
+  for (int sweep = 0; sweep < n; ++sweep)
+    for (int c = first; c <= last; ++c) {
+      if (Cthixorat[c] > 1.0)
+        update6<false>(f, c);
+      else
+        f[c] = 0.0;
+    }
+}
+
+void solver() {
+  const int n = solverSweeps();
+  const int first = WCStart, last = WCEnd;
+  if (FlagThixo > 0 && FlagThixoIsComputing == 1 && Cthixolev) {
+    Gauss(first, last, n);
+    return;
+  }
+  if (FlagRapSolver > 20) {
+    GaussN(first, last, n);
+    return;
+  }
+  if (NoProcessesSolver == 0 && FlagOpenMP[8] != 1 && fastCombinedStep()) {
+    GaussFast(first, last, n);
+    return;
+  }
+  if (NoProcessesSolver == 0 || FlagOpenMP[8] == 1) {
+    Gauss(first, last, n);
+    return;
+  }
+  const int parts = NoProcessesSolver;
+#pragma omp parallel
+  {
+    int begin, end;
+    staticShare(parts, omp_get_num_threads(), omp_get_thread_num(), begin, end);
+    for (int p = begin; p < end; ++p) {
+      int lo, hi;
+      blockOfRange(first, last, parts, p, lo, hi);
+      gaussKernel<true>(lo, hi, n);
+    }
+  }
+}

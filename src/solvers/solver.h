@@ -1,0 +1,42 @@
+// The cell-equation solvers and the pressure-correction equation.
+//
+// A caller assembles the equation of every cell c of the work range
+//   Cap[c] f[c] = Cae f[E] + Caw f[W] + Can f[N] + Cas f[S] + Cat f[T] + Cab f[B] + Csource[c]
+// in the global coefficient arrays, points Cf at the field, sets Equation and
+// calls solver(). A cell is held at v by Cap += 1e30 and Csource += 1e30 v.
+#pragma once
+
+// Relaxes the current equation on WCStart..WCEnd: a fixed number of
+// symmetric point Gauss-Seidel sweeps chosen by Equation (K 4), serially or on
+// contiguous cell blocks in parallel (F 206). No convergence test.
+void solver();
+
+// n symmetric sweeps (a forward and a backward pass each) over first..last.
+// With quasi-neighbour lists (F 137) exactly one symmetric pass.
+void Gauss(int first, int last, int n);
+
+// The fast driver's combined step: the five rows of Cff (u, v, w, k,
+// epsilon) relaxed together with the shared neighbour coefficients, the
+// sources in Csourcem rows 0..4 and the inverse diagonals in CinvApf.
+void GaussFast(int first, int last, int n);
+
+// Forward passes only, over the cells of a thixotropic layer. Kept for the
+// slide computation; the engine does not call it.
+void GaussThixo(int first, int last, int n);
+
+// The alternative parallel strategies of F 164 above 20.
+void GaussN(int first, int last, int n);
+
+// Number of sweeps for the equation in force: K 4, times 3 for the pressure
+// correction (Equation 4).
+int solverSweeps();
+
+// Pressure-correction equation (Equation 4): the six neighbour coefficients
+// of every cell from the faces WFStart..WFEnd and the inverse momentum
+// diagonals CinvAp.
+void pressure_coeff();
+
+// The mass defect of the cells WCStart..WCEnd into Csource, with the
+// storage of a moving surface and the inflow and outflow of the discharge
+// groups; refreshes DischargeArray and GlobFluxDefect.
+void pressure_fluxes();

@@ -1,0 +1,202 @@
+// The cell-equation solver: the sweep counts, the symmetric passes, fixed
+// cells, the block division of the parallel form, and a Laplace problem
+// driven to its exact linear answer serially and on four threads.
+#include "solvers/solver.h"
+
+#include <gtest/gtest.h>
+#include <omp.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "solvers/share.h"
+#include "state/arrays.h"
+#include "state/options.h"
+#include "state/runstate.h"
+#include "support/flow_grid.h"
+#include "support/in_dir.h"
+#include "support/small_grid.h"
+
+namespace {
+
+double* sideOf(int code) {
+  switch (code) {
+    case 1: return Cas;
+    case 2: return Cae;
+    case 3: return Can;
+    case 4: return Caw;
+    case 5: return Cab;
+    case 6: return Cat;
+  }
+  return nullptr;
+}
+
+// Diffusion with unit conductivity on the generated box: conductance
+// area / distance on every inner face, the west edge held at 0 and the east
+// edge at 1 (half-cell distance). The answer is phi = x / length exactly.
+void assembleLaplace(double length, std::vector<double>& field) {
+  for (int c = 0; c <= NoCells; ++c) Cap[c] = Cae[c] = Caw[c] = Can[c] = Cas[c] = Cat[c] = Cab[c] = Csource[c] = 0.0;
+  for (int f = 1; f <= NoSurfaces; ++f) {
+    const int c1 = Fcell1[f], c2 = Fcell2[f];
+    if (c1 > 0 && c2 > 0) {
+      const double a = Farea[f] / (Fdist1[f] + Fdist2[f]);
+      sideOf(Ftype1[f])[c1] = a;
+      sideOf(Ftype2[f])[c2] = a;
+    } else if (c1 == 0 && c2 > 0 && Ftype2[f] == 4) {
+      Cap[c2] += Farea[f] / Cidist[c2];  // held at 0
+    } else if (c2 == 0 && c1 > 0 && Ftype1[f] == 2) {
+      const double a = Farea[f] / Cidist[c1];  // held at 1
+      Cap[c1] += a;
+      Csource[c1] += a;
+    }
+  }
+  for (int c = 1; c <= NoCells; ++c) Cap[c] += Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
+  field.assign(NoCells + 1, 0.0);
+  (void)length;
+}
+
+double maxError(const std::vector<double>& f, double length) {
+  double e = 0.0;
+  for (int c = 1; c <= NoCells; ++c) e = std::max(e, std::fabs(f[c] - Cxcenter[c] / length));
+  return e;
+}
+
+}  // namespace
+
+TEST(Solver, SweepCountsFollowTheEquation) {
+  InProjectDir p;
+  struct Case {
+    int equation, k4, expected;
+  };
+  // Defaults: one sweep, the pressure correction five times three.
+  EXPECT_EQ((Equation = 1, solverSweeps()), 1);
+  EXPECT_EQ((Equation = 4, solverSweeps()), 15);
+  EXPECT_EQ((Equation = 6, solverSweeps()), 1);
+  const Case cases[] = {{1, 7, 7}, {4, 2, 6}, {5, 0, 0}};
+  for (const Case& c : cases) {
+    sweeps[c.equation] = c.k4;
+    Equation = c.equation;
+    EXPECT_EQ(solverSweeps(), c.expected) << c.equation;
+  }
+}
+
+// Three cells in a row, ap 4, neighbours 1, sources 4, 0, 4, from zero.
+// One symmetric sweep by hand: forward 1, 0.25, 1.0625; backward 1.0625,
+// (1.0625 + 1) / 4 = 0.515625, (0.515625 + 4) / 4 = 1.12890625.
+TEST(Solver, OneSymmetricSweepOfAChain) {
+  InProjectDir p;
+  SmallGrid g;
+  g.nx = 3, g.ny = 1, g.nz = 1;
+  g.build();
+  std::vector<double> f(NoCells + 1, 0.0);
+  auto assemble = [&] {
+    for (int c = 1; c <= 3; ++c) {
+      Cap[c] = 4.0;
+      Cae[c] = Ccelle[c] ? 1.0 : 0.0;
+      Caw[c] = Ccellw[c] ? 1.0 : 0.0;
+      Can[c] = Cas[c] = Cat[c] = Cab[c] = 0.0;
+    }
+    Csource[1] = 4.0, Csource[2] = 0.0, Csource[3] = 4.0;
+    std::fill(f.begin(), f.end(), 0.0);
+    Cf = f.data();
+  };
+  assemble();
+  Equation = 1;
+  solver();
+  EXPECT_DOUBLE_EQ(f[1], 1.12890625);
+  EXPECT_DOUBLE_EQ(f[2], 0.515625);
+  EXPECT_DOUBLE_EQ(f[3], 1.0625);
+
+  // No sweeps leave the field alone.
+  assemble();
+  sweeps[1] = 0;
+  solver();
+  EXPECT_EQ(f[1], 0.0);
+  EXPECT_EQ(f[3], 0.0);
+
+  // The pressure correction with K 4 value 1 makes three sweeps: the same
+  // as three sweeps of a velocity, not one.
+  assemble();
+  sweeps[1] = 3;
+  solver();
+  const std::vector<double> three = f;
+  assemble();
+  sweeps[4] = 1;
+  Equation = 4;
+  solver();
+  EXPECT_EQ(f, three);
+  EXPECT_NE(f[2], 0.515625);
+}
+
+TEST(Solver, FixedCellKeepsItsValueWhateverItsNeighbours) {
+  InProjectDir p;
+  const FlowGrid g = FlowGrid::box();
+  ASSERT_TRUE(g.build());
+  std::vector<double> f;
+  assembleLaplace(g.nx, f);
+  const int held = NoCells / 2;
+  Cap[held] += 1e30;
+  Csource[held] += 1e30 * 7.0;
+  Cf = f.data();
+  Equation = 1;
+  sweeps[1] = 20;
+  solver();
+  EXPECT_NEAR(f[held], 7.0, 1e-12);
+}
+
+// The example of the block division: 1002 cells from cell 1 on four blocks,
+// ten cells on three, and fewer cells than blocks.
+TEST(Solver, BlocksOfTheParallelForm) {
+  struct Case {
+    int first, last, parts;
+    std::vector<std::pair<int, int>> blocks;
+  };
+  const Case cases[] = {
+      {1, 1002, 4, {{1, 250}, {251, 500}, {501, 750}, {751, 1002}}},
+      {1, 10, 3, {{1, 3}, {4, 6}, {7, 10}}},
+      {5, 6, 3, {{5, 4}, {5, 4}, {5, 6}}},
+  };
+  for (const Case& c : cases)
+    for (int p = 0; p < c.parts; ++p) {
+      int lo, hi;
+      blockOfRange(c.first, c.last, c.parts, p, lo, hi);
+      if (c.blocks[p].first > c.blocks[p].second) {
+        EXPECT_GT(lo, hi) << c.last << " block " << p;
+      } else {
+        EXPECT_EQ(lo, c.blocks[p].first) << c.last << " block " << p;
+        EXPECT_EQ(hi, c.blocks[p].second) << c.last << " block " << p;
+      }
+    }
+  // Ten items on four threads: 3, 3, 2, 2 from items 0, 3, 6, 8.
+  const int begins[] = {0, 3, 6, 8}, ends[] = {3, 6, 8, 10};
+  for (int t = 0; t < 4; ++t) {
+    int b, e;
+    staticShare(10, 4, t, b, e);
+    EXPECT_EQ(b, begins[t]);
+    EXPECT_EQ(e, ends[t]);
+  }
+}
+
+TEST(Solver, LaplaceReachesTheExactLinearFieldSeriallyAndOnFourThreads) {
+  for (int threads : {0, 4}) {
+    InProjectDir p;
+    // Cells of 1 m every way, so that the sweeps carry the field along x fast.
+    const FlowGrid g = FlowGrid::box(12, 3, 10.0);
+    ASSERT_TRUE(g.build());
+    std::vector<double> f;
+    assembleLaplace(g.nx, f);
+    Cf = f.data();
+    Equation = 1;
+    sweeps[1] = 100;
+    NoProcessesSolver = threads;
+    if (threads > 0) omp_set_num_threads(threads);
+    double err = 1.0;
+    for (int call = 0; call < 200 && err >= 1e-11; ++call) {
+      solver();
+      err = maxError(f, g.nx);
+    }
+    NoProcessesSolver = 0;
+    EXPECT_LT(err, 1e-10) << threads << " threads";
+  }
+}
