@@ -12,6 +12,7 @@
 // returns its rows; see datasetFamilies() in kread.cpp.
 #pragma once
 
+#include <climits>
 #include <vector>
 
 #include "io/scanner.h"
@@ -43,6 +44,9 @@ inline Bound atMost(int i, double hi) { return {i, -kNoLimit, hi}; }
 inline Bound above(int i, double lo) { return {i, lo, kNoLimit, true, false}; }
 inline Bound below(int i, double hi) { return {i, -kNoLimit, hi, false, true}; }
 inline Bound absAtMost(int i, double hi) { return {i, -kNoLimit, hi, false, false, true}; }
+// A size whose arrays hold value + extra elements: that count must fit an int,
+// the type every index and element count of the model arrays has.
+inline Bound countFits(int i, int extra) { return atMost(i, static_cast<double>(INT_MAX) - extra); }
 
 struct DataSetRead;
 using DataSetHook = void (*)(DataSetRead&);

@@ -267,7 +267,7 @@ std::vector<DataSet> datasetsF001() {
       row(78, {I(BedLoadVectorFlag, 0), D(BedLoadVectorParam, 0.6)}, {atLeast(0, 0)}, 2),
       row(79, {I(FlagBedCalc, 0), I(lnumber, 1)}, {range(0, 0, 10), range(1, 0, 50)}, 2),
       row(80, {D(Coriolis, 0), D(relaxCoriolis, 0)}, {absAtMost(0, 2), atLeast(1, 0)}, 2, coriolisGiven),
-      row(81, {I(ArrayTimeSteps, 200)}, {atLeast(0, 1)}, 1),
+      row(81, {I(ArrayTimeSteps, 200)}, {atLeast(0, 1), countFits(0, 1)}, 1),
       // Its own message for every refusal, with the count of values read.
       {.letter = 'F', .number = 82,
        .values = {D(TurbDensAlphaU, -0.5), D(TurbDensBetaU, 10.0), D(TurbDensAlphaT, -1.5), D(TurbDensBetaT, 3.33),

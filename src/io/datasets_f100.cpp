@@ -171,7 +171,7 @@ std::vector<DataSet> datasetsF100() {
       row(164, {I(FlagRapSolver, 0)}, {}, 1),
       row(165, {I(FlagUnstrucDir, 0)}, {}, 1),
       row(166, {I(FlagSurfRegen, 0)}, {}, 1),
-      {.letter = 'F', .number = 168, .values = {I(Flag2DAccSolver, 0)}, .required = 1, .message = lineMessage(168),
+      {.letter = 'F', .number = 168, .values = {I(Flag2DAccSolver, 0)}, .bounds = {countFits(0, 2)}, .required = 1, .message = lineMessage(168),
        .after = keep2DAccSolver, .defaults = [] { Flag2DAccSolverOri = 0; }},
       row(169, {I(FlagHideEx, 0), D(HideExParam, 0)}, {}, 2),
       row(170, {I(FlagFastWatersolve, 0)}, {}, 1),

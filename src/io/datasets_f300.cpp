@@ -247,7 +247,7 @@ std::vector<DataSet> datasetsF300() {
       {.letter = 'F', .number = 357, .values = {I(FlagPresSurf, 0), D(CoeffPresSurf, 1e30)}, .bounds = {atLeast(0, -10), atLeast(1, 0)}, .required = 2,
        .message = "Error for F 357 in control\n"},
       {.letter = 'F', .number = 358, .values = {I(BedStatI1, 0), I(BedStatI2, 0), I(BedStatJ1, 0), I(BedStatJ2, 0), D(BedStatTime1, 0), D(BedStatTime2, 0)},
-       .bounds = {atLeast(0, 1)}, .required = 6,
+       .bounds = {atLeast(0, 1), countFits(1, 2), countFits(3, 2)}, .required = 6,
        .message = "Error for F 358 in control\n", .after = bedStatCheck},
       {.letter = 'F', .number = 359, .values = {D(SurfULimit, 0), D(SurfUFactor, 0.001)}, .bounds = {atLeast(0, -10), atLeast(1, 0)}, .required = 2,
        .message = "Error for F 359 in control\n"},

@@ -1,5 +1,6 @@
 // G data sets.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "io/dataset.h"
@@ -21,6 +22,14 @@ int readInts(Scanner& s, int* const* targets, int n) {
   for (int i = 0; i < n; ++i)
     if (!s.readInt(*targets[i])) return i;
   return n;
+}
+
+// G 1: the bed-cell capacity (xnumber+3)(ynumber+3) is the element count of
+// every per-bed-cell array and is counted in int; sizes whose capacity does
+// not fit are refused before anything is computed from them.
+void checkGridSizes(DataSetRead& d) {
+  const long long capacity = (static_cast<long long>(xnumber) + 3) * (static_cast<long long>(ynumber) + 3);
+  if (capacity > INT_MAX) d.refuse();
 }
 
 // G 2: a column window that nothing uses.
@@ -58,7 +67,7 @@ void zdistribDefault() {
 
 // G 4 and G 5: point sources, then one value per size.
 bool inBox(int i, int j, int k) {
-  return i >= 0 && i <= xnumber + 4 && j >= 0 && j <= ynumber + 4 && k >= 0 && k <= znumber + 4;
+  return i >= 0 && i - 4 <= xnumber && j >= 0 && j - 4 <= ynumber && k >= 0 && k - 4 <= znumber;
 }
 void readPointValues(DataSetRead& d) {
   for (int l = 1; l <= lnumber; ++l) d.s.readDouble(pointsource[l]);
@@ -401,8 +410,9 @@ std::vector<DataSet> datasetsG() {
       {.letter = 'G',
        .number = 1,
        .values = {I(xnumber, 300), I(ynumber, 300), I(znumber, 11), I(lnumber, 1)},
-       .bounds = {atLeast(0, 4), atLeast(1, 4), atLeast(2, 2), range(3, 0, 50)},
-       .message = "Input error for G 1 in control"},
+       .bounds = {atLeast(0, 4), atLeast(1, 4), atLeast(2, 2), countFits(2, 2), range(3, 0, 50)},
+       .message = "Input error for G 1 in control",
+       .after = checkGridSizes},
       {.letter = 'G',
        .number = 2,
        .values = {I(iblok1, 0), I(iblok2, 0), I(jblok1, 0), I(jblok2, 0)},

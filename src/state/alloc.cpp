@@ -1,5 +1,7 @@
 #include "state/alloc.h"
 
+#include <unistd.h>
+
 #include <vector>
 
 namespace {
@@ -12,7 +14,15 @@ std::vector<Entry>& entries() {
   return e;
 }
 double gBytes = 0.0;
+std::size_t gLive = 0;
+std::size_t gLimit = 0;  // 0: the machine's physical memory
 bool gLastFailureTable = false;
+
+std::size_t physicalMemory() {
+  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || pageSize <= 0) return SIZE_MAX;  // not reported: no limit of our own
+  return alloc::product(static_cast<std::size_t>(pages), static_cast<std::size_t>(pageSize));
+}
 }  // namespace
 
 namespace alloc {
@@ -21,15 +31,25 @@ double bytes() { return gBytes; }
 void resetCount() { gBytes = 0.0; }
 bool lastFailureWasTable() { return gLastFailureTable; }
 
+std::size_t memoryLimit() {
+  static const std::size_t machine = physicalMemory();
+  return gLimit ? gLimit : machine;
+}
+void setMemoryLimit(std::size_t bytes) { gLimit = bytes; }
+std::size_t liveBytes() { return gLive; }
+
 void* rawBlock(void** slot, std::size_t count, std::size_t size, bool table) {
   // A zero count still gets one element, so that element 0 exists.
-  std::size_t n = count ? count : 1;
-  void* b = std::calloc(n, size);
+  const std::size_t n = count ? count : 1;
+  const std::size_t need = product(n, size);
+  const std::size_t limit = memoryLimit();
+  void* b = need <= limit && gLive <= limit - need ? std::calloc(n, size) : nullptr;
   if (!b) {
     gLastFailureTable = table;
     return nullptr;
   }
   gBytes += static_cast<double>(count) * static_cast<double>(size);
+  gLive += need;
   entries().push_back({slot, b});
   return b;
 }
@@ -41,6 +61,7 @@ void releaseAll() {
   }
   entries().clear();
   gBytes = 0.0;
+  gLive = 0;
 }
 
 }  // namespace alloc

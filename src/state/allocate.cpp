@@ -39,14 +39,14 @@ double AllocateArrays(int, int, int) {
   if (Cflatee) endProcess(-1);
   alloc::resetCount();
 
-  const std::size_t nc = static_cast<std::size_t>(MaxCeller);
-  const std::size_t nf = static_cast<std::size_t>(MaxFlater);
-  const std::size_t np = static_cast<std::size_t>(MaxPunkter);
-  const std::size_t nb = static_cast<std::size_t>(bedCellCapacity());
-  const std::size_t nl = static_cast<std::size_t>(lnumber + 1);
-  const std::size_t nx = static_cast<std::size_t>(xnumber + 2), ny = static_cast<std::size_t>(ynumber + 2);
-  const std::size_t nk = static_cast<std::size_t>(std::max(znumber, Flag2DAccSolver) + 2);
-  const std::size_t nline = static_cast<std::size_t>(std::max({xnumber, ynumber, znumber}) + 2);
+  const std::size_t nc = alloc::extent(MaxCeller);
+  const std::size_t nf = alloc::extent(MaxFlater);
+  const std::size_t np = alloc::extent(MaxPunkter);
+  const std::size_t nb = alloc::extent(bedCellCapacity());
+  const std::size_t nl = alloc::extent(lnumber, 1);
+  const std::size_t nx = alloc::extent(xnumber, 2), ny = alloc::extent(ynumber, 2);
+  const std::size_t nk = alloc::extent(std::max(znumber, Flag2DAccSolver), 2);
+  const std::size_t nline = alloc::extent(std::max({xnumber, ynumber, znumber}), 2);
 
   // Cell topology; Cflatee first: it marks the arrays as allocated.
   for (int** p : {&Cflatee, &Cflatew, &Cflates, &Cflaten, &Cflatet, &Cflateb, &Ccelle, &Ccellw, &Ccells, &Ccelln,
@@ -76,7 +76,7 @@ double AllocateArrays(int, int, int) {
 
   for (int*** p : {&ant, &antlin, &antmin, &antmax, &vv}) TWO(*p, nx, ny);
   THREE(num, nx, ny, nk);
-  TWO(connFlate, static_cast<std::size_t>(MaxConnFlate), 2);
+  TWO(connFlate, alloc::extent(MaxConnFlate), 2);
 
   for (int** p : {&Bcellt, &Bcellt_old, &Bcellth, &Bnocells, &Bnocells_old, &Bkooi, &Bkooj, &BlayerTop})
     ONE(*p, nb);
@@ -84,7 +84,7 @@ double AllocateArrays(int, int, int) {
                      &Binout, &Barea})
     ONE(*p, nb);
   for (double*** p : {&Bconc, &Bap, &Bsource, &Bvolleft}) TWO(*p, nl, nb);
-  THREE(BSedDistrib, static_cast<std::size_t>(NoBedLayers + 1), nl, nb);
+  THREE(BSedDistrib, alloc::extent(NoBedLayers, 1), nl, nb);
 
   if (!allocateOptionalArrays()) return -1.0;
 

@@ -14,7 +14,7 @@ namespace {
 
 using std::size_t;
 
-size_t sz(int n) { return n > 0 ? static_cast<size_t>(n) : 0; }
+size_t sz(int n, int extra = 0) { return alloc::extent(n, extra); }
 
 bool transient() { return TimeStep > 1e-8; }
 
@@ -29,11 +29,12 @@ bool failLogged() {
 template <class T>
 bool allocate4(T****& p, size_t a, size_t b, size_t c, size_t e) {
   if (p) return true;
-  T* data = static_cast<T*>(alloc::rawBlock(nullptr, a * b * c * e, sizeof(T), false));
+  const size_t abc = alloc::product(a, b, c);
+  T* data = static_cast<T*>(alloc::rawBlock(nullptr, alloc::product(abc, e), sizeof(T), false));
   if (!data) return false;
-  T** t3 = static_cast<T**>(alloc::rawBlock(nullptr, a * b * c, sizeof(T*), true));
+  T** t3 = static_cast<T**>(alloc::rawBlock(nullptr, abc, sizeof(T*), true));
   if (!t3) return false;
-  T*** t2 = static_cast<T***>(alloc::rawBlock(nullptr, a * b, sizeof(T**), true));
+  T*** t2 = static_cast<T***>(alloc::rawBlock(nullptr, alloc::product(a, b), sizeof(T**), true));
   if (!t2) return false;
   T**** t1 = static_cast<T****>(alloc::rawBlock(reinterpret_cast<void**>(&p), a, sizeof(T***), true));
   if (!t1) return false;
@@ -64,7 +65,7 @@ bool twos(std::initializer_list<T***> ps, size_t r, size_t c) {
 }
 
 bool perCell() {
-  const size_t nc = sz(MaxCeller), nz = sz(znumber), nl = sz(lnumber + 1);
+  const size_t nc = sz(MaxCeller), nz = sz(znumber), nl = sz(lnumber, 1);
   if (MaxNester > 1 && !ones<int>({&Ccoarsenest, &Cinterpolnest}, nc)) return false;
   if (FlagPresGrad == 20 && !ones<int>({&CcellAe, &CcellAw, &CcellAs, &CcellAn}, nc)) return false;
   if (QNFlag > 0) {
@@ -143,27 +144,27 @@ bool perFaceAndNested() {
 
 bool timeSeries() {
   if (!transient()) return true;
-  const size_t nt = sz(ArrayTimeSteps + 1);
+  const size_t nt = sz(ArrayTimeSteps, 1);
   if (!ones<double>({&TimeInTime, &TimeInTimStep, &TimeInHinn, &TimeInHout, &Irradi, &AirTemp}, nt)) return false;
   return twos<double>({&QDinn}, nt, 10) && twos<double>({&Cinn}, nt, 20) && twos<double>({&Winn}, nt, 3);
 }
 
 bool structuredMaps() {
-  const size_t nx = sz(xnumber + 2), ny = sz(ynumber + 2);
+  const size_t nx = sz(xnumber, 2), ny = sz(ynumber, 2);
   if (UMethod == 9 && !twos<int>({&crackI, &crackJ, &vn}, nx, ny)) return false;
   if (FlagRemovePonds > 1000 && !twos<int>({&ridgeI, &ridgeJ}, nx, ny)) return false;
-  if ((UMethod == 14 || UMethod == 15) && !allocate3(numc, nx, ny, sz(znumber + 2))) return failLogged();
+  if ((UMethod == 14 || UMethod == 15) && !allocate3(numc, nx, ny, sz(znumber, 2))) return failLogged();
   if (UMethod2 > 0) {
     if (!twos<int>({&antlinT, &antT, &pointint, &intSurfI, &intSurfJ, &intSurfK}, nx, ny)) return false;
     if (!twos<double>({&thickturb, &thickturbIJ, &TurbTop}, nx, ny)) return false;
   }
   if ((FlagDuneShearPartCross > 0 || FlagDrevan > 0) && !twos<double>({&bedshear}, nx, ny)) return false;
-  if (FlagWriteDune2D > 0 && !twos<int>({&DuneIndex}, sz(xnumber + 3), sz(ynumber + 3))) return false;
+  if (FlagWriteDune2D > 0 && !twos<int>({&DuneIndex}, sz(xnumber, 3), sz(ynumber, 3))) return false;
   return true;
 }
 
 bool perBedCell() {
-  const size_t nb = sz(bedCellCapacity()), nl = sz(lnumber + 1), layers = sz(NoBedLayers + 1);
+  const size_t nb = sz(bedCellCapacity()), nl = sz(lnumber, 1), layers = sz(NoBedLayers, 1);
   if (FlagBedchangeOption > 1 || FlagTSC == 3 || FlagThixo > 0) {
     if (!allocate1(Bedlev, nb)) return false;
     if (!twos<double>({&Bsolidfraction}, layers, nb)) return false;
@@ -195,8 +196,8 @@ bool perBedCell() {
   if (FlagTriEdges > 0 && !allocate1(Btriedges, nb)) return false;
   if (TurbDensFlag > 0 && !onesLogged<double>({&BTugrad, &BTdischarge, &BTheight}, nb)) return false;
   if (FlagDragDLL > 0) {
-    if (!allocate4(Bveg, nb, sz(VegTimes), sz(VegVars + 1), sz(VegLevels))) return failLogged();
-    if (!allocate1(VegTime, sz(VegTimes + 1))) return false;
+    if (!allocate4(Bveg, nb, sz(VegTimes), sz(VegVars, 1), sz(VegLevels))) return failLogged();
+    if (!allocate1(VegTime, sz(VegTimes, 1))) return false;
   }
   return true;
 }
@@ -208,7 +209,7 @@ bool fixedSize() {
   }
   if (PrintArrayFlags[10] == 19) {
     if (!twos<double>({&quorz, &quorxvel, &quoryvel, &quorzvel, &quork, &quoreps}, 4, 200)) return false;
-    if (!allocate3(quorc, 4, 200, sz(lnumber + 1))) return failLogged();
+    if (!allocate3(quorc, 4, 200, sz(lnumber, 1))) return failLogged();
   }
   return true;
 }
