@@ -138,26 +138,38 @@ TEST(MultiBlockGrid, CellsAndBedCellsAreNumberedBlockAfterBlock) {
 // column: the driver joins the free sides of the top cells (NoConnect > 0),
 // level by level from the top down. Blocks A (block 1) and B: A's joint
 // columns hold cells 6..10 and 16..20, B's 21..25 and 31..35 (east-west), or
-// A's 11..15 and 16..20, B's 21..25 and 26..30 (south-north). Each joined side
-// keeps its own surface; both carry the west (south) cell as Fcell1 and the
-// east (north) cell as Fcell2; each connFlate row lists the west (south)
-// surface first, in the order the top cells are visited.
+// A's 11..15 and 16..20, B's 21..25 and 26..30 (south-north).
+// Each joined side keeps its own surface; both carry the west (south) cell as
+// Fcell1 and the east (north) cell as Fcell2; each connFlate row lists the
+// west (south) surface first, in the order the top cells are visited. With
+// room for 7 pairs (F 65 5th 8) the eighth level is not joined and the build
+// ends with -47.
 TEST(MultiBlockGrid, DriverJoinsEqualColumnsLevelByLevel) {
   struct Case {
     bool northward;
+    int bAcross, maxConn;
     std::pair<int, int> lowest[2];  // (A cell, B cell) of each joined column pair, in visiting order
+    int result, joined;
   };
-  const Case cases[] = {{false, {{6, 21}, {16, 31}}}, {true, {{11, 21}, {16, 26}}}};
+  const Case cases[] = {
+      {false, 2, 1000, {{6, 21}, {16, 31}}, 1, 10},
+      {true, 2, 1000, {{11, 21}, {16, 26}}, 1, 10},
+      {false, 2, 8, {{6, 21}, {16, 31}}, -47, 7},
+  };
   for (const Case& cs : cases) {
+    const std::string row = std::to_string(cs.northward) + " " + std::to_string(cs.bAcross) + " " +
+                            std::to_string(cs.maxConn);
     InProjectDir dir;
+    MaxConnFlate = cs.maxConn;
     JoinedBlocks g;
     g.northward = cs.northward;
+    g.bAcross = cs.bAcross;
     g.prepare();
     NoConnect = 1;
-    ASSERT_EQ(UnstructureBuild(), 1);
-    ASSERT_EQ(NoCells, 40);
-    EXPECT_EQ(NoConnFlate, 10) << cs.northward;
-    EXPECT_EQ(NoConnFlate0, 10) << cs.northward;
+    ASSERT_EQ(UnstructureBuild(), cs.result) << row;
+    ASSERT_EQ(NoCells, 20 + 10 * cs.bAcross) << row;
+    EXPECT_EQ(NoConnFlate, cs.joined) << row;
+    if (cs.result == 1) { EXPECT_EQ(NoConnFlate0, cs.joined) << row; }
     int* toB = cs.northward ? Ccelln : Ccelle;
     int* toA = cs.northward ? Ccells : Ccellw;
     int* faceToB = cs.northward ? Cflaten : Cflatee;
@@ -167,10 +179,17 @@ TEST(MultiBlockGrid, DriverJoinsEqualColumnsLevelByLevel) {
       for (int level = 4; level >= 0; --level) {
         ++r;
         const int a = a0 + level, b = b0 + level;
-        const std::string at = std::to_string(cs.northward) + " row " + std::to_string(r);
+        const std::string at = row + " level " + std::to_string(r);
+        const int fa = faceToB[a], fb = faceToA[b];
+        if (r > cs.joined) {
+          EXPECT_EQ(toB[a], 0) << at;
+          EXPECT_EQ(toA[b], 0) << at;
+          EXPECT_EQ(Fcell2[fa], 0) << at;
+          EXPECT_EQ(Fcell1[fb], 0) << at;
+          continue;
+        }
         EXPECT_EQ(toB[a], b) << at;
         EXPECT_EQ(toA[b], a) << at;
-        const int fa = faceToB[a], fb = faceToA[b];
         EXPECT_NE(fa, fb) << at;
         EXPECT_EQ(Fcell1[fa], a) << at;
         EXPECT_EQ(Fcell2[fa], b) << at;
@@ -245,8 +264,8 @@ TEST(MultiBlockGrid, UnequalColumnsPairFromTheTopAndAtTheBottom) {
 // east row 3 is chosen by none and keeps no west neighbours.
 // Mid-levels from the level slots of zval, for the four cells that have a cell
 // above: west slots evenly (k - 1) / 6 give 1/12, 3/12, 5/12, 7/12; east slots
-// 0, .05, .15, .3, .5 give .025, .1, .225, .4. Nearest: west cells 1..4 take
-// east cells 2, 3, 4, 4; east cells 1..4 take west cells 1, 1, 2, 3. Top cells
+// 0, .3, .35, .4, .45 give .15, .325, .375, .425. Nearest: west cells 1..4 take
+// east cells 1, 2, 4, 4; east cells 1..4 take west cells 1, 2, 3, 3. Top cells
 // take no part.
 TEST(MultiBlockGrid, UnevenEdgePairsRowsByArcAndCellsByMidLevel) {
   InProjectDir dir;
@@ -255,7 +274,7 @@ TEST(MultiBlockGrid, UnevenEdgePairsRowsByArcAndCellsByMidLevel) {
   g.bAlong = 3;
   g.bWidth = 2.0 / 3.0;
   g.slot = [](int ab, int k, double, double) {
-    const double east[8] = {0, 0, 0.05, 0.15, 0.3, 0.5, 0.75, 1.0};
+    const double east[8] = {0, 0, 0.3, 0.35, 0.4, 0.45, 0.5, 1.0};
     return ab == 0 ? (k - 1) / 6.0 : east[k];
   };
   g.prepare();
@@ -264,7 +283,7 @@ TEST(MultiBlockGrid, UnevenEdgePairsRowsByArcAndCellsByMidLevel) {
   // Block 1's east column i = 3; block 2's lines start at i = 4, its west
   // column is i = 5.
   const int westRow[2] = {2, 3}, eastRowOf[2] = {2, 4};
-  const int eastOfWest[5] = {2, 3, 4, 4, 0}, westOfEast[5] = {1, 1, 2, 3, 0};
+  const int eastOfWest[5] = {1, 2, 4, 4, 0}, westOfEast[5] = {1, 2, 3, 3, 0};
   for (int r = 0; r < 2; ++r) {
     const std::vector<int> w = columnCells(3, westRow[r]), e = columnCells(5, eastRowOf[r]);
     ASSERT_EQ(w.size(), 5u);
