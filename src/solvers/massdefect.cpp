@@ -58,8 +58,10 @@ void surfaceTerms() {
     for (int b = 1; b <= NoBlocks && b < 100; ++b) {
       const BlockRecord& B = block[b];
       if (B.gridLevel != 0 || SurfUpdate[b] != 1) continue;
-      for (int i = std::max(B.i1 - 1, 1); i <= B.i2 && i <= xnumber; ++i)
-        for (int j = std::max(B.j1 - 1, 1); j <= B.j2 && j <= ynumber; ++j) {
+      // The block's own columns i1..i2, j1..j2: a column of the block beside
+      // it must not get the storage twice.
+      for (int i = std::max(B.i1, 1); i <= B.i2 && i < xnumber; ++i)
+        for (int j = std::max(B.j1, 1); j <= B.j2 && j < ynumber; ++j) {
           const int c = static_cast<int>(zval[i][j][0]);
           if (c <= 0 || c > NoCells) continue;
           const int n = columnCells(c);

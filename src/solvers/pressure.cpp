@@ -61,9 +61,9 @@ double faceCoefficient(int f, double areaMin) {
   if (FlagTFS2 == 1) {
     double a = plainCoefficient(f);
     // The storage of the free surface couples neighbouring columns, not the
-    // cells of one column (numbered consecutively from the bottom).
-    const int nb = Cbed ? Bnocells[Cbed[c1]] : 0;
-    if (c1 != c2 - 1 && TimeStep > 0.0 && nb > 0)
+    // cells of one column: a face on top of its first cell is left out.
+    const int nb = Bnocells[Cbed[c1]];
+    if (Ftype1[f] != 6 && TimeStep > 0.0 && nb > 0)
       a += 0.125 * (Farea[Cflatet[c1]] + Farea[Cflatet[c2]]) / (9.81 * TimeStep) / nb;
     return a;
   }
@@ -115,8 +115,10 @@ void pressure_coeff() {
     staticShare(n, omp_get_num_threads(), omp_get_thread_num(), begin, end);
     for (int f = first + begin; f < first + end; ++f) {
       const double a = faceCoefficient(f, areaMin);
-      if (double* s1 = sideArray(Ftype1[f])) s1[Fcell1[f]] = a;
-      if (double* s2 = sideArray(Ftype2[f])) s2[Fcell2[f]] = a;
+      // A boundary face has no cell on one side: nothing is stored there, so
+      // that no two threads write the element 0 of a coefficient array.
+      if (double* s1 = sideArray(Ftype1[f]); s1 && Fcell1[f] > 0) s1[Fcell1[f]] = a;
+      if (double* s2 = sideArray(Ftype2[f]); s2 && Fcell2[f] > 0) s2[Fcell2[f]] = a;
     }
   }
   if (QNFlag > 0 && Cncelle && Cqncelle && Cqnae) {

@@ -184,16 +184,19 @@ void GaussThixo(int first, int last, int n) {
 void solver() {
   const int n = solverSweeps();
   const int first = WCStart, last = WCEnd;
+  // The fast driver's five fields live in Cff, which only GaussFast relaxes:
+  // whatever the thread options, that step is never handed to a kernel that
+  // would relax Cf alone and leave the five fields unsolved.
+  if (fastCombinedStep()) {
+    GaussFast(first, last, n);
+    return;
+  }
   if (FlagThixo > 0 && FlagThixoIsComputing == 1 && Cthixolev) {
     Gauss(first, last, n);
     return;
   }
   if (FlagRapSolver > 20) {
     GaussN(first, last, n);
-    return;
-  }
-  if (NoProcessesSolver == 0 && FlagOpenMP[8] != 1 && fastCombinedStep()) {
-    GaussFast(first, last, n);
     return;
   }
   if (NoProcessesSolver == 0 || FlagOpenMP[8] == 1) {

@@ -15,6 +15,7 @@
 #include "state/runstate.h"
 #include "support/flow_grid.h"
 #include "support/in_dir.h"
+#include "support/small_grid.h"
 
 namespace {
 
@@ -209,4 +210,51 @@ TEST(PressureFluxes, ClampOfF373) {
   }
   EXPECT_DOUBLE_EQ(lo, -0.05);
   EXPECT_DOUBLE_EQ(hi, 0.05);
+}
+
+// Two one-cell columns side by side carry consecutive cell numbers; the
+// face between them is a face between columns and gets the storage share of
+// F 271 1: 1000 A2 <1/ap> + 0.125 (1 + 1) / (9.81 dt) / 1.
+TEST(PressureCoeff, StorageShareOfOneCellColumnsWithConsecutiveNumbers) {
+  InProjectDir p;
+  SmallGrid g;
+  g.nx = 1, g.ny = 2, g.nz = 1;
+  g.build();
+  const int f = Cflaten[1];
+  ASSERT_EQ(Fcell1[f], 1);
+  ASSERT_EQ(Fcell2[f], 2);
+  Ftype1[f] = 3;
+  Ftype2[f] = 1;
+  Fdist1[f] = Fdist2[f] = 0.5;
+  Bnocells[1] = Bnocells[2] = 1;
+  CinvAp[1] = CinvAp[2] = 1e-3;
+  FlagTFS2 = 1;
+  TimeStep = 1.0;
+  WFStart = WFEnd = f;
+  pressure_coeff();
+  EXPECT_NEAR(Can[1], 1.0 + 0.25 / 9.81, 1e-12);
+  EXPECT_NEAR(Cas[2], 1.0 + 0.25 / 9.81, 1e-12);
+}
+
+// F 287 7: every column of the block loses 250 (four corner level changes)
+// times its plan area / (F 105 dt), spread over its cells. Level change
+// 0.004 m at every grid line, 1 m2 columns, F 105 10, dt 1 s: 0.4 kg/s per
+// column, from the 500 kg/s net inflow of the groups.
+TEST(PressureFluxes, SurfaceStorageOfF287TakesEachColumnOnce) {
+  InProjectDir p;
+  const FlowGrid g = FlowGrid::box();
+  ASSERT_TRUE(g.build());
+  FlagTFS = 1;
+  FlagGlobFlux = 7;
+  TimeStep = 1.0;
+  IterWaterUpdate = 10;
+  for (int i = 0; i < xnumber; ++i)
+    for (int j = 0; j < ynumber; ++j) Surfaces[4][i][j] = 0.004;
+  pressure_fluxes();
+  double sum = 0.0;
+  for (int c = 1; c <= NoCells; ++c) sum += Csource[c];
+  EXPECT_NEAR(sum, 500.0 - 0.4 * g.nx * g.ny, 1e-9);
+  const int c = static_cast<int>(zval[3][3][0]);
+  ASSERT_GT(c, 0);
+  EXPECT_NEAR(Csource[c], -0.4 / Bnocells[Cbed[c]], 1e-12);
 }
