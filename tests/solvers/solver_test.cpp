@@ -233,3 +233,87 @@ TEST(Solver, FastCombinedStepSolvesTheFiveFieldsWhateverTheThreads) {
     }
   }
 }
+
+namespace {
+
+// Cells other than `free` keep their values: diagonal 1, source the value.
+void holdAllBut(int free, const std::vector<double>& f) {
+  for (int c = 1; c <= NoCells; ++c) {
+    Cae[c] = Caw[c] = Can[c] = Cas[c] = Cat[c] = Cab[c] = 0.0;
+    Cap[c] = 1.0;
+    Csource[c] = c == free ? 0.0 : f[c];
+  }
+}
+
+}  // namespace
+
+// Second-order stencil: cell 1 of a chain of three sees cell 3 behind its
+// east neighbour: (1 * 5 + 2 * 7) / 4.
+TEST(Solver, TwelvePointFormReadsTheSecondNeighbours) {
+  InProjectDir p;
+  sou[1] = 1;
+  SmallGrid g;
+  g.nx = 3, g.ny = 1, g.nz = 1;
+  g.build();
+  ASSERT_NE(Caee, nullptr);
+  std::vector<double> f = {0.0, 0.0, 5.0, 7.0};
+  holdAllBut(1, f);
+  for (int c = 1; c <= 3; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
+  Cap[1] = 4.0;
+  Cae[1] = 1.0;
+  Caee[1] = 2.0;
+  Cf = f.data();
+  Equation = 1;
+  solver();
+  EXPECT_DOUBLE_EQ(f[1], 4.75);
+  sou[1] = 0;  // the six-point form leaves cell 3 out
+  f = {0.0, 0.0, 5.0, 7.0};
+  Cf = f.data();
+  solver();
+  EXPECT_DOUBLE_EQ(f[1], 1.25);
+}
+
+// A list of three east neighbours starting at cell 4 reads cells 4, 5 and 6
+// with their own coefficients, not the ordinary east coefficient; the form
+// makes its one symmetric pass even without sweeps.
+TEST(Solver, QuasiNeighbourListReadsConsecutiveCells) {
+  InProjectDir p;
+  QNFlag = 1;
+  SmallGrid g;
+  g.nx = 2, g.ny = 1, g.nz = 3;
+  g.build();
+  ASSERT_NE(Cncelle, nullptr);
+  std::vector<double> f = {0.0, 0.0, 0.0, 0.0, 1.0, 10.0, 100.0};
+  holdAllBut(1, f);
+  Cae[1] = 1000.0;
+  Cncelle[1] = 3;
+  Cqncelle[1][0] = 4;
+  Cqnae[1][0] = 1.0, Cqnae[1][1] = 2.0, Cqnae[1][2] = 3.0;
+  sweeps[1] = 0;
+  Cf = f.data();
+  Equation = 1;
+  solver();
+  EXPECT_DOUBLE_EQ(f[1], 321.0);
+  EXPECT_DOUBLE_EQ(f[6], 100.0);
+}
+
+// The thixotropic kernel: forward passes only; cells whose rate is not above
+// 1 are set to 0, the others relaxed.
+TEST(Solver, ThixotropicKernelRelaxesOnlyMovingCells) {
+  InProjectDir p;
+  FlagThixo = 1;
+  SmallGrid g;
+  g.nx = 3, g.ny = 1, g.nz = 1;
+  g.build();
+  ASSERT_NE(Cthixorat, nullptr);
+  std::vector<double> f = {0.0, 3.0, 3.0, 3.0};
+  holdAllBut(0, f);
+  Csource[1] = 8.0, Cap[1] = 2.0;
+  Cthixorat[1] = 1.5, Cthixorat[2] = 1.0, Cthixorat[3] = 2.0;
+  Cf = f.data();
+  Equation = 1;
+  GaussThixo(1, 3, 1);
+  EXPECT_DOUBLE_EQ(f[1], 4.0);
+  EXPECT_DOUBLE_EQ(f[2], 0.0);
+  EXPECT_DOUBLE_EQ(f[3], 3.0);
+}
