@@ -3,3 +3,7 @@
 #include "solvers/solver.h"
 
 void GaussN(int, int, int) { notAvailable("the parallel solver strategies (F 164 above 20)"); }
+
+#include "solvers/corrections.h"
+
+void TrekantPresCorr(int, int) { notAvailable("the corner-column pressure correction (F 437)"); }
