@@ -7,6 +7,8 @@
 #include "grid/fieldmap.h"
 #include "grid/geometry.h"
 #include "io/log.h"
+#include "io/scanner.h"
+#include "io/terrain.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -368,17 +370,16 @@ void writeCellVolumeHistogram() {
   for (int m = 0; m <= 100; ++m) std::fprintf(out, "%lf %ld\n", zmin + m * width, counts[m]);
   std::fclose(out);
 
-  FILE* geo = std::fopen("geodata", "r");
-  if (!geo) return;
+  Scanner geo;
+  if (!geo.open("geodata")) return;
   long points = 0;
   for (long k = 0; k <= 100; ++k) counts[k] = 0;
-  double x, y, z;
-  while (points < 1000000000L && std::fscanf(geo, " E %lf %lf %lf", &x, &y, &z) == 3) {
+  double xyz[3];
+  while (points < 1000000000L && nextTerrainPoint(geo, "geodata", xyz)) {
     ++points;
-    const int k = classOf(z);  // points outside the cell levels belong to no class
+    const int k = classOf(xyz[2]);  // points outside the cell levels belong to no class
     if (k >= 0) ++counts[k];
   }
-  std::fclose(geo);
   out = std::fopen("cellvol", "a");
   if (!out) {
     setMessage("cannot open file 'cellvol' ");

@@ -38,11 +38,17 @@ void readBedrough() {
   }
   const long limit = 5L * xnumber * ynumber;
   int accepted = 0;
+  // The end of the file ends the reading; a record that is there but cannot
+  // be read ends the run.
   for (long n = 0; n < limit; ++n) {
+    s.skipSpace();
+    if (s.atEnd()) break;
+    const std::size_t at = s.position();
     char letter;
     int ij[2];
     double ks;
-    if (!s.readChar(letter) || letter != 'B' || s.readInts(ij, 2) != 2 || !s.readDouble(ks)) break;
+    if (!s.readChar(letter) || letter != 'B' || s.readInts(ij, 2) != 2 || !s.readDouble(ks))
+      unreadableRecord(s, at, name, "a record is the letter B, the indexes i and j and the roughness");
     if (!column(ij[0], ij[1])) continue;
     roughness[ij[0]][ij[1]] = ks;
     ++accepted;
@@ -77,9 +83,13 @@ void readBedangle() {
   const long limit = 5L * xnumber * ynumber;
   int accepted = 0;
   for (long n = 0; n < limit; ++n) {
+    s.skipSpace();
+    if (s.atEnd()) break;
+    const std::size_t at = s.position();
     int ij[2];
     double a[4];
-    if (s.readInts(ij, 2) != 2 || s.readDoubles(a, 4) != 4) break;
+    if (s.readInts(ij, 2) != 2 || s.readDoubles(a, 4) != 4)
+      unreadableRecord(s, at, "bedangle", "six numbers are expected: i, j and four angle values");
     if (!column(ij[0], ij[1])) continue;
     const int b = bedCell(ij[0], ij[1]);
     ++accepted;

@@ -1,5 +1,6 @@
 // Block-grid line files: koosurf read for a generated grid, and the writers
 // that save block 1 unchanged, coarsened, refined or cut into parts.
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -39,16 +40,26 @@ void readKoosurf() {
   Scanner s;
   if (!s.open("koosurf")) fatal(-4, "Error, can not open koosurf file\n");
   constexpr long kMaxLines = 10000000;
+  // The G 1 message adds 2 to the largest indexes; larger ones no G 1 data
+  // set can give.
+  constexpr int kMaxIndex = INT_MAX - 2;
   long lines = 0;
   int maxI = 0, maxJ = 0;
   Line l;
-  while (lines < kMaxLines && readSixValues(s, l)) {
+  for (s.skipSpace(); lines < kMaxLines && !s.atEnd(); s.skipSpace()) {
+    const std::size_t at = s.position();
+    if (!readSixValues(s, l))
+      unreadableRecord(s, at, "koosurf", "six numbers are expected: i, j, x, y, bed level, water level");
     ++lines;
     if (l.i < 1 || l.j < 1)
-      fatal(-4, "Error in koosurf file: the indexes (%d,%d) of line %ld must be 1 or more\n", l.i, l.j, lines);
+      fatal(-4, "Error in koosurf file: the indexes (%d,%d) of line %d must be 1 or more\n", l.i, l.j, s.lineOf(at));
+    if (l.i > kMaxIndex || l.j > kMaxIndex)
+      fatal(-4, "Error in koosurf file: the indexes (%d,%d) of line %d are larger than any G 1 data set can give\n",
+            l.i, l.j, s.lineOf(at));
     if (l.i > maxI) maxI = l.i;
     if (l.j > maxJ) maxJ = l.j;
   }
+  if (lines == 0) fatal(-4, "Error in koosurf file: it holds no grid line\n");
   if (!(xnumber - 1 > maxI && ynumber - 1 > maxJ))
     fatal(-4,
           "Error, increase the G 1 values in control file and try again\n"

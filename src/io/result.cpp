@@ -206,8 +206,13 @@ void readText(const char* name) {
   const long budget = 20L * (static_cast<long>(xnumber) * ynumber * znumber + static_cast<long>(xnumber) * ynumber);
   long examined = 0;
   int cellsRead = 0;
+  int surfacesRead = 0;
+  // The records the file must hold: those of the grid, or of the three-dimensional
+  // part of a grid with a sub-bed block when the U line says so.
+  GridCounts expected = resultCounts();
   bool lineStart = true;
   while (!s.atEnd() && examined < budget) {
+    const std::size_t at = s.position();
     int ch = s.get();
     ++examined;
     if (ch == '\n') {
@@ -220,7 +225,8 @@ void readText(const char* name) {
     if (ch == 'C') {
       int n = 0;
       double v[6];
-      if (s.readInts(&n, 1) != 1 || s.readDoubles(v, 6) != 6) continue;  // not a record: passed over
+      if (s.readInts(&n, 1) != 1 || s.readDoubles(v, 6) != 6)
+        unreadableRecord(s, at, name, "a C record holds a cell number and six numbers: u, v, w, k, epsilon, p");
       if (n < 1 || n > NoCells) fatal(-4, "Error reading result file: cell %d is not a cell of the grid (1..%d)\n", n, NoCells);
       Cxvel[n] = v[0];
       Cyvel[n] = v[1];
@@ -234,23 +240,37 @@ void readText(const char* name) {
     } else if (ch == 'F') {
       int n = 0;
       double flux;
-      if (s.readInts(&n, 1) != 1 || !s.readDouble(flux)) continue;
+      if (s.readInts(&n, 1) != 1 || !s.readDouble(flux))
+        unreadableRecord(s, at, name, "an F record holds a surface number and its flux");
       if (n < 1 || n > NoSurfaces)
         fatal(-4, "Error reading result file: surface %d is not a surface of the grid (1..%d)\n", n, NoSurfaces);
       Fflux[n] = flux;
+      ++surfacesRead;
       if (n == NoSurfaces) break;
     } else {
       int v[6];
-      if (s.readInts(v, 6) != 6) continue;
+      if (s.readInts(v, 6) != 6) unreadableRecord(s, at, name, "the U record holds six grid counts");
       const GridCounts file{v[0], v[1], v[2], v[3], v[4], v[5]};
       const GridCounts grid = resultCounts();
       const bool subBedGrid = file.cells == block[1].lastCell && block[2].subBed == 1;
-      if (!subBedGrid && (file.points != grid.points || file.cells != grid.cells || file.surfaces != grid.surfaces ||
-                          file.blocks != grid.blocks || file.connect != grid.connect || file.connFlate != grid.connFlate)) {
+      if (subBedGrid) {
+        expected.cells = file.cells;
+        expected.surfaces = file.surfaces;
+      } else if (file.points != grid.points || file.cells != grid.cells || file.surfaces != grid.surfaces ||
+                 file.blocks != grid.blocks || file.connect != grid.connect || file.connFlate != grid.connFlate) {
         reportCountMismatch(file, grid);
-        return;
+        fatal(-4, nullptr);
       }
     }
+  }
+  // A file cut short leaves part of the field at the values of before: the
+  // run would start from a field that is neither the old nor the new one.
+  if (cellsRead < expected.cells || surfacesRead < expected.surfaces) {
+    setMessage(" Error reading result file        ");
+    logf("Error reading result file: it ends with %d of the %d cell records and %d of the %d surface records\n",
+         cellsRead, expected.cells, surfacesRead, expected.surfaces);
+    logRecordPlace(s, s.position(), name);
+    fatal(2, nullptr);
   }
   FlagReadRes = 1;
   finishRead(cellsRead, name);

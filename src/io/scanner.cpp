@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "io/log.h"
+
 Scanner::Scanner(std::string text) : text_(std::move(text)) {}
 
 bool Scanner::open(const char* name) {
@@ -127,4 +129,45 @@ int Scanner::readDoubles(double* v, int n) {
   for (int i = 0; i < n; ++i)
     if (!readDouble(v[i])) return i;
   return n;
+}
+
+namespace {
+// The position that stands for the line of p: the end of a file whose last
+// line is closed stands for that last line, not for an empty line after it.
+std::size_t lineAnchor(const std::string& text, std::size_t p) {
+  if (p > text.size()) p = text.size();
+  if (p == text.size() && p > 0 && text[p - 1] == '\n') --p;
+  return p;
+}
+}  // namespace
+
+int Scanner::lineOf(std::size_t p) const {
+  p = lineAnchor(text_, p);
+  int line = 1;
+  for (std::size_t k = 0; k < p; ++k)
+    if (text_[k] == '\n') ++line;
+  return line;
+}
+
+std::string Scanner::lineTextOf(std::size_t p) const {
+  p = lineAnchor(text_, p);
+  std::size_t a = p;
+  while (a > 0 && text_[a - 1] != '\n') --a;
+  std::string line;
+  for (std::size_t k = a; k < text_.size() && text_[k] != '\n' && line.size() < 100; ++k) {
+    const unsigned char c = static_cast<unsigned char>(text_[k]);
+    if (c == '\r' && (k + 1 == text_.size() || text_[k + 1] == '\n')) break;
+    line += (c >= 32 && c < 127) || c == '\t' ? static_cast<char>(c) : '?';
+  }
+  return line;
+}
+
+void logRecordPlace(const Scanner& s, std::size_t at, const char* file) {
+  logf("At line %d of the %s file: %s\n", s.lineOf(at), file, s.lineTextOf(at).c_str());
+}
+
+void unreadableRecord(const Scanner& s, std::size_t at, const char* file, const char* what) {
+  logf("Error in reading %s file: line %d cannot be read, %s\n", file, s.lineOf(at), what);
+  logRecordPlace(s, at, file);
+  fatal(2, nullptr);
 }

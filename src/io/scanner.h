@@ -46,10 +46,29 @@ class Scanner {
   void seek(std::size_t p) { pos_ = p < text_.size() ? p : text_.size(); }
   std::size_t size() const { return text_.size(); }
 
+  // Number (from 1) of the line that holds byte p; a position at the end of
+  // a file whose last line is closed belongs to that last line.
+  int lineOf(std::size_t p) const;
+  // Text of that line without its line end, at most 100 bytes, bytes that
+  // cannot be shown as '?'.
+  std::string lineTextOf(std::size_t p) const;
+
  private:
   std::string text_;
   std::size_t pos_ = 0;
 };
+
+// Where a record of a model file went wrong: appends
+// "At line <n> of the <file> file: <text of the line>" to the log. Readers
+// that have a message of their own write it first and then this line.
+void logRecordPlace(const Scanner& s, std::size_t at, const char* file);
+
+// A record that cannot be read (a missing value, a value that is not a
+// number, NaN or infinity): appends
+// "Error in reading <file> file: line <n> cannot be read, <what>" and the
+// place line, and the run ends with status 2. `at` is the position where the
+// record starts.
+[[noreturn]] void unreadableRecord(const Scanner& s, std::size_t at, const char* file, const char* what);
 
 // True when lo <= v <= hi.
 inline bool inRange(long long v, long long lo, long long hi) { return v >= lo && v <= hi; }

@@ -19,11 +19,17 @@ void readCyclic() {
   // Lines "level u k epsilon" for the levels 1, 2, ... in order; reading stops
   // at a short line or a level out of order. The values of a line go into the
   // slot it is expected at.
+  // The end of the file ends the reading; a line that is there but cannot
+  // be read ends the run.
   int last = 0;
   for (int n = 1; n <= znumber && n < MaxCyclicLevels; ++n) {
+    s.skipSpace();
+    if (s.atEnd()) break;
+    const std::size_t at = s.position();
     int lev = 0;
     double v[3];
-    if (!s.readInt(lev) || s.readDoubles(v, 3) != 3) break;
+    if (!s.readInt(lev) || s.readDoubles(v, 3) != 3)
+      unreadableRecord(s, at, "cyclic", "four numbers are expected: level, u, k, epsilon");
     cyclicU[n] = v[0];
     cyclicK[n] = v[1];
     cyclicE[n] = v[2];
@@ -43,17 +49,30 @@ void readInflow() {
   constexpr long kMaxRecords = 600000;
   long records = 0;
   for (;;) {
-    // Head "%c %d %d": the letter is the very next byte.
+    // Head "%c %d %d": the letter is the very next byte. The end of the file
+    // ends the reading; a head that is there but cannot be read ends the run.
+    const std::size_t at = s.position();
     int c = s.get();
     int j = 0, k = 0;
-    if (c < 0 || !s.readInt(j) || !s.readInt(k)) break;
-    if (c != 'D') fatal(-8, "Error in reading inflow file, the D data set has to be used\n");
-    if (j < 0 || k < 0 || j > MaxInflowJ || k > MaxInflowK)
-      fatal(-2, "Error in reading inflow file, too large indexes in inflow file: %d %d\n", j, k);
+    if (c < 0) break;
+    if (!s.readInt(j) || !s.readInt(k))
+      unreadableRecord(s, at, "inflow", "a record is the letter D, the indexes j and k and five numbers");
+    if (c != 'D') {
+      logf("Error in reading inflow file, the D data set has to be used\n");
+      logRecordPlace(s, at, "inflow");
+      fatal(-8, nullptr);
+    }
+    if (j < 0 || k < 0 || j > MaxInflowJ || k > MaxInflowK) {
+      logf("Error in reading inflow file, too large indexes in inflow file: %d %d\n", j, k);
+      logRecordPlace(s, at, "inflow");
+      fatal(-2, nullptr);
+    }
     double v[5];
-    if (s.readDoubles(v, 5) != 5)
-      fatal(-3, "Error in reading inflow file for line: %d %d\nNote that five floating point numbers must be given\n",
-            j, k);
+    if (s.readDoubles(v, 5) != 5) {
+      logf("Error in reading inflow file for line: %d %d\nNote that five floating point numbers must be given\n", j, k);
+      logRecordPlace(s, at, "inflow");
+      fatal(-3, nullptr);
+    }
     s.skipSpace();
     inflowu[j][k] = v[0];
     inflowv[j][k] = v[1];
@@ -97,12 +116,13 @@ void readInspace() {
   double lastTime = 0.0;
   // Every other character is skipped; the file is read to its end.
   for (; c >= 0; c = s.get()) {
+    const std::size_t at = s.position() - 1;  // the record letter
     if (c == 'T') {
       if (InspaceAlloc <= 0)
         fatal(-9, "Error in reading inspace file, the T data set has to be used together with the F 294 data set\n");
       if (InspaceTimeNo >= levels) fatal(-10, "Error in reading inspace file, increase F 294 integer\n");
       double t = 0.0;
-      s.readDouble(t);
+      if (!s.readDouble(t)) unreadableRecord(s, at, "inspace", "a T record holds a time");
       if (InspaceTimeNo > 0 && t < TinspaceTime[InspaceTimeNo - 1])
         fatal(-11, "Error in reading inspace file, time steps has to increase for time step %d\n", InspaceTimeNo);
       TinspaceTime[InspaceTimeNo++] = t;
@@ -116,8 +136,11 @@ void readInspace() {
       if (!readSize(s, size))
         fatal(-8, "Error in reading the inspace file, not correct first integer on the B data set\n");
       for (int p = 1; p <= 10; ++p) {
-        if (!s.readDouble(inspace[size][p]))
-          fatal(-8, "Error in reading the inspace file, not enough data on the B data set\n");
+        if (!s.readDouble(inspace[size][p])) {
+          logf("Error in reading the inspace file, not enough data on the B data set\n");
+          logRecordPlace(s, at, "inspace");
+          fatal(-8, nullptr);
+        }
         s.skipSpace();
       }
     } else if (c == 'C') {
@@ -131,11 +154,14 @@ void readInspace() {
               "for time step %lf\n\n",
               lastTime);
       for (int p = 1; p <= 10; ++p) {
-        if (!s.readDouble(Tinspace[InspaceTimeNo - 1][size][p]))
-          fatal(-8,
-                "Error in reading the inspace file, not enough data on the C data set\n"
-                "for time step %lf, size no: %d, point no: %d\n\n",
-                lastTime, size, p);
+        if (!s.readDouble(Tinspace[InspaceTimeNo - 1][size][p])) {
+          logf(
+              "Error in reading the inspace file, not enough data on the C data set\n"
+              "for time step %lf, size no: %d, point no: %d\n\n",
+              lastTime, size, p);
+          logRecordPlace(s, at, "inspace");
+          fatal(-8, nullptr);
+        }
         s.skipSpace();
       }
     }

@@ -28,11 +28,12 @@ void notUsed(const char* fmt, const char* name) {
   setMessage(text);
 }
 
-[[noreturn]] void indexTooLarge(const char* file, int i, int j) {
-  fatal(-1,
-        "Error reading %s file.\nOne of the indexes (%d,%d) in the %s file is larger\n"
-        "than the G 1 data set values in the control file\n\n",
-        file, i, j, file);
+[[noreturn]] void indexTooLarge(const Scanner& s, std::size_t at, const char* file, int i, int j) {
+  logf("Error reading %s file.\nOne of the indexes (%d,%d) in the %s file is larger\n"
+       "than the G 1 data set values in the control file\n\n",
+       file, i, j, file);
+  logRecordPlace(s, at, file);
+  fatal(-1, nullptr);
 }
 
 void readKoordina() {
@@ -48,11 +49,15 @@ void readKoordina() {
   }
   const long limit = 5L * xnumber * ynumber;
   for (long n = 0; n < limit; ++n) {
+    s.skipSpace();
+    if (s.atEnd()) break;
+    const std::size_t at = s.position();
     int ij[2];
     double v[4];
-    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 4) != 4) break;
+    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 4) != 4)
+      unreadableRecord(s, at, name, "six numbers are expected: i, j, x, y, bed level, water level");
     const int i = ij[0], j = ij[1];
-    if (!gridLine(i, j)) indexTooLarge(name, i, j);
+    if (!gridLine(i, j)) indexTooLarge(s, at, name, i, j);
     xval[i][j] = v[0];
     yval[i][j] = v[1];
     zval[i][j][1] = v[2];
@@ -113,13 +118,19 @@ int readFixedBedFile(const char* name, int doubles, bool testPosition, double to
   if (!s.open(name)) return 1;
   const long limit = 5L * xnumber * ynumber;
   for (long n = 0; n < limit; ++n) {
+    s.skipSpace();
+    if (s.atEnd()) break;
+    const std::size_t at = s.position();
     int ij[2];
     double v[4];
-    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, doubles) != doubles) break;
+    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, doubles) != doubles)
+      unreadableRecord(s, at, name,
+                       doubles == 3 ? "five numbers are expected: i, j, x, y, level"
+                                    : "six numbers are expected: i, j, x, y, level and one more value");
     const int i = ij[0], j = ij[1];
     // Every grid line the arrays hold is accepted: the engine's own writer
     // (koomin.bed) goes up to xnumber-1, ynumber-1.
-    if (!gridLine(i, j)) indexTooLarge(name, i, j);
+    if (!gridLine(i, j)) indexTooLarge(s, at, name, i, j);
     if (testPosition && (std::fabs(v[0] - xval[i][j]) > tolerance || std::fabs(v[1] - yval[i][j]) > tolerance))
       return offLine(name, i, j, v[0], v[1]);
     setFixedBed(i, j, v[2], name);

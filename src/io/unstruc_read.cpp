@@ -24,6 +24,7 @@ constexpr int kMaxConnections = 200;
 constexpr int kMaxSurfCells = 100;
 
 char fileName[64];
+const Scanner* reading = nullptr;  // the grid file while it is read, for the place of a fault
 double xMin, xMax, yMin, yMax;  // extent of the grid lines met in the grid file
 
 void extent(double x, double y) {
@@ -43,6 +44,7 @@ void need(bool ok, const char* fmt, ...) {
   logv(fmt, ap);
   va_end(ap);
   logf("\n");
+  if (reading) logRecordPlace(*reading, reading->position(), fileName);
   setMessage(" Error reading unstruc file");
   fatal(-1, nullptr);
 }
@@ -70,9 +72,11 @@ void readCells(Scanner& s) {
                             Ccells,  Ccelle,  Ccelln,  Ccellw,  Ccellb,  Ccellt};
   for (int c = 1; c <= NoCells; ++c) {
     int v[20];
-    if (s.readInts(v, 20) != 20)
-      fatal(-1, "Error in reading unstruc file. Have only read %d cells, while supposed to read %d cells\n", c - 1,
-            NoCells);
+    if (s.readInts(v, 20) != 20) {
+      logf("Error in reading unstruc file. Have only read %d cells, while supposed to read %d cells\n", c - 1, NoCells);
+      logRecordPlace(s, s.position(), fileName);
+      fatal(-1, nullptr);
+    }
     for (int k = 0; k < 20; ++k) {
       const int limit = k < 8 ? NoPoints : k < 14 ? NoSurfaces : NoCells;
       need(inRange(v[k], 0, limit), "cell %d refers to number %d outside the grid", c, v[k]);
@@ -202,6 +206,9 @@ void readColumnMap(Scanner& s) {
     for (int j = 1; j <= ynumber + 1; ++j) {
       int c;
       const bool got = s.readInt(c);
+      // Only the end of the file ends the map early; anything else that is
+      // not a cell number is a fault of the file.
+      need(got || s.atEnd(), "column (%d,%d) of the column map is not a cell number", i, j);
       const int after = got ? s.get() : -1;
       if (!got || after < 0) {
         if (got) {  // the last value of a file without a final line end
@@ -411,7 +418,13 @@ int ReadUnstructure() {
   }
   xMin = yMin = 1e20;
   xMax = yMax = -1e20;
-  if (int r = readGridFile(s); r < 0) return r;
+  {
+    struct Reading {  // cleared also when a fault ends the reading
+      explicit Reading(const Scanner& s) { reading = &s; }
+      ~Reading() { reading = nullptr; }
+    } guard(s);
+    if (int r = readGridFile(s); r < 0) return r;
+  }
 
   controlOverrides();
   const int marked = markOutBlocks();

@@ -56,6 +56,17 @@ int lastBedCell() { return NoBCells < bedCellCapacity() ? NoBCells : bedCellCapa
   fatal(-3, "Error in reading bedres file: %s", text);
 }
 
+// A record of the file that does not fit: the reason, then where it stands.
+[[noreturn]] void refuseRecord(const Scanner& s, std::size_t at, const char* file, const char* fmt, int a = 0,
+                               int b = 0, int c = 0, int d = 0) {
+  char text[300];
+  std::snprintf(text, sizeof text, fmt, a, b, c, d);
+  setMessage(" Error reading bedres file");
+  logf("Error in reading bedres file: %s", text);
+  logRecordPlace(s, at, file);
+  fatal(-3, nullptr);
+}
+
 }  // namespace
 
 bool bedresWanted() {
@@ -132,8 +143,10 @@ bool readBedres(void (*regenerate)()) {
   int sizes[5] = {0, 0, 0, 0, 0};
   double depth = 0;
   int cells = 0;
-  if (!s.readChar(letter) || s.readInts(sizes, 5) != 5 || !s.readDouble(depth) || s.readInts(&cells, 1) != 1)
-    refuse("the second line does not hold a letter, five integers, the depth and the cell count\n");
+  s.skipSpace();
+  if (const std::size_t at = s.position();
+      !s.readChar(letter) || s.readInts(sizes, 5) != 5 || !s.readDouble(depth) || s.readInts(&cells, 1) != 1)
+    refuseRecord(s, at, name, "the second line does not hold a letter, five integers, the depth and the cell count\n");
   const int want[4] = {xnumber, ynumber, znumber, lnumber};
   if (sizes[0] != want[0] || sizes[1] != want[1] || sizes[2] != want[2] || sizes[3] != want[3]) {
     logf("Error in reading bedres file: array size is not correct\n");
@@ -157,9 +170,12 @@ bool readBedres(void (*regenerate)()) {
       for (int j = b.j1 - 1; j <= b.j2; ++j) {
         int ij[2] = {0, 0};
         double v[5];
-        if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 5) != 5) refuse("grid line %d %d can not be read\n", i, j);
+        s.skipSpace();
+        const std::size_t at = s.position();
+        if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 5) != 5)
+          refuseRecord(s, at, name, "grid line %d %d can not be read\n", i, j);
         if (ij[0] != i || ij[1] != j)
-          refuse("grid line %d %d stands where %d %d was expected\n", ij[0], ij[1], i, j);
+          refuseRecord(s, at, name, "grid line %d %d stands where %d %d was expected\n", ij[0], ij[1], i, j);
         zval[i][j][0] = v[0];
         zval[i][j][1] = v[1];
         zval[i][j][znumber] = v[2];
@@ -178,8 +194,10 @@ bool readBedres(void (*regenerate)()) {
   for (int b = 1; b <= NoBCells; ++b) {
     int head[2] = {0, 0};
     double v[3];
-    if (s.readInts(head, 2) != 2 || s.readDoubles(v, 3) != 3) refuse("bed cell %d can not be read\n", b);
-    if (head[0] != b) refuse("bed cell %d stands where bed cell %d was expected\n", head[0], b);
+    s.skipSpace();
+    const std::size_t at = s.position();
+    if (s.readInts(head, 2) != 2 || s.readDoubles(v, 3) != 3) refuseRecord(s, at, name, "bed cell %d can not be read\n", b);
+    if (head[0] != b) refuseRecord(s, at, name, "bed cell %d stands where bed cell %d was expected\n", head[0], b);
     // The bottom cell is the grid's own; the file's is only compared.
     if (head[1] != Bcellt[b]) ++otherBottom;
     Broughness[b] = v[0];
@@ -188,7 +206,7 @@ bool readBedres(void (*regenerate)()) {
     for (int n = 0; n < nl; ++n)
       for (int k = 0; k <= lnumber; ++k) {
         double x;
-        if (!s.readDouble(x)) refuse("bed cell %d: layer %d can not be read\n", b, layers[n]);
+        if (!s.readDouble(x)) refuseRecord(s, at, name, "bed cell %d: layer %d can not be read\n", b, layers[n]);
         BSedDistrib[layers[n]][k][b] = x;
       }
   }
