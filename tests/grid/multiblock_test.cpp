@@ -307,7 +307,8 @@ TEST(MultiBlockGrid, UnevenEdgePairsRowsByArcAndCellsByMidLevel) {
 // A nested block is counted with the depth factor 1 where the other blocks use
 // F 192: with F 192 0.25, block 1's 1 m lines get int(5 x 0.25^0.6) + 2 =
 // int(2.18) + 2 = 4 levels (3 cells per column, cells 1..27), the nested
-// block's 6 levels (5 cells per column, cells 28..47).
+// block's 6 levels (5 cells per column, cells 28..47). Its cells are marked
+// nested (CflagDim 2), and the largest nest level of the grid is 1.
 TEST(MultiBlockGrid, NestedBlockIsCountedWithoutTheF192Factor) {
   InProjectDir dir;
   NestedBlock g;
@@ -318,6 +319,7 @@ TEST(MultiBlockGrid, NestedBlockIsCountedWithoutTheF192Factor) {
   EXPECT_EQ(block[1].lastCell, 27);
   EXPECT_EQ(block[2].firstCell, 28);
   EXPECT_EQ(block[2].lastCell, 47);
+  EXPECT_EQ(nestlevmax, 1);
   for (int i = 2; i <= 4; ++i)
     for (int j = 2; j <= 4; ++j) EXPECT_EQ(columnCells(i, j).size(), 3u) << i << " " << j;
   const int lowest[2][2] = {{28, 38}, {33, 43}};  // [i - 7][j - 2], rows j outer
