@@ -9,4 +9,7 @@ cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DTOVAK_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"
-(cd build-sanitize && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs")
+# Every sanitizer report ends the process with an exit code of its own, in the
+# test binary and in the engine that the case tests run, so that it fails the suite.
+(cd build-sanitize && ASAN_OPTIONS=detect_leaks=0:exitcode=77 UBSAN_OPTIONS=exitcode=78:halt_on_error=1:print_stacktrace=1 \
+  ctest --output-on-failure -j"$jobs")

@@ -1,5 +1,7 @@
 #include "support/case_runner.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -59,7 +61,16 @@ int CaseDir::run(const std::vector<std::string>& env) const {
   }
   int st = 0;
   waitpid(pid, &st, 0);
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return engineStatus(st);
+}
+
+int engineStatus(int waitStatus) {
+  const int status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+  // A sanitizer report inside the engine fails the test whatever status the
+  // test expects.
+  if (isSanitizerStatus(status))
+    ADD_FAILURE() << "the engine ended with status " << status << ", the exit code of a sanitizer report";
+  return status;
 }
 
 CaseResult runControl(const std::string& control) {

@@ -4,6 +4,15 @@
 #include <string>
 #include <vector>
 
+// The exit codes that scripts/test.sh gives AddressSanitizer (77) and
+// UndefinedBehaviorSanitizer (78) reports; the engine itself never ends with them.
+constexpr int kAsanExitCode = 77, kUbsanExitCode = 78;
+inline bool isSanitizerStatus(int status) { return status == kAsanExitCode || status == kUbsanExitCode; }
+
+// The exit status of an engine run from its wait status (-1 when it did not
+// exit); a sanitizer exit code adds a failure to the calling test.
+int engineStatus(int waitStatus);
+
 class CaseDir {
  public:
   CaseDir();
@@ -23,6 +32,7 @@ class CaseDir {
   bool boogieHas(const std::string& line) const;
 
   // Runs the engine there; returns its exit status (or -1 when it did not exit).
+  // A sanitizer exit code (77, 78) is a failure of the calling test.
   int run(const std::vector<std::string>& env = {}) const;
 
  private:
