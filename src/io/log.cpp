@@ -49,7 +49,11 @@ void fatal(int status, const char* fmt, ...) {
 
 void endProcess(int status) {
   std::fflush(nullptr);
+#ifdef TOVAK_FUZZ
+  throw ProcessEnd{status};
+#else
   std::exit(status);
+#endif
 }
 
 void notAvailable(const char* what) {

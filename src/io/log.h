@@ -27,6 +27,14 @@ int failureStatus(int status);
 // Ends the process with exactly this status (normal end, letter X).
 [[noreturn]] void endProcess(int status);
 
+#ifdef TOVAK_FUZZ
+// In a fuzz build the process does not end: endProcess (and so fatal,
+// notAvailable and a log that cannot be opened) throws this to the harness.
+struct ProcessEnd {
+  int status;
+};
+#endif
+
 // A run letter or a call whose subsystem this build does not hold: logs
 // "Error: <what> is not available in this build" and ends with status 2.
 [[noreturn]] void notAvailable(const char* what);
