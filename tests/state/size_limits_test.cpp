@@ -230,6 +230,8 @@ const ReadCase kLargestAccepted[] = {
     {"G 1 306783375 4 2 0\n", nullptr, {EI(xnumber, 300, 306783375), EI(ynumber, 300, 4)}},
     {"G 1 4 306783375 2 0\n", nullptr, {EI(xnumber, 300, 4), EI(ynumber, 300, 306783375)}},
     {"G 1 23 8 2147483645 1\n", nullptr, {EI(znumber, 11, 2147483645)}},
+    // the G 4 box reaches znumber + 4, beyond INT_MAX here
+    {"G 1 23 8 2147483645 1\nG 4 2 2 2147483647\n", nullptr, {EI(k_pointsource, 0, 2147483647)}},
     {"F 358 3 2147483645 3 2147483645 2.5 2.5\n", nullptr,
      {EI(BedStatI2, 0, 2147483645), EI(BedStatJ2, 0, 2147483645)}},
     {"F 294 2147483645\n", nullptr, {EI(InspaceAlloc, 0, 2147483645)}},
