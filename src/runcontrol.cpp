@@ -66,7 +66,9 @@ bool letterG() {
 }
 bool letterH() {
   gFlagWriteR = 1;
-  WriteUnstructure();
+  // A grid file that cannot be created has been reported by the writer; the
+  // run must not end as if the grid had been saved.
+  if (WriteUnstructure() < 0) fatal(-4, nullptr);
   gFlagWriteR = 0;
   return false;
 }
@@ -126,6 +128,12 @@ bool letterU() {
   gFlagRead = 1;
   int r = ReadUnstructure();
   FlagInitialFinished = 1;
+  if (r == 1) {
+    // No grid file: the reader has logged it. The letters after U would work
+    // on a grid that was asked for and never read.
+    runEndStatus = 2;
+    return true;
+  }
   if (r >= 0) {
     gFlagRead = 0;
     return false;

@@ -93,9 +93,10 @@ void moduliDefaults() {
   LModulus = 0.0;
 }
 
-void flocNote(DataSetRead&) {
+// Flocculation needs the sediment methods 2 or 3 (an F 37 earlier in the file).
+void flocNeedsSediment(DataSetRead& d) {
   if (FlagFlocDLL != 0 && FlagTSC <= 1)
-    logf("Error in control file. The F 260 data set will only work\nwhen the F 37 data set is set to 2 or 3\n\n");
+    d.refuseWith(1, "Error in control file. The F 260 data set will only work\nwhen the F 37 data set is set to 2 or 3\n\n");
 }
 
 void coupledNestingNote(DataSetRead&) {
@@ -275,7 +276,7 @@ std::vector<DataSet> datasetsF200() {
       {.letter = 'F', .number = 259, .values = {I(FlagStressStrain, 9)}, .bounds = {atLeast(0, 0)}, .required = 1,
        .message = "Error for F 259 in control\n"},
       {.letter = 'F', .number = 260, .values = {I(FlagFlocDLL, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
-       .message = "Error for F 260 in control\n", .after = flocNote},
+       .message = "Error for F 260 in control\n", .after = flocNeedsSediment},
       {.letter = 'F', .number = 261, .values = {I(FlagCoupledNesting, 0), D(RelaxCoupledNesting, 0.5)}, .bounds = {atLeast(0, 0), atLeast(1, 0)}, .required = 2,
        .message = "Error for F 261 in control\n", .after = coupledNestingNote},
       {.letter = 'F', .number = 262, .values = {I(FlagGroundwater, 0), D(Conductivity, 5.3e-6)}, .bounds = {atLeast(0, 0), atLeast(1, 0)}, .required = 2,

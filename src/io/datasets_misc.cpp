@@ -32,7 +32,7 @@ void sizesDefault() {
 }
 
 // N: initial fraction of size s in distribution d. Both indexes are tested
-// before the fraction is stored.
+// before the fraction is stored; only distribution 0 exists.
 void readN(DataSetRead& d) {
   const int dist = d.number, size = d.number2;
   const bool fits = dist >= 0 && dist < 20 && size >= 1 && size <= 49;
@@ -45,6 +45,7 @@ void readN(DataSetRead& d) {
         "If you want a spatially varying grain size distribution, use the fracres file\n\n");
   if (!fits || fraction < 0.0 || fraction > 1.0)
     d.refuseWith(1, "Input error for N data set in control file, size %d, fraction %lf\n", size, fraction);
+  if (dist > 0) fatal(1, nullptr);  // its message stands above
   SedimentSample[dist][size] = fraction;
   ++FlagReadNdata;
 }

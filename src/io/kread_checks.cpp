@@ -229,9 +229,9 @@ void kreadAfterFirstPass() {
   readBDataSets();
   markOutBlocks();
   setDefaultBlockGrid();
+  // The dune profiles are read along grid lines up to this index.
   if (WriteDuneI2 > xnumber)
-    logf(
-        "Error in control file: index on F 370 data set larger than number of cross-sections on W 1 data set\n");
+    fatal(1, "Error in control file: index on F 370 data set larger than number of cross-sections on W 1 data set\n");
   if (FlagThixo > 0 && surfaceCount() > 6)
     for (int i = 1; i <= xnumber + 1; ++i)
       for (int j = 1; j <= ynumber + 1; ++j) Surfaces[6][i][j] = 0.0;

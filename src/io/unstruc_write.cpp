@@ -200,9 +200,9 @@ int WriteUnstructure() {
       char text[200];
       std::snprintf(text, sizeof text, "cannot open file '%s' ", name);
       setMessage(text);
-    } else {
-      logf("Error: can not open '%s' file\n", name);
     }
+    // Every name is reported in the log: the caller ends the run on -4.
+    logf("Error: can not open '%s' file\n", name);
     return -4;
   }
   if (version == 2)

@@ -99,9 +99,9 @@ TEST(AfterFirstPass, AFractionFileStandsForTheNDataSets) {
   EXPECT_FALSE(d.boogieHas("For sediment computations (F 37) it is necessary to specify N data sets"));
 }
 
-TEST(AfterFirstPass, F370BeyondTheGridOnlyWritesItsMessage) {
+TEST(AfterFirstPass, F370BeyondTheGridEndsTheRun) {
   CaseResult r = runControl("G 1 20 10 11 1\nF 370 1 2 25 3 1\n");
-  EXPECT_EQ(r.status, 1) << r.boogie;
+  EXPECT_EQ(r.status, 2) << r.boogie;
   EXPECT_TRUE(r.has("Error in control file: index on F 370 data set larger than number of cross-sections on W 1 "
                     "data set\n"))
       << r.boogie;

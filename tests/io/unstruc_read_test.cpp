@@ -140,10 +140,10 @@ TEST(UnstrucFile, FilesThatDoNotFitAreRefused) {
   }
 }
 
-TEST(UnstrucFile, MissingFileIsReportedAndTheRunGoesOn) {
+TEST(UnstrucFile, MissingFileIsReportedAndEndsTheRun) {
   CaseDir d;
   d.write("control", threeCellControl("U"));
-  EXPECT_EQ(d.run(), 1);
+  EXPECT_EQ(d.run(), 2);
   EXPECT_TRUE(d.boogieHas("Error: can not open 'unstruc' file"));
 }
 
