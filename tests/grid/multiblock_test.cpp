@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "grid/fieldmap.h"
 #include "grid/generate.h"
 #include "grid/joined_blocks.h"
 #include "state/arrays.h"
@@ -386,4 +387,46 @@ TEST(MultiBlockGrid, NestedBlockListsItsOuterFaces) {
       EXPECT_EQ(Npblock[n], 2) << row << " entry " << n;
     }
   }
+}
+
+// The maps between the nested block and block 1 by grid points (F 261 1), on
+// the grid of the tests above. Bed cells: block 1 i outer, j inner, (2,2) 1,
+// (2,3) 2, .., (4,4) 9; the nested block (7,2) 10, (7,3) 11, (8,2) 12, (8,3) 13.
+// Search radius of block 1: its middle column (3, 3) has no cell sizes yet,
+// so the square root of its area, 1 m. A nested column takes the column of
+// block 1 whose grid point (i, j) lies nearest to its own, the first in i
+// outer, j inner order of equally near ones: (7,2) at (1.5,1.5) is 0.71 m from
+// the points (1,1), (1,2), (2,1), (2,2) of the columns (2,2), (2,3), (3,2),
+// (3,3) and takes (2,2); (7,3) at (1.5,2) ties (2,3) and (3,3) and takes
+// (2,3); (8,2) at (2,1.5) takes (3,2); (8,3) at (2,2) lies on (3,3).
+// Grid points of block 1 take the nearest point of the nested block closer
+// than 1 m: the four at (1,1), (2,1), (1,2), (2,2) lie on the nested block's
+// corners; points 1 m or more away get none.
+TEST(MultiBlockGrid, NestedColumnsAndPointsFindTheCoarseOnesBeneath) {
+  InProjectDir dir;
+  FlagCoupledNesting = 1;
+  NestedBlock g;
+  g.prepare();
+  NestNoRatio = 0.25;
+  ASSERT_EQ(UnstructureBuild(), 1);
+  ASSERT_NE(Bnestcoarse, nullptr);
+  ASSERT_NE(pointnest, nullptr);
+  NoBCells = 13;  // as the bed-cell indexing counts them
+  for (int b = 0; b <= 13; ++b) Bnestcoarse[b] = 99;  // values of an older grid
+  computeBnestcoarse();
+  const int expected[14] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 5};
+  for (int b = 0; b <= 13; ++b) EXPECT_EQ(Bnestcoarse[b], expected[b]) << "bed cell " << b;
+
+  for (int i = 1; i <= 4; ++i)
+    for (int j = 1; j <= 4; ++j) {
+      int wi = 0, wj = 0;
+      if (i >= 2 && i <= 3 && j >= 2 && j <= 3) {
+        wi = i == 2 ? 6 : 8;
+        wj = j == 2 ? 1 : 3;
+      }
+      EXPECT_EQ(pointnest[i][j][0], wi) << i << " " << j;
+      EXPECT_EQ(pointnest[i][j][1], wj) << i << " " << j;
+    }
+  for (int i = 6; i <= 8; ++i)
+    for (int j = 1; j <= 3; ++j) EXPECT_EQ(pointnest[i][j][0], 0) << i << " " << j;
 }
