@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "solvers/corrections.h"
+#include "solvers/differences.h"
 #include "solvers/share.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -94,19 +95,6 @@ void correctFluxes(int ff, int fl, const double* p) {
 
 // ---- Velocity rule ----
 
-// A difference of p' across a cell from its two neighbours lo, hi along one
-// direction: central with both, one-sided with one, 0 with none.
-inline double difference(const double* p, int c, int lo, int hi) {
-  if (lo > 0 && hi > 0) return 0.5 * (p[hi] - p[lo]);
-  if (hi > 0) return p[hi] - p[c];
-  if (lo > 0) return p[c] - p[lo];
-  return 0.0;
-}
-
-struct Diffs {
-  double i, j, k;
-};
-
 inline Diffs ruleDiffs(const double* p, int c) {
   return {difference(p, c, Ccellw[c], Ccelle[c]), difference(p, c, Ccells[c], Ccelln[c]),
           difference(p, c, Ccellb[c], Ccellt[c])};
@@ -165,39 +153,6 @@ inline Diffs halvedAtClosedFaces(const double* p, int c) {
   const bool w = Ccellw[c] > 0, e = Ccelle[c] > 0, s = Ccells[c] > 0, n = Ccelln[c] > 0;
   if (w != e && Farea[w ? Cflatee[c] : Cflatew[c]] < 1e-10) d.i *= 0.5;
   if (s != n && Farea[s ? Cflaten[c] : Cflates[c]] < 1e-10) d.j *= 0.5;
-  return d;
-}
-
-// Differences of variants 10 and 20: a thin face toward one neighbour makes
-// the difference one-sided toward the other; a cell missing a neighbour
-// along i and one along j gets no lateral difference.
-inline Diffs thinFaceDiffs(const double* p, int c, int w, int e, int s, int n) {
-  auto thin = [c](int face, double halfWidth) {
-    const double height = Farea[face] / (2.0 * halfWidth);
-    return height < 0.2 * Ckdist[c] && height < 0.1 * MinVertDist;
-  };
-  Diffs d{0.0, 0.0, difference(p, c, Ccellb[c], Ccellt[c])};
-  if (w > 0 && e > 0) {
-    if (thin(Cflatew[c], Cjdist[c]))
-      d.i = p[e] - p[c];
-    else if (thin(Cflatee[c], Cjdist[c]))
-      d.i = p[c] - p[w];
-    else
-      d.i = 0.5 * (p[e] - p[w]);
-  } else {
-    d.i = difference(p, c, w, e);
-  }
-  if (s > 0 && n > 0) {
-    if (thin(Cflates[c], Cidist[c]))
-      d.j = p[n] - p[c];
-    else if (thin(Cflaten[c], Cidist[c]))
-      d.j = p[c] - p[s];
-    else
-      d.j = 0.5 * (p[n] - p[s]);
-  } else {
-    d.j = difference(p, c, s, n);
-  }
-  if ((w == 0 || e == 0) && (s == 0 || n == 0)) d.i = d.j = 0.0;
   return d;
 }
 

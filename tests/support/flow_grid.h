@@ -5,7 +5,10 @@
 //
 //   box():     flat bed at 0 m, water at 1 m (or the depth given)
 //   sloping(): bed falling 0.1 m per metre eastwards and rising 0.1 m per
-//              metre northwards, water at 2 m, so the cells follow the bed.
+//              metre northwards, water at 2 m, so the cells follow the bed
+//              and the columns hold different numbers of cells.
+//   inclined(): the same bed with the water 1.5 m above it everywhere: every
+//              column alike, every cell a parallelepiped.
 //
 // Use inside an InProjectDir (the generator writes to the log).
 #pragma once
@@ -42,6 +45,12 @@ struct FlowGrid {
     g.ny = ny;
     g.bed = [](int i, int j) { return -0.1 * (i - 1) + 0.1 * (j - 1); };
     g.water = [](int, int) { return 2.0; };
+    return g;
+  }
+
+  static FlowGrid inclined(int nx = 8, int ny = 4) {
+    FlowGrid g = sloping(nx, ny);
+    g.water = [](int i, int j) { return 1.5 - 0.1 * (i - 1) + 0.1 * (j - 1); };
     return g;
   }
 
