@@ -228,9 +228,11 @@ TEST(CarryOver, SubBedColumnsOfTheSecondBlock) {
   oldColumn(3, kOldBase + 20, {4, 5}, 3.0);
   Cxvel_old[1] = 5.0;
   Bcelltt_old[3] = 1;
-  // Bed cell 4: four old cells, t at three old cells of 3, 6 and 12 (mean 7).
+  // Bed cell 4: four old cells, t at three old cells of 3, 6 and 12 (mean 7);
+  // the old cell after them is not one of them.
   oldColumn(4, kOldBase + 30, {1, 2, 3, 4}, 3.0);
   Cxvel_old[kOldBase + 50] = 3, Cxvel_old[kOldBase + 51] = 6, Cxvel_old[kOldBase + 52] = 12;
+  Cxvel_old[kOldBase + 53] = 100;
   Czvel_old[kOldBase + 50] = 0.3, Czvel_old[kOldBase + 51] = 0.6, Czvel_old[kOldBase + 52] = 1.2;
   Bcelltt_old[4] = kOldBase + 50;
   // Bed cell 5: its old bottom number is cell 2 of the new grid, below cell 3.

@@ -55,8 +55,17 @@ TEST(DischargeGroupReference, PointOfAGroupOfSeveralPoints) {
       // Centre (X0, Y0 + 15): the middle point, neither the first nor the
       // last of the counted ones.
       {"middle point nearest", {{X0 + 15, Y0}, {X0, Y0 + 5}, {X0, Y0 + 15}, {X0, Y0 + 25}}, 2, 3},
+      // Centre (X0 + 17.5, Y0 + 2.5): the point in the middle in x.
+      {"centre in x", {{X0, Y0 + 25}, {X0, Y0 + 5}, {X0 + 25, Y0}, {X0 + 35, Y0}}, 4, 2},
+      // The first point lies at the centre of the others but takes no part;
+      // of the two equally near points the first stays.
+      {"equal distances", {{X0, Y0 + 15}, {X0, Y0 + 5}, {X0, Y0 + 25}}, 2, 2},
       // A single point is the reference point.
       {"one point", {{X0 + 15, Y0}}, 3, 2},
+      // The midpoint must lie within 0.0001 x sqrt(top face area of 100 m2)
+      // = 0.001 m of the reference point in x and in y.
+      {"0.0005 m off the midpoint", {{X0 + 15, Y0 + 0.0005}}, 3, 2},
+      {"0.0015 m off the midpoint", {{X0 + 15, Y0 + 0.0015}}, 0, 0},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
@@ -72,10 +81,13 @@ TEST(DischargeGroupReference, PointOfAGroupOfSeveralPoints) {
     InterpolateBoundary();
     ASSERT_GE(G.surfno, 2);
     kSurf = 3;
+    // No column found leaves no cell to test against the group (the test of
+    // membership belongs to other grid files).
+    if (k.i == 0) FlagReadUnstruc = 4;
     SetiPresjPres();
     EXPECT_EQ(iPres, k.i);
     EXPECT_EQ(jPres, k.j);
-    EXPECT_EQ(iSurf, g.cell(1, k.i, k.j, 2));  // the top cell of the column
+    EXPECT_EQ(iSurf, k.i ? g.cell(1, k.i, k.j, 2) : 0);  // the top cell of the column
     char line[80];
     std::snprintf(line, sizeof line, "G 6/62 2D reference indexes: %d %d 0 0\n", k.i, k.j);
     EXPECT_NE(p.dir().boogie().find(line), std::string::npos) << p.dir().boogie();
