@@ -1,0 +1,222 @@
+// The stability rules on the level counts of grid lines and on the cells of
+// columns, each run alone on counts and depths set by hand.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "grid/generate.h"
+#include "grid/grid_builder.h"
+#include "state/arrays.h"
+#include "state/options.h"
+#include "support/in_dir.h"
+
+namespace {
+
+// Level counts of grid lines as a picture: one string per row of grid lines,
+// the northernmost row (highest j) first, one digit per line i = 1, 2, ...
+using Picture = std::vector<std::string>;
+
+int linesI(const Picture& p) { return static_cast<int>(p[0].size()); }
+int linesJ(const Picture& p) { return static_cast<int>(p.size()); }
+
+// A block whose grid lines are those of the picture (columns i = 2..nx+1,
+// j = 2..ny+1), water at 1 m over a bed at 0, counts from the picture.
+void prepareLines(const Picture& p) {
+  BlockGrid g;
+  g.nx = linesI(p) - 1;
+  g.ny = linesJ(p) - 1;
+  g.cells = 100;  // no cells are built here: small arrays keep the set-up quick
+  g.faces = 100;
+  g.points = 100;
+  g.prepare();
+  for (int r = 0; r < linesJ(p); ++r)
+    for (int q = 0; q < linesI(p); ++q) antlin[q + 1][linesJ(p) - r] = p[r][q] - '0';
+}
+
+Picture countsNow(int ni, int nj) {
+  Picture p(nj, std::string(ni, '?'));
+  for (int r = 0; r < nj; ++r)
+    for (int q = 0; q < ni; ++q) p[r][q] = static_cast<char>('0' + antlin[q + 1][nj - r]);
+  return p;
+}
+
+std::string show(const Picture& p) {
+  std::string s;
+  for (const std::string& row : p) s += "\n  " + row;
+  return s;
+}
+
+}  // namespace
+
+// F 159 2nd integer 2, 3, 11 open a pair of dry lines whose four lines across
+// the pair are all wet; 12 opens a pair only when the lines beyond both ends
+// are dry too (an isolated pair) and one line on each side is wet; 14 as 12
+// without the ends. Opening gives two levels and lowers the bed to
+// MinVertDist0 + 1e-6 below the water level, unless it lies lower already.
+// The side cuts 9, 10 and 13 act in the cells and leave the counts alone.
+TEST(GridStability, DryPairsBetweenWetLinesAreOpened) {
+  const Picture pairI = {"9999999", "9999999", "9991199", "9999999", "9999999"};
+  const Picture pairIOpen = {"9999999", "9999999", "9992299", "9999999", "9999999"};
+  // Four dry lines in a row: the pairs (3,3)-(4,3) and (5,3)-(6,3) each have
+  // wet lines all round; only the middle pair (4,3)-(5,3) has dry ends.
+  const Picture row = {"9999999", "9999999", "9911119", "9999999", "9999999"};
+  const Picture rowAll = {"9999999", "9999999", "9922229", "9999999", "9999999"};
+  const Picture rowMiddle = {"9999999", "9999999", "9912219", "9999999", "9999999"};
+  const Picture pairJ = {"9999999", "9991999", "9991999", "9999999", "9999999"};
+  const Picture pairJOpen = {"9999999", "9992999", "9992999", "9999999", "9999999"};
+  // Dry lines (4,2)..(4,5): the pair (4,3)-(4,4) is the first met and has dry
+  // lines beyond both ends.
+  const Picture column = {"9991999", "9991999", "9991999", "9991999", "9999999"};
+  const Picture columnOpen = {"9991999", "9992999", "9992999", "9991999", "9999999"};
+  struct Case {
+    int value;
+    const Picture* before;
+    const Picture* after;
+  };
+  const Case cases[] = {
+      {0, &pairI, &pairI},       {2, &pairI, &pairIOpen},    {3, &pairI, &pairIOpen},
+      {9, &pairI, &pairI},       {10, &pairI, &pairI},       {11, &pairI, &pairIOpen},
+      {12, &pairI, &pairI},      {13, &pairI, &pairI},       {14, &pairI, &pairIOpen},
+      {2, &row, &rowAll},        {11, &row, &rowAll},        {12, &row, &rowMiddle},
+      {14, &row, &rowAll},       {2, &pairJ, &pairJOpen},    {11, &pairJ, &pairJOpen},
+      {12, &pairJ, &pairJ},      {14, &pairJ, &pairJOpen},   {2, &column, &columnOpen},
+      {12, &column, &columnOpen},
+  };
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    const Picture& before = *cs.before;
+    prepareLines(before);
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;  // isolated wet lines stay: only the rule under test acts
+    FlagGridStab2 = cs.value;
+    // Dry lines stand 0.2 m above the water, except (4,3), whose bed lies
+    // 0.1 m below it already.
+    for (int r = 0; r < linesJ(before); ++r)
+      for (int q = 0; q < linesI(before); ++q)
+        if (before[r][q] == '1') zval[q + 1][linesJ(before) - r][1] = 1.2;
+    zval[4][3][1] = 0.9;
+    Grid1Stability(2, linesI(before), 2, linesJ(before));
+    EXPECT_EQ(countsNow(linesI(before), linesJ(before)), *cs.after)
+        << "F 159 2nd " << cs.value << show(before) << "\ngave" << show(countsNow(linesI(before), linesJ(before)));
+    for (int r = 0; r < linesJ(before); ++r)
+      for (int q = 0; q < linesI(before); ++q) {
+        const int i = q + 1, j = linesJ(before) - r;
+        double expected = before[r][q] == '1' ? 1.2 : 0.0;
+        if (i == 4 && j == 3) expected = 0.9;
+        else if (before[r][q] == '1' && (*cs.after)[r][q] == '2') expected = 1.0 - 0.005 - 1e-6;
+        EXPECT_NEAR(zval[i][j][1], expected, 1e-12) << "F 159 2nd " << cs.value << " line " << i << " " << j;
+      }
+  }
+}
+
+// F 508: 1 limits every line of the block next to a dry line by its wet
+// neighbour (or, with both neighbours of a direction dry, by the neighbours
+// that have a count), in one forward sweep; 2 the same over the inner lines
+// only; 3 adds a backward sweep; 4 raises a dry line to 2 levels when one
+// neighbour is dry and the other has more than 2 levels, forward then
+// backward. Lines beyond the block count 0 and limit nothing.
+TEST(GridStability, CountsNextToDryLines) {
+  // (2,3) dry, (4,3) with 4 levels.
+  const Picture a = {"99999", "91949", "99999", "99999"};
+  // 2: only (3,3), between the dry line and the 4, is limited to 4.
+  const Picture a2 = {"99999", "91449", "99999", "99999"};
+  // 1: the edge line (1,3) has no wet neighbour in i and takes the dry (2,3);
+  // (5,3) takes the 4 of (4,3); the edge row j = 4 takes the row below.
+  const Picture a1 = {"11444", "11444", "99999", "99999"};
+  // A count lowered late in the forward sweep, at (4,5), reaches (4,4) below
+  // it (whose other neighbour (4,3) is dry) only in the backward sweep.
+  const Picture c = {"9999999", "9999999", "9919499", "9999999", "9991999", "9999999", "9999999"};
+  const Picture cForward = {"9999999", "9999999", "9914499", "9999999", "9991999", "9999999", "9999999"};
+  const Picture cBoth = {"9999999", "9999999", "9914499", "9994999", "9991999", "9999999", "9999999"};
+  // Two dry lines side by side: the west one, next to a 9, is raised; then
+  // the east one has no dry neighbour left.
+  const Picture b = {"99999", "91199", "99999", "99999"};
+  const Picture b4 = {"99999", "92199", "99999", "99999"};
+  struct Case {
+    int value;
+    const Picture* before;
+    const Picture* after;
+  };
+  const Case cases[] = {
+      {0, &a, &a},        {1, &a, &a1},      {2, &a, &a2},      {3, &a, &a1},    {4, &a, &a},
+      {1, &c, &cForward}, {2, &c, &cForward}, {3, &c, &cBoth},  {4, &c, &c},     {4, &b, &b4},
+      {0, &b, &b},
+  };
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    const Picture& before = *cs.before;
+    prepareLines(before);
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;
+    FlagGridStab9 = cs.value;
+    Grid1Stability(2, linesI(before), 2, linesJ(before));
+    EXPECT_EQ(countsNow(linesI(before), linesJ(before)), *cs.after)
+        << "F 508 " << cs.value << show(before) << "\ngave" << show(countsNow(linesI(before), linesJ(before)));
+  }
+}
+
+// F 380: rules that empty or reshape shallow columns, on column (3,3) of a
+// 4 x 4 block whose corner lines (2,2), (3,2), (3,3), (2,3) have the depths
+// given; every other line is 1 m deep. MinVertDist0 = 0.0625 m.
+TEST(GridStability, ShallowColumnsByF380) {
+  struct Case {
+    int value;
+    double depth[4];  // corners (2,2), (3,2), (3,3), (2,3)
+    int cells;        // of column (3,3) afterwards (5 before)
+    double depth33;   // depth of line (3,3) afterwards
+  };
+  const Case cases[] = {
+      // 4: mean depth below MinVertDist0
+      {4, {0.03125, 0.0625, 0.0625, 0.0625}, 0, 0.0625},
+      {4, {0.03125, 0.0625, 0.09375, 0.0625}, 5, 0.09375},  // mean exactly MinVertDist0
+      {4, {-1.0, 0.125, 0.0625, 0.0625}, 0, 0.0625},        // a negative corner pulls the mean down
+      // 8: mean of the positive depths below MinVertDist0
+      {8, {-1.0, 0.125, 0.0625, 0.0625}, 5, 0.0625},
+      {8, {-1.0, 0.125, 0.03125, 0.0625}, 0, 0.03125},
+      // 7: mean depth below 0
+      {7, {-0.5, 0.25, 0.125, 0.0625}, 0, 0.125},
+      {7, {-0.25, 0.125, 0.0625, 0.0625}, 5, 0.0625},  // mean exactly 0
+      // 1: water below the bed at two diagonal corners
+      {1, {-0.125, 1.0, -0.125, 1.0}, 0, -0.125},
+      {1, {1.0, -0.125, 1.0, -0.125}, 0, 1.0},
+      {1, {-0.125, -0.125, 1.0, 1.0}, 5, 1.0},  // two corners of one side
+      {0, {-1.0, -1.0, -1.0, -1.0}, 5, -1.0},
+      // 6: three corners shallower than MinVertDist0 raise the bed of the
+      // fourth to MinVertDist0 below the water; two leave it
+      {6, {0.03125, 0.03125, 1.0, 0.03125}, 5, 0.0625},
+      {6, {0.03125, 0.03125, 1.0, 1.0}, 5, 1.0},
+  };
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 4;
+    g.ny = 4;
+    g.water = [](int, int) { return 0.0; };
+    g.bed = [](int, int) { return -1.0; };
+    g.cells = 100;
+    g.faces = 100;
+    g.points = 100;
+    g.prepare();
+    const int ci[4] = {2, 3, 3, 2}, cj[4] = {2, 2, 3, 3};
+    for (int q = 0; q < 4; ++q) zval[ci[q]][cj[q]][1] = -cs.depth[q];
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+    MinVertDist0 = 0.0625;
+    MinVertDist1 = 0.125;
+    FlagGridStab1 = 0;  // the neighbour rules would act on the emptied column's neighbours
+    FlagGridStab4 = 0;
+    FlagGridStab7 = cs.value;
+    Grid2Stability(2, 5, 2, 5);
+    EXPECT_EQ(ant[3][3], cs.cells) << "F 380 " << cs.value << " depths " << cs.depth[0] << " " << cs.depth[1] << " "
+                                   << cs.depth[2] << " " << cs.depth[3];
+    EXPECT_DOUBLE_EQ(zval[3][3][znumber] - zval[3][3][1], cs.depth33) << "F 380 " << cs.value;
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j)
+        if (i != 3 || j != 3) { EXPECT_EQ(ant[i][j], 5) << "F 380 " << cs.value << " column " << i << " " << j; }
+  }
+}
