@@ -220,3 +220,119 @@ TEST(GridStability, ShallowColumnsByF380) {
         if (i != 3 || j != 3) { EXPECT_EQ(ant[i][j], 5) << "F 380 " << cs.value << " column " << i << " " << j; }
   }
 }
+
+// F 159 2nd integer 1, 4, 6, 7: a shallow edge between two wet columns is
+// deepened at both its grid lines. The edge between columns (3,3) and (3,4)
+// is formed by the lines (2,3) and (3,3); every other line is 1 m deep, so no
+// other edge is shallow. MinVertDist0 = 0.05 m, MinVertDist1 = 0.1 m.
+TEST(GridStability, ShallowEdgesBetweenWetColumnsAreDeepened) {
+  struct Case {
+    int value;
+    double d1, d2;     // depths of (2,3) and (3,3)
+    bool northEmpty;   // column (3,4) without cells
+    double e1, e2;     // depths afterwards
+  };
+  const Case cases[] = {
+      {1, 0.03, 0.04, false, 0.04, 0.04},  // 0.07 < 1.6 x 0.05: both to 0.8 x 0.05
+      {1, 0.05, 0.04, false, 0.05, 0.04},  // 0.09: left
+      {1, 0.055, 0.03, false, 0.055, 0.03},  // 0.085: left, though one line is below 0.04
+      {1, 0.03, 0.04, true, 0.03, 0.04},   // one column empty: no edge between wet columns
+      {4, 0.03, 0.04, false, 0.1, 0.1},    // 0.07 < 4 x 0.05: both to 2 x 0.05
+      {7, 0.03, 0.04, false, 0.1, 0.1},    // 0.07 < MinVertDist1: both to it
+      {7, 0.06, 0.05, false, 0.06, 0.05},  // 0.11: left
+      // mean 0.035 below the corner-depth sums of the columns / 16, 2.07 / 16
+      {6, 0.03, 0.04, false, 2.07 / 16, 2.07 / 16},
+      {0, 0.03, 0.04, false, 0.03, 0.04},
+  };
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 4;
+    g.ny = 4;
+    g.cells = 100;
+    g.faces = 100;
+    g.points = 100;
+    g.water = [](int, int) { return 0.0; };
+    g.bed = [&cs](int i, int j) { return i == 2 && j == 3 ? -cs.d1 : i == 3 && j == 3 ? -cs.d2 : -1.0; };
+    g.prepare();
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+    if (cs.northEmpty) ant[3][4] = 0;
+    MinVertDist0 = 0.05;
+    MinVertDist1 = 0.1;
+    FlagGridStab1 = 0;
+    FlagGridStab4 = 0;
+    FlagGridStab2 = cs.value;
+    Grid2Stability(2, 5, 2, 5);
+    EXPECT_NEAR(-zval[2][3][1], cs.e1, 1e-12) << "F 159 2nd " << cs.value << " depths " << cs.d1 << " " << cs.d2;
+    EXPECT_NEAR(-zval[3][3][1], cs.e2, 1e-12) << "F 159 2nd " << cs.value << " depths " << cs.d1 << " " << cs.d2;
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j)
+        if (!(j == 3 && (i == 2 || i == 3))) { EXPECT_DOUBLE_EQ(zval[i][j][1], -1.0) << i << " " << j; }
+  }
+}
+
+// Columns that were dry in the previous grid: F 430 empties an inner column
+// none of whose four side neighbours had cells before; F 529 1 empties one
+// whose mean depth is below MinVertDist2 (0.5 m). Block 4 x 4 of 1 m deep
+// lines, except the corners of column (3,3), 0.25 m deep.
+TEST(GridStability, NewlyWetColumns) {
+  struct Case {
+    int f430, f529;
+    int wasWet33, wasWet23;  // lowest cells of (3,3) and (2,3) in the previous grid
+    const char* after;       // cells of columns (2..5, j), j = 5 first, '-' for none
+  };
+  const Case cases[] = {
+      // F 430: only the inner columns (3..4, 3..4) are judged; (3,3) keeps
+      // its cells through its west neighbour (2,3)
+      {1, 0, 0, 0, "5555 5--5 5--5 5555"},
+      {1, 0, 0, 7, "5555 5--5 55-5 5555"},
+      {1, 0, 9, 0, "5555 55-5 5-55 5555"},  // its own previous cells count for its neighbours only
+      // F 529 1: (3,3) is the only column shallower than 0.5 m on average
+      {0, 1, 0, 0, "5555 5555 5-55 5555"},
+      {0, 1, 9, 0, "5555 5555 5555 5555"},
+      {0, 2, 0, 0, "5555 5555 5555 5555"},
+  };
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 4;
+    g.ny = 4;
+    g.cells = 100;
+    g.faces = 100;
+    g.points = 100;
+    g.water = [](int, int) { return 0.0; };
+    g.bed = [](int i, int j) { return (i == 2 || i == 3) && (j == 2 || j == 3) ? -0.25 : -1.0; };
+    g.prepare();
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j) {
+        ant[i][j] = 5;
+        pointcell_old[i][j] = 0;
+      }
+    pointcell_old[3][3] = cs.wasWet33;
+    pointcell_old[2][3] = cs.wasWet23;
+    if (cs.f529 > 0)  // F 529 judges every column that was dry: the others were wet
+      for (int i = 2; i <= 5; ++i)
+        for (int j = 2; j <= 5; ++j)
+          if (!(i == 3 && j == 3)) pointcell_old[i][j] = 1;
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    MinVertDist2 = 0.5;
+    FlagGridStab1 = 0;
+    FlagGridStab4 = 0;
+    FlagLimitExpansion = cs.f430;
+    FlagGridStab11 = cs.f529;
+    Grid2Stability(2, 5, 2, 5);
+    std::string after;
+    for (int j = 5; j >= 2; --j) {
+      for (int i = 2; i <= 5; ++i) after += ant[i][j] > 0 ? static_cast<char>('0' + ant[i][j]) : '-';
+      if (j > 2) after += ' ';
+    }
+    EXPECT_EQ(after, cs.after) << "F 430 " << cs.f430 << " F 529 " << cs.f529 << " previous " << cs.wasWet33 << " "
+                               << cs.wasWet23;
+  }
+}
