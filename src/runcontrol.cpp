@@ -185,6 +185,10 @@ bool letterX() { endProcess(0); }
 bool letterY() {
   readKoosurf();
   Unstructure();
+  // koosurf held grid lines (a file without any is refused), so a grid
+  // without cells cannot be what the user asked for.
+  if (NoCells == 0)
+    fatal(-4, "Error: the grid generated from the koosurf file has no cells. Check its levels and coordinates\n");
   FlagInitialFinished = 1;
   return false;
 }

@@ -13,6 +13,7 @@
 #include "io/log.h"
 #include "io/scanner.h"
 #include "io/sidefiles.h"
+#include "io/terrain.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -22,18 +23,16 @@ namespace {
 
 // Level default from the terrain points of `geodata` when no W 1 data set
 // was given: the water 1 m above the highest point, the level table from the
-// lowest to the highest point. A file without a single point changes nothing.
+// lowest to the highest point. A file without a single point changes nothing;
+// a point record that cannot be read ends the run.
 void levelFromTerrain() {
   if (W1Given) return;
   Scanner s;
   if (!s.open("geodata")) return;
   double zmax = -1e20, zmin = 1e20;
   long points = 0;
-  for (; points < 10000000; ++points) {
-    if (s.get() != 'E') break;
-    double v[3];
-    if (s.readDoubles(v, 3) != 3) break;
-    s.skipSpace();
+  double v[3];
+  for (; points < 10000000 && nextTerrainPoint(s, "geodata", v); ++points) {
     zmax = std::max(zmax, v[2]);
     zmin = std::min(zmin, v[2]);
   }
