@@ -32,8 +32,8 @@ std::vector<double> pointLine(const std::string& text, int n) {
 }  // namespace
 
 // Block of 2 x 2 columns of 10 m (i = 3..4, j = 4..5; grid lines 2..4, 3..5)
-// with one cell per column; the bed level of grid-line point (i, j) is
-// 10 i + j. The distance is |dx| + |dy|; a node within 0.001 m of a grid-line
+// with one cell per column, in a grid of 7 x 7 grid lines 10 m apart; the bed
+// level of grid-line point (i, j) is 10 i + j. The distance is |dx| + |dy|; a node within 0.001 m of a grid-line
 // point takes its level, any other node (1 - w) p + w q with w = d1 / (d1 +
 // d2), p and q the levels at the nearest and second nearest point; of equally
 // near points the first in the order i, then j, counts.
@@ -41,8 +41,14 @@ TEST(Tecplot3dProjected, LevelsOfNodesFromTheNearestGridLines) {
   InProjectDir dir;
   allocatePlotModel(7, 7, 3, 1);
   addBoxBlock({3, 4, 4, 5, 1, X0, Y0, 10.0, 10.0, 1.0, 0.0});
-  for (int i = 2; i <= 4; ++i)
-    for (int j = 3; j <= 5; ++j) zval[i][j][1] = 10.0 * i + j;
+  // Every grid line of G 1 lies in the same projected plane, also those
+  // beyond the block.
+  for (int i = 1; i <= xnumber; ++i)
+    for (int j = 1; j <= ynumber; ++j) {
+      xval[i][j] = X0 + (i - 2) * 10.0;
+      yval[i][j] = Y0 + (j - 3) * 10.0;
+      zval[i][j][1] = 10.0 * i + j;
+    }
   // Point of grid-line point (i, j), level k (0 bed, 1 top).
   auto point = [](int i, int j, int k) { return 1 + ((i - 2) * 3 + (j - 3)) * 2 + k; };
   ASSERT_EQ(Px[point(3, 4, 0)], X0 + 10.0);
