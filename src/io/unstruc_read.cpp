@@ -182,7 +182,7 @@ void readSurfaceRelease(Scanner& s) {
   for (int g = 0; g <= 9; ++g) {
     SurfDischargeGroup& G = SurfDischargeStruct[g];
     int v[2];
-    double amount;
+    double amount = 0.0;
     need(s.readInts(v, 2) == 2 && s.readDouble(amount), "surface-release group %d cannot be read", g);
     need(inRange(v[1], 0, kMaxSurfCells), "surface-release group %d lists %d cells", g, v[1]);
     G.component = v[0], G.cells = v[1], G.amount = amount;
