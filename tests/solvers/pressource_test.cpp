@@ -218,3 +218,44 @@ TEST(PressureSource, FastRowsEqualSchemeZero) {
     EXPECT_DOUBLE_EQ(Csourcem[2][c], w[c]);
   }
 }
+
+// On a level bed the blended schemes take the pure constant-height
+// difference: p = a x + d z gives -a V for u and -d V for w, as scheme 0.
+// On grid lines steeper than F 355 C, scheme 9 takes the grid-line
+// difference instead: hydrostatic pressure then pushes along the slope.
+TEST(PressureSource, BlendedSchemesByBedSlope) {
+  {
+    InProjectDir p;
+    ASSERT_TRUE(FlowGrid::box(4, 3, 2.0).build());
+    const double a = 70.0, d = -9810.0;
+    setPressure([&](double x, double, double z) { return a * x + d * z; });
+    for (int scheme : {9, 10}) {
+      FlagPresGrad = scheme;
+      const std::vector<double> u = forces(1), w = forces(3);
+      for (int c = 1; c <= NoCells; ++c) {
+        if (!interior(c)) continue;
+        EXPECT_NEAR(u[c], -a * Cvol[c], 1e-10 * std::fabs(d * Cvol[c])) << scheme << " cell " << c;
+        EXPECT_NEAR(w[c], -d * Cvol[c], 1e-10 * std::fabs(d * Cvol[c])) << scheme << " cell " << c;
+      }
+    }
+  }
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::inclined().build());
+  setPressure([](double, double, double z) { return 9810.0 * (3.0 - z); });
+  FlagPresGrad = 9;
+  for (double C : {0.5, 0.05}) {
+    CoeffPresSource = C;
+    const std::vector<double> u = forces(1);
+    for (int c = 1; c <= NoCells; ++c) {
+      if (!interior(c)) continue;
+      // Bed 0.2 m lower two columns east, over four half lengths of the
+      // sloping bottom cell (0.5 sqrt(1.01) m each): slope 0.0995; weight of
+      // the constant-height difference (C - slope) / C, none above C.
+      const double slope = 0.2 / (4.0 * 0.5 * std::sqrt(1.01));
+      const double wb = std::max(0.0, (C - slope) / C);
+      const double G = Cpres[Ccelle[c]] - Cpres[Ccellw[c]];
+      const double dI = 0.5 * G * (1.0 - wb);
+      EXPECT_NEAR(u[c], -0.5 * (Fax[Cflatew[c]] + Fax[Cflatee[c]]) * dI, 1e-7) << C << " cell " << c;
+    }
+  }
+}
