@@ -33,6 +33,8 @@ void setRunStateInitial() {
   std::memset(NormResidual, 0, sizeof NormResidual);
   relaxVelocity = invRelaxVelocity = relaxPressure = relaxK = relaxEpsilon = 0.0;
   RegIter = WBStart = WBEnd = Equation = 0;
+  TDbeta = TDalpha = 0.0;
+  Xkappa = 0.4;
   std::memset(blocknested, 0, sizeof blocknested);
   for (int i = 0; i < 30; ++i) DischargeArray[i] = i < 20 ? -1.0 : 0.0;
   std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);

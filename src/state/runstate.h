@@ -82,5 +82,10 @@ inline int WBStart = 0, WBEnd = 0;
 // Equation whose coefficients are being assembled (1..3 velocities, 4 pressure
 // correction, 5 k, 6 epsilon, 7 and above concentrations and components).
 inline int Equation = 0;
+// Stratification damping in force, (1 + TDbeta Ri)^TDalpha: the flow drivers
+// set them before each equation from F 82 (velocities or turbulence pair).
+inline double TDbeta = 0.0, TDalpha = 0.0;
+// Von Karman constant of the wall laws; every wall-law entry sets it.
+inline double Xkappa = 0.4;
 // Per block 1 when it is nested one level deep (F 126 above 0).
 inline int blocknested[100];
