@@ -2,6 +2,7 @@
 // columns, each run alone on counts and depths set by hand.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -334,5 +335,60 @@ TEST(GridStability, NewlyWetColumns) {
     }
     EXPECT_EQ(after, cs.after) << "F 430 " << cs.f430 << " F 529 " << cs.f529 << " previous " << cs.wasWet33 << " "
                                << cs.wasWet23;
+  }
+}
+
+// F 380 5: the water levels at the corners of a column that was dry in the
+// previous grid are held within 0.02 times the column diagonal (here the
+// square root of 2 m) of the water level at its deepest corner, the first of
+// equals in the order (3,3), (2,3), (3,2), (2,2). Column (3,3) is the only one
+// that was dry; the water stands at 0 except where given.
+TEST(GridStability, WaterLevelsOfANewColumnFollowItsDeepestCorner) {
+  const double band = 0.02 * std::sqrt(2.0);
+  struct Case {
+    const char* what;
+    double water33;
+    double bed[4];  // at (3,3), (2,3), (3,2), (2,2)
+    bool wasWet;
+    double after[4];  // water at (3,3), (2,3), (3,2), (2,2)
+  };
+  const Case cases[] = {
+      {"(3,3) deepest", 0.5, {-1, -1, -1, -1}, false, {0.5, 0.5 - band, 0.5 - band, 0.5 - band}},
+      {"(2,2) deepest", 0.5, {-1, -1, -1, -3}, false, {band, 0.0, 0.0, 0.0}},
+      {"equal depths", 0.5, {-0.5, -1, -1, -1}, false, {0.5, 0.5 - band, 0.5 - band, 0.5 - band}},
+      {"wet before", 0.5, {-1, -1, -1, -1}, true, {0.5, 0.0, 0.0, 0.0}},
+      {"no corner under water", 0.5, {1, 1, 1, 1}, false, {0.5, 0.0, 0.0, 0.0}},
+  };
+  const int ci[4] = {3, 2, 3, 2}, cj[4] = {3, 3, 2, 2};
+  for (const Case& cs : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 4;
+    g.ny = 4;
+    g.cells = 100;
+    g.faces = 100;
+    g.points = 100;
+    g.water = [&cs](int i, int j) { return i == 3 && j == 3 ? cs.water33 : 0.0; };
+    g.bed = [&cs, &ci, &cj](int i, int j) {
+      for (int q = 0; q < 4; ++q)
+        if (i == ci[q] && j == cj[q]) return cs.bed[q];
+      return -1.0;
+    };
+    g.prepare();
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j) {
+        ant[i][j] = 5;
+        pointcell_old[i][j] = 1;
+      }
+    pointcell_old[3][3] = cs.wasWet ? 1 : 0;
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagGridStab1 = 0;
+    FlagGridStab4 = 0;
+    FlagGridStab7 = 5;
+    Grid2Stability(2, 5, 2, 5);
+    for (int q = 0; q < 4; ++q)
+      EXPECT_NEAR(zval[ci[q]][cj[q]][znumber], cs.after[q], 1e-12) << cs.what << " corner " << ci[q] << " " << cj[q];
+    EXPECT_EQ(ant[3][3], 5) << cs.what;
   }
 }
