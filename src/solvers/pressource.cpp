@@ -180,7 +180,7 @@ void correctedScheme(int first, int last) {
         dJ = p[n] - p[c], dzj = z[n] - z[c];
       else
         dJ = p[c] - p[s], dzj = z[c] - z[s];
-      // F 496 2 and above are refused by the control-file reader.
+      // F 496 2 and above come with F 114 8 only as a refusal of the reader.
       if (FlagPresLatSource == 0)
         dJ -= C * (dzj / Lk) * dK;
       else if (FlagPresLatSource == 1)

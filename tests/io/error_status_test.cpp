@@ -96,7 +96,10 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"LetterHCannotWrite", "F 2 H\n", {}, "unstruc", 252, "Error: can not open 'unstruc' file\n"},
         // F 257 2 sends the grid to unstruc.dbg, reported in the log as well.
         StatusCase{"LetterHCannotWriteDebugGrid", "F 2 H\nF 257 2\n", {}, "unstruc.dbg", 252,
-                   "Error: can not open 'unstruc.dbg' file\n"}),
+                   "Error: can not open 'unstruc.dbg' file\n"},
+        // The pressure force of F 114 8 has no lateral form for F 496 2.
+        StatusCase{"F496TwoWithF114Eight", "F 114 8\nF 496 2\n", {}, nullptr, 2,
+                   "Error for gradients in j-direction: not coded yet\n\n"}),
     [](const ::testing::TestParamInfo<StatusCase>& i) { return std::string(i.param.name); });
 
 class NormalEnd : public ::testing::TestWithParam<StatusCase> {};
@@ -127,7 +130,9 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"F370OnTheLastCrossSection", "G 1 20 10 11 1\nF 370 1 2 20 3 1\n", {}, nullptr, 1, ""},
         StatusCase{"F308WithF209", "F 2 Y\nG 1 23 8 11 1\nF 308 3\nF 209 1.0\n", {{"koosurf", channelLines()}},
                    nullptr, 1, ""},
-        StatusCase{"LetterHWrites", "F 2 H\n", {}, nullptr, 1, ""}),
+        StatusCase{"LetterHWrites", "F 2 H\n", {}, nullptr, 1, ""},
+        StatusCase{"F496OneWithF114Eight", "F 114 8\nF 496 1\n", {}, nullptr, 1, ""},
+        StatusCase{"F496TwoWithF114Six", "F 114 6\nF 496 2\n", {}, nullptr, 1, ""}),
     [](const ::testing::TestParamInfo<StatusCase>& i) { return std::string(i.param.name); });
 
 }  // namespace
