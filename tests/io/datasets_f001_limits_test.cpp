@@ -6,13 +6,8 @@ namespace {
 LimitRow F(int n, const char* accepted, const char* refused) { return commonLimit('F', n, accepted, refused); }
 }  // namespace
 
-class DataSetsF001Limit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsF001Limit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsF001, DataSetsF001Limit,
-    ::testing::Values(
+TEST(DataSetsF001, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         F(8, "F 8 0", "F 8 -0.001"), F(8, "F 8 1", "F 8 1.001"),
         F(9, "F 9 0.1", "F 9 0.099"), F(9, "F 9 10", "F 9 10.001"),
         F(11, "F 11 1 0", "F 11 0.999 0"), F(11, "F 11 10 0", "F 11 10.001 0"),
@@ -146,4 +141,5 @@ INSTANTIATE_TEST_SUITE_P(
         F(93, "F 93 0", "F 93 -0.001"), F(93, "F 93 1000", "F 93 1000.01"),
         F(94, "F 94 -0.001 0", "F 94 -0.001 -0.001"),
         F(95, "F 95 0 0.2", "F 95 -0.001 0.2"), F(95, "F 95 0.5 0", "F 95 0.5 -0.001"),
-        F(96, "F 96 0", "F 96 -1"), F(98, "F 98 0", "F 98 -1"), F(99, "F 99 1", "F 99 0")));
+        F(96, "F 96 0", "F 96 -1"), F(98, "F 98 0", "F 98 -1"), F(99, "F 99 1", "F 99 0")});
+}

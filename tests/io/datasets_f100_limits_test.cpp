@@ -12,13 +12,8 @@ LimitRow own(const char* accepted, const char* refused, const char* message) {
 }
 }  // namespace
 
-class DataSetsF100Limit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsF100Limit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsF100, DataSetsF100Limit,
-    ::testing::Values(
+TEST(DataSetsF100, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         F(102, "F 102 0", "F 102 -1"), F(103, "F 103 0", "F 103 -1"), F(104, "F 104 0", "F 104 -1"),
         F(105, "F 105 1", "F 105 0"),
         F(106, "F 106 1e-10", "F 106 9.9e-11"), F(106, "F 106 1e5", "F 106 100001"),
@@ -73,4 +68,5 @@ INSTANTIATE_TEST_SUITE_P(
         F(160, "F 160 0", "F 160 -1"),
         F(172, "F 172 0 2 2.3", "F 172 -1 2 2.3"),
         own("F 174 1 5 0", "F 174 1 5 -0.001", "Error for F 174 x 5 in control\n"),
-        own("F 174 1 5 1", "F 174 1 5 1.001", "Error for F 174 x 5 in control\n")));
+        own("F 174 1 5 1", "F 174 1 5 1.001", "Error for F 174 x 5 in control\n")});
+}

@@ -19,13 +19,8 @@ constexpr const char* kF205 =
     "The float should be larger than 0.0\n";
 }  // namespace
 
-class DataSetsF200Limit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsF200Limit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsF200, DataSetsF200Limit,
-    ::testing::Values(
+TEST(DataSetsF200, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         F(200, "F 200 1 0.1 0.1", "F 200 0 0.1 0.1"), F(200, "F 200 1 0 0.1", "F 200 1 -0.001 0.1"),
         F(200, "F 200 1 0.1 0", "F 200 1 0.1 -0.001"),
         F(200, "F 200 2 0.1 0.1 0 0.1", "F 200 2 0.1 0.1 -0.001 0.1"),
@@ -85,4 +80,5 @@ INSTANTIATE_TEST_SUITE_P(
         F(297, "F 297 2", "F 297 1"), F(297, "F 297 4", "F 297 5"),
         F(298, "F 298 0 1 1", "F 298 -1 1 1"), F(298, "F 298 0 2e20 1", "F 298 0 2.001e20 1"),
         F(298, "F 298 0 1 2e20", "F 298 0 1 2.001e20"),
-        F(299, "F 299 0", "F 299 -1")));
+        F(299, "F 299 0", "F 299 -1")});
+}

@@ -19,13 +19,8 @@ std::string cohesionTable(int count) {
 constexpr const char* kF343 = "Error for F 343 in control\nThis data set must only be used with the F 168 data set\n\n";
 }  // namespace
 
-class DataSetsF300Limit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsF300Limit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsF300, DataSetsF300Limit,
-    ::testing::Values(
+TEST(DataSetsF300, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         F(301, "F 301 0", "F 301 -0.001"), F(303, "F 303 0", "F 303 -1"), F(304, "F 304 0", "F 304 -1"),
         F(305, "F 305 0", "F 305 -1"), F(305, "F 15 0 F 305 1", "F 15 1 F 305 1"),
         F(306, "F 306 0", "F 306 -1"), F(309, "F 309 0", "F 309 -1"), F(310, "F 310 0", "F 310 -1"),
@@ -94,4 +89,5 @@ INSTANTIATE_TEST_SUITE_P(
         F(397, "F 397 0 0 0.1 0.1", "F 397 -1 0 0.1 0.1"), F(397, "F 397 0 0 0.1 0.1", "F 397 0 -1 0.1 0.1"),
         F(397, "F 397 0 0 1e-6 0.1", "F 397 0 0 9.9e-7 0.1"), F(397, "F 397 0 0 1000 0.1", "F 397 0 0 1000.01 0.1"),
         F(397, "F 397 0 0 0.1 1e-6", "F 397 0 0 0.1 9.9e-7"), F(397, "F 397 0 0 0.1 1000", "F 397 0 0 0.1 1000.01"),
-        F(398, "F 398 0", "F 398 -0.001"), F(399, "F 399 0", "F 399 -1")));
+        F(398, "F 398 0", "F 398 -0.001"), F(399, "F 399 0", "F 399 -1")});
+}

@@ -26,13 +26,8 @@ constexpr const char* kF451 =
     "The F 451 data set is only used in combination with the F 37 3 data set\nAn alternative is the F 144 data set\n\n";
 }  // namespace
 
-class DataSetsF400Limit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsF400Limit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsF400, DataSetsF400Limit,
-    ::testing::Values(
+TEST(DataSetsF400, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         Z(400), Z(401), ZD(402), F(403, "F 403 1 0", "F 403 1 -0.001"), F(404, "F 404 0 0", "F 404 0 -0.001"),
         Z(405), ZD(406), Z(407), Z(408),
         F(409, "F 409 0 1e-20", "F 409 -1 1"), F(409, "F 409 0 1e-20", "F 409 0 9.9e-21"),
@@ -81,4 +76,5 @@ INSTANTIATE_TEST_SUITE_P(
         F(544, "F 544 0 1", "F 544 -0.001 1"), F(544, "F 544 1 0", "F 544 1 -0.001"), ZD(551),
         own("F 370 1 5 5 2 1 F 552 1", "F 552 1",
             "Error for F 552 / F 370 in control. F 370 must always be used with F 552\n\n"),
-        F(553, "F 553 0 0", "F 553 -1 0"), F(553, "F 553 0 0", "F 553 0 -0.001")));
+        F(553, "F 553 0 0", "F 553 -1 0"), F(553, "F 553 0 0", "F 553 0 -0.001")});
+}

@@ -26,13 +26,8 @@ constexpr const char* kG28 = "Error for G 28 in the control file, 1 occurrence\n
 constexpr const char* kG29 = "Error for G 29 in control file\n\n";
 }  // namespace
 
-class DataSetsGLimit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsGLimit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsG, DataSetsGLimit,
-    ::testing::Values(
+TEST(DataSetsG, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         G(2, kG1 + "G 2 2 20 2 30", kG1 + "G 2 1 20 2 30"), G(2, kG1 + "G 2 2 20 2 30", kG1 + "G 2 2 21 2 30"),
         G(2, kG1 + "G 2 2 20 2 30", kG1 + "G 2 2 20 1 30"), G(2, kG1 + "G 2 2 20 2 30", kG1 + "G 2 2 20 2 31"),
         G(2, kG1 + "G 2 5 5 2 30", kG1 + "G 2 6 5 2 30"), G(2, kG1 + "G 2 2 20 7 7", kG1 + "G 2 2 20 8 7"),
@@ -150,4 +145,5 @@ INSTANTIATE_TEST_SUITE_P(
         G(41, "G 41 0 49" + times(" 0 5", 49), "G 41 0 50"),
         own(times("G 41 0 1 0 5\n", 10), times("G 41 0 1 0 5\n", 11),
             "Input error for G 41 in control - too many data sets"),
-        own(times("G 42 1 1\n", 20), times("G 42 1 1\n", 21), "Too many G 42 data sets\n")));
+        own(times("G 42 1 1\n", 20), times("G 42 1 1\n", 21), "Too many G 42 data sets\n")});
+}

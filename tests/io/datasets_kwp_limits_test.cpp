@@ -29,13 +29,8 @@ LimitRow lastEntry(const char* k, const char* base, const char* limit, const cha
 const std::string kW4 = "Input error for W 4 in control\n";
 }  // namespace
 
-class DataSetsKWPLimit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsKWPLimit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsKWP, DataSetsKWPLimit,
-    ::testing::Values(
+TEST(DataSetsKWP, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         own("K 2 0 0", "K 2 -1 0", "Input error for K 2 in control"),
         own("K 2 1 1", "K 2 2 1", "Input error for K 2 in control"),
         own("K 2 0 0", "K 2 0 -1", "Input error for K 2 in control"),
@@ -114,4 +109,5 @@ INSTANTIATE_TEST_SUITE_P(
         own("P 18 1 5", "P 18 0", "Error for P 18 data set in control file\n\n", 157),
         own(kG1 + "P 18 1 1", kG1 + "P 18 1 0", "Error for number 1 on P 18 data set in control file\n\n", 157),
         own(kG1 + "P 18 2 1 17", kG1 + "P 18 2 1 18", "Error for number 2 on P 18 data set in control file\n\n",
-            157)));
+            157)});
+}

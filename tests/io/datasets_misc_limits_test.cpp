@@ -17,13 +17,8 @@ const std::string kMk = "Second integer less than zero, or larger than what is g
 const std::string kM9 = "First integer must be between 1 and 9\n";
 }  // namespace
 
-class DataSetsMiscLimit : public ::testing::TestWithParam<LimitRow> {};
-
-TEST_P(DataSetsMiscLimit, AcceptedAtTheLimitRefusedBeyond) { expectLimit(GetParam()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataSetsMisc, DataSetsMiscLimit,
-    ::testing::Values(
+TEST(DataSetsMisc, EachLimitIsAcceptedAndTheValueBeyondRefused) {
+  expectLimits({
         own("S 1 0.002 0.1", "S 0 0.002 0.1", "Input error for S in control: incorrect first integer\n"),
         own("S 1 0.002 0.1\nS 2 0.001 0.1", "S 1 0.002 0.1\nS 2 0.001 0.1\nS 3 0.0005 0.1",
             "Input error for S in control: incorrect first integer\n"),
@@ -55,4 +50,5 @@ INSTANTIATE_TEST_SUITE_P(
         own("H 3 1 1.0 16 0", "H 3 1 1.0 17 0", "Input error for H 3 in control\n"),
         own("H 3 1 1.0 0 0", "H 3 1 1.0 0 -1", "Input error for H 3 in control\n"),
         own("H 3 1 1.0 0 16", "H 3 1 1.0 0 17", "Input error for H 3 in control\n"),
-        own("I 1 5", "I 2 5", "Input error for I in control")));
+        own("I 1 5", "I 2 5", "Input error for I in control")});
+}

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "support/control_rows.h"
 #include "support/in_dir.h"
@@ -59,6 +60,14 @@ inline void expectLimit(const LimitRow& r) {
   EXPECT_EQ(b.status, r.status) << "\"" << r.refused << "\" log:\n" << b.log;
   EXPECT_TRUE(endsWith(b.log, r.message)) << "\"" << r.refused << "\" log:\n" << b.log << "\nexpected at its end:\n"
                                           << r.message;
+}
+
+// Every row of a table, each traced by its two texts.
+inline void expectLimits(const std::vector<LimitRow>& rows) {
+  for (const LimitRow& r : rows) {
+    SCOPED_TRACE("\"" + r.accepted + "\" | \"" + r.refused + "\"");
+    expectLimit(r);
+  }
 }
 
 // A row whose refusal is the common message "Error for <letter> <n> in control"
