@@ -179,6 +179,10 @@ TEST(LevelFilesCase, LinesThatCannotBeRead) {
       // Read to the last line: its level is lowered to the bed.
       {"koomin read to its end", "koomin", "1 1 0 0 -2\n2 1 10 0 -2\n2 2 10 10 0.3", "", 1,
        {"Lowering koomin level from 0.300000 m. to 0.000000 m. at this point."}},
+      {"koomink read to its end", "koomink", "1 1 0 0 -2 0\n2 1 10 0 -2 0\n2 2 10 10 0.3 0\n\n", "", 1,
+       {"Lowering koomink level from 0.300000 m. to 0.000000 m. at this point."}},
+      {"bedangle read to its end", "bedangle", "2 2 45 45 0.2 45\n3 2 45 45 0.2 45\n", "F 274 1\n", 1,
+       {"Have read 2 bed angle data sets bedangle file"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
