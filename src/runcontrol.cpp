@@ -13,6 +13,7 @@
 #include "sediment/sediment.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
+#include "state/flowstate.h"
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
@@ -181,7 +182,9 @@ bool letterW() {
   FlagWhatsRunning = 0;
   return false;
 }
-bool letterX() { endProcess(0); }
+// A computation that wrote an Error line and went on must not end the run as
+// a success.
+bool letterX() { endProcess(RunErrorReported ? 2 : 0); }
 bool letterY() {
   readKoosurf();
   Unstructure();
@@ -291,5 +294,6 @@ int tovakMain() {
   std::fclose(f);
   runEndStatus = 1;
   InitialFunction();
+  if (runEndStatus == 1 && RunErrorReported) runEndStatus = 2;
   return runEndStatus;
 }

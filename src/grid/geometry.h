@@ -19,3 +19,9 @@ void ArmapMake();
 // Bed cells: numbers the water columns on the first call, ties every cell to
 // its bed cell, keeps the previous grid's columns, carries the fields over.
 void BedMake();
+
+// Lowers the bottom corners of the bottom cell of the work range with the
+// largest k residual to F 395's depth below the water level (with F 395 above
+// 1 also the outer bottom corners of its four neighbours) and measures the
+// grid again.
+void ModifyGrid();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "state/flowstate.h"
 #include "state/records.h"
 
 void setRunStateInitial() {
@@ -46,4 +47,5 @@ void setRunStateInitial() {
   NoCells0 = NoBlocks0 = NoSurfaces0 = NoConnect0 = NoConnFlate0 = nestlevmax = 0;
   std::memset(MaxResidual, 0, sizeof MaxResidual);
   setRecordsInitial();
+  setFlowStateInitial();
 }

@@ -109,6 +109,21 @@ void roughnessByOption() {
 
 }  // namespace
 
+void setRelaxationFactors() {
+  // Both bounds strict.
+  const double rv = relax[1], rp = relax[4], rk = relax[5], re = relax[6];
+  if (rv > 0.001 && rv < 2.0) {
+    relaxVelocity = rv;
+    invRelaxVelocity = 1.0 / rv;
+  } else {
+    relaxVelocity = 0.001;
+    invRelaxVelocity = 1000.0;
+  }
+  relaxPressure = rp > 0.001 && rp < 2.0 ? rp : 0.001;
+  relaxK = rk > 0.01 && rk < 2.0 ? rk : 0.01;
+  relaxEpsilon = re > 0.01 && re < 2.0 ? re : 0.01;
+}
+
 void startup() {
   // Inflow areas.
   for (int g = 0; g <= 9; ++g) {
@@ -188,18 +203,7 @@ void startup() {
     }
   }
 
-  // Relaxation factors; both bounds strict.
-  const double rv = relax[1], rp = relax[4], rk = relax[5], re = relax[6];
-  if (rv > 0.001 && rv < 2.0) {
-    relaxVelocity = rv;
-    invRelaxVelocity = 1.0 / rv;
-  } else {
-    relaxVelocity = 0.001;
-    invRelaxVelocity = 1000.0;
-  }
-  relaxPressure = rp > 0.001 && rp < 2.0 ? rp : 0.001;
-  relaxK = rk > 0.01 && rk < 2.0 ? rk : 0.01;
-  relaxEpsilon = re > 0.01 && re < 2.0 ? re : 0.01;
+  setRelaxationFactors();
 
   const bool first = FlagInitialized == 0;
   if (first) {
