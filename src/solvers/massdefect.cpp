@@ -91,7 +91,8 @@ void surfaceTerms() {
   }
 }
 
-// The current discharge of every group (l/s) and the downstream level.
+}  // namespace
+
 double currentDischarges() {
   const int N = TimeInNo;
   if (FlagDischargeTime == 0 || N <= 0 || !TimeInTime || !QDinn) {
@@ -123,6 +124,8 @@ double currentDischarges() {
       DischargeArray[j] = 1000.0 * (w * QDinn[lo][j] + (1.0 - w) * QDinn[hi][j]);
   return TimeInHout ? w * TimeInHout[lo] + (1.0 - w) * TimeInHout[hi] : 0.0;
 }
+
+namespace {
 
 void globalBalance() {
   GlobFluxDefect = 0.0;

@@ -40,3 +40,8 @@ void pressure_coeff();
 // storage of a moving surface and the inflow and outflow of the discharge
 // groups; refreshes DischargeArray and GlobFluxDefect.
 void pressure_fluxes();
+
+// The current discharge of every group into DischargeArray (l/s): the group
+// values, or the timei series interpolated at stimet (a single record holds
+// at all times). Returns the downstream level of the series (0 without one).
+double currentDischarges();

@@ -14,10 +14,11 @@ inline int *CflagDim, *Cisolve, *Cjsolve, *Cinout, *Conecell, *Ctrekant, *Cbed;
 inline double *Cdxdi, *Cdxdj, *Cdxdk, *Cdydi, *Cdydj, *Cdydk, *Cdzdi, *Cdzdj, *Cdzdk;
 inline double *Cidist, *Cjdist, *Ckdist, *Cxcenter, *Cycenter, *Czcenter, *Cvol, *Careax, *Careay, *Careaz;
 
-// Cell fields, double [MaxCeller]. Cf and Cf_old point at the field being
-// solved; Cxvel, Cyvel, Czvel may be re-pointed by the flow driver.
+// Cell fields, double [MaxCeller]. Cf, Cf_old (and Cf_old2, two time steps
+// back, with F 208) point at the field being solved; Cxvel, Cyvel, Czvel may
+// be re-pointed by the flow driver.
 inline double *Cxvel, *Cyvel, *Czvel, *Cpres, *Ckinen, *Cepsilon, *Cdensgradi, *Cdensgradj, *Cgamma, *CgammaV,
-    *Croughness, *Cf, *Cf_old;
+    *Croughness, *Cf, *Cf_old, *Cf_old2;
 
 // Cell equation, double [MaxCeller]
 inline double *Cap, *Cae, *Caw, *Cas, *Can, *Cat, *Cab, *Csource, *CinvAp, *Cfn, *CnInvAp;

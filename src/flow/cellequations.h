@@ -1,0 +1,97 @@
+// The pieces every flow driver assembles its cell equations from: the face
+// mass fluxes, the convection-diffusion coefficients, the transient term and
+// the diagonal raise, the conditions of the discharge groups, and the chunks
+// of the parallel stages. waterflow, boundary and momentumStage are declared
+// with the other driver stages in flow/stages.h.
+#pragma once
+
+#include <omp.h>
+
+#include "flow/stages.h"
+#include "solvers/share.h"
+#include "state/options.h"
+#include "state/runstate.h"
+
+// ---- Face mass fluxes (kg/s, positive from Fcell1 to Fcell2) ----
+
+// The face loop of waterflow for the faces first..last, with the per-face
+// steps of F 203 4 and of the top faces (F 36 50, F 226 1). Writes only the
+// faces of the range.
+void waterflowFaces(int first, int last);
+// The steps of waterflow that read or write faces of the whole grid: nested
+// block faces closed, quasi-neighbour sides summed, the uneven block edge
+// (F 348). Run once after every chunk's face loop.
+void waterflowWhole();
+// Balances the flux across the uneven edge between blocks 1 and 2.
+void correctFluxUneven();
+// New fluxes of WFStart..WFEnd: one call, or the face chunks in one parallel
+// region followed by the whole-grid steps.
+void waterflowStage(bool parallel);
+
+// ---- Convection-diffusion coefficients ----
+
+// Diffusion multiplier of the equation in force (k-epsilon Prandtl numbers).
+double diffusionFactor();
+// Power-law coefficients of the faces first..last, then the whole-grid steps
+// (Crank-Nicolson scaling, quasi-neighbour lists).
+void coeff_make(int first, int last);
+// The face loop of coeff_make alone, for one chunk.
+void coeff_makeFaces(int first, int last);
+// The whole-grid steps of coeff_make, once after all chunks.
+void coeff_makeWhole();
+// coeff_make over WFStart..WFEnd: one call, or the face chunks in one
+// parallel region followed by the whole-grid steps.
+void coeffMakeStage(bool parallel);
+// The makers of the parallel k stage and of grid sequencing.
+void coeff_make_pow(int first, int last);
+void coeff_MGS(int first, int last);
+// Extra diffusion conductance (kg/s) of bed-form smoothing (F 176).
+double coeff_bedform(int face, int c1, int c2);
+
+// ---- Transient term and diagonal raise ----
+
+// Time derivative (and pseudo-time terms) of the equation in force for
+// first..last, then the side damping of block 1.
+void addTimestep(int first, int last);
+// The per-cell part of addTimestep, for one chunk.
+void addTimestepCells(int first, int last);
+// The side damping of block 1 (F 415), once per build of an equation.
+void sideDamping();
+// Raises the diagonal of cells with at most two lateral neighbours (F 382).
+void addAp(int first, int last);
+
+// ---- Discharge groups ----
+
+// Discharge (kg/s, never negative) an outflow group must carry to balance
+// the other groups and the last volume change of the surface.
+double computeOutflow(int group);
+
+// ---- Parallel stages ----
+
+// Cells and faces per chunk (F 206), kept from one outer iteration to the
+// next and set by computeChunkSizes at the start of each.
+inline int deltac = 0, deltaf = 0;
+
+// Cells and faces per chunk from the work ranges (F 206 chunks).
+void computeChunkSizes();
+// Cells (faces) of chunk p; lo > hi for an empty chunk.
+void cellChunk(int p, int& lo, int& hi);
+void faceChunk(int p, int& lo, int& hi);
+// True when a stage runs on the main thread: no chunks (F 206 0), or its
+// G 50 switch (index 0..9) holds the value that asks for it.
+bool stageOnMainThread(int g50Index);
+// Wall-clock stamp k of the main flow driver (none in a slide computation).
+void stamp(int k);
+
+// Runs fn(p) for every chunk p = 0..P-1 of the F 206 chunks in one parallel
+// region, each thread a contiguous block of chunks.
+template <typename Fn>
+void forEachChunk(Fn fn) {
+  const int P = NoProcessesSolver;
+#pragma omp parallel
+  {
+    int begin, end;
+    staticShare(P, omp_get_num_threads(), omp_get_thread_num(), begin, end);
+    for (int p = begin; p < end; ++p) fn(p);
+  }
+}

@@ -1,0 +1,348 @@
+// Momentum stage of the main flow driver: the eddy viscosity and the
+// convection-diffusion coefficients shared by u, v and w, then each velocity
+// component assembled, relaxed and solved, on the whole work range or on cell
+// chunks in parallel. Both ways add the same terms, so that the fields do not
+// depend on the number of threads.
+#include <omp.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <vector>
+
+#include "flow/cellequations.h"
+#include "io/log.h"
+#include "physics/physics.h"
+#include "solvers/pressource.h"
+#include "solvers/solver.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+
+namespace {
+
+inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
+
+double* velocity(int eq) { return eq == 1 ? Cxvel : eq == 2 ? Cyvel : Czvel; }
+double* velocityOld(int eq) { return eq == 1 ? Cxvel_old : eq == 2 ? Cyvel_old : Czvel_old; }
+double* velocityOld2(int eq) { return eq == 1 ? Cxvel_old2 : eq == 2 ? Cyvel_old2 : Czvel_old2; }
+
+// Runs the cell phases 0..phases-1 of a stage: cells(s, p, lo, hi) on every
+// chunk p, then whole(s) once, before any chunk starts phase s+1. On the main
+// thread the whole range is one chunk.
+template <typename Cells, typename Whole>
+void phased(bool parallel, int phases, Cells cells, Whole whole) {
+  if (!parallel) {
+    for (int s = 0; s < phases; ++s) {
+      cells(s, 0, WCStart, WCEnd);
+      whole(s);
+    }
+    return;
+  }
+  const int P = NoProcessesSolver;
+#pragma omp parallel
+  {
+    int begin, end;
+    staticShare(P, omp_get_num_threads(), omp_get_thread_num(), begin, end);
+    for (int s = 0; s < phases; ++s) {
+      for (int p = begin; p < end; ++p) {
+        int lo, hi;
+        cellChunk(p, lo, hi);
+        if (lo <= hi) cells(s, p, lo, hi);
+      }
+#pragma omp barrier
+#pragma omp single
+      whole(s);
+    }
+  }
+}
+
+// Sum of |imbalance| of the cells lo..hi whose value is not fixed.
+double imbalance(int lo, int hi) {
+  const double* f = Cf;
+  double S = 0.0;
+  for (int c = lo; c <= hi; ++c) {
+    if (!(Cap[c] < 1e15)) continue;
+    const double r = Cae[c] * f[Ccelle[c]] + Caw[c] * f[Ccellw[c]] + Can[c] * f[Ccelln[c]] + Cas[c] * f[Ccells[c]] +
+                     Cat[c] * f[Ccellt[c]] + Cab[c] * f[Ccellb[c]] + Csource[c] - Cap[c] * f[c];
+    S += std::fabs(r);
+  }
+  return S;
+}
+
+// Bed-cell area over the vertical area of the bottom face: above 1.1 the
+// bottom face is much smaller than its bed cell.
+double bedRatio(int c) {
+  const int b = Cbed[c], f = Cflateb[c];
+  if (!Barea || b < 1 || b > bedCellCapacity() || f < 1 || f > NoSurfaces || !(Faz[f] > 0.0)) return 0.0;
+  return Barea[b] / Faz[f];
+}
+
+// Doubles the central coefficient of x and adds the matching source, which
+// leaves a converged field as it is.
+inline void doubleCell(int x, const double* phi) {
+  Cap[x] *= 2.0;
+  Csource[x] += 0.5 * phi[x] * Cap[x];
+}
+
+inline double rho(double T) { return 0.9999726 * (1.0 - 9.297173e-6 * std::pow(std::fabs(T - 4.029325), 1.894816)); }
+
+void clearCoefficients(int lo, int hi) {
+  for (int c = lo; c <= hi; ++c) Cae[c] = Caw[c] = Can[c] = Cas[c] = Cat[c] = Cab[c] = 0.0;
+}
+
+void coefficientStage(bool parallel) {
+  Equation = 1;
+  stamp(2);
+  if (ompbugtrap > 0) notAvailable("the coefficient trap (F 223)");
+  if (!parallel) {
+    GammaCalc(WCStart, WCEnd);
+    clearCoefficients(WCStart, WCEnd);
+  } else {
+    forEachChunk([](int p) {
+      int lo, hi;
+      cellChunk(p, lo, hi);
+      if (lo > hi) return;
+      GammaCalc(lo, hi);
+      clearCoefficients(lo, hi);
+    });
+  }
+  if (FlagInitializedInvAp == 1) waterflowStage(parallel);
+  if (FlagCorrTrekant >= 8 && FlagCorrTrekant <= 23) notAvailable("the triangle-cell flux corrections (F 235 8..23)");
+  if (FlagCorrTrekant4 > 0) notAvailable("the corner-column flux corrections (F 436)");
+  coeffMakeStage(parallel);
+  stamp(3);
+}
+
+// The terms that act on cells anywhere in the grid, added on the main thread.
+void globalSources(int eq) {
+  boundary();
+  if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
+  if (FlagDragDune == 1) notAvailable("the bed-form drag (F 498)");
+  if (FlagGravity > 0 || FlagGravityTerm > 0) GravityFunction(eq, WCStart, WCEnd);
+  if (NoNestflater > 0) notAvailable("the nested-grid source terms");
+  if (Wind[0] > 1e-10 && eq != 3) WindFunction(eq);
+  if (TemperatureFlag == 1 && FlagThermocline == 0) notAvailable("the density-gradient force (F 67)");
+  if (FlagThermocline == 1 && eq == 3 && Ccomp) {
+    // Buoyancy of the water against the density at the thermocline, in N.
+    const double r0 = rho(Thermocline);
+    for (int c = WCStart; c <= WCEnd; ++c) Csource[c] += 9810.0 * Cvol[c] * (r0 - rho(Ccomp[0][c]));
+  }
+  if (FlagCoriolis == 1) CoriolisFunction();
+  if (SourDens > 0.001 && eq == 3) notAvailable("the turbidity-current source (F 18)");
+  if (sou[eq] > 9) notAvailable("the higher-order convection schemes (K 6 values 10..19)");
+}
+
+// Assembles, relaxes and measures the equation of component eq.
+void assemble(int eq, bool parallel) {
+  const int P = parallel ? NoProcessesSolver : 1;
+  const bool slide = FlagThixoIsComputing == 1;
+  if (slide && FlagThixo != 0) notAvailable("the friction of a sliding layer");
+  const int savedPresGrad = FlagPresGrad;
+  if (slide) FlagPresGrad = 6;
+  if (FlagDrevan == 1 && eq <= 2) notAvailable("the roughness-layer drag (F 189)");
+  phased(
+      parallel, 1,
+      [](int, int, int lo, int hi) {
+        for (int c = lo; c <= hi; ++c) Cap[c] = Csource[c] = 0.0;
+        wall_laws(lo, hi);
+        pressure_source(lo, hi);
+      },
+      [](int) {});
+  FlagPresGrad = savedPresGrad;
+  stamp(5);
+  globalSources(eq);
+  stamp(6);
+
+  double* phi = velocity(eq);
+  Cf = phi;
+  const bool transient = TimeStep > 1e-8;
+  const bool earlyTime = transient && TimeRelaxFlag == 0, lateTime = transient && TimeRelaxFlag != 0;
+  const double rv = relaxVelocity, irv = invRelaxVelocity;
+  std::vector<double> sums(P, 0.0);
+  std::vector<int> badCell(P, INT_MAX);
+
+  auto cells = [&](int s, int p, int lo, int hi) {
+    switch (s) {
+      case 0:
+        if (earlyTime) addTimestepCells(lo, hi);
+        break;
+      case 1:
+        if (OneCellSource == 1)
+          for (int c = lo; c <= hi; ++c)
+            if (Conecell[c] == 1) Cap[c] += 1000.0 * Cvol[c];
+        if (FlagSIMPLE == 1 && eq == 1 && CinvApP)
+          for (int c = lo; c <= hi; ++c) CinvApP[c] = rv / Cap[c];
+        for (int c = lo; c <= hi; ++c) Cap[c] += Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
+        break;
+      case 2:
+        for (int c = lo; c <= hi; ++c) {
+          Cap[c] *= irv;
+          Csource[c] += (1.0 - rv) * phi[c] * Cap[c];
+        }
+        if (FlagCorrTrekant == 11)
+          for (int c = lo; c <= hi; ++c)
+            if (Ctrekant[c] > 0) doubleCell(c, phi);
+        if (FlagDamp2 == 1 || FlagDamp2 == 2)
+          for (int c = lo; c <= hi; ++c) {
+            if (FlagDamp2 == 1 && (Ccellb[c] != 0 || Ccellt[c] != 0)) continue;
+            if (bedRatio(c) > 1.1) doubleCell(c, phi);
+          }
+        break;
+      case 3:
+        if (lateTime) addTimestepCells(lo, hi);
+        break;
+      case 4:
+        if (eq == 1)
+          for (int c = lo; c <= hi; ++c) {
+            if (Cap[c] < 1e-30 || Cap[c] > 1e20) {
+              badCell[p] = std::min(badCell[p], c);
+              continue;
+            }
+            CinvAp[c] = 1.0 / Cap[c];
+          }
+        break;
+      case 5:
+        sums[p] = imbalance(lo, hi);
+        break;
+      default:
+        break;
+    }
+  };
+  auto whole = [&](int s) {
+    if (s == 0 && earlyTime) sideDamping();
+    if (s == 1 && FlagAddApTrekant > 0) addAp(WCStart, WCEnd);
+    if (s == 2 && FlagDamp2 == 3) {
+      // Each cell with a small bottom face and each of its lateral
+      // neighbours; a neighbour shared by several such cells is doubled each
+      // time.
+      for (int c = WCStart; c <= WCEnd; ++c)
+        if (bedRatio(c) > 1.1) {
+          doubleCell(c, phi);
+          for (int n : {Ccellw[c], Ccells[c], Ccelle[c], Ccelln[c]})
+            if (cellOk(n)) doubleCell(n, phi);
+        }
+    }
+    if (s == 3 && lateTime) sideDamping();
+    if (s == 4 && eq == 1 && FlagInvApSmooth == 1) {
+      // Thin bottom cells: the column shares the mean of 1/ap.
+      for (int c0 = WCStart; c0 <= WCEnd; ++c0) {
+        const int f = Cflateb[c0];
+        if (Ccellb[c0] != 0 || f < 1 || f > NoSurfaces || !(Faz[f] > 0.0)) continue;
+        if (!(Ckdist[c0] / std::sqrt(Faz[f]) < 0.01)) continue;
+        double sum = 0.0;
+        int n = 0;
+        for (int c = c0, guard = 0; cellOk(c) && guard <= NoCells; c = Ccellt[c], ++guard) sum += CinvAp[c], ++n;
+        for (int c = c0, guard = 0; cellOk(c) && guard <= NoCells; c = Ccellt[c], ++guard) CinvAp[c] = sum / n;
+      }
+    }
+  };
+  phased(parallel, 6, cells, whole);
+
+  if (eq == 1) {
+    const int bad = *std::min_element(badCell.begin(), badCell.end());
+    if (bad != INT_MAX) {
+      FlagErrorBreak = 1;
+      fatal(2, "Error 2, Cap(%d) = %e\nVelocities: %e %e %e\nVolume = %e, Ckdist = %e\n", bad, Cap[bad], Cxvel[bad],
+            Cyvel[bad], Czvel[bad], Cvol[bad], Ckdist[bad]);
+    }
+  }
+  if (NormResidual[eq] < 1e-10)
+    fatal(2,
+          "Error, residual not set for Equation no. %d\nThis error often occur when inflow discharges are not set.\n\n",
+          eq);
+  double S = 0.0;
+  for (double v : sums) S += v;
+  MaxResidual[eq] = S / NormResidual[eq];
+  if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) notAvailable("the two-way nesting terms (F 261 11..19)");
+}
+
+void accelerate(int eq, int i) {
+  const int b = blockcorr[eq];
+  const bool mg = (b == 10 && Flag2DAccSolver > 0) || (b == 11 && Flag2DAccSolver > 0 && i == 1) ||
+                  (b == 12 && Flag2DAccSolver > 0 && i == 1 && Iter == 1);
+  const bool bc = b == 1 || (b == 2 && i == 1) || (b == 3 && i == 1 && Iter == 1);
+  if (mg) notAvailable("the two-dimensional multigrid correction (K 5 values 10..12)");
+  if (bc) notAvailable("the block correction (K 5 values 1..3)");
+}
+
+// After the solve: blending with the previous time step and the zero
+// velocity at the bottom of a sliding layer.
+void afterSolve(int eq) {
+  double* phi = velocity(eq);
+  const double* old = velocityOld(eq);
+  if (old) {
+    if (FlagCorrTrekant == 10 && Ctrekant)
+      for (int c = WCStart; c <= WCEnd; ++c)
+        if (Ctrekant[c] > 0) phi[c] = (1.0 - relaxTrekant1) * phi[c] + relaxTrekant1 * old[c];
+    if (FlagDamp1 == 1 || FlagDamp1 == 2)
+      for (int c = WCStart; c <= WCEnd; ++c) {
+        if (!(bedRatio(c) > 1.1)) continue;
+        if (FlagDamp1 == 1)
+          phi[c] = 0.5 * phi[c] + 0.5 * old[c];
+        else if (Ccellb[c] == 0 && Ccellt[c] == 0)
+          phi[c] = 0.2 * phi[c] + 0.8 * old[c];
+      }
+  }
+  if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) notAvailable("the two-way nesting (F 261 1..9)");
+  if (FlagThixoIsComputing == 1)
+    for (int c = WCStart; c <= WCEnd; ++c) {
+      const int b = Cbed[c];
+      if (b >= 1 && b <= bedCellCapacity() && Bcellt[b] == c) phi[c] = 0.0;
+    }
+}
+
+// Velocities of a sliding layer limited to a cell length per time step.
+void limitSlideVelocities() {
+  if (NoBlocks < 2 || !Bthixolev || !(TimeStep > 0.0)) return;
+  const BlockRecord& b2 = block[2];
+  for (int b = std::max(b2.firstBedCell, 1); b <= std::min(b2.lastBedCell, bedCellCapacity()); ++b) {
+    if (Bcellth[b] <= 0) continue;
+    const int c0 = Bcellt[b];
+    if (!cellOk(c0)) continue;
+    int t = c0;
+    for (int guard = 0; cellOk(Ccellt[t]) && guard <= NoCells; ++guard) t = Ccellt[t];
+    const double L = std::min(Cidist[c0], Cjdist[c0]);
+    const double H = std::max(Ckdist[t], Czcenter[t] + Ckdist[t] - Bthixolev[b]);
+    const double vmax = std::min(L, H) / TimeStep;
+    for (int c = c0, guard = 0; cellOk(c) && guard <= NoCells; c = Ccellt[c], ++guard) {
+      Cxvel[c] = std::clamp(Cxvel[c], -vmax, vmax);
+      Cyvel[c] = std::clamp(Cyvel[c], -vmax, vmax);
+      Czvel[c] = std::clamp(Czvel[c], -vmax, vmax);
+    }
+  }
+}
+
+}  // namespace
+
+void momentumStage(int i) {
+  coefficientStage(!stageOnMainThread(1));
+  const int lastEq = Seiche4 > 0 ? 2 : 3;
+  for (int eq = 1; eq <= lastEq; ++eq) {
+    Equation = eq;
+    Cf = velocity(eq);
+    Cf_old = velocityOld(eq);
+    if (FlagTimeOrder > 0) Cf_old2 = velocityOld2(eq);
+    if (eq > 1 && sou[eq] != sou[eq - 1]) coeffMakeStage(!stageOnMainThread(1) && sou[eq] != 1);
+    stamp(4);
+    assemble(eq, !stageOnMainThread(2));
+    stamp(7);
+    FlagInitializedInvAp = 1;
+    if (FlagCorrectContinuity == 2 && eq == 1) notAvailable("the continuity correction of u (F 413 2)");
+    if (Iter == StopIter + 1 && PrintDebugBoogie != 0 && i <= 2) notAvailable("the coefficient dump (F 218)");
+    accelerate(eq, i);
+    stamp(8);
+    solver();
+    afterSolve(eq);
+    stamp(9);
+  }
+  if (FlagThixoIsComputing == 1 && FlagSIMPLE != 4) limitSlideVelocities();
+  if (FlagSIMPLE == 3 && CxvelP && CyvelP && CzvelP)
+    for (int c = WCStart; c <= WCEnd; ++c) {
+      CxvelP[c] = Cxvel[c];
+      CyvelP[c] = Cyvel[c];
+      CzvelP[c] = Czvel[c];
+    }
+}
