@@ -286,12 +286,25 @@ TEST(EddyViscosity, SameFieldOnOneRangeAndOnChunks) {
       {"roughness layer 12", [] { FlagDrevan = 12; ParamDrevan = 2.0; }},
       {"stratification", [] { TurbDensFlag = 2; TDbeta = 10; TDalpha = -0.5; FlagTSC = 1; }},
   };
+  // The generated grid, and a hand-built one whose columns are numbered
+  // upward from their bottom cells, so that chunks begin inside columns.
+  for (int grid : {0, 1}) {
   InProjectDir dir;
-  ASSERT_TRUE(FlowGrid::sloping(8, 4).build());
+  if (grid == 0) {
+    ASSERT_TRUE(FlowGrid::sloping(8, 4).build());
+  } else {
+    SmallGrid g;
+    g.nx = g.ny = 3;
+    g.nz = 5;
+    g.water = [](int i, int j) { return 1.0 + 0.3 * i + 0.1 * j; };
+    g.build();
+    fillAreaVectors();
+  }
   ASSERT_GT(NoCells, 40);
   for (int b = 1; b <= NoBCells; ++b) {
     Bedformheight[b] = 0.3;
     Barea[b] = 1.0;
+    Bdepth[b] = 1.5;
   }
   setField(Ckinen, [](int c) { return 0.001 * (1 + c % 7); });
   setField(Cepsilon, [](int c) { return 1e-4 * (1 + c % 5); });
@@ -315,5 +328,6 @@ TEST(EddyViscosity, SameFieldOnOneRangeAndOnChunks) {
         ASSERT_EQ(CgammaV[c], gv[c]) << k.what << ", " << parts << " chunks, cell " << c;
       }
     }
+  }
   }
 }

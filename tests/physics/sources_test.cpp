@@ -245,3 +245,19 @@ TEST(WindSources, SeriesInterpolation) {
     EXPECT_NEAR(cy, k.cy, 1e-12);
   }
 }
+
+// Weight inside the thixotropic layer of block 1 while its flow is computed:
+// a column of three cells of 1, 2 and 3 m3 whose bottom cell opens the block.
+TEST(GravitySources, WeightInsideTheThixotropicLayer) {
+  InProjectDir dir;
+  columns(3);
+  for (int k = 1; k <= 3; ++k) Cvol[k] = k;
+  FlagThixo = 1;
+  FlagThixoIsComputing = 1;
+  clearEquation();
+  GravityFunction(3, 1, NoCells);
+  EXPECT_DOUBLE_EQ(Csource[1], -4905.0 * 3);
+  EXPECT_DOUBLE_EQ(Csource[2], -9810.0 * 2);
+  EXPECT_DOUBLE_EQ(Csource[3], -4905.0 * 5);
+  FlagThixoIsComputing = 0;
+}
