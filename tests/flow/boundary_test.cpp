@@ -1,0 +1,264 @@
+// Conditions of the discharge groups in the cell equations.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "flow/cellequations.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+#include "state/startup.h"
+#include "support/flow_grid.h"
+#include "support/in_dir.h"
+
+namespace {
+
+inline int groupCell(int f) { return Fcell1[f] != 0 ? Fcell1[f] : Fcell2[f]; }
+
+double groupArea(int g) {
+  double A = 0.0;
+  for (int e = 0; e < DischargeStruct[g].surfno; ++e) A += Farea[DischargeStruct[g].face[e]];
+  return A;
+}
+
+void clearEquation() {
+  for (int c = 0; c <= NoCells; ++c) Cap[c] = Csource[c] = 0.0;
+}
+
+std::string logText() {
+  std::ifstream in("boogie");
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A box channel with group 1 (1.5 m3/s in, west) and group 2 (out, east).
+struct Channel {
+  InProjectDir dir;
+  Channel() {
+    EXPECT_TRUE(FlowGrid::box(6, 3).build());
+    startup();
+  }
+};
+
+}  // namespace
+
+// Uniform inflow: each inflow face gives its cell q A on the diagonal and,
+// for u, the momentum flux rho U^2 A (U = Q / (1000 A_group), pointing
+// into the channel, +x); k and epsilon their group values times q A; w
+// nothing but the diagonal. Cells at the groups are marked +1 and -2.
+TEST(Boundary, UniformInflowTermsAndMarks) {
+  Channel ch;
+  const DischargeGroup& G = DischargeStruct[1];
+  ASSERT_GT(G.surfno, 0);
+  const double Q = 1500.0, A = groupArea(1), q = Q / A, U = Q / (1000.0 * A);
+  ASSERT_NEAR(G.discharge, Q, 1e-9);
+  DischargeStruct[1].kinen = 0.02;
+  DischargeStruct[1].epsilon = 0.003;
+  struct Case {
+    int eq;
+    double sourcePerArea;  // Csource / Farea of the face
+  };
+  const Case cases[] = {{1, 1000.0 * U * U}, {2, 0.0}, {3, 0.0}, {5, 0.02 * q}, {6, 0.003 * q}, {4, 0.0}};
+  for (const Case& k : cases) {
+    clearEquation();
+    Equation = k.eq;
+    boundary();
+    for (int e = 0; e < G.surfno; ++e) {
+      const int f = G.face[e], c = groupCell(f);
+      EXPECT_NEAR(Cap[c], q * Farea[f], 1e-9) << "eq " << k.eq;
+      EXPECT_NEAR(Csource[c], k.sourcePerArea * Farea[f], 1e-9) << "eq " << k.eq;
+      EXPECT_EQ(Cinout[c], 1);
+    }
+    const DischargeGroup& O = DischargeStruct[2];
+    for (int e = 0; e < O.surfno; ++e) {
+      const int c = groupCell(O.face[e]);
+      EXPECT_EQ(Cinout[c], -2);
+      EXPECT_EQ(Cap[c], 0.0);
+      EXPECT_EQ(Csource[c], 0.0);
+    }
+  }
+  // Momentum of the whole inlet: rho U^2 A_group.
+  clearEquation();
+  Equation = 1;
+  boundary();
+  double total = 0.0;
+  for (int c = 1; c <= NoCells; ++c) total += Csource[c];
+  EXPECT_NEAR(total, 1000.0 * U * U * A, 1e-9);
+}
+
+// An inflow group with no discharge is left alone; with a negative one it
+// counts as an outflow group. F 366 1 drops the momentum, F 513 adds a
+// momentum spread by face area.
+TEST(Boundary, DischargeSignAndMomentumOptions) {
+  Channel ch;
+  const DischargeGroup& G = DischargeStruct[1];
+  const int f0 = G.face[0], c0 = groupCell(f0);
+  const double A = groupArea(1);
+  struct Case {
+    const char* name;
+    double discharge;
+    int noImpulse;
+    double addMomentum;
+    int mark;
+    double cap, source;  // at the first face
+  };
+  const double q = 1500.0 / A;
+  const Case cases[] = {
+      {"zero", 0.0, 0, 0.0, 0, 0.0, 0.0},
+      {"negative", -5.0, 0, 0.0, -1, 0.0, 0.0},
+      {"F 366", 1500.0, 1, 0.0, 1, q * Farea[f0], 0.0},
+      {"F 513", 1500.0, 0, 40.0, 1, q * Farea[f0], (0.001 * q * q + 40.0 / A) * Farea[f0]},
+  };
+  for (const Case& k : cases) {
+    DischargeStruct[1].discharge = k.discharge;
+    FlagNoImpulse = k.noImpulse;
+    momentumAddInflow = k.addMomentum;
+    clearEquation();
+    Equation = 1;
+    boundary();
+    EXPECT_EQ(Cinout[c0], k.mark) << k.name;
+    EXPECT_NEAR(Cap[c0], k.cap, 1e-9) << k.name;
+    EXPECT_NEAR(Csource[c0], k.source, 1e-9) << k.name;
+  }
+}
+
+// Outflow balance of F 287 with group 1 bringing D1 and group 2 at 1000:
+// the balance O of group 2 is D1 (every other group an inflow).
+TEST(Boundary, OutflowBalanceOfF287) {
+  Channel ch;
+  struct Case {
+    int flag;
+    double d1, expect;
+  };
+  const Case cases[] = {{0, 1500, 1000}, {2, 1500, 1500}, {2, 700, 700},   {3, 700, 1000}, {7, 1500, 1500},
+                        {4, 700, 700},   {4, 1500, 1000}, {6, 5000, 2000}, {6, 100, 500},  {5, 1500, 1500}};
+  for (const Case& k : cases) {
+    DischargeStruct[1].discharge = k.d1;
+    FlagGlobFlux = k.flag;
+    GlobFluxLim1 = 0.5;
+    GlobFluxLim2 = 2.0;
+    clearEquation();
+    Equation = 3;
+    boundary();
+    EXPECT_NEAR(DischargeArray[2], k.expect, 1e-9) << "F 287 " << k.flag << " D1 " << k.d1;
+  }
+}
+
+// computeOutflow: + the groups marked inflow by G 7 (or without G 7), - the
+// others, + the surface volume change over the time step, never below 0.
+TEST(Boundary, ComputeOutflowByHand) {
+  Channel ch;
+  for (int h = 1; h <= 9; ++h) DischargeArray[h] = 0.0;
+  DischargeArray[1] = 300.0;
+  DischargeArray[3] = 50.0;
+  DischargeArray[2] = 999.0;  // the group itself does not count
+  EXPECT_NEAR(computeOutflow(2), 350.0, 1e-12);
+  IO[3].n[0] = 1;  // group 3 takes water out
+  EXPECT_NEAR(computeOutflow(2), 250.0, 1e-12);
+  TimeStep = 10.0;
+  SurfVolDefect = 2.0;  // m3 over 10 s: 200 kg/s
+  EXPECT_NEAR(computeOutflow(2), 450.0, 1e-12);
+  SurfVolDefect = -100.0;
+  EXPECT_EQ(computeOutflow(2), 0.0);
+  // A steady run before any surface update has no time span: no volume term.
+  TimeStep = 1e-20;
+  stimeWL1 = stimeWL2 = 0.0;
+  SurfVolDefect = 2.0;
+  EXPECT_NEAR(computeOutflow(2), 250.0, 1e-12);
+  IO[3].n[0] = 0;
+}
+
+// Discharges of a time series interpolated at stimet, with the 'H' lines.
+TEST(Boundary, DischargeFromTheTimeSeriesWithTheHLines) {
+  Channel ch;
+  double times[] = {0.0, 100.0};
+  double rows[2][10] = {};
+  rows[0][1] = 1.0, rows[1][1] = 3.0;
+  rows[0][2] = 0.5, rows[1][2] = 0.5;
+  double* rowp[2] = {rows[0], rows[1]};
+  TimeInTime = times;
+  QDinn = rowp;
+  TimeInNo = 2;
+  FlagDischargeTime = 1;
+  stimet = 25.0;
+  debugging = 'H';
+  FlagUpdateDischarge = 1;
+  Equation = 1;
+  clearEquation();
+  boundary();
+  EXPECT_NEAR(DischargeArray[1], 1500.0, 1e-9);
+  EXPECT_NEAR(DischargeStruct[1].discharge, 1500.0, 1e-9);
+  EXPECT_NE(logText().find("Discharge for group 1 = 1500.000000, stimet = 25.000000\n"), std::string::npos);
+  EXPECT_NE(logText().find("Discharge for group 2 = 500.000000, stimet = 25.000000\n"), std::string::npos);
+  TimeInTime = nullptr;
+  QDinn = nullptr;
+  TimeInNo = 0;
+}
+
+// Shaped inflow (F 524 1): full velocity in the lower half of the section,
+// falling linearly to 0 at the top; the group discharge is kept.
+// Logarithmic inflow (F 202 1): q proportional to ln(30 z / ks) above the
+// bed (flat at 0 here).
+TEST(Boundary, ShapedAndLogarithmicProfiles) {
+  InProjectDir dir;
+  ASSERT_TRUE(FlowGrid::box(6, 3, 2.0).build());
+  startup();
+  const DischargeGroup& G = DischargeStruct[1];
+  const double Q = 1500.0;
+  for (int variant : {1, 2}) {
+    FlagShapeInflow = variant == 1 ? 1 : 0;
+    FlagLogInflow = variant == 2 ? 1 : 0;
+    XksInflow = 0.05;
+    clearEquation();
+    Equation = 3;
+    boundary();
+    double sum = 0.0;
+    for (int e = 0; e < G.surfno; ++e) sum += Cap[groupCell(G.face[e])];
+    EXPECT_NEAR(sum, Q, 1e-9) << variant;
+    for (int e = 0; e < G.surfno; ++e) {
+      const int f = G.face[e], c = groupCell(f);
+      const double z = Czcenter[c], qf = Cap[c] / Farea[f];
+      // Compare with the bottom cell of the same column.
+      int b = c;
+      while (Ccellb[b]) b = Ccellb[b];
+      const double qb = Cap[b] / Farea[Cflatew[b]];
+      if (variant == 1) {
+        const double expect = z <= 1.0 ? 1.0 : (2.0 - z) / 1.0;  // 2 (top - z) / H, top 2, H 2
+        EXPECT_NEAR(qf / qb, expect, 1e-9) << "shaped, z " << z;
+      } else {
+        const double zb = Czcenter[b];
+        EXPECT_NEAR(qf / qb, std::log(30.0 * z / 0.05) / std::log(30.0 * zb / 0.05), 1e-9) << "log, z " << z;
+      }
+    }
+  }
+}
+
+// F 367: the w equation gets a fixed source in the lowest cell of the
+// columns along the second j line of block 1.
+TEST(Boundary, KennedySourceAlongTheSecondLine) {
+  Channel ch;
+  SourceKennedy = 5.0;
+  for (int eq : {3, 1}) {
+    clearEquation();
+    Equation = eq;
+    boundary();
+    int n = 0;
+    for (int i = block[1].i1; i <= block[1].i2; ++i) {
+      const int c = static_cast<int>(zval[i][2][0]);
+      if (c < 1) continue;
+      ++n;
+      if (eq == 3) {
+        EXPECT_NEAR(Csource[c], 5.0, 1e-12) << "cell " << c;
+      } else if (Cinout[c] == 0) {
+        EXPECT_EQ(Csource[c], 0.0) << "cell " << c;
+      }
+    }
+    EXPECT_GT(n, 0);
+  }
+}
