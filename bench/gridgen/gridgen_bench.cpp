@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../channel.h"
 #include "grid/generate.h"
 #include "io/kread.h"
 #include "state/arrays.h"
@@ -19,33 +20,8 @@
 
 int main() {
   char dir[] = "/tmp/gridgen_benchXXXXXX";
-  if (!mkdtemp(dir) || chdir(dir) != 0) return 1;
-  SetArraysZero();
-  setControlDefaults();
-  setRecordsInitial();
   const int nx = 200, ny = 50;
-  xnumber = nx + 3;
-  ynumber = ny + 3;
-  znumber = 12;
-  lnumber = 1;
-  MaxCeller = 110000;
-  MaxFlater = 330000;
-  MaxPunkter = 120000;
-  if (sialloc() != 0 || AllocateArrays(1, 1, 1) < 0) return 1;
-  NoBlocks = 1;
-  block[1].i1 = 2;
-  block[1].i2 = nx + 1;
-  block[1].j1 = 2;
-  block[1].j2 = ny + 1;
-  block[1].bedFlag = 1;
-  for (int i = 1; i <= nx + 1; ++i)
-    for (int j = 1; j <= ny + 1; ++j) {
-      xval[i][j] = i - 1;
-      yval[i][j] = j - 1;
-      zval[i][j][1] = 0.0;
-      zval[i][j][znumber] = 1.0;
-    }
-  if (UnstructureBuild() != 1) return 1;
+  if (!benchChannel(dir, nx, ny, 110000, 330000, 120000)) return 1;
   const int runs = 10;
   double total = 0, fastest = 1e30;
   for (int r = 0; r < runs; ++r) {

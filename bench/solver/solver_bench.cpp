@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "../channel.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "io/kread.h"
@@ -48,33 +49,8 @@ double copyBandwidth(int threads) {
 
 int main() {
   char dir[] = "/tmp/solver_benchXXXXXX";
-  if (!mkdtemp(dir) || chdir(dir) != 0) return 1;
-  SetArraysZero();
-  setControlDefaults();
-  setRecordsInitial();
   const int nx = 400, ny = 250;
-  xnumber = nx + 3;
-  ynumber = ny + 3;
-  znumber = 12;
-  lnumber = 1;
-  MaxCeller = 1010000;
-  MaxFlater = 3200000;
-  MaxPunkter = 1120000;
-  if (sialloc() != 0 || AllocateArrays(1, 1, 1) < 0) return 1;
-  NoBlocks = 1;
-  block[1].i1 = 2;
-  block[1].i2 = nx + 1;
-  block[1].j1 = 2;
-  block[1].j2 = ny + 1;
-  block[1].bedFlag = 1;
-  for (int i = 1; i <= nx + 1; ++i)
-    for (int j = 1; j <= ny + 1; ++j) {
-      xval[i][j] = i - 1;
-      yval[i][j] = j - 1;
-      zval[i][j][1] = 0.0;
-      zval[i][j][znumber] = 1.0;
-    }
-  if (UnstructureBuild() != 1) return 1;
+  if (!benchChannel(dir, nx, ny, 1010000, 3200000, 1120000)) return 1;
   metric();
   WCStart = 1;
   WCEnd = NoCells;

@@ -16,20 +16,6 @@
 
 namespace {
 
-// The array of a cell's coefficient on side code 1 south, 2 east, 3 north,
-// 4 west, 5 bottom, 6 top; null for any other code.
-double* sideArray(int code) {
-  switch (code) {
-    case 1: return Cas;
-    case 2: return Cae;
-    case 3: return Can;
-    case 4: return Caw;
-    case 5: return Cab;
-    case 6: return Cat;
-    default: return nullptr;
-  }
-}
-
 // The distance-weighted inverse momentum diagonal at a face: the nearer
 // cell weighs more.
 inline double faceInvAp(int f) {
@@ -106,6 +92,18 @@ void quasiSide(int c, int count, int* const* list, double* const* qa, const int*
 
 }  // namespace
 
+double* sideCoefficientArray(int code) {
+  switch (code) {
+    case 1: return Cas;
+    case 2: return Cae;
+    case 3: return Can;
+    case 4: return Caw;
+    case 5: return Cab;
+    case 6: return Cat;
+    default: return nullptr;
+  }
+}
+
 void pressure_coeff() {
   const double areaMin = FlagTFS2 != 1 && FlagPCalg == 1 ? minimumSideArea() : 0.0;
   const int first = WFStart, n = WFEnd - WFStart + 1;
@@ -117,8 +115,8 @@ void pressure_coeff() {
       const double a = faceCoefficient(f, areaMin);
       // A boundary face has no cell on one side: nothing is stored there, so
       // that no two threads write the element 0 of a coefficient array.
-      if (double* s1 = sideArray(Ftype1[f]); s1 && Fcell1[f] > 0) s1[Fcell1[f]] = a;
-      if (double* s2 = sideArray(Ftype2[f]); s2 && Fcell2[f] > 0) s2[Fcell2[f]] = a;
+      if (double* s1 = sideCoefficientArray(Ftype1[f]); s1 && Fcell1[f] > 0) s1[Fcell1[f]] = a;
+      if (double* s2 = sideCoefficientArray(Ftype2[f]); s2 && Fcell2[f] > 0) s2[Fcell2[f]] = a;
     }
   }
   if (QNFlag > 0 && Cncelle && Cqncelle && Cqnae) {

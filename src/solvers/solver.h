@@ -31,6 +31,11 @@ void GaussN(int first, int last, int n);
 // correction (Equation 4).
 int solverSweeps();
 
+// The coefficient array of a cell's side by its side code: 1 south Cas,
+// 2 east Cae, 3 north Can, 4 west Caw, 5 bottom Cab, 6 top Cat; null for
+// any other code.
+double* sideCoefficientArray(int code);
+
 // Pressure-correction equation (Equation 4): the six neighbour coefficients
 // of every cell from the faces WFStart..WFEnd and the inverse momentum
 // diagonals CinvAp.

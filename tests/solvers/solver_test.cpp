@@ -21,18 +21,6 @@
 
 namespace {
 
-double* sideOf(int code) {
-  switch (code) {
-    case 1: return Cas;
-    case 2: return Cae;
-    case 3: return Can;
-    case 4: return Caw;
-    case 5: return Cab;
-    case 6: return Cat;
-  }
-  return nullptr;
-}
-
 // Diffusion with unit conductivity on the generated box: conductance
 // area / distance on every inner face, the west edge held at 0 and the east
 // edge at 1 (half-cell distance). The answer is phi = x / length exactly.
@@ -42,8 +30,8 @@ void assembleLaplace(double length, std::vector<double>& field) {
     const int c1 = Fcell1[f], c2 = Fcell2[f];
     if (c1 > 0 && c2 > 0) {
       const double a = Farea[f] / (Fdist1[f] + Fdist2[f]);
-      sideOf(Ftype1[f])[c1] = a;
-      sideOf(Ftype2[f])[c2] = a;
+      sideCoefficientArray(Ftype1[f])[c1] = a;
+      sideCoefficientArray(Ftype2[f])[c2] = a;
     } else if (c1 == 0 && c2 > 0 && Ftype2[f] == 4) {
       Cap[c2] += Farea[f] / Cidist[c2];  // held at 0
     } else if (c2 == 0 && c1 > 0 && Ftype1[f] == 2) {
