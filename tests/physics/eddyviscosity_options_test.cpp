@@ -103,6 +103,8 @@ TEST(EddyViscosityOptions, NearBedViscosityAndRoughnessLayer) {
       // Centre heights 0.25 and 0.75 against a layer of 0.3 m.
       {"F 189 12", 1, [] { FlagDrevan = 12; ParamDrevan = 2.0; Bedformheight[1] = 0.3; }, {2 * b, 2 * b, b, b}},
       {"F 189 13", 5, [] { FlagDrevan = 13; ParamDrevan = 2.0; Bedformheight[1] = 0.3; }, {b + 2, b + 2, b, b}},
+      {"F 189 13 below the first centre", 5, [] { FlagDrevan = 13; ParamDrevan = 2.0; Bedformheight[1] = 0.2; },
+       {b, b, b, b}},
       {"F 189 14", 1, [] { FlagDrevan = 14; ParamDrevan = 2.0; }, {b + 2, b + 2, b + 2, b + 2}},
       {"F 189 14 sediment", 7, [] { FlagDrevan = 14; ParamDrevan = 2.0; }, {b, b, b, b}},
   };

@@ -6,6 +6,7 @@
 
 #include "physics/physics.h"
 #include "physics_fixture.h"
+#include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -189,4 +190,41 @@ TEST(TurbulenceSources, SameSourcesOnChunksAndThreads) {
       }
     }
   }
+}
+
+// F 71 values 5 and 6 in a weakly stable suspension: N = 9.81 (s - 1) dC / dz
+// between the cells below and above, P = G^2 V = 0.25 for u = z.
+TEST(TurbulenceSources, DampingFactorAndEpsilonBuoyancy) {
+  InProjectDir dir;
+  ShearGrid s;
+  ASSERT_TRUE(allocate1(CdampDensity, NoCells + 1));
+  setField(Cxvel, [](int c) { return Czcenter[c]; });
+  FlagTSC = 1;
+  const int c = s.inner(2);
+  const double P = 0.25, V = 0.25, N = 9.81 * (1.65 * -0.004) / 0.5;
+  // Neutral: the factor is 1.
+  TurbDensFlag = 5;
+  Equation = 5;
+  turbulence(1, NoCells);
+  EXPECT_NEAR(CdampDensity[c], 1.0, 1e-12);
+  EXPECT_NEAR(Csource[c], 5.0 * P, 1e-12);
+  setField(Cconc[0], [](int n) { return 0.1 - 0.008 * Czcenter[n]; });
+  turbulence(1, NoCells);
+  const double G = N * V, A = (P + G) * (P + G), B = (-0.33 * G + P) * P;
+  EXPECT_NEAR(CdampDensity[c], A / B, 1e-9);
+  EXPECT_NEAR(Csource[c], 5.0 * P, 1e-12);  // production itself unchanged
+  // Strong stratification: the factor stops at 0.001.
+  setField(Cconc[0], [](int n) { return 0.1 - 0.08 * Czcenter[n]; });
+  turbulence(1, NoCells);
+  EXPECT_EQ(CdampDensity[c], 0.001);
+  // Value 6: the epsilon production gains -C3e N V, k is bounded as with 4.
+  setField(Cconc[0], [](int n) { return 0.1 - 0.008 * Czcenter[n]; });
+  TurbDensFlag = 6;
+  Equation = 6;
+  turbulence(1, NoCells);
+  const double Pe = P + N * V * -0.33;
+  EXPECT_NEAR(Csource[c], 1.44 * 1.3 * Pe * 5.0 * 0.003 / 0.02, 1e-9);
+  Equation = 5;
+  turbulence(1, NoCells);
+  EXPECT_NEAR(Csource[c], 5.0 * P * (1 - 0.001), 1e-12);
 }

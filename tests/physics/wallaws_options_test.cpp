@@ -250,3 +250,47 @@ TEST(WallLawOptions, ThinCellsAndThinColumns) {
   EXPECT_EQ(XksWall, 1e-6);
   EXPECT_EQ(Cap[1], 0.0);
 }
+
+// Pressure gradient along a side wall (F 273): the middle of three cells in a
+// row along j, east wall, p = 100 Pa north and 0 south, so |dp| / (4 d) = 50.
+TEST(WallLawOptions, PressureGradientAlongSideWalls) {
+  const double k15 = std::pow(0.01, 1.5), y = 0.5, V = 1.0, g = 50.0;
+  const double q = 300.0 * 0.01, lnw = std::log(30.0 * y / 0.01);
+  const double xe = 3.16228e-5 / (5196.1 * k15) * g, kappaE = (0.6 * xe + 0.4) / (xe + 1.0);
+  const double xk = 3.16228e-5 / std::pow(std::sqrt(q), 3.0) * g, slope = (xk + 1.0) / (0.6 * xk + 0.4);
+  struct Case {
+    const char* what;
+    int genmix, equation;
+    double v;
+    double ratio;   // epsilon: Csource / Cap
+    double cap, source;  // k: Cap and Csource
+  };
+  const double U2 = 0.25 + 0.09;
+  const Case cases[] = {
+      {"eps 4", 4, 6, 0.3, kC75 * k15 / (kappaE * y), 0, 0},
+      {"eps 5", 5, 6, 0.3, kC75 * k15 / (kappaE * y), 0, 0},
+      {"eps 2 along the gradient", 2, 6, 0.3, kC75 * k15 / (0.4 / (1.0 + 300.0 * 0.01 * 100.0 * y / 1.0) * y), 0, 0},
+      {"eps 2 against it", 2, 6, -0.3, kC75 * k15 / (0.4 * y), 0, 0},
+      {"eps 1", 1, 6, 0.3, kC75 * k15 / (0.4 * y), 0, 0},
+      {"k 1", 1, 5, 0.3, 0, 0.1 * 1000 * kC75 * 2.5 * lnw / y * V, (kA / (2.5 * lnw) + g * y) * U2 / y * V},
+      {"k 4", 4, 5, 0.3, 0, 0.1 * 1000 * kC75 * slope * lnw / y * V, kA / (slope * lnw) * U2 / y * V},
+  };
+  InProjectDir dir;
+  for (const Case& k : cases) {
+    setControlDefaults();
+    grid(3, 1);
+    for (int c = 0; c <= NoCells; ++c) Cpres[c] = 0.0;
+    Cpres[3] = 100.0;
+    setField(Cyvel, [&k](int) { return k.v; });
+    Fflagflow[Cflatee[2]] = -1;
+    FlagGENMIX = k.genmix;
+    solveFor(k.equation);
+    if (k.equation == 6) {
+      EXPECT_EQ(Cap[2], 1e30) << k.what;
+      EXPECT_NEAR(Csource[2] / Cap[2], k.ratio, 1e-9 * k.ratio) << k.what;
+    } else {
+      EXPECT_NEAR(Cap[2], k.cap, 1e-9 * k.cap) << k.what;
+      EXPECT_NEAR(Csource[2], k.source, 1e-9 * k.source) << k.what;
+    }
+  }
+}
