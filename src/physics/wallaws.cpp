@@ -1,5 +1,6 @@
 // Friction of side walls, lid and bed by the rough logarithmic wall law.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "io/log.h"
@@ -24,7 +25,7 @@ inline void addVelocityTerm(int c, int f, double cf, bool side) {
 
 double sideFriction(int c, int f, int side, const WallConstants& w) {
   const double y = wallDistance(side == 0 ? Cidist[c] : Cjdist[c]);
-  double q = w.q(c), kappa = Xkappa, g;
+  double q = w.q(c), kappa = w.kappa, g;
   if (FlagGENMIX == 1 && wallPressureGradient(c, side, g)) q += g * y;
   if (FlagGENMIX == 4 && wallPressureGradient(c, side, g)) {
     const double x = g * 3.16228e-5 / std::pow(std::sqrt(q), 3.0);
@@ -32,7 +33,7 @@ double sideFriction(int c, int f, int side, const WallConstants& w) {
   }
   const double A = Farea[f], yp = w.yplus(c, y);
   if (FlagWallLimiterU == 3 && yp < 11.63) return 31.62 * std::sqrt(q) * A / yp;
-  return 31.62 * std::sqrt(q) * kappa * A / std::max(std::log(30.0 * y / XksWall), kappa * MinUPlus);
+  return 31.62 * std::sqrt(q) * kappa * A / std::max(std::log(30.0 * y / w.ksWall), kappa * MinUPlus);
 }
 
 double topFriction(int c, int f, const WallConstants& w) {
@@ -43,14 +44,14 @@ double topFriction(int c, int f, const WallConstants& w) {
   } else if (FlagWallLimiterU == 5 && Cgamma[c] < 0.0011) {
     return 0.001 * A / y;
   }
-  return a * Xkappa * A / std::max(std::log(30.0 * y / XksWall), Xkappa * MinUPlus);
+  return a * w.kappa * A / std::max(std::log(30.0 * y / w.ksWall), w.kappa * MinUPlus);
 }
 
 double bedFriction(int c, int f, const WallConstants& w) {
   const double y = wallDistance(Ckdist[c]), ks = Croughness[c], A = Farea[f], a = w.a(c);
-  double up = std::max(std::log(30.0 * y / ks) / Xkappa, MinUPlus);
+  double up = std::max(std::log(30.0 * y / ks) / w.kappa, MinUPlus);
   if (FlagWallLimiterU == 4 && y < ks * WallLimiterU)
-    up = y / (ks * WallLimiterU) * w.lnLimiterU / Xkappa;  // linear ramp, continuous with the log law
+    up = y / (ks * WallLimiterU) * w.lnLimiterU / w.kappa;  // linear ramp, continuous with the log law
   if (FlagWallLimiterU == 6 && y < 0.5 * ks) up = std::max(up, 11.5 * y / ks + 1.0);
   if (FlagConcProf == 1 && Cconc && Cconc[0][c] > 0.0) up *= 2.5 * Cconc[0][c] + 1.0;
   if (FlagWallLimiterU == 3) {
@@ -97,11 +98,11 @@ void thinColumnPass(int a, int b, const WallConstants& w) {
     if (Equation >= 1 && Equation <= 3) {
       const int f = Cflateb[n];
       const double A = Farea[f];
-      const double cf = viscous ? an * A / yp : an * Xkappa * A / std::max(std::log(30.0 * y / ks), Xkappa * MinUPlus);
+      const double cf = viscous ? an * A / yp : an * w.kappa * A / std::max(std::log(30.0 * y / ks), w.kappa * MinUPlus);
       addVelocityTerm(n, f, cf, false);
     } else if (Equation == 5) {
       // The log law of u+ is ln(30 y / ks) / kappa here as everywhere.
-      double up = viscous ? yp : std::log(30.0 * y / ks) / Xkappa;
+      double up = viscous ? yp : std::log(30.0 * y / ks) / w.kappa;
       if (FlagConcProf == 1 && c0 > 0.0) up *= 2.5 * c0 + 1.0;
       up = std::max(up, MinUPlusK);
       const double U2 = Cxvel[n] * Cxvel[n] + Cyvel[n] * Cyvel[n] + Czvel[n] * Czvel[n];
@@ -110,16 +111,20 @@ void thinColumnPass(int a, int b, const WallConstants& w) {
     } else if (Equation == 6) {
       const double kn = w.kc(n);
       Cap[n] += 1e30;
-      Csource[n] += 1e30 * (2.5 * c0 + 1.0) * w.cmu75 * std::pow(kn, 1.5) / (Xkappa * y);
+      Csource[n] += 1e30 * (2.5 * c0 + 1.0) * w.cmu75 * std::pow(kn, 1.5) / (w.kappa * y);
     }
   }
 }
 
 void wall_laws(int a, int b) {
   if (FlagNewWall == 1 || FlagNewWall == 2) notAvailable("the modular and river wall laws (F 305)");
-  Xkappa = 0.4;
-  XksWall = std::max(XksWall, 1e-6);
-  const WallConstants w;
+  // Every thread stores the same values: relaxed atomic accesses, and no
+  // store once they hold.
+  std::atomic_ref<double> kappa(Xkappa), ks(XksWall);
+  if (kappa.load(std::memory_order_relaxed) != 0.4) kappa.store(0.4, std::memory_order_relaxed);
+  const double ksOption = ks.load(std::memory_order_relaxed);
+  if (ksOption < 1e-6) ks.store(1e-6, std::memory_order_relaxed);
+  const WallConstants w(std::max(ksOption, 1e-6));
   if (TurbulenceModel == 3 && (Equation == 5 || Equation == 6)) {
     wallValuesWholeField(a, b, w);
     return;

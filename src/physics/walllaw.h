@@ -10,7 +10,9 @@
 
 struct WallConstants {
   double cmu, cmu75, cmu75x1000, sqrtCmu1000, lnLimiterU;
-  WallConstants() {
+  double kappa = 0.4;  // von Karman constant
+  double ksWall;       // roughness of side walls and lid (F 16, at least 1e-6)
+  explicit WallConstants(double ksWallFloored) : ksWall(ksWallFloored) {
     cmu = TurbulenceModel == 1 ? 0.0845 : 0.09;
     cmu75 = std::pow(cmu, 0.75);
     cmu75x1000 = 1000.0 * cmu75;

@@ -29,7 +29,7 @@ double sideUplusK(int c, int side, double y, const WallConstants& w, bool genmix
     const double x = 3.16228e-5 / std::pow(std::sqrt(w.q(c)), 3.0) * g;
     s = (x + 1.0) / (0.6 * x + 0.4);
   }
-  return std::max(MinUPlusK, s * std::log(30.0 * y / XksWall));
+  return std::max(MinUPlusK, s * std::log(30.0 * y / w.ksWall));
 }
 
 double bedUplusK(int c, double y, const WallConstants& w) {
@@ -94,7 +94,7 @@ void kWall(int c, const WallConstants& w) {
 // Kappa of the epsilon wall value with the pressure gradient along the wall.
 double kappaEps(int c, int side, double y, const WallConstants& w) {
   const int n1 = side == 0 ? Ccelln[c] : Ccelle[c], n2 = side == 0 ? Ccells[c] : Ccellw[c];
-  if (n1 <= 0 || n2 <= 0) return Xkappa;
+  if (n1 <= 0 || n2 <= 0) return w.kappa;
   const double d = side == 0 ? Cjdist[c] : Cidist[c];
   const double dp = Cpres[n1] - Cpres[n2];
   if (FlagGENMIX == 2) {
@@ -102,13 +102,13 @@ double kappaEps(int c, int side, double y, const WallConstants& w) {
     const int f1 = side == 0 ? Cflaten[c] : Cflatew[c], f2 = side == 0 ? Cflates[c] : Cflatee[c];
     const double s = (Fvx[f1] + Fvx[f2]) * Cxvel[c] + (Fvy[f1] + Fvy[f2]) * Cyvel[c];
     const double P = s > 0.0 ? std::max(0.0, G) : std::max(0.0, -G);
-    return Xkappa / (1.0 + coeffEps * P);
+    return w.kappa / (1.0 + coeffEps * P);
   }
   if (FlagGENMIX == 4 || FlagGENMIX == 5) {
     const double x = 3.16228e-5 / (5196.1 * std::pow(w.kc(c), 1.5)) * std::fabs(dp) / (4.0 * d);
     return (0.6 * x + 0.4) / (x + 1.0);
   }
-  return Xkappa;
+  return w.kappa;
 }
 
 // Epsilon under the water surface from half the depth h_s (F 185 value 1).
@@ -136,7 +136,7 @@ void epsilonWall(int c, const WallConstants& w) {
   }
   if (isWall(Cflatet[c]) || bedWall) {
     const double y = wallDistance(Ckdist[c]);
-    double v = w.cmu75 * k15 / (Xkappa * y);
+    double v = w.cmu75 * k15 / (w.kappa * y);
     if (FlagConcProf == 1) v *= 2.5 * conc0(c) + 1.0;
     fix(c, v, 1e30);
   }
@@ -183,11 +183,11 @@ void wallValuesWholeField(int a, int b, const WallConstants& w) {
     const double kc = w.kc(c);
     if (Equation == 6) {
       Cap[c] = 1e30;
-      Csource[c] = 1e30 * w.cmu75 * std::pow(kc, 1.5) / (Xkappa * y);
+      Csource[c] = 1e30 * w.cmu75 * std::pow(kc, 1.5) / (w.kappa * y);
     } else {
       const double yp = w.yplus(c, y);
       const double up =
-          FlagWallLimiterU == 3 && yp < 11.63 ? yp : std::max(MinUPlusK, 2.5 * std::log(30.0 * y / XksWall));
+          FlagWallLimiterU == 3 && yp < 11.63 ? yp : std::max(MinUPlusK, 2.5 * std::log(30.0 * y / w.ksWall));
       Cap[c] = std::sqrt(kc) * w.cmu75x1000 * up / y * Cvol[c];
       Csource[c] = w.a(c) / up * speed2(c) / y * Cvol[c];
     }
