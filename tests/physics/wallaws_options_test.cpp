@@ -242,6 +242,14 @@ TEST(WallLawOptions, ThinCellsAndThinColumns) {
     const double y = c == 1 ? 0.25 : 0.75;
     EXPECT_NEAR(Cap[c], kA * 0.4 / std::log(30.0 * y / 0.01), 1e-9) << c;
   }
+  // k of the thin column: the rough log law u+ = ln(30 y / ks) / kappa at the
+  // height of each centre, production and dissipation as at a bed.
+  solveFor(5);
+  for (int c = 1; c <= 2; ++c) {
+    const double y = c == 1 ? 0.25 : 0.75, up = std::log(30.0 * y / 0.01) / 0.4, V = 0.5;
+    EXPECT_NEAR(Cap[c], 0.1 * 1000.0 * kC75 * up / y * V, 1e-9) << c;
+    EXPECT_NEAR(Csource[c], kA / up * 0.25 / y * V, 1e-9) << c;
+  }
   // An empty range changes no cell but sets kappa and floors the roughness.
   Xkappa = 0.3;
   XksWall = -2.0;
