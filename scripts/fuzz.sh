@@ -6,6 +6,7 @@
 # the script; the input that caused it is kept in tests/fuzz/crashes/.
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]    e.g. scripts/fuzz.sh 60, scripts/fuzz.sh 600 koosurf
+#   FUZZ_JOBS=N runs N targets at a time (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -38,7 +39,7 @@ export -f run_one
 export root seconds
 mkdir -p build-fuzz/results
 rm -f build-fuzz/results/*
-printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'if run_one {}; then touch build-fuzz/results/{}.passed; fi' || true
+printf '%s\n' "${targets[@]}" | xargs -P "${FUZZ_JOBS:-2}" -I{} bash -c 'if run_one {}; then touch build-fuzz/results/{}.passed; fi' || true
 passed=$(find build-fuzz/results -name '*.passed' | wc -l)
 failed=$((${#targets[@]} - passed))
 echo "fuzz: $passed passed, $failed failed"
