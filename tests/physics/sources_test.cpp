@@ -234,7 +234,7 @@ TEST(WindSources, SeriesInterpolation) {
     int records;
     double t, U, cy;
   };
-  const Case cases[] = {{3, 50, 4.0, 0.05}, {3, 200, 8.0, 0.15}, {3, 1000, 10.0, 0.2}, {1, 50, 2.0, 0.0}};
+  const Case cases[] = {{3, 50, 4.0, 0.05}, {3, 200, 8.0, 0.15}, {3, 1000, 10.0, 0.2}, {1, -50, 2.0, 0.0}};
   for (const Case& k : cases) {
     TimeInNo = k.records;
     stimet = k.t;
