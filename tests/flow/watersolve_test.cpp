@@ -894,6 +894,7 @@ TEST_F(Frame, ADividedRunGoesOnWithItsWarningAndEndsWithTheResultFiles) {
   EXPECT_TRUE(dir_->dir().boogieHas("used when computing the water flow in a TOVAK version that is not MPI enabled"));
   EXPECT_EQ(count("M"), 2);
   EXPECT_EQ(events.back(), "results2");
+  EXPECT_FALSE(has("limitMPI"));  // only with F 316 8
   EXPECT_DOUBLE_EQ(relaxVelocity, 0.4);
   EXPECT_EQ(RunErrorReported, 1);
 

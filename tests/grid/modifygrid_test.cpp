@@ -2,6 +2,7 @@
 // residual (F 395), on a flat box of 4 x 2 columns of 1 m x 1 m, water at 1 m.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "grid/geometry.h"
@@ -54,6 +55,31 @@ TEST(ModifyGrid, LowersTheCornersUnderTheLargestKResidual) {
     // The cell above the chosen one keeps its volume.
     EXPECT_NEAR(Cvol[Ccellt[c]], before[Ccellt[c]], 1e-12);
   }
+}
+
+// Each lowered corner takes the water level of its own grid line: with levels
+// that differ from line to line, a corner set from a neighbouring line shows.
+TEST(ModifyGrid, EachCornerFollowsTheLevelOfItsGridLine) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::box(4, 2).build());
+  FlagModifyGrid = 2;
+  DzModifyGrid = 1.3;
+  for (int i = 0; i <= xnumber + 1; ++i)
+    for (int j = 0; j <= ynumber + 1; ++j) zval[i][j][znumber] = 0.5 + 0.01 * i + 0.001 * j;
+  const int c = bottomCell(3, 2), e = Ccelle[c], w = Ccellw[c], n = Ccelln[c];
+  Ckinen_res[c] = 1.0;
+  ModifyGrid();
+  // Grid line (i, j) lies at x = i - 1, y = j - 1.
+  auto expected = [](int pt) {
+    const int i = static_cast<int>(std::lround(Px[pt])) + 1, j = static_cast<int>(std::lround(Py[pt])) + 1;
+    return 0.5 + 0.01 * i + 0.001 * j - 1.3;
+  };
+  const int lowered[] = {Cpoint1[c], Cpoint2[c], Cpoint3[c], Cpoint4[c], Cpoint2[e],
+                         Cpoint3[e], Cpoint1[w], Cpoint4[w], Cpoint3[n], Cpoint4[n]};
+  for (int pt : lowered) EXPECT_NEAR(Pz[pt], expected(pt), 1e-12) << "point at " << Px[pt] << ", " << Py[pt];
+  // The corners beyond the neighbours stay on the bed.
+  EXPECT_DOUBLE_EQ(Pz[Cpoint2[Ccelle[e]]], 0.0);
+  EXPECT_DOUBLE_EQ(Pz[Cpoint3[Ccelln[e]]], 0.0);
 }
 
 TEST(ModifyGrid, CornersAlreadyDeeperStayWhereTheyAre) {
