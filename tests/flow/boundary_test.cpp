@@ -262,3 +262,24 @@ TEST(Boundary, KennedySourceAlongTheSecondLine) {
     EXPECT_GT(n, 0);
   }
 }
+
+// Inflow through the east edge: the momentum points into the channel, west.
+TEST(Boundary, InflowThroughTheEastEdgePushesWest) {
+  Channel ch;
+  DischargeStruct[1].inflow = 0;
+  DischargeStruct[2].inflow = 1;
+  DischargeStruct[2].discharge = 800.0;
+  DischargeStruct[2].area = groupArea(2);
+  const double A = groupArea(2), U = 800.0 / (1000.0 * A);
+  clearEquation();
+  Equation = 1;
+  boundary();
+  const DischargeGroup& G = DischargeStruct[2];
+  ASSERT_GT(G.surfno, 0);
+  for (int e = 0; e < G.surfno; ++e) {
+    const int f = G.face[e], c = groupCell(f);
+    EXPECT_NEAR(Csource[c], -1000.0 * U * U * Farea[f], 1e-9);
+    EXPECT_EQ(Cinout[c], 2);
+  }
+  for (int e = 0; e < DischargeStruct[1].surfno; ++e) EXPECT_EQ(Cinout[groupCell(DischargeStruct[1].face[e])], -1);
+}

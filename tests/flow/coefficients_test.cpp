@@ -74,7 +74,8 @@ TEST(PowerLaw, DampingByThePecletNumberOnBottomTopFacesOnly) {
     double damping;   // (1 - 0.1 Pe)^5, 0 above Pe 10
   };
   const Case cases[] = {{0.0, 1.0, 1.0}, {5.0, 1.0, 1.0 / 32.0}, {5.0, -1.0, 1.0 / 32.0},
-                        {8.0, 1.0, 0.2 * 0.2 * 0.2 * 0.2 * 0.2}, {10.0, 1.0, 0.0}, {25.0, -1.0, 0.0}};
+                        {8.0, 1.0, 0.2 * 0.2 * 0.2 * 0.2 * 0.2},
+                        {9.5, 1.0, 0.05 * 0.05 * 0.05 * 0.05 * 0.05}, {10.0, 1.0, 0.0}, {25.0, -1.0, 0.0}};
   for (const Case& k : cases) {
     const double Fv = k.sign * k.pe * x.Dv, Fh = k.sign * k.pe * x.Dh;
     x.run(Fv, Fh);
@@ -179,6 +180,9 @@ TEST(PowerLaw, BoundaryFacesAndTheOtherMakers) {
   viscosity(0.01);
   coeff_MGS(x.hf, x.hf);
   EXPECT_NEAR(highCoeff(x.hf), 5.0 * x.Dh * 0.01 / 0.5, 1e-12);
+  // The maker of the k stage floors G first: D(0.05) max(3, 1).
+  coeff_make_pow(x.hf, x.hf);
+  EXPECT_NEAR(highCoeff(x.hf), 15.0 * x.Dh * 0.01 / 0.5, 1e-12);
 }
 
 // coeff_make_pow writes a coefficient only on the standard sides and logs
