@@ -1,6 +1,7 @@
 // Conditions of the discharge groups in the cell equations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -282,4 +283,64 @@ TEST(Boundary, InflowThroughTheEastEdgePushesWest) {
     EXPECT_EQ(Cinout[c], 2);
   }
   for (int e = 0; e < DischargeStruct[1].surfno; ++e) EXPECT_EQ(Cinout[groupCell(DischargeStruct[1].face[e])], -1);
+}
+
+// Shaped inflow 2 (F 524 2, u only): a parabola across the section in y,
+// C (s - s^2) 0.001 V^2 A with s from 0 at the south to 1 at the north edge
+// and V = Q / A_group; the diagonal takes V A. Only the inflow group.
+TEST(Boundary, ParabolicInflowAcrossTheSection) {
+  Channel ch;
+  FlagShapeInflow = 2;
+  CoeffShapeInflow = 6.0;
+  const DischargeGroup& G = DischargeStruct[1];
+  const double V = 1500.0 / groupArea(1);
+  double ymin = 1e20, ymax = -1e20;
+  for (int e = 0; e < G.surfno; ++e) {
+    ymin = std::min(ymin, Cycenter[groupCell(G.face[e])]);
+    ymax = std::max(ymax, Cycenter[groupCell(G.face[e])]);
+  }
+  ASSERT_NEAR(ymax - ymin, 2.0, 1e-9);  // three 1 m rows: centres 1 m apart
+  clearEquation();
+  Equation = 1;
+  boundary();
+  for (int e = 0; e < G.surfno; ++e) {
+    const int f = G.face[e], c = groupCell(f);
+    const double s = (Cycenter[c] - ymin) / 2.0;
+    EXPECT_NEAR(Csource[c], 6.0 * (s - s * s) * 0.001 * V * V * Farea[f], 1e-9);
+    EXPECT_NEAR(Cap[c], V * Farea[f], 1e-9);
+    EXPECT_EQ(Cinout[c], 1);
+  }
+  for (int e = 0; e < DischargeStruct[2].surfno; ++e) {
+    const int c = groupCell(DischargeStruct[2].face[e]);
+    EXPECT_EQ(Cap[c], 0.0);
+    EXPECT_EQ(Cinout[c], -2);
+  }
+}
+
+// Paired cyclic inflow (F 174 above 0, after its iteration): face i of group
+// 1 takes the mean u of its cell and of the cell at face i of group 2.
+TEST(Boundary, PairedCyclicInflow) {
+  Channel ch;
+  FlagCyclic = 2;
+  Iter = 3;
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.1 * c;
+  const DischargeGroup &A = DischargeStruct[1], &B = DischargeStruct[2];
+  ASSERT_EQ(A.surfno, B.surfno);
+  const double q = 1500.0 / A.area;
+  clearEquation();
+  Equation = 1;
+  boundary();
+  for (int e = 0; e < A.surfno; ++e) {
+    const int f = A.face[e], c1 = groupCell(f), c2 = groupCell(B.face[e]);
+    EXPECT_NEAR(Csource[c1], 0.5 * (Cxvel[c1] + Cxvel[c2]) * q * Fvx[f] * Fin[f] * Farea[f], 1e-9);
+    EXPECT_NEAR(Cap[c1], q * Farea[f], 1e-9);
+    EXPECT_EQ(Cinout[c1], 1);
+    EXPECT_EQ(Cinout[c2], -2);
+  }
+  // Before its iteration the uniform inflow serves.
+  Iter = 1;
+  clearEquation();
+  boundary();
+  const int f0 = A.face[0], c0 = groupCell(f0);
+  EXPECT_NEAR(Csource[c0], 0.001 * q * q * Farea[f0], 1e-9);
 }

@@ -222,3 +222,42 @@ TEST(FaceFlux, ChunksGiveTheFluxesOfOneCall) {
   waterflowStage(true);
   for (int f = 1; f <= NoSurfaces; ++f) EXPECT_EQ(Fflux[f], whole[f]) << f;
 }
+
+// Limits and triangle rules on the inner face of the hand-worked case
+// (bracket -750 Pa, u = 1 m/s so V = Fax):
+//   7: |R| <= 0.2 |V| always; 8: only next to a triangle cell;
+//   F 235 13: K doubled next to a triangle cell.
+TEST(FaceFlux, LimitsAndTriangleRules) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::box(6, 4).build());
+  const int f = innerEastFace();
+  ASSERT_GT(f, 0);
+  const double A = Farea[f], V = Fax[f];
+  struct Case {
+    const char* name;
+    int rule, trekant;
+    bool triangle;
+    double invAp;
+    double flux;
+  };
+  const double small = 1e-7, Rsmall = small * A * A * -750.0;
+  const Case cases[] = {
+      {"7, large term", 7, 0, false, 1.0, 1000.0 * 0.8 * V},
+      {"7, small term", 7, 0, false, small, 1000.0 * (V + Rsmall)},
+      {"8, no triangle", 8, 0, false, 1.0, 1000.0 * (V - 750.0 * A * A)},
+      {"8, triangle", 8, 0, true, 1.0, 1000.0 * 0.8 * V},
+      {"F 235 13, triangle", 0, 13, true, small, 1000.0 * (V + 2.0 * Rsmall)},
+      {"F 235 13, none", 0, 13, false, small, 1000.0 * (V + Rsmall)},
+  };
+  for (const Case& k : cases) {
+    uniformState(1.0, 0.0, 0.0, k.invAp);
+    relaxVelocity = invRelaxVelocity = 1.0;
+    Cpres[Fcell2[f]] = 1000.0;
+    for (int c = 1; c <= NoCells; ++c) Ctrekant[c] = 0;
+    Ctrekant[Fcell1[f]] = k.triangle ? 1 : 0;
+    FlagRhieChow = k.rule;
+    FlagCorrTrekant = k.trekant;
+    waterflow(f, f);
+    EXPECT_NEAR(Fflux[f], k.flux, 1e-9 * std::fabs(k.flux)) << k.name;
+  }
+}
