@@ -828,6 +828,16 @@ TEST_F(Frame, TheTimeSeriesLogIsEmptiedWhenPrintRecordsExist) {
   EXPECT_EQ(dir_->dir().read("timeo"), "");
 }
 
+// A time-series log that cannot be written ends the run with status -3, and
+// the log says why.
+TEST_F(Frame, ATimeSeriesLogThatCannotBeWrittenEndsTheRunWithItsReason) {
+  start();
+  dir_->dir().mkdir("timeo");
+  TimePrintNo = 1;
+  EXPECT_EXIT(WaterSolve(), ::testing::ExitedWithCode(253), "");
+  EXPECT_TRUE(dir_->dir().boogieHas("Error: can not open file 'timeo' for writing")) << dir_->dir().boogie();
+}
+
 TEST_F(Frame, HydrostaticStartPressureWithF545) {
   start();
   FlagGravity = 1;
