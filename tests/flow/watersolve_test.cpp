@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "flow/cellequations.h"
 #include "flow/flow.h"
 #include "flow/stages.h"
 #include "state/arrays.h"
@@ -431,6 +432,25 @@ TEST_F(Frame, TheCurrentFieldPointersAreBackAfterEveryInnerIteration) {
   EXPECT_EQ(Cf, cf);
   EXPECT_EQ(Cf_old, cfOld);
   EXPECT_EQ(Cxvel, u);
+}
+
+// The chunks of the parallel stages are cut once per outer iteration: a work
+// range changed inside one counts from the next.
+TEST_F(Frame, ChunkSizesAreTakenAtTheStartOfEachOuterIteration) {
+  start();
+  NoProcessesSolver = 4;
+  iterGlobalMax = 2;
+  TransInnerIter = 2;
+  WCStart = 1;
+  ASSERT_GE(NoCells, 40);
+  std::vector<int> seen;
+  flowDriverCalls.computeWCStart = [] { WCEnd = 40; };
+  inMomentum = [&](int i) {
+    seen.push_back(deltac);
+    if (Iter == 1 && i == 1) WCEnd = 20;
+  };
+  WaterSolve();
+  EXPECT_EQ(seen, (std::vector<int>{10, 10, 5, 5}));
 }
 
 TEST_F(Frame, TheIterationLineIsWantedByTheIterationCount) {
