@@ -57,6 +57,9 @@ double columnMeanU(const std::vector<double>& u, int i, int j) {
   return n ? s / n : 0.0;
 }
 
+// The own arrays of Cf and Cf_old while a stage has them pointed elsewhere.
+double* entryFields[2];
+
 }  // namespace
 
 // The inflow momentum (rho U^2 A, into the channel) is the only force: the
@@ -200,7 +203,12 @@ TEST(MomentumStageDeathTest, CentralCoefficientOutOfRangeEndsTheRun) {
   ASSERT_TRUE(FlowGrid::box(4, 3).build());
   startup();
   invRelaxVelocity = 1e-40;  // every u diagonal relaxed below 1e-30
+  // The stage points Cf and Cf_old at the velocities; the driver keeps their
+  // own arrays meanwhile, as this does for the ending child.
+  entryFields[0] = Cf;
+  entryFields[1] = Cf_old;
   EXPECT_EXIT(momentumStage(1), ::testing::ExitedWithCode(2), "");
+  EXPECT_EQ(entryFields[0], Cf);  // only the child ran the stage
   std::ifstream in("boogie");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("Error 2, Cap(1) = "), std::string::npos);
