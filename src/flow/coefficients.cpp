@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "flow/cellequations.h"
+#include "solvers/solver.h"
 #include "io/log.h"
 #include "physics/physics.h"
 #include "state/arrays.h"
@@ -16,33 +17,13 @@ namespace {
 
 enum class Maker { Make, Pow, Grid };
 
-// The neighbour coefficient array of a side code (1 south .. 6 top).
-double* sideArray(int side) {
-  switch (side) {
-    case 1:
-      return Cas;
-    case 2:
-      return Cae;
-    case 3:
-      return Can;
-    case 4:
-      return Caw;
-    case 5:
-      return Cab;
-    case 6:
-      return Cat;
-    default:
-      return nullptr;
-  }
-}
-
 inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
 
 // Writes coefficient a of cell c on side `side`; a missing cell gets nothing
 // (its coefficient would multiply the empty slot 0 and nothing reads it).
 inline void put(int c, int side, double a) {
   if (!cellOk(c)) return;
-  if (double* A = sideArray(side)) A[c] = a;
+  if (double* A = sideCoefficientArray(side)) A[c] = a;
 }
 
 template <Maker M>
