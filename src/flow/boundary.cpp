@@ -9,6 +9,7 @@
 #include "io/sidefiles.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"
+#include "state/groups.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
@@ -21,13 +22,7 @@ constexpr int kGroups = 9;
 
 inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
 inline bool faceOk(int f) { return f >= 1 && f <= NoSurfaces; }
-inline int faceCount(int g) { return std::clamp(DischargeStruct[g].surfno, 0, MaxGroupFaces); }
-// The cell of a group face: Fcell1, or Fcell2 when Fcell1 is missing.
-inline int groupCell(int f) {
-  if (!faceOk(f)) return 0;
-  const int c = Fcell1[f] != 0 ? Fcell1[f] : Fcell2[f];
-  return cellOk(c) ? c : 0;
-}
+inline int faceCount(int g) { return groupFaceCount(DischargeStruct[g]); }
 
 // The grid-sequencing level in force: a group cell on the coarse level.
 int coarseCell(int c) {
@@ -37,7 +32,7 @@ int coarseCell(int c) {
 
 void markOutflow(int g) {
   for (int e = 0; e < faceCount(g); ++e)
-    if (const int c = groupCell(DischargeStruct[g].face[e])) Cinout[c] = -g;
+    if (const int c = groupFaceCell(DischargeStruct[g].face[e])) Cinout[c] = -g;
 }
 
 // Inflow terms at face f of group g with mass flux q per unit area and
@@ -79,7 +74,7 @@ void uniformPass(bool coarse) {
         markOutflow(g);
       } else {
         for (int e = 0; e < n; ++e)
-          if (const int c = coarseCell(groupCell(G.face[e]))) Cinout[c] = -g;
+          if (const int c = coarseCell(groupFaceCell(G.face[e]))) Cinout[c] = -g;
       }
       continue;
     }
@@ -89,7 +84,7 @@ void uniformPass(bool coarse) {
     const bool extra = !coarse && Equation == 1 && g == 1 && std::fabs(momentumAddInflow) > 1e-10 && FlagDragDLL == 0;
     for (int e = 0; e < n; ++e) {
       const int f = G.face[e];
-      int c = groupCell(f);
+      int c = groupFaceCell(f);
       if (coarse) c = coarseCell(c);
       if (!c) continue;
       inflowTerms(g, f, c, q, m);
@@ -112,7 +107,7 @@ void shapedPass1() {
     const DischargeGroup& G = DischargeStruct[g];
     double top = -100000.0, bottom = 100000.0;
     for (int e = 0; e < n; ++e)
-      if (const int c = groupCell(G.face[e])) {
+      if (const int c = groupFaceCell(G.face[e])) {
         top = std::max(top, Czcenter[c] + Ckdist[c]);
         bottom = std::min(bottom, Czcenter[c] - Ckdist[c]);
       }
@@ -120,10 +115,10 @@ void shapedPass1() {
     auto weight = [&](int c) { return H > 0.0 ? std::min(1.0, 2.0 * (top - Czcenter[c]) / H) : 1.0; };
     double sum = 0.0;
     for (int e = 0; e < n; ++e)
-      if (const int c = groupCell(G.face[e])) sum += weight(c) * Farea[G.face[e]];
+      if (const int c = groupFaceCell(G.face[e])) sum += weight(c) * Farea[G.face[e]];
     const double qb = DischargeArray[g] / (sum + 1e-30);
     for (int e = n - 1; e >= 0; --e) {
-      const int f = G.face[e], c = groupCell(f);
+      const int f = G.face[e], c = groupFaceCell(f);
       if (!c) continue;
       const double q = weight(c) * qb;
       inflowTerms(g, f, c, q, FlagNoImpulse == 1 ? 0.0 : 0.001 * q);
@@ -147,14 +142,14 @@ void shapedPass2() {
     const double V = DischargeArray[g] / G.area;
     double ymin = 1e20, ymax = -1e20;
     for (int e = 0; e < n; ++e)
-      if (const int c = groupCell(G.face[e])) {
+      if (const int c = groupFaceCell(G.face[e])) {
         ymin = std::min(ymin, Cycenter[c]);
         ymax = std::max(ymax, Cycenter[c]);
         Cinout[c] = g;
       }
     const double width = ymax - ymin;
     for (int e = 0; e < n; ++e) {
-      const int f = G.face[e], c = groupCell(f);
+      const int f = G.face[e], c = groupFaceCell(f);
       if (!c) continue;
       const double s = width > 0.0 ? (Cycenter[c] - ymin) / width : 0.5;
       Csource[c] += CoeffShapeInflow * (s - s * s) * 0.001 * V * Farea[f] * V;
@@ -172,7 +167,7 @@ void inflowFilePass() {
   const double q = G.discharge / (G.area + 1e-30);
   int J = 1;
   for (int e = 0; e < faceCount(1); ++e) {
-    const int f = G.face[e], c = groupCell(f);
+    const int f = G.face[e], c = groupFaceCell(f);
     if (!c) continue;
     if (Ccellt[c] == 0) ++J;
     if (J > inflowj || J >= 500) break;
@@ -206,7 +201,7 @@ void pairedCyclicPass() {
   const int n = std::min(faceCount(1), faceCount(2));
   const double q = A.discharge / (A.area + 1e-30);
   for (int e = 0; e < n; ++e) {
-    const int f1 = A.face[e], c1 = groupCell(f1), c2 = groupCell(B.face[e]);
+    const int f1 = A.face[e], c1 = groupFaceCell(f1), c2 = groupFaceCell(B.face[e]);
     if (!c1 || !c2) continue;
     Cinout[c1] = 1;
     Cinout[c2] = -2;
@@ -240,7 +235,7 @@ void cyclicProfilePass() {
     if (G.inflow != 1) continue;
     const double q = G.discharge / (G.area + 1e-30);
     for (int e = 0; e < n; ++e) {
-      const int f = G.face[e], c = groupCell(f);
+      const int f = G.face[e], c = groupFaceCell(f);
       if (!c) continue;
       const int L = std::clamp(G.faceLevel[e], 0, MaxCyclicLevels - 1);
       Cap[c] += q * Farea[f];
@@ -265,7 +260,7 @@ void logarithmicPass() {
     const DischargeGroup& G = DischargeStruct[g];
     double zb0 = 100000.0;
     for (int e = 0; e < n; ++e)
-      if (const int c = groupCell(G.face[e]); c && Ccellb[c] == 0) zb0 = std::min(zb0, Czcenter[c] - Ckdist[c]);
+      if (const int c = groupFaceCell(G.face[e]); c && Ccellb[c] == 0) zb0 = std::min(zb0, Czcenter[c] - Ckdist[c]);
     // Without a roughness height the profile has no scale: equal weights.
     auto weight = [&](int c, double zb) {
       if (!(XksInflow > 0.0)) return 1.0;
@@ -273,7 +268,7 @@ void logarithmicPass() {
     };
     double zb = zb0, sum = 0.0;
     for (int e = n - 1; e >= 0; --e) {
-      const int c = groupCell(G.face[e]);
+      const int c = groupFaceCell(G.face[e]);
       if (!c) continue;
       if (FlagLogInflow == 2 && Ccellb[c] == 0) zb = Czcenter[c] - Ckdist[c];
       sum += weight(c, zb) * Farea[G.face[e]];
@@ -283,7 +278,7 @@ void logarithmicPass() {
     int lastCell = 0, lastFace = 0;
     double lastQ = 0.0;
     for (int e = n - 1; e >= 0; --e) {
-      const int f = G.face[e], c = groupCell(f);
+      const int f = G.face[e], c = groupFaceCell(f);
       if (!c) continue;
       if (FlagLogInflow == 2 && Ccellb[c] == 0) zb = Czcenter[c] - Ckdist[c];
       const double q = weight(c, zb) * U0;
@@ -306,7 +301,7 @@ void collectOutflowProfile() {
   for (int l = 0; l <= top; ++l) cyclicU[l] = cyclicK[l] = cyclicE[l] = 0.0;
   const DischargeGroup& G = DischargeStruct[2];
   for (int e = 0; e < faceCount(2); ++e) {
-    const int c = groupCell(G.face[e]);
+    const int c = groupFaceCell(G.face[e]);
     const int L = G.faceLevel[e];
     if (!c || L < 0 || L > top) continue;
     cyclicU[L] += Cxvel[c];

@@ -11,6 +11,7 @@
 #include "grid/fieldmap.h"
 #include "io/log.h"
 #include "state/arrays.h"
+#include "state/groups.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -56,10 +57,7 @@ int faceOnSide(int c, int side) {
 }
 
 // The listed face's own cell: Fcell1, or Fcell2 when Fcell1 is 0.
-int cellOfFace(int f) {
-  if (!isFace(f)) return 0;
-  return Fcell1[f] != 0 ? Fcell1[f] : Fcell2[f];
-}
+int cellOfFace(int f) { return groupFaceCell(f); }
 
 struct GroupOutcome {
   bool overflow = false;  // more faces than a group holds

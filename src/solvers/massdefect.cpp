@@ -9,6 +9,7 @@
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
+#include "state/groups.h"
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
@@ -17,10 +18,6 @@ namespace {
 
 constexpr int kGroups = 9;
 
-// The group's cell at face f.
-inline int groupCell(int f) { return Fcell1[f] != 0 ? Fcell1[f] : Fcell2[f]; }
-
-inline int faceCount(const DischargeGroup& G) { return std::clamp(G.surfno, 0, MaxGroupFaces); }
 
 // Subtracts d from Csource of every cell of the column that starts at its
 // bottom cell c.
@@ -152,8 +149,8 @@ inline double cellBottom(int c) { return Czcenter[c] - Ckdist[c]; }
 inline int levelOf(const DischargeGroup& G, int e) { return std::clamp(G.faceLevel[e], 0, MaxCyclicLevels - 1); }
 
 void localNormalFlux(const DischargeGroup& G) {
-  for (int e = 0; e < faceCount(G); ++e) {
-    const int f = G.face[e], c = groupCell(f);
+  for (int e = 0; e < groupFaceCount(G); ++e) {
+    const int f = G.face[e], c = groupFaceCell(f);
     const double m = 1000.0 * Farea[f] * (-Fin[f]) * (Cxvel[c] * Fvx[f] + Cyvel[c] * Fvy[f]);
     if (m >= 0.0) Csource[c] -= m;
   }
@@ -166,44 +163,44 @@ double weirFactor(double r) {
 }
 
 void weir(const DischargeGroup& G) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   if (n < 1) return;
   double Ag = 1e-20;
   for (int e = 0; e < n; ++e) Ag += Farea[G.face[e]];
-  const int ca = groupCell(G.face[0]), cb = groupCell(G.face[n - 1]);
+  const int ca = groupFaceCell(G.face[0]), cb = groupFaceCell(G.face[n - 1]);
   const double dx = Cxcenter[ca] - Cxcenter[cb], dy = Cycenter[ca] - Cycenter[cb];
   const double W = std::sqrt(dx * dx + dy * dy) + 1e-20 + Cjdist[ca] + Cjdist[cb];
   const double r = 1000.0 * std::sqrt(9.81 * Ag / W) / G.discharge;
   const double factor = weirFactor(r);
   for (int e = 0; e < n; ++e) {
     const int f = G.face[e];
-    Csource[groupCell(f)] -= Farea[f] * G.discharge * factor / Ag;
+    Csource[groupFaceCell(f)] -= Farea[f] * G.discharge * factor / Ag;
   }
 }
 
 void shapedProfile(const DischargeGroup& G, double Q) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   double top = -100000.0, bottom = 100000.0;
   for (int e = 0; e < n; ++e) {
-    const int c = groupCell(G.face[e]);
+    const int c = groupFaceCell(G.face[e]);
     top = std::max(top, cellTop(c));
     bottom = std::min(bottom, cellBottom(c));
   }
   auto weight = [&](int c) { return std::min(1.0, 2.0 * (top - Czcenter[c]) / (top - bottom)); };
   double sum = 0.0;
-  for (int e = 0; e < n; ++e) sum += Farea[G.face[e]] * weight(groupCell(G.face[e]));
+  for (int e = 0; e < n; ++e) sum += Farea[G.face[e]] * weight(groupFaceCell(G.face[e]));
   const double q = Q / (sum + 1e-30);
   for (int e = 0; e < n; ++e) {
-    const int f = G.face[e], c = groupCell(f);
+    const int f = G.face[e], c = groupFaceCell(f);
     Csource[c] += weight(c) * Farea[f] * q;
   }
 }
 
 void logarithmicProfile(const DischargeGroup& G, double Q) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   double zb = 100000.0;
   for (int e = 0; e < n; ++e) {
-    const int c = groupCell(G.face[e]);
+    const int c = groupFaceCell(G.face[e]);
     if (Ccellb[c] == 0) zb = std::min(zb, cellBottom(c));
   }
   const double ks = XksInflow;
@@ -211,7 +208,7 @@ void logarithmicProfile(const DischargeGroup& G, double Q) {
   for (int pass = 0; pass < 2; ++pass) {
     const double q = pass == 1 ? Q / (sum + 1e-30) : 0.0;
     for (int e = n - 1; e >= 0; --e) {
-      const int f = G.face[e], c = groupCell(f);
+      const int f = G.face[e], c = groupFaceCell(f);
       if (FlagLogInflow == 2 && Ccellb[c] == 0) zb = cellBottom(c);
       const double w = std::max(1e-7, std::log(30.0 * (Czcenter[c] - zb) / ks));
       if (pass == 0)
@@ -223,35 +220,35 @@ void logarithmicProfile(const DischargeGroup& G, double Q) {
 }
 
 void cyclicProfile(const DischargeGroup& G) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   double sum = 0.0;
   for (int e = 0; e < n; ++e) sum += Farea[G.face[e]] * cyclicU[levelOf(G, e)];
   const double q = G.discharge / (sum + 1e-30);
   for (int e = 0; e < n; ++e) {
     const int f = G.face[e];
-    Csource[groupCell(f)] += Farea[f] * cyclicU[levelOf(G, e)] * q;
+    Csource[groupFaceCell(f)] += Farea[f] * cyclicU[levelOf(G, e)] * q;
   }
 }
 
 void cyclicStart() {
   const DischargeGroup &G1 = DischargeStruct[1], &G2 = DischargeStruct[2];
-  const int n = std::min(faceCount(G1), faceCount(G2));
+  const int n = std::min(groupFaceCount(G1), groupFaceCount(G2));
   auto weight = [&](int e) {
-    return std::max(1e-4, 0.5 * (Cxvel[groupCell(G1.face[e])] + Cxvel[groupCell(G2.face[e])]));
+    return std::max(1e-4, 0.5 * (Cxvel[groupFaceCell(G1.face[e])] + Cxvel[groupFaceCell(G2.face[e])]));
   };
   double sum = 0.0;
   for (int e = 0; e < n; ++e) sum += Farea[G1.face[e]] * weight(e);
   const double q = G1.discharge / (sum + 1e-30);
-  for (int e = 0; e < n; ++e) Csource[groupCell(G1.face[e])] += weight(e) * Farea[G1.face[e]] * q;
+  for (int e = 0; e < n; ++e) Csource[groupFaceCell(G1.face[e])] += weight(e) * Farea[G1.face[e]] * q;
 }
 
 void inflowFileProfile(const DischargeGroup& G) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   auto walk = [&](double q, bool add) {
     double sum = 0.0;
     int J = 1;
     for (int e = 0; e < n; ++e) {
-      const int f = G.face[e], c = groupCell(f);
+      const int f = G.face[e], c = groupFaceCell(f);
       if (Ccellt[c] == 0) ++J;
       if (J > inflowj || J >= 500) break;
       const int K = G.faceLevel[e] + 1;
@@ -269,12 +266,12 @@ void inflowFileProfile(const DischargeGroup& G) {
 }
 
 void depthTest(const DischargeGroup& G, double Q, bool critical, double hout) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   const double vbar = G.area > 0.0 ? 0.001 * Q / G.area : 0.0;
   double tops = 0.0, bottoms = 0.0;
   int nbottom = 0, ntop = 0;
   for (int e = 0; e < n; ++e) {
-    const int c = groupCell(G.face[e]);
+    const int c = groupFaceCell(G.face[e]);
     if (Ccellt[c] == 0) {
       tops += cellTop(c);
       ++ntop;
@@ -292,7 +289,7 @@ void depthTest(const DischargeGroup& G, double Q, bool critical, double hout) {
   else
     larger = ntop > 0 && tops / ntop > hout;
   for (int e = 0; e < n; ++e) {
-    const int f = G.face[e], c = groupCell(f);
+    const int f = G.face[e], c = groupFaceCell(f);
     const double qf = -Fin[f] * (Cxvel[c] * Fax[f] + Cyvel[c] * Fay[f] + 1e-20);
     const double pf = Farea[f] * vbar;
     Csource[c] -= 1000.0 * (larger ? std::max(pf, qf) : std::min(pf, qf));
@@ -300,7 +297,7 @@ void depthTest(const DischargeGroup& G, double Q, bool critical, double hout) {
 }
 
 void cyclicOutflow(const DischargeGroup& G, double Q) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   auto weight = [&](int e) {
     const int f = G.face[e];
     return std::max(0.0, -Fin[f] * (Fax[f] * cyclicU[levelOf(G, e)] + 1e-20));
@@ -308,32 +305,32 @@ void cyclicOutflow(const DischargeGroup& G, double Q) {
   double sum = 0.0;
   for (int e = 0; e < n; ++e) sum += weight(e);
   const double q = Q / (sum + 1e-40);
-  for (int e = 0; e < n; ++e) Csource[groupCell(G.face[e])] -= weight(e) * q;
+  for (int e = 0; e < n; ++e) Csource[groupFaceCell(G.face[e])] -= weight(e) * q;
 }
 
 void velocityWeightedOutflow(const DischargeGroup& G, double Q) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   auto weight = [&](int e) {
-    const int f = G.face[e], c = groupCell(f);
+    const int f = G.face[e], c = groupFaceCell(f);
     return std::max(0.0, -Fin[f] * ((Cxvel[c] + 1e-10) * Fax[f] + Cyvel[c] * Fay[f]));
   };
   double sum = 0.0;
   for (int e = 0; e < n; ++e) sum += weight(e);
   const double q = Q / (sum + 1e-40);
-  for (int e = 0; e < n; ++e) Csource[groupCell(G.face[e])] -= weight(e) * q;
+  for (int e = 0; e < n; ++e) Csource[groupFaceCell(G.face[e])] -= weight(e) * q;
 }
 
 // Uniform over the group's area; on a coarse level of the grid sequencing
 // (hops > 0) into the coarse cell that holds the group's cell.
 void uniform(const DischargeGroup& G, double Q, int hops) {
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   double sum = 0.0;
   for (int e = 0; e < n; ++e) sum += Farea[G.face[e]];
   const double q = Q / (sum + 1e-30);
   const double sign = G.inflow == 1 ? 1.0 : -1.0;
   for (int e = 0; e < n; ++e) {
     const int f = G.face[e];
-    int c = groupCell(f);
+    int c = groupFaceCell(f);
     for (int h = 0; h < hops && c > 0; ++h) c = MGSCpoint[c][0];
     Csource[c] += sign * Farea[f] * q;
   }
@@ -369,17 +366,17 @@ void distributeCoarse(int j) {
   if (!MGSCpoint) return;
   if (G.update == 0 || G.inflow == 1) return uniform(G, Q, hops);
   if (G.inflow != 0 || G.update != 1) return;
-  const int n = faceCount(G);
+  const int n = groupFaceCount(G);
   auto normal = [&](int f, int c) { return std::max(0.0, -Fin[f] * (Cxvel[c] * Fvx[f] + Cyvel[c] * Fvy[f])); };
   double S = 0.0;
   for (int e = 0; e < n; ++e) {
     const int f = G.face[e];
-    S += Farea[f] * normal(f, groupCell(f));
+    S += Farea[f] * normal(f, groupFaceCell(f));
   }
   const double q = Q / (S + 1e-20);
   for (int e = 0; e < n; ++e) {
     const int f = G.face[e];
-    int C = groupCell(f);
+    int C = groupFaceCell(f);
     for (int h = 0; h < hops && C > 0; ++h) C = MGSCpoint[C][0];
     Csource[C] -= normal(f, C) * q * Farea[f];
   }
@@ -390,8 +387,8 @@ void outletConditions() {
   for (int j = 1; j <= kGroups; ++j) {
     const DischargeGroup& G = DischargeStruct[j];
     if (G.inflow != 0) continue;
-    for (int e = 0; e < faceCount(G); ++e) {
-      const int c = groupCell(G.face[e]);
+    for (int e = 0; e < groupFaceCount(G); ++e) {
+      const int c = groupFaceCell(G.face[e]);
       Csource[c] = 0.0;
       if (FlagSurfPresDownstream != 1) continue;
       double h = Ckdist[c];
