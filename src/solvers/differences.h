@@ -5,28 +5,39 @@
 #include "state/arrays.h"
 #include "state/options.h"
 
-// Across cell c from its neighbours lo and hi of one direction: central with
-// both, one-sided toward the one present, 0 with none.
-inline double difference(const double* p, int c, int lo, int hi) {
-  if (lo > 0 && hi > 0) return 0.5 * (p[hi] - p[lo]);
-  if (hi > 0) return p[hi] - p[c];
-  if (lo > 0) return p[c] - p[lo];
+// Across cell c from its neighbours lo and hi of one direction, of the value
+// v(n) of each cell n: central with both, one-sided toward the one present,
+// 0 with none.
+template <typename V>
+inline double differenceOf(const V& v, int c, int lo, int hi) {
+  if (lo > 0 && hi > 0) return 0.5 * (v(hi) - v(lo));
+  if (hi > 0) return v(hi) - v(c);
+  if (lo > 0) return v(c) - v(lo);
   return 0.0;
 }
 
-// As difference, but a one-sided end reaches one cell further (loLink and
+// As differenceOf, but a one-sided end reaches one cell further (loLink and
 // hiLink are the neighbour arrays of the direction) for second order.
-inline double secondOrderDifference(const double* p, int c, int lo, int hi, const int* loLink, const int* hiLink) {
-  if (lo > 0 && hi > 0) return 0.5 * (p[hi] - p[lo]);
+template <typename V>
+inline double secondOrderDifferenceOf(const V& v, int c, int lo, int hi, const int* loLink, const int* hiLink) {
+  if (lo > 0 && hi > 0) return 0.5 * (v(hi) - v(lo));
   if (hi > 0) {
     const int hh = hiLink[hi];
-    return hh > 0 ? 0.5 * (4.0 * p[hi] - 3.0 * p[c] - p[hh]) : p[hi] - p[c];
+    return hh > 0 ? 0.5 * (4.0 * v(hi) - 3.0 * v(c) - v(hh)) : v(hi) - v(c);
   }
   if (lo > 0) {
     const int ll = loLink[lo];
-    return ll > 0 ? 0.5 * (3.0 * p[c] - 4.0 * p[lo] + p[ll]) : p[c] - p[lo];
+    return ll > 0 ? 0.5 * (3.0 * v(c) - 4.0 * v(lo) + v(ll)) : v(c) - v(lo);
   }
   return 0.0;
+}
+
+// The same of a cell field p.
+inline double difference(const double* p, int c, int lo, int hi) {
+  return differenceOf([p](int n) { return p[n]; }, c, lo, hi);
+}
+inline double secondOrderDifference(const double* p, int c, int lo, int hi, const int* loLink, const int* hiLink) {
+  return secondOrderDifferenceOf([p](int n) { return p[n]; }, c, lo, hi, loLink, hiLink);
 }
 
 struct Diffs {

@@ -35,28 +35,10 @@ inline void force(Component q, int c, double dI, double dJ, double dK, bool full
 inline double dKfirst(int c) { return difference(Cpres, c, Ccellb[c], Ccellt[c]); }
 
 // Piezometric differences: of p + 9810 z.
-inline double piezoDifference(int c, int lo, int hi) {
-  const double* p = Cpres;
-  const double* z = Czcenter;
-  if (lo > 0 && hi > 0) return 0.5 * (p[hi] - p[lo]) + 4905.0 * (z[hi] - z[lo]);
-  if (hi > 0) return p[hi] - p[c] + 9810.0 * (z[hi] - z[c]);
-  if (lo > 0) return p[c] - p[lo] + 9810.0 * (z[c] - z[lo]);
-  return 0.0;
-}
+inline double piezometric(int n) { return Cpres[n] + 9810.0 * Czcenter[n]; }
+inline double piezoDifference(int c, int lo, int hi) { return differenceOf(piezometric, c, lo, hi); }
 inline double piezoSecondOrder(int c, int lo, int hi, const int* loLink, const int* hiLink) {
-  const double* p = Cpres;
-  const double* z = Czcenter;
-  auto h = [p, z](int n) { return p[n] + 9810.0 * z[n]; };
-  if (lo > 0 && hi > 0) return 0.5 * (h(hi) - h(lo));
-  if (hi > 0) {
-    const int hh = hiLink[hi];
-    return hh > 0 ? 0.5 * (4.0 * h(hi) - 3.0 * h(c) - h(hh)) : h(hi) - h(c);
-  }
-  if (lo > 0) {
-    const int ll = loLink[lo];
-    return ll > 0 ? 0.5 * (3.0 * h(c) - 4.0 * h(lo) + h(ll)) : h(c) - h(lo);
-  }
-  return 0.0;
+  return secondOrderDifferenceOf(piezometric, c, lo, hi, loLink, hiLink);
 }
 
 // The vertical difference and the distance it spans.
@@ -117,10 +99,8 @@ inline double scaledByFactor(double dK, double f) {
 
 void constantHeightScheme(int first, int last) {
   const Component q = component();
-  for (int c = first; c <= last; ++c) {
-    const double v = d_di_orth_Pres(static_cast<int>(q) + 1, c);
-    if (Bcellt[Cbed[c]] != c) Csource[c] -= v;
-  }
+  for (int c = first; c <= last; ++c)
+    if (Bcellt[Cbed[c]] != c) Csource[c] -= d_di_orth_Pres(static_cast<int>(q) + 1, c);
 }
 
 void correctedScheme(int first, int last) {
