@@ -7,9 +7,7 @@ void explicitPredictor(int) { notAvailable("the explicit predictor of the flow c
 int pressureStage(int, double) { notAvailable("the pressure correction of the flow computation"); }
 void turbulenceStage(int) { notAvailable("the k-epsilon stage of the flow computation"); }
 void componentStage(int) { notAvailable("the component stage of the flow computation"); }
-int printEndWaterSolve(int) { notAvailable("the convergence control of the flow computation"); }
 void TimePrintFunction() { notAvailable("the time-series log timeo"); }
-void printDebugTrekant(int, int) { notAvailable("the triangle-cell dump (F 235, debugging D)"); }
 void surface() { notAvailable("the free-surface update"); }
 void surface_tfs(int, int) { notAvailable("the transient free-surface update (F 36 1, 11..19)"); }
 void surface_LS_update() { notAvailable("the level-set free-surface update (F 36 50)"); }
