@@ -68,15 +68,6 @@ double computeOutflow(int group);
 
 // ---- Parallel stages ----
 
-// Cells and faces per chunk (F 206), kept from one outer iteration to the
-// next and set by computeChunkSizes at the start of each.
-inline int deltac = 0, deltaf = 0;
-
-// Cells and faces per chunk from the work ranges (F 206 chunks).
-void computeChunkSizes();
-// Cells (faces) of chunk p; lo > hi for an empty chunk.
-void cellChunk(int p, int& lo, int& hi);
-void faceChunk(int p, int& lo, int& hi);
 // True when a stage runs on the main thread: no chunks (F 206 0), or its
 // G 50 switch (index 0..9) holds the value that asks for it.
 bool stageOnMainThread(int g50Index);
@@ -95,3 +86,45 @@ void forEachChunk(Fn fn) {
     for (int p = begin; p < end; ++p) fn(p);
   }
 }
+
+// Runs the cell phases 0..phases-1 of a stage: cells(s, p, lo, hi) on every
+// chunk p, then whole(s) once, before any chunk starts phase s+1. On the main
+// thread the whole range is one chunk.
+template <typename Cells, typename Whole>
+void runPhases(bool parallel, int phases, Cells cells, Whole whole) {
+  if (!parallel) {
+    for (int s = 0; s < phases; ++s) {
+      cells(s, 0, WCStart, WCEnd);
+      whole(s);
+    }
+    return;
+  }
+  const int P = NoProcessesSolver;
+#pragma omp parallel
+  {
+    int begin, end;
+    staticShare(P, omp_get_num_threads(), omp_get_thread_num(), begin, end);
+    for (int s = 0; s < phases; ++s) {
+      for (int p = begin; p < end; ++p) {
+        int lo, hi;
+        cellChunk(p, lo, hi);
+        if (lo <= hi) cells(s, p, lo, hi);
+      }
+#pragma omp barrier
+#pragma omp single
+      whole(s);
+    }
+  }
+}
+
+// ---- Stages of the main driver ----
+
+// Assembles and relaxes the equation of velocity component eq (1 u, 2 v,
+// 3 w) from the coefficients of the coefficient stage, in chunks when
+// parallel, and measures its residual into MaxResidual[eq]. The explicit
+// predictor assembles without the pressure force, the diagonal raise, the
+// doublings and the residual.
+void assembleVelocityEquation(int eq, bool parallel, bool predictor);
+// The continuity record of the last p' equation: GlobContinuity (sum of the
+// mass defects of the work range), GlobDefMax and its cell Glob_dmI.
+void recordContinuity();

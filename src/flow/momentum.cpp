@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "flow/cellequations.h"
+#include "flow/control.h"
+#include "grid/fieldmap.h"
 #include "io/log.h"
 #include "physics/physics.h"
 #include "solvers/pressource.h"
@@ -28,49 +30,6 @@ inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
 double* velocity(int eq) { return eq == 1 ? Cxvel : eq == 2 ? Cyvel : Czvel; }
 double* velocityOld(int eq) { return eq == 1 ? Cxvel_old : eq == 2 ? Cyvel_old : Czvel_old; }
 double* velocityOld2(int eq) { return eq == 1 ? Cxvel_old2 : eq == 2 ? Cyvel_old2 : Czvel_old2; }
-
-// Runs the cell phases 0..phases-1 of a stage: cells(s, p, lo, hi) on every
-// chunk p, then whole(s) once, before any chunk starts phase s+1. On the main
-// thread the whole range is one chunk.
-template <typename Cells, typename Whole>
-void phased(bool parallel, int phases, Cells cells, Whole whole) {
-  if (!parallel) {
-    for (int s = 0; s < phases; ++s) {
-      cells(s, 0, WCStart, WCEnd);
-      whole(s);
-    }
-    return;
-  }
-  const int P = NoProcessesSolver;
-#pragma omp parallel
-  {
-    int begin, end;
-    staticShare(P, omp_get_num_threads(), omp_get_thread_num(), begin, end);
-    for (int s = 0; s < phases; ++s) {
-      for (int p = begin; p < end; ++p) {
-        int lo, hi;
-        cellChunk(p, lo, hi);
-        if (lo <= hi) cells(s, p, lo, hi);
-      }
-#pragma omp barrier
-#pragma omp single
-      whole(s);
-    }
-  }
-}
-
-// Sum of |imbalance| of the cells lo..hi whose value is not fixed.
-double imbalance(int lo, int hi) {
-  const double* f = Cf;
-  double S = 0.0;
-  for (int c = lo; c <= hi; ++c) {
-    if (!(Cap[c] < 1e15)) continue;
-    const double r = Cae[c] * f[Ccelle[c]] + Caw[c] * f[Ccellw[c]] + Can[c] * f[Ccelln[c]] + Cas[c] * f[Ccells[c]] +
-                     Cat[c] * f[Ccellt[c]] + Cab[c] * f[Ccellb[c]] + Csource[c] - Cap[c] * f[c];
-    S += std::fabs(r);
-  }
-  return S;
-}
 
 // Bed-cell area over the vertical area of the bottom face: above 1.1 the
 // bottom face is much smaller than its bed cell.
@@ -96,10 +55,10 @@ void clearCoefficients(int lo, int hi) {
 void coefficientStage(bool parallel) {
   Equation = 1;
   stamp(2);
-  if (ompbugtrap > 0) notAvailable("the coefficient trap (F 223)");
   if (!parallel) {
     GammaCalc(WCStart, WCEnd);
     clearCoefficients(WCStart, WCEnd);
+    if (ompbugtrap > 0) ompbugtrapFunction(WCStart, WCEnd);
   } else {
     forEachChunk([](int p) {
       int lo, hi;
@@ -107,22 +66,26 @@ void coefficientStage(bool parallel) {
       if (lo > hi) return;
       GammaCalc(lo, hi);
       clearCoefficients(lo, hi);
+      if (ompbugtrap > 0) ompbugtrapFunction(lo, hi);
     });
   }
   if (FlagInitializedInvAp == 1) waterflowStage(parallel);
   if (FlagCorrTrekant >= 8 && FlagCorrTrekant <= 23) notAvailable("the triangle-cell flux corrections (F 235 8..23)");
   if (FlagCorrTrekant4 > 0) notAvailable("the corner-column flux corrections (F 436)");
   coeffMakeStage(parallel);
+  if (ompbugtrap > 0) computeOmpbugtrap();
   stamp(3);
 }
 
 // The terms that act on cells anywhere in the grid, added on the main thread.
-void globalSources(int eq) {
+// The explicit predictor takes gravity only from F 90 and has no turbidity
+// current and no higher-order convection source.
+void globalSources(int eq, bool predictor) {
   boundary();
   if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
   if (FlagDragDune == 1) notAvailable("the bed-form drag (F 498)");
-  if (FlagGravity > 0 || FlagGravityTerm > 0) GravityFunction(eq, WCStart, WCEnd);
-  if (NoNestflater > 0) notAvailable("the nested-grid source terms");
+  if (FlagGravity > 0 || (FlagGravityTerm > 0 && !predictor)) GravityFunction(eq, WCStart, WCEnd);
+  if (NoNestflater > 0) nestsource();
   if (Wind[0] > 1e-10 && eq != 3) WindFunction(eq);
   if (TemperatureFlag == 1 && FlagThermocline == 0) notAvailable("the density-gradient force (F 67)");
   if (FlagThermocline == 1 && eq == 3 && Ccomp) {
@@ -131,29 +94,34 @@ void globalSources(int eq) {
     for (int c = WCStart; c <= WCEnd; ++c) Csource[c] += 9810.0 * Cvol[c] * (r0 - rho(Ccomp[0][c]));
   }
   if (FlagCoriolis == 1) CoriolisFunction();
+  if (predictor) return;
   if (SourDens > 0.001 && eq == 3) notAvailable("the turbidity-current source (F 18)");
   if (sou[eq] > 9) notAvailable("the higher-order convection schemes (K 6 values 10..19)");
 }
 
-// Assembles, relaxes and measures the equation of component eq.
-void assemble(int eq, bool parallel) {
+}  // namespace
+
+// Assembles, relaxes and measures the equation of component eq. The explicit
+// predictor assembles without the pressure force, the diagonal raise, the
+// doublings and the residual.
+void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   const int P = parallel ? NoProcessesSolver : 1;
   const bool slide = FlagThixoIsComputing == 1;
   if (slide && FlagThixo != 0) notAvailable("the friction of a sliding layer");
   const int savedPresGrad = FlagPresGrad;
   if (slide) FlagPresGrad = 6;
-  if (FlagDrevan == 1 && eq <= 2) notAvailable("the roughness-layer drag (F 189)");
-  phased(
+  if (FlagDrevan == 1 && eq <= 2 && !predictor) notAvailable("the roughness-layer drag (F 189)");
+  runPhases(
       parallel, 1,
-      [](int, int, int lo, int hi) {
+      [predictor](int, int, int lo, int hi) {
         for (int c = lo; c <= hi; ++c) Cap[c] = Csource[c] = 0.0;
         wall_laws(lo, hi);
-        pressure_source(lo, hi);
+        if (!predictor) pressure_source(lo, hi);
       },
       [](int) {});
   FlagPresGrad = savedPresGrad;
   stamp(5);
-  globalSources(eq);
+  globalSources(eq, predictor);
   stamp(6);
 
   double* phi = velocity(eq);
@@ -182,6 +150,7 @@ void assemble(int eq, bool parallel) {
           Cap[c] *= irv;
           Csource[c] += (1.0 - rv) * phi[c] * Cap[c];
         }
+        if (predictor) break;
         if (FlagCorrTrekant == 11)
           for (int c = lo; c <= hi; ++c)
             if (Ctrekant[c] > 0) doubleCell(c, phi);
@@ -205,7 +174,13 @@ void assemble(int eq, bool parallel) {
           }
         break;
       case 5:
-        sums[p] = imbalance(lo, hi);
+        if (predictor) break;
+        if (parallel) {
+          sums[p] = residualN(lo, hi);
+        } else {
+          MaxResidual[eq] = 0.0;
+          residual(lo, hi);
+        }
         break;
       default:
         break;
@@ -213,8 +188,8 @@ void assemble(int eq, bool parallel) {
   };
   auto whole = [&](int s) {
     if (s == 0 && earlyTime) sideDamping();
-    if (s == 1 && FlagAddApTrekant > 0) addAp(WCStart, WCEnd);
-    if (s == 2 && FlagDamp2 == 3) {
+    if (s == 1 && FlagAddApTrekant > 0 && !predictor) addAp(WCStart, WCEnd);
+    if (s == 2 && FlagDamp2 == 3 && !predictor) {
       // Each cell with a small bottom face and each of its lateral
       // neighbours; a neighbour shared by several such cells is doubled each
       // time.
@@ -239,33 +214,32 @@ void assemble(int eq, bool parallel) {
       }
     }
   };
-  phased(parallel, 6, cells, whole);
+  runPhases(parallel, 6, cells, whole);
 
+  // Errors found in the chunks are reported here, on the main thread.
   if (eq == 1) {
     const int bad = *std::min_element(badCell.begin(), badCell.end());
-    if (bad != INT_MAX) {
-      FlagErrorBreak = 1;
-      fatal(2, "Error 2, Cap(%d) = %e\nVelocities: %e %e %e\nVolume = %e, Ckdist = %e\n", bad, Cap[bad], Cxvel[bad],
-            Cyvel[bad], Czvel[bad], Cvol[bad], Ckdist[bad]);
-    }
+    if (bad != INT_MAX) printErrorAp(bad);
   }
-  if (NormResidual[eq] < 1e-10)
-    fatal(2,
-          "Error, residual not set for Equation no. %d\nThis error often occur when inflow discharges are not set.\n\n",
-          eq);
-  double S = 0.0;
-  for (double v : sums) S += v;
-  MaxResidual[eq] = S / NormResidual[eq];
+  if (predictor) return;
+  if (parallel) {
+    residualNCheck();
+    double S = 0.0;
+    for (double v : sums) S += v;
+    MaxResidual[eq] = S;
+  }
   if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) notAvailable("the two-way nesting terms (F 261 11..19)");
 }
+
+namespace {
 
 void accelerate(int eq, int i) {
   const int b = blockcorr[eq];
   const bool mg = (b == 10 && Flag2DAccSolver > 0) || (b == 11 && Flag2DAccSolver > 0 && i == 1) ||
                   (b == 12 && Flag2DAccSolver > 0 && i == 1 && Iter == 1);
   const bool bc = b == 1 || (b == 2 && i == 1) || (b == 3 && i == 1 && Iter == 1);
-  if (mg) notAvailable("the two-dimensional multigrid correction (K 5 values 10..12)");
-  if (bc) notAvailable("the block correction (K 5 values 1..3)");
+  if (mg) AlgMGSolve();
+  if (bc) BlockCorrection();
 }
 
 // After the solve: blending with the previous time step and the zero
@@ -327,11 +301,11 @@ void momentumStage(int i) {
     if (FlagTimeOrder > 0) Cf_old2 = velocityOld2(eq);
     if (eq > 1 && sou[eq] != sou[eq - 1]) coeffMakeStage(!stageOnMainThread(1) && sou[eq] != 1);
     stamp(4);
-    assemble(eq, !stageOnMainThread(2));
+    assembleVelocityEquation(eq, !stageOnMainThread(2), false);
     stamp(7);
     FlagInitializedInvAp = 1;
-    if (FlagCorrectContinuity == 2 && eq == 1) notAvailable("the continuity correction of u (F 413 2)");
-    if (Iter == StopIter + 1 && PrintDebugBoogie != 0 && i <= 2) notAvailable("the coefficient dump (F 218)");
+    if (FlagCorrectContinuity == 2 && eq == 1) correctContinuity2();
+    if (Iter == StopIter + 1 && PrintDebugBoogie != 0 && i <= 2) printDebug(i);
     accelerate(eq, i);
     stamp(8);
     solver();

@@ -30,6 +30,13 @@ void TimePrintFunction();
 // Diagnostic dump of a triangle cell with a large continuity defect.
 void printDebugTrekant(int cell, int i);
 
+// Block correction of the equation in force (K 5 values 1..3).
+void BlockCorrection();
+// Flux corrections of the cross-sections of the columns i1..i2 (F 360).
+void fluxCorrFunction(int i1, int i2);
+// Continuity correction of the velocities (F 413 2, 3).
+void correctContinuity2();
+
 // ---- Services of other subsystems that this build holds only as entries ----
 
 // Free-surface moves: the classic update (regenerates the grid and sets
@@ -38,6 +45,8 @@ void printDebugTrekant(int cell, int i);
 void surface();
 void surface_tfs(int copyFlag, int blockNo);
 void surface_LS_update();
+// The surface step of the level-set method inside the pressure stage (F 36 50).
+void surface_LS();
 // Pointer test of the cells of the work range ('A' debugging).
 void gridTest();
 // Coarse two-dimensional levels of the multigrid correction (F 168).

@@ -3,8 +3,6 @@
 #include "flow/stages.h"
 #include "io/log.h"
 
-void explicitPredictor(int) { notAvailable("the explicit predictor of the flow computation (F 171 2, 4, 5)"); }
-int pressureStage(int, double) { notAvailable("the pressure correction of the flow computation"); }
 void turbulenceStage(int) { notAvailable("the k-epsilon stage of the flow computation"); }
 void componentStage(int) { notAvailable("the component stage of the flow computation"); }
 void TimePrintFunction() { notAvailable("the time-series log timeo"); }
@@ -18,3 +16,7 @@ void ThixoDamp(int) { notAvailable("the thixotropic layer stability (F 289 0)");
 void ThixoDamp1(int) { notAvailable("the thixotropic layer stability (F 289 1)"); }
 void ThixoDamp2(int) { notAvailable("the thixotropic layer stability (F 289 2)"); }
 void ThixoDamp3(int) { notAvailable("the thixotropic layer stability (F 289 3)"); }
+void BlockCorrection() { notAvailable("the block correction (K 5 values 1..3)"); }
+void fluxCorrFunction(int, int) { notAvailable("the cross-section flux corrections (F 360)"); }
+void correctContinuity2() { notAvailable("the continuity correction (F 413)"); }
+void surface_LS() { notAvailable("the level-set free-surface step (F 36 50)"); }

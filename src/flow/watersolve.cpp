@@ -319,6 +319,9 @@ void WaterSolve() {
       if (FlagSIMPLE == 2 || FlagSIMPLE == 4 || FlagSIMPLE == 5) call.explicitPredictor(i);
       if (debugging == 'A') call.gridTest();
       if (FlagSIMPLE != 5) call.momentumStage(i);
+      // The pressure correction works in the driver's own array p'.
+      Cf = entryCf;
+      Cf_old = entryCfOld;
       if (FlagSIMPLE != 4 && FlagSIMPLE != 5 && call.pressureStage(i, R) == 1) return;
       if (!(TurbulenceModel >= 4 && TurbulenceModel <= 7) && FlagThixoIsComputing == 0) call.turbulenceStage(i);
       if (NoComponents > 0) call.componentStage(i);

@@ -36,3 +36,6 @@ void CoriolisFunction();
 double windDrag(double U);
 // Wind speed and direction at the simulated time: F 52, or the timei series.
 void windValues(double& U, double& cx, double& cy);
+
+// Damping of the velocities of a sliding layer (F 289).
+void ThixoVelDamp();

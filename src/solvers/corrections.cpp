@@ -417,8 +417,8 @@ void SimpleCorrectionsStage() {
     staticShare(P, omp_get_num_threads(), omp_get_thread_num(), begin, end);
     for (int chunk = begin; chunk < end; ++chunk) {
       int f0, f1, c0, c1;
-      blockOfRange(WFStart, WFEnd, P, chunk, f0, f1);
-      blockOfRange(WCStart, WCEnd, P, chunk, c0, c1);
+      faceChunk(chunk, f0, f1);
+      cellChunk(chunk, c0, c1);
       SimpleCorrectionsChunk(f0, f1, c0, c1);
     }
   }

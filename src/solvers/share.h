@@ -29,3 +29,13 @@ inline void blockOfRange(int first, int last, int parts, int p, int& lo, int& hi
   lo = first + p * b;
   hi = p == parts - 1 ? last : first + (p + 1) * b - 1;
 }
+
+// Cells and faces per chunk (F 206), kept from one outer iteration to the
+// next and set by computeChunkSizes at the start of each.
+inline int deltac = 0, deltaf = 0;
+
+// Cells and faces per chunk from the work ranges (F 206 chunks).
+void computeChunkSizes();
+// Cells (faces) of chunk p; lo > hi for an empty chunk.
+void cellChunk(int p, int& lo, int& hi);
+void faceChunk(int p, int& lo, int& hi);

@@ -50,3 +50,17 @@ void pressure_fluxes();
 // values, or the timei series interpolated at stimet (a single record holds
 // at all times). Returns the downstream level of the series (0 without one).
 double currentDischarges();
+
+// ---- Pressure-step options held as entries in this build ----
+
+// Two-dimensional multigrid correction of the equation in force (F 168).
+void AlgMGSolve();
+// Stabilisers after the corrections (F 136, F 203, F 550); nothing while
+// none of them is set.
+void CorrSimpleCorrections(int innerIter);
+// Column means of pressure and correction in supercritical columns (F 93).
+void FroudeHystatFunction();
+// Vertical fluxes of each column rebuilt from its mass defects (F 69).
+void SeicheFunctions();
+// Pressure limits of the columns of block 1 (F 426).
+void pressureFilter();

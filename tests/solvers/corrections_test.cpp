@@ -10,6 +10,7 @@
 #include <cmath>
 #include <vector>
 
+#include "solvers/share.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -118,6 +119,7 @@ TEST(SimpleCorrections, ThreadChunksGiveTheResultOfTheWholeRange) {
     const Snapshot whole = Snapshot::take();
     before.restore();
     NoProcessesSolver = 4;
+    computeChunkSizes();
     omp_set_num_threads(3);
     SimpleCorrectionsStage();
     NoProcessesSolver = 0;
