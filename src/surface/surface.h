@@ -3,3 +3,6 @@
 
 void backwater();
 void groundwater();
+// Resets the cell pressures by F 128 FlagPresSetZero (3: hydrostatic below
+// the current water surface).
+void computeSetPresZero();

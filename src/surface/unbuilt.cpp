@@ -4,3 +4,4 @@
 
 void backwater() { notAvailable("the backwater computation (run letter Q)"); }
 void groundwater() { notAvailable("the groundwater computation (run letter G)"); }
+void computeSetPresZero() { notAvailable("the pressure reset of the free surface (F 549)"); }
