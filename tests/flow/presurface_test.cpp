@@ -113,10 +113,11 @@ TEST(PresSurface, ConditionByHandOnSmallColumns) {
       {"0 on a one-cell column", 0, 1e30, {{1}}, nullptr, 0, 0, {}},
       {"1 on a one-cell column", 1, 1e30, {{1}}, nullptr, 0, 0, {{1, 10, 1, 0}}},
       {"1 fixes and clears the top cell", 1, 1e30, {{1, 2}}, nullptr, 0, 0, {{2, 1e20, third, 0}}},
-      // The bottom of the two-cell column and the single cell are the lowest
-      // cells of their columns; the fixed top cell keeps its defect.
-      {"2 clears the lowest cells", 2, 1e30, {{1, 2}, {3}}, nullptr, 0, 0,
-       {{1, 10, 1, 0}, {2, 1e20, third, 200}, {3, 30, 3, 0}}},
+      // The bottom of the three-cell column and the single cell are the
+      // lowest cells of their columns; the middle cell and the fixed top cell
+      // keep their defects.
+      {"2 clears the lowest cells", 2, 1e30, {{1, 2, 3}, {4}}, nullptr, 0, 0,
+       {{1, 10, 1, 0}, {3, 1e20, third, 300}, {4, 40, 4, 0}}},
       {"-3 moves the defect down", -3, 1e30, {{1, 2, 3}, {4}}, nullptr, 0, 0,
        {{3, 1e20, third, 0}, {2, 20, 2, 200 + 300}}},
       // p = 9810 at d = 0.5: r = (9810/(9810*0.5))^4 = 16, C r = 8;
