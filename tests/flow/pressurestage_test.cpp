@@ -72,8 +72,8 @@ void divergentField(Grid kind) {
 // The driver's own array, handed to the stage as p'; filled with rubbish so
 // that a stage that does not start its solve from 0 shows it.
 double* ownArray(std::vector<double>& pc) {
-  pc.assign(NoCells + 1, 7.0);
-  pc[0] = 0.0;
+  pc.assign(NoCells + 1, 0.0);
+  for (int c = 1; c <= NoCells; ++c) pc[c] = 7.0 + 0.01 * c;
   Cf = Cf_old = pc.data();
   return pc.data();
 }
@@ -639,4 +639,49 @@ TEST(PressureStage, ContinuityRecord) {
     EXPECT_EQ(Glob_dmI, r.cell);
   }
   Csource = nullptr;
+}
+
+// F 36 6: in the last inner iteration of a time step (and, in a sediment
+// computation, every F 105 iterations) the surface moves right after the
+// fluxes and the driver's call ends: nothing of the p' equation is built.
+namespace {
+int surfaceMoves = 0;
+void countSurfaceMove() { ++surfaceMoves; }
+}  // namespace
+
+TEST(PressureStage, SurfaceStepOfTheKinematicMethodEndsTheCall) {
+  struct Row {
+    double R;
+    int roof, i, iter, tsc;
+    bool moves;
+  };
+  const Row rows[] = {
+      {1.0, 1, 1, 1, 0, true},    {2e6, 1, 1, 1, 0, false}, {1.0, 0, 1, 1, 0, false}, {1.0, 1, 2, 1, 0, false},
+      {1.0, 1, 1, 0, 0, false},   {1.0, 1, 1, 20, 1, true}, {1.0, 1, 1, 25, 1, false},
+  };
+  const FlowDriverCalls saved = flowDriverCalls;
+  flowDriverCalls.surface = countSurfaceMove;
+  for (const Row& r : rows) {
+    InProjectDir p;
+    divergentField(Grid::Deep);
+    FlagTFS = 6;
+    FlagRoof = r.roof;
+    TransInnerIter = 1;
+    Iter = r.iter;
+    FlagTSC = r.tsc;
+    IterWaterUpdate = 10;
+    surfaceMoves = 0;
+    std::fill(Csource, Csource + NoCells + 1, 3.0);
+    std::vector<double> pc;
+    ownArray(pc);
+    const std::vector<double> rubbish = pc;
+    const int end = pressureStage(r.i, r.R);
+    const std::string what = "R " + std::to_string(r.R) + " K 2 " + std::to_string(r.roof) + " i " +
+                             std::to_string(r.i) + " Iter " + std::to_string(r.iter) + " F 37 " + std::to_string(r.tsc);
+    EXPECT_EQ(end, r.moves ? 1 : 0) << what;
+    EXPECT_EQ(surfaceMoves, r.moves ? 1 : 0) << what;
+    EXPECT_EQ(pc == rubbish, r.moves) << what;
+    EXPECT_EQ(Csource[1] == 3.0, r.moves) << what;
+  }
+  flowDriverCalls = saved;
 }
