@@ -8,6 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# The shards share the cores, so the threads of a parallel region must sleep
+# while they wait instead of spinning on a core another shard needs.
+export OMP_WAIT_POLICY=passive
 
 # Runs the test binary of a build directory in $jobs shards at once; prints the
 # log of every failed shard and fails when any shard failed.
