@@ -115,10 +115,13 @@ TEST(CellDump, LinesOfTheChosenCell) {
 TEST(CellDump, MissingNeighboursReadTheEmptySlotAndNoSuchCellWritesNothing) {
   Fixture x;
   CinvAp[1] = 0.25, CinvAp[2] = 0.5, CinvAp[4] = 0.75, CinvAp[10] = 1.25;
-  PrintDebugBoogie = 1;  // neighbours w 0, s 0, e 10, n 4, t 2, b 0
+  // A neighbour number beyond the grid reads the empty slot as well.
+  CinvAp[NoCells + 1] = 9.0;
+  Ccells[1] = NoCells + 1;
+  PrintDebugBoogie = 1;  // neighbours w 0, s 28, e 10, n 4, t 2, b 0
   printDebug(2);
   const std::string text = logText();
-  EXPECT_NE(text.find("Neigbours id: wsentb: 0 0 10 4 2 0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Neigbours id: wsentb: 0 28 10 4 2 0\n"), std::string::npos) << text;
   EXPECT_NE(text.find("invAp: lwsentb: 0.250000 0.000000 0.000000 1.250000 0.750000 0.500000 0.000000\n"),
             std::string::npos)
       << text;
