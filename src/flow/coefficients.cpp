@@ -124,7 +124,7 @@ double coeff_bedform(int face, int c1, int c2) {
   if (m == 2) return onBed ? B : 0.0;
   if (m == 4 && !onBed) return 0.0;
   const int b1 = Cbed[c1], b2 = Cbed[c2];
-  if (!Bedformheight || !Bdepth || b1 < 0 || b2 < 0 || b1 > bedCellCapacity() || b2 > bedCellCapacity()) return 0.0;
+  if (!Bedformheight || !Bdepth || b1 < 0 || b2 < 0 || b1 >= bedCellCapacity() || b2 >= bedCellCapacity()) return 0.0;
   return B * 0.5 * (Bedformheight[b1] + Bedformheight[b2]) / (Bdepth[b1] + Bdepth[b2] + 1e-30);
 }
 

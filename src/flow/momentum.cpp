@@ -35,7 +35,7 @@ double* velocityOld2(int eq) { return eq == 1 ? Cxvel_old2 : eq == 2 ? Cyvel_old
 // bottom face is much smaller than its bed cell.
 double bedRatio(int c) {
   const int b = Cbed[c], f = Cflateb[c];
-  if (!Barea || b < 1 || b > bedCellCapacity() || f < 1 || f > NoSurfaces || !(Faz[f] > 0.0)) return 0.0;
+  if (!Barea || b < 1 || b >= bedCellCapacity() || f < 1 || f > NoSurfaces || !(Faz[f] > 0.0)) return 0.0;
   return Barea[b] / Faz[f];
 }
 
@@ -264,7 +264,7 @@ void afterSolve(int eq) {
   if (FlagThixoIsComputing == 1)
     for (int c = WCStart; c <= WCEnd; ++c) {
       const int b = Cbed[c];
-      if (b >= 1 && b <= bedCellCapacity() && Bcellt[b] == c) phi[c] = 0.0;
+      if (b >= 1 && b < bedCellCapacity() && Bcellt[b] == c) phi[c] = 0.0;
     }
 }
 
@@ -272,7 +272,7 @@ void afterSolve(int eq) {
 void limitSlideVelocities() {
   if (NoBlocks < 2 || !Bthixolev || !(TimeStep > 0.0)) return;
   const BlockRecord& b2 = block[2];
-  for (int b = std::max(b2.firstBedCell, 1); b <= std::min(b2.lastBedCell, bedCellCapacity()); ++b) {
+  for (int b = std::max(b2.firstBedCell, 1); b <= std::min(b2.lastBedCell, bedCellCapacity() - 1); ++b) {
     if (Bcellth[b] <= 0) continue;
     const int c0 = Bcellt[b];
     if (!cellOk(c0)) continue;

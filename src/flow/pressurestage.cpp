@@ -351,7 +351,7 @@ int pressureStage(int i, double R) {
   if (Iter == StopIter + 1 && PrintDebugBoogie != 0 && i <= 2) printDebug(i);
   if (FlagPresDebug >= 1 && FlagPresDebug <= 99) {
     printDebug2();
-  } else if (FlagPresDebug == 0 && FlagGravity == 0 && NoCells >= 1) {
+  } else if (FlagPresDebug == 0 && NoCells >= 1) {
     // Pins the level of p': the last cell ends at -0.001.
     for (int c = WCStart; c <= WCEnd; ++c) pc[c] -= pc[NoCells] + 0.001;
   }

@@ -1,5 +1,9 @@
 #include "io/log.h"
 
+#ifndef TOVAK_FUZZ
+#include <omp.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +56,11 @@ void endProcess(int status) {
 #ifdef TOVAK_FUZZ
   throw ProcessEnd{status};
 #else
+  // Inside a parallel region the other threads are still using the model
+  // state: the process ends at once, without the exit handlers that would
+  // free it under them. The log is complete already (every line is written
+  // and closed by its call).
+  if (omp_in_parallel()) std::_Exit(status);
   std::exit(status);
 #endif
 }
