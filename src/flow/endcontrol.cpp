@@ -5,6 +5,7 @@
 // writes the crash report and the emergency output.
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 
 #include "flow/control.h"
@@ -86,6 +87,46 @@ void trivikLine() {
 
 bool topCell(int c) { return Ccellt && Ccellt[c] == 0; }
 
+// Lines gathered and appended to the log a block at a time, so that a list
+// with one line per column does not open the log once per line.
+class LogBlock {
+ public:
+  LogBlock() = default;
+  LogBlock(const LogBlock&) = delete;
+  LogBlock& operator=(const LogBlock&) = delete;
+  ~LogBlock() { flush(); }
+
+  void line(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+    va_list ap;
+    va_start(ap, fmt);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      va_list copy;
+      va_copy(copy, ap);
+      const int n = std::vsnprintf(text_ + used_, sizeof text_ - used_, fmt, copy);
+      va_end(copy);
+      if (n < 0) break;
+      if (static_cast<size_t>(n) < sizeof text_ - used_) {
+        used_ += static_cast<size_t>(n);
+        va_end(ap);
+        return;
+      }
+      text_[used_] = 0;  // drop the part that did not fit, then try again empty
+      flush();
+    }
+    logv(fmt, ap);  // longer than the whole block
+    va_end(ap);
+  }
+  void flush() {
+    if (used_ > 0) logf("%s", text_);
+    used_ = 0;
+    text_[0] = 0;
+  }
+
+ private:
+  char text_[8192] = {};
+  size_t used_ = 0;
+};
+
 void specialLines() {
   const int first = firstCell(), last = lastCell();
   switch (PrintSpecials) {
@@ -123,18 +164,21 @@ void specialLines() {
     case 4:
       logf("Number of cells: %d, surfaces: %d, points: %d\n", NoCells, NoSurfaces, NoPoints);
       break;
-    case 5:
+    case 5: {
       logf("x,z_bed,z_surf,shear\n");
       if (!Ccellb || !Ccellt) break;
+      LogBlock out;
       for (int c = first; c <= last; ++c) {
         if (Ccellb[c] != 0) continue;
         // The top of the column; the walk is bounded so that a broken link
         // cannot keep it going.
         int t = c;
         for (int steps = 0; steps < NoCells && Ccellt[t] >= 1 && Ccellt[t] <= NoCells; ++steps) t = Ccellt[t];
-        logf("%lf %lf %lf %lf\n", Cxcenter[c], Czcenter[c] - Ckdist[c], Czcenter[t] + Ckdist[t], 300.0 * Ckinen[c]);
+        out.line("%lf %lf %lf %lf\n", Cxcenter[c], Czcenter[c] - Ckdist[c], Czcenter[t] + Ckdist[t],
+                 300.0 * Ckinen[c]);
       }
       break;
+    }
     default:
       break;
   }

@@ -100,9 +100,9 @@ class EndControl : public ::testing::Test {
     setEndControlMax(0.0);
     dir_.reset();
   }
-  // A box of 4 x 3 columns of 1 m x 1 m, 1 m deep, with its fields.
-  static bool buildGrid() {
-    if (!FlowGrid::box(4, 3).build()) return false;
+  // A box of 4 x 3 columns (or nx x ny) of 1 m x 1 m, 1 m deep, with its fields.
+  static bool buildGrid(int nx = 4, int ny = 3) {
+    if (!FlowGrid::box(nx, ny).build()) return false;
     setRelaxation();
     clearLog();
     return true;
@@ -340,15 +340,19 @@ TEST_F(EndControl, GridCounts) {
                                 std::to_string(NoSurfaces) + ", points: " + std::to_string(NoPoints) + "\n"));
 }
 
+// 288 columns: more lines than the log takes in one block.
 TEST_F(EndControl, BedProfileOnePerColumn) {
-  ASSERT_TRUE(buildGrid());
+  ASSERT_TRUE(buildGrid(24, 12));
   for (int c = 1; c <= NoCells; ++c) Ckinen[c] = Ccellb[c] == 0 ? 0.01 : 1.0;
   PrintSpecials = 5;
   printEndWaterSolve(2);
   const std::string log = boogie();
   EXPECT_EQ(count(log, "x,z_bed,z_surf,shear\n"), 1);
-  // Bed at 0 m, surface at 1 m, 300 x k = 3 Pa, one line per column.
-  EXPECT_EQ(count(log, " 0.000000 1.000000 3.000000\n"), 12) << log;
+  // Bed at 0 m, surface at 1 m, 300 x k = 3 Pa, one line per column; the
+  // column centres lie half a metre inside their grid lines.
+  EXPECT_EQ(count(log, " 0.000000 1.000000 3.000000\n"), 24 * 12) << log;
+  for (int i = 0; i < 24; ++i)
+    EXPECT_EQ(count(log, "\n" + std::to_string(i) + ".500000 0.000000 1.000000 3.000000\n"), 12) << i;
 }
 
 // ---- Convergence ----
