@@ -35,13 +35,16 @@ namespace {
 //   Thin:      5 x 3 columns 1 m deep, 9 cells each (1/9 m high), so that
 //              the side faces are small against the top and bottom faces;
 //   Single:    5 x 3 columns of one cell 1 m high;
-//   SingleRow: 5 x 1 columns of one cell 1 m high.
-enum class Grid { Deep, Thin, Single, SingleRow };
+//   SingleRow: 5 x 1 columns of one cell 1 m high;
+//   DeepRow:   5 x 1 columns 10 m deep, 9 cells each.
+enum class Grid { Deep, Thin, Single, SingleRow, DeepRow };
 
 constexpr double kLayer = 10.0 / 9.0;
 
 FlowGrid makeGrid(Grid kind) {
-  FlowGrid g = FlowGrid::box(5, kind == Grid::SingleRow ? 1 : 3, kind == Grid::Deep ? 10.0 : 1.0);
+  const bool row = kind == Grid::SingleRow || kind == Grid::DeepRow;
+  const bool deep = kind == Grid::Deep || kind == Grid::DeepRow;
+  FlowGrid g = FlowGrid::box(5, row ? 1 : 3, deep ? 10.0 : 1.0);
   if (kind == Grid::Single || kind == Grid::SingleRow) {
     // The generator makes one cell of water shallower than the second value
     // of F 94.
@@ -282,7 +285,7 @@ TEST(PressureStage, CentralCoefficientByOption) {
       {"F 104 2, end cell", Grid::SingleRow, [] { FlagEndCorrect = 2; }, [] { return cellAt(5, 1); },
        [](int c, const Coefficients& a) { return a.sum(c) + 2.0; }},
       {"F 104 2, middle cell", Grid::SingleRow, [] { FlagEndCorrect = 2; }, [] { return cellAt(2, 1); }, sum},
-      {"F 104 2, end cell of a deep column", Grid::Deep, [] { FlagEndCorrect = 2; }, [] { return cellAt(1, 1, 4); },
+      {"F 104 2, end cell of a deep column", Grid::DeepRow, [] { FlagEndCorrect = 2; }, [] { return cellAt(1, 1, 4); },
        sum},
       // The south-east corner lacks east and south: a tenth of its north and
       // west neighbours; the north-west corner lacks west and north: a tenth
