@@ -27,13 +27,6 @@
 
 namespace {
 
-std::string koosurf() {
-  std::ostringstream s;
-  for (int i = 1; i <= 21; ++i)
-    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 0.0 1.0\n";
-  return s.str();
-}
-
 // 1 m3/s in group 1 (west end) and group 2 (east end), fixed lid, constant
 // eddy viscosity, the residual history.
 const std::string kChannel =
@@ -90,7 +83,7 @@ struct ChannelRun {
   CaseDir dir;
   int status = -1;
   explicit ChannelRun(const std::string& extra, const std::vector<std::string>& env = {}) {
-    dir.write("koosurf", koosurf());
+    dir.write("koosurf", straightChannelKoosurf());
     dir.write("control", kChannel + extra);
     status = dir.run(env);
   }
@@ -126,7 +119,7 @@ TEST(ChannelFlowCase, EveryCrossSectionPassesTheInflow) {
   const Field f = readResult(r.dir.read("result.end"));
 
   InProjectDir p;
-  p.dir().write("koosurf", koosurf());
+  p.dir().write("koosurf", straightChannelKoosurf());
   p.dir().write("control", kChannel);
   kread();
   ASSERT_GE(AllocateArrays(1, 1, 1), 0.0);

@@ -10,17 +10,10 @@
 
 namespace {
 
-std::string straightChannel() {
-  std::ostringstream s;
-  for (int i = 1; i <= 21; ++i)
-    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 0.0 1.0\n";
-  return s.str();
-}
-
 const std::string kChannel = "G 1 23 8 11 1\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\n";
 
 int runChannel(CaseDir& dir, const std::string& control) {
-  dir.write("koosurf", straightChannel());
+  dir.write("koosurf", straightChannelKoosurf());
   dir.write("control", control);
   return dir.run();
 }

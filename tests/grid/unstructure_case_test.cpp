@@ -8,19 +8,11 @@
 
 namespace {
 
-// 21 x 6 grid lines 1 m apart, bed 0, water 1 m.
-std::string straightChannel() {
-  std::ostringstream s;
-  for (int i = 1; i <= 21; ++i)
-    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 0.0 1.0\n";
-  return s.str();
-}
-
 }  // namespace
 
 TEST(UnstructureCase, LetterYGeneratesTheStraightChannel) {
   CaseDir dir;
-  dir.write("koosurf", straightChannel());
+  dir.write("koosurf", straightChannelKoosurf());
   dir.write("control", "F 2 Y\nG 1 23 8 11 1\nF 1 Q\n");
   EXPECT_EQ(dir.run(), 1) << dir.boogie();
   for (const char* line : {"Generating grid with F 64 11 algorithm. ", "End of Unstructure, Iter = 0, NoCells = 900",
@@ -32,7 +24,7 @@ TEST(UnstructureCase, LetterYGeneratesTheStraightChannel) {
 // report lines follow, and the run ends instead of going on with half a grid.
 TEST(UnstructureCase, OverflowWritesRescueFilesAndEndsTheRun) {
   CaseDir dir;
-  dir.write("koosurf", straightChannel());
+  dir.write("koosurf", straightChannelKoosurf());
   dir.write("control", "F 2 YM\nG 1 23 8 11 1\nF 65 800 80000 50000 10000 1000\n");
   EXPECT_EQ(dir.run(), 252) << dir.boogie();
   for (const char* file : {"koosurf.1", "koosurf.2", "control.new"}) EXPECT_TRUE(dir.exists(file)) << file;

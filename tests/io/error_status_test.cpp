@@ -14,15 +14,6 @@
 
 namespace {
 
-// 21 x 6 grid lines 1 m apart, bed 0, water 1 m: 20 x 5 columns, which
-// G 1 23 8 holds.
-std::string channelLines() {
-  std::ostringstream s;
-  for (int i = 1; i <= 21; ++i)
-    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 0.0 1.0\n";
-  return s.str();
-}
-
 struct StatusCase {
   const char* name;
   std::string control;
@@ -90,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         // F 370 third value 21 on a grid of 20 cross-sections.
         StatusCase{"F370BeyondTheGrid", "G 1 20 10 11 1\nF 370 1 2 21 3 1\n", {}, nullptr, 2, kF370},
         // A divided run generates its part without the fixed reference depth.
-        StatusCase{"F308WithoutF209", "F 2 Y\nG 1 23 8 11 1\nF 308 3\n", {{"koosurf", channelLines()}}, nullptr, 255,
+        StatusCase{"F308WithoutF209", "F 2 Y\nG 1 23 8 11 1\nF 308 3\n", {{"koosurf", straightChannelKoosurf()}}, nullptr, 255,
                    kF209},
         // Letter H cannot create the grid file (a directory has its name).
         StatusCase{"LetterHCannotWrite", "F 2 H\n", {}, "unstruc", 252, "Error: can not open 'unstruc' file\n"},
@@ -128,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"F260AfterF37Two", "F 37 2\nF 260 1\n", {}, nullptr, 1, ""},
         StatusCase{"NDistributionZero", "N 0 1 1.0\n", {}, nullptr, 1, ""},
         StatusCase{"F370OnTheLastCrossSection", "G 1 20 10 11 1\nF 370 1 2 20 3 1\n", {}, nullptr, 1, ""},
-        StatusCase{"F308WithF209", "F 2 Y\nG 1 23 8 11 1\nF 308 3\nF 209 1.0\n", {{"koosurf", channelLines()}},
+        StatusCase{"F308WithF209", "F 2 Y\nG 1 23 8 11 1\nF 308 3\nF 209 1.0\n", {{"koosurf", straightChannelKoosurf()}},
                    nullptr, 1, ""},
         StatusCase{"LetterHWrites", "F 2 H\n", {}, nullptr, 1, ""},
         StatusCase{"F496OneWithF114Eight", "F 114 8\nF 496 1\n", {}, nullptr, 1, ""},

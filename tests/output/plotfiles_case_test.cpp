@@ -15,20 +15,12 @@
 
 namespace {
 
-// 21 x 6 grid lines 1 m apart, bed 0, water 1 m.
-std::string straightChannel() {
-  std::ostringstream s;
-  for (int i = 1; i <= 21; ++i)
-    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 0.0 1.0\n";
-  return s.str();
-}
-
 }  // namespace
 
 TEST(PlotFilesCase, StraightChannelLoadsInVtkReaderAndMatchesTecplot) {
   if (!vtkAvailable()) GTEST_SKIP() << "VTK for /usr/bin/python3 is not installed";
   CaseDir dir;
-  dir.write("koosurf", straightChannel());
+  dir.write("koosurf", straightChannelKoosurf());
   // F 329: [4] Tecplot 3-D, [5] VTK 3-D, [6] VTK plan; G 24: bed level, cells from here up
   dir.write("control", "F 2 YM\nG 1 23 8 11 1\nF 329 1 0 0 0 1 1 1 0 0\nG 24 2 z 1 0 i 1 0\n");
   ASSERT_EQ(dir.run(), 1) << dir.boogie();
@@ -101,7 +93,7 @@ TEST(PlotFilesCase, StraightChannelLoadsInVtkReaderAndMatchesTecplot) {
 TEST(PlotFilesCase, NodeValuesAreTheMeansOfTheEngineCellFields) {
   if (!vtkAvailable()) GTEST_SKIP() << "VTK for /usr/bin/python3 is not installed";
   CaseDir dir;
-  dir.write("koosurf", straightChannel());
+  dir.write("koosurf", straightChannelKoosurf());
   dir.write("control", "F 2 YM\nG 1 23 8 11 1\n");
   ASSERT_EQ(dir.run(), 1) << dir.boogie();
   // the result file of that grid, with a field of our own per cell
@@ -163,7 +155,7 @@ TEST(PlotFilesCase, FileThatCannotBeWrittenEndsTheRun) {
                                          {"F 329 1 0 0 0 1 0 0 0 0", "tecplfe.dat"},
                                          {"F 329 1 0 0 0 0 0 0 1 0", "ParaView2_n1.vtk"}}) {
     CaseDir dir;
-    dir.write("koosurf", straightChannel());
+    dir.write("koosurf", straightChannelKoosurf());
     dir.mkdir(k.file);
     dir.write("control", "F 2 YM\nG 1 23 8 11 1\n" + k.flags + "\n");
     EXPECT_EQ(dir.run(), 253) << k.file << "\n" << dir.boogie();

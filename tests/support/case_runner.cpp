@@ -79,3 +79,10 @@ CaseResult runControl(const std::string& control) {
   int st = d.run();
   return {st, d.boogie()};
 }
+
+std::string straightChannelKoosurf() {
+  std::ostringstream s;
+  for (int i = 1; i <= 21; ++i)
+    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 0.0 1.0\n";
+  return s.str();
+}

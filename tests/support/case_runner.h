@@ -46,3 +46,7 @@ struct CaseResult {
   bool has(const std::string& text) const { return boogie.find(text) != std::string::npos; }
 };
 CaseResult runControl(const std::string& control);
+
+// The koosurf file of a straight channel: 21 x 6 grid lines 1 m apart, bed
+// at 0 and water at 1 m (20 x 5 columns, which G 1 23 8 holds).
+std::string straightChannelKoosurf();
