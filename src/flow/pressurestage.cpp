@@ -119,7 +119,7 @@ void storageTerms() {
       for (int c = WCStart; c <= WCEnd; ++c) {
         const int b = bottomOfColumn(c);
         const int f = Cflateb[b], bc = Cbed[b];
-        if (!faceOk(f) || bc < 1 || bc > bedCellCapacity() || !(Bdepth[bc] > 0.0)) continue;
+        if (!faceOk(f) || bc < 1 || bc >= bedCellCapacity() || !(Bdepth[bc] > 0.0)) continue;
         const double fac = extra * 2.0 * Faz[f] / (dt * 9810.0 * Bdepth[bc]);
         Cap[c] += fac * Ckdist[c];
       }
@@ -317,7 +317,7 @@ int pressureStage(int i, double R) {
   if (slideComputation()) {
     for (int c = WCStart; c <= WCEnd; ++c) {
       const int b = Cbed[c];
-      if (b >= 1 && b <= bedCellCapacity() && Bcellt[b] == c && faceOk(Cflatet[c])) Fflux[Cflatet[c]] = 0.0;
+      if (b >= 1 && b < bedCellCapacity() && Bcellt[b] == c && faceOk(Cflatet[c])) Fflux[Cflatet[c]] = 0.0;
     }
   } else {
     stamp(10);
@@ -351,7 +351,7 @@ int pressureStage(int i, double R) {
   if (Iter == StopIter + 1 && PrintDebugBoogie != 0 && i <= 2) printDebug(i);
   if (FlagPresDebug >= 1 && FlagPresDebug <= 99) {
     printDebug2();
-  } else if (FlagPresDebug == 0 && NoCells >= 1) {
+  } else if (FlagPresDebug == 0 && FlagGravity == 0 && NoCells >= 1) {
     // Pins the level of p': the last cell ends at -0.001.
     for (int c = WCStart; c <= WCEnd; ++c) pc[c] -= pc[NoCells] + 0.001;
   }
