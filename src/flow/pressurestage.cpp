@@ -179,11 +179,12 @@ void centralStage(double* pc) {
       case 1:
         if (FlagGravity > 0) {
           presSurfFunction(lo, hi);
+          // The cells of a sub-bed block get the condition of their own
+          // surface; in chunks each chunk takes its share of the block.
           if (slideComputation() && subBedInRange()) {
-            if (chunked)
-              presSurfFunction(lo, hi);
-            else
-              presSurfFunction(block[NoBlocks].firstCell, std::min(block[NoBlocks].lastCell, NoCells));
+            const int first = std::max(block[NoBlocks].firstCell, chunked ? lo : 1);
+            const int last = std::min(std::min(block[NoBlocks].lastCell, NoCells), chunked ? hi : NoCells);
+            if (first <= last) presSurfFunction(first, last);
           }
         }
         break;
