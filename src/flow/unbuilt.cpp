@@ -7,5 +7,4 @@ void WaterSolveFast() { notAvailable("the fast flow computation (run letter W, F
 void WaterSolveHydrostatic() { notAvailable("the hydrostatic flow computation (run letter W, F 68 1)"); }
 void WaterSolve2D() { notAvailable("the two-dimensional flow computation (run letter W, F 68 3)"); }
 void MGSsolver() { notAvailable("the grid-sequencing flow computation (run letter W, F 152)"); }
-void Components() { notAvailable("the water-quality computation (run letter C)"); }
 int shallowWater() { notAvailable("the shallow-water computation (run letter L)"); }

@@ -3,9 +3,6 @@
 #include "flow/stages.h"
 #include "io/log.h"
 
-void turbulenceStage(int) { notAvailable("the k-epsilon stage of the flow computation"); }
-void componentStage(int) { notAvailable("the component stage of the flow computation"); }
-void TimePrintFunction() { notAvailable("the time-series log timeo"); }
 void surface() { notAvailable("the free-surface update"); }
 void surface_tfs(int, int) { notAvailable("the transient free-surface update (F 36 1, 11..19)"); }
 void surface_LS_update() { notAvailable("the level-set free-surface update (F 36 50)"); }

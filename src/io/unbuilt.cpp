@@ -2,7 +2,6 @@
 #include "io/log.h"
 #include "io/modelfiles.h"
 
-int ReadTimes() { notAvailable("the time-series reader (timei)"); }
 void ReadAllData() { notAvailable("the restart reader (run letter B)"); }
 void WriteAllData() { notAvailable("the restart writer (run letter J)"); }
 void print_fracres() { notAvailable("the bed-fraction restart writer (F 329 entry 15)"); }
