@@ -34,6 +34,9 @@ inline int FlagReadRes = 0, FlagReadAlldata = 0, FlagReadFracres = 0, FlagReadUn
            FlagJTime = 0, FlagBechInt = 0, FlagInitPoros = 0, FlagHaveInitiatedCyclic = 0;
 inline int FlagHaveReadCyclic = 0, FlagInspace = 0, InspaceTimeNo = 0, inflowj = 0, inflowk = 0;
 inline int TimeInNo = 0, TimePrintNo = 0, NoAlldataPrintout = 0;
+// Times at which the restart file is written, from the A records of `timei`
+// (entries 0..NoAlldataPrintout-1, at most 100).
+inline double AlldataPrintout[101];
 // Mark of the control-file reader: a W 1 data set was accepted (set by W 1).
 inline int W1Given = 0;
 
