@@ -110,9 +110,9 @@ void recordSource() {
     seen.worstTimeSource = std::max(seen.worstTimeSource, std::fabs(Csource[c] - src));
   }
   if (seen.checkCfOld && Cf_old != Ccomp_old[n]) seen.cfOldAtComponent = false;
-  // What a source would add: an inflow term and a fixed value in every cell,
-  // which must not reach the next component or pass.
-  for (int c = 1; c <= NoCells; ++c) {
+  // What a source would add: an inflow term and a fixed value in every cell
+  // but the first, which must not reach the next component or pass.
+  for (int c = 2; c <= NoCells; ++c) {
     Cap[c] += 1e30 + 250.0;
     Csource[c] += 1e30 * 7.0;
   }
