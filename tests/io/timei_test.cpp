@@ -172,6 +172,9 @@ TEST(Timei, RecordKindsAreStoredAndEchoed) {
          EXPECT_EQ(TimePrint[1].number[1], 8);
        },
        "Time q1 q2 q3 h1 h2 c0\n"},
+      {"H: a record at the time of the one before", [] {}, "H 10 1 2\nH 10 3 4\n", 2, [] {},
+       "Time q1 q2 q3 h1 h2 c0\n10.000000 0.000000 0.000000 1.000000 2.000000 \n"
+       "10.000000 0.000000 0.000000 3.000000 4.000000 \n"},
       {"text between records, a byte 0xFF in the middle", [] {}, "h 1 2; lower-case words.\n\xff\nH 0 1 2\n", 1,
        [] { EXPECT_EQ(TimeInHout[0], 2.0); }, "Time q1 q2 q3 h1 h2 c0\n0.000000 0.000000 0.000000 1.000000 2.000000 \n"},
   };
@@ -507,5 +510,25 @@ TEST(Timei, NoEchoWithoutDebuggingAndNoReadingWithoutRecords) {
     ArrayTimeSteps = 0;
     EXPECT_EQ(read(p, "H 0 1 2\n"), 0);
     EXPECT_EQ(TimeInNo, 0);
+  }
+}
+
+// The reaction terms that need light make the records carry an irradiance,
+// air temperature only term 1060; other types add nothing to a record.
+TEST(Timei, TermsThatAddIrradianceOrAirTemperature) {
+  struct Case {
+    int type;
+    int code;  // of an I record without irradiance, and of an M record without air temperature
+  };
+  const Case cases[] = {{42, 13},  {51, 13},  {132, 13}, {151, 13}, {152, 13},  {161, 13}, {162, 13},
+                        {272, 13}, {281, 13}, {282, 13}, {6100, 13}, {1060, 14}, {41, 0},   {1061, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    InProjectDir p;
+    transientRun();
+    NoTerms = 2;
+    QTerms[0].type = 1;
+    QTerms[1].type = c.type;
+    EXPECT_EQ(read(p, c.code == 14 ? "M 0 5\n" : "I 0 1 1 1 1\n"), c.code);
   }
 }
