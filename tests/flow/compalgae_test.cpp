@@ -215,9 +215,29 @@ TEST_F(WqLight, FixedValueTypes) {
 }
 
 TEST_F(WqLight, FixedValueReplacesEarlierTerms) {
-  terms({term(151, {0}, {0.0, 0.0, 0.0, 0.0, 1.0}), term(152, {0}, {0.0, 2.0, 50.0, 0.1, 5.0})});
+  // The light of type 6100 and the growth of type 152 come first and are gone.
+  terms({term(151, {0}, {0.0, 0.0, 0.0, 0.0, 1.0}), term(152, {0}, {0.0, 2.0, 50.0, 0.1, 5.0}),
+         term(6100, {1, 2}, {0.0, 0.0})});
   CompSource();
-  EXPECT_DOUBLE_EQ(Csource[2], 1.5e30);  // the growth of type 152 came first and is gone
+  EXPECT_EQ(Cap[2], 1e30);
+  EXPECT_DOUBLE_EQ(Csource[2], 1.5e30);
+}
+
+// Before its first interval the series is extended along it: records 100 at
+// 10 s and 300 at 20 s give -100 at 0 s, which counts as dark where the terms
+// take the light as not negative.
+TEST_F(WqLight, NegativeLightCountsAsDark) {
+  TimeInNo = 2;
+  TimeInTime[0] = 10.0, TimeInTime[1] = 20.0;
+  Irradi[0] = 100.0, Irradi[1] = 300.0;
+  stimet = 0.0;
+  terms({term(6100, {1, 2}, {0.0, 0.0})});
+  CompSource();
+  EXPECT_EQ(Csource[2], 0.0);
+  clear();
+  terms({term(42, {}, {0.0, 0.0, 0.4, 50.0})});
+  CompSource();
+  EXPECT_EQ(Csource[2], 0.0);
 }
 
 // Migration, type 51, in cell 2 alone (C = 3, the others 0): F = 3 x
