@@ -85,6 +85,9 @@ TEST(Timei, RecordKindsAreStoredAndEchoed) {
        },
        "Time q1 q2 q3 h1 h2 c0\n0.000000 1.000000 0.500000 10.000000 9.000000 6 2 \n"
        "60.000000 2.000000 1.000000 10.500000 9.500000 2 0.5 \n"},
+      {"I: no discharge in group 1 leaves the discharges of the groups alone", [] {}, "I 0 0 2 1 1\n", 1,
+       [] { EXPECT_EQ(FlagDischargeTime, 0); },
+       "Time q1 q2 q3 h1 h2 c0\n0.000000 0.000000 2.000000 1.000000 1.000000 \n"},
       {"J: time steps, sediment without factors", sediment, "J 0 1 0.5 10 9 2.5 3 4\n", 1,
        [] {
          EXPECT_EQ(TimeInTimStep[0], 2.5);
@@ -215,6 +218,7 @@ TEST(Timei, ErrorCodesAndMessages) {
       {"O: no entry count", none, "O 10\n", 1, "At line 1 of the timei file: O 10\n", 0},
       {"O: negative time", none, "O -5 1\nu 3\n", 2, "At line 1", 0},
       {"O: time goes back", none, "O 20 1\nu 3\nO 10 1\nu 4\n", 3, "At line 3 of the timei file: O 10 1\n", 0},
+      {"O: negative time after a later one", none, "O 10 1\nu 3\nO -5 1\nu 4\n", 3, "At line 3", 0},
       {"O: negative number", none, "O 10 1\nu -3\n", 4, "At line 1", 0},
       {"O: letter j", none, "O 10 1\nj 3\n", 5, "At line 1", 0},
       {"O: letter l", none, "O 10 1\nl 3\n", 5, "At line 1", 0},
@@ -531,4 +535,19 @@ TEST(Timei, TermsThatAddIrradianceOrAirTemperature) {
     QTerms[1].type = c.type;
     EXPECT_EQ(read(p, c.code == 14 ? "M 0 5\n" : "I 0 1 1 1 1\n"), c.code);
   }
+}
+
+// The sediment inflow of the first row is cleared at each reading: a file
+// without concentrations leaves none from the reading before (the other
+// values of a row stay until a record writes them).
+TEST(Timei, FirstRowConcentrationsClearedAtEachReading) {
+  InProjectDir p;
+  transientRun();
+  sediment();
+  ASSERT_EQ(read(p, "I 0 1 1 1 1 3 4\n"), 0);
+  ASSERT_EQ(Cinn[0][2], 2.0);
+  ASSERT_EQ(read(p, "H 0 1 1\n"), 0);
+  EXPECT_EQ(Cinn[0][1], 0.0);
+  EXPECT_EQ(Cinn[0][2], 0.0);
+  EXPECT_EQ(p.dir().read("timei.out"), "Time q1 q2 q3 h1 h2 c0\n0.000000 1.000000 1.000000 1.000000 1.000000 0 0 \n");
 }
