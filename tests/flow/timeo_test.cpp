@@ -354,11 +354,15 @@ TEST_F(Timeo, TheLastRecordWhoseTimeHasComeIsPrinted) {
 }
 
 // Out-of-range cells, components and grid lines print 0 instead of reading
-// outside the arrays.
+// outside the arrays; so does a force variant other than 0..3, which adds to
+// no time sum.
 TEST_F(Timeo, NumbersOutsideTheGridPrintZero) {
   Cxvel[0] = 9.0;
-  EXPECT_EQ(lineOf({{'u', 0}, {'u', 13}, {'p', -4}, {'q', 1, 0, 0, 0}, {'h', 0, -1, 2}, {'z', 0, 2, 99}}),
-            "1.2500e+01 0.000000e+00 0.000000e+00 0.000000e+00 0.000000e+00 0.000000e+00 0.000000e+00 \n");
+  Ckinen[1] = 1.0;
+  EXPECT_EQ(lineOf({{'u', 0}, {'u', 13}, {'p', -4}, {'q', 1, 0, 0, 0}, {'h', 0, -1, 2}, {'z', 0, 2, 99}, {'o', 4}}),
+            "1.2500e+01 0.000000e+00 0.000000e+00 0.000000e+00 0.000000e+00 0.000000e+00 0.000000e+00 "
+            "0.00000e+00 \n");
+  EXPECT_EQ(AvShearTimeo1 + AvShearTimeo2 + AvShearTimeo3 + AvShearTimeo4, 0.0);
 }
 
 // A log that cannot be opened ends the run with status -3 and the reason in
