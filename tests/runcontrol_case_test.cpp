@@ -10,11 +10,19 @@ TEST(RunLetters, XEndsWithStatusZeroAndNothingAfterItRuns) {
 }
 
 TEST(RunLetters, LettersOfSubsystemsNotInThisBuildEndWithStatus2) {
-  for (const char* letter : {"W", "S", "Q", "B", "Z", "K"}) {
+  for (const char* letter : {"S", "Q", "B", "Z", "K"}) {
     CaseResult r = runControl(std::string("F 2 ") + letter + "\n");
     EXPECT_EQ(r.status, 2) << letter;
     EXPECT_TRUE(r.has("is not available in this build\n")) << letter << r.boogie;
   }
+}
+
+// A flow computation without a grid and without discharges cannot be
+// normalised: it ends with its error and a failure status.
+TEST(RunLetters, AFlowWithoutAGridEndsWithAnError) {
+  CaseResult r = runControl("F 2 W\n");
+  EXPECT_EQ(r.status, 2) << r.boogie;
+  EXPECT_TRUE(r.has("residual not set for Equation no. ")) << r.boogie;
 }
 
 TEST(RunLetters, TAndLettersWithoutWorkEndNormally) {
