@@ -110,10 +110,17 @@ void groupInflow(const DischargeGroup& G, double value) {
   }
 }
 
+// An M data set that gives this component a concentration for group g.
+bool mDataSetGives(int g, int comp) { return CompInflowNo >= 1 && comp <= 19 && CompInflow[g].order[comp] >= 0; }
+
 void inflows(int comp) {
+  // The group's own component, unless an M data set gives that component a
+  // concentration for the group: the inflow then carries the M value alone
+  // (adding both would mix the M value with the group's, 0 by default, and
+  // halve it).
   for (int g = 1; g <= 9; ++g) {
     const DischargeGroup& G = DischargeStruct[g];
-    if (G.surfno > 0 && G.inflow == 1 && G.component == comp) groupInflow(G, G.value);
+    if (G.surfno > 0 && G.inflow == 1 && G.component == comp && !mDataSetGives(g, comp)) groupInflow(G, G.value);
   }
   if (CompInflowNo < 1 || comp > 19) return;
   const SeriesPoint s = Cinn ? seriesNow() : SeriesPoint{};

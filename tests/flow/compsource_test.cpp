@@ -285,12 +285,13 @@ TEST_F(WqInflow, ConcentrationOfAnMDataSet) {
   CompSource();
   EXPECT_DOUBLE_EQ(Cap[2], 10.0);
   EXPECT_DOUBLE_EQ(Csource[2], 70.0);
-  // The group's own component gets both terms.
+  // For the group's own component the M value replaces the group's value:
+  // the inflow carries 7, not the mean of 3 and 7.
   clear();
   DischargeStruct[1].component = 1;
   CompSource();
-  EXPECT_DOUBLE_EQ(Cap[2], 20.0);
-  EXPECT_DOUBLE_EQ(Csource[2], 30.0 + 70.0);
+  EXPECT_DOUBLE_EQ(Cap[2], 10.0);
+  EXPECT_DOUBLE_EQ(Csource[2], 70.0);
   // No M data set given for the component: nothing more.
   clear();
   CompInflow[1].order[1] = -1;
