@@ -11,6 +11,7 @@
 
 #include "io/modelfiles.h"
 #include "solvers/solver.h"
+#include "state/alloc.h"
 #include "state/arrays_optional.h"
 #include "state/flowstate.h"
 #include "state/options.h"
@@ -550,4 +551,19 @@ TEST(Timei, FirstRowConcentrationsClearedAtEachReading) {
   EXPECT_EQ(Cinn[0][1], 0.0);
   EXPECT_EQ(Cinn[0][2], 0.0);
   EXPECT_EQ(p.dir().read("timei.out"), "Time q1 q2 q3 h1 h2 c0\n0.000000 1.000000 1.000000 1.000000 1.000000 0 0 \n");
+}
+
+// Series arrays that do not fit the memory end the run with the allocation
+// message and status -3 before anything is read.
+TEST(Timei, SeriesArraysThatDoNotFitEndTheRun) {
+  InProjectDir p;
+  transientRun();
+  ArrayTimeSteps = 1000000;
+  p.dir().write("timei", "H 0 1 2\n");
+  alloc::setMemoryLimit(alloc::liveBytes() + 1000);
+  EXPECT_EXIT(ReadTimes(), ::testing::ExitedWithCode(253), "");
+  alloc::setMemoryLimit(0);
+  EXPECT_NE(p.dir().boogie().find("Error in allocation of the time-series arrays for 1000000 records of timei\n"),
+            std::string::npos)
+      << p.dir().boogie();
 }
