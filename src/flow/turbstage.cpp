@@ -76,6 +76,7 @@ void turbulenceCoefficients(int eq, bool parallel) {
 // thread.
 void turbulenceSources(int eq) {
   boundary();
+  if (eq == 5) stamp(20);
   if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
   if (NoNestflater > 0) nestsource();
   if (OneCellSource == 1)
@@ -156,7 +157,6 @@ void turbulenceStage(int i) {
   turbulenceCoefficients(5, !stageOnMainThread(5));
   stamp(19);
   turbulenceSources(5);
-  stamp(20);
   stamp(21);
   finalise(5, !stageOnMainThread(9));
   accelerate(5, i);
