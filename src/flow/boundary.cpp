@@ -21,7 +21,6 @@ namespace {
 constexpr int kGroups = 9;
 
 inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
-inline bool faceOk(int f) { return f >= 1 && f <= NoSurfaces; }
 inline int faceCount(int g) { return groupFaceCount(DischargeStruct[g]); }
 
 // The grid-sequencing level in force: a group cell on the coarse level.
