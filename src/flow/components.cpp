@@ -83,17 +83,6 @@ void solveComponent(int n, bool nestAfter) {
   componentDriverCalls.solver();
 }
 
-// Empties the time-series log at the start of a transient computation with
-// print records.
-void truncateTimeo() {
-  std::FILE* f = std::fopen("timeo", "w");
-  if (!f) {
-    setMessage(" cannot open file 'timeo' ");
-    fatal(-3, "Error: can not open file 'timeo' for writing\n");
-  }
-  std::fclose(f);
-}
-
 }  // namespace
 
 void Components() {

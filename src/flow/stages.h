@@ -27,6 +27,9 @@ void componentStage(int i);
 int printEndWaterSolve(int i);
 // One line of the time-series log `timeo`.
 void TimePrintFunction();
+// Empties `timeo` at the start of a computation with print records; ends the
+// run with status -3 when it cannot be created.
+void truncateTimeo();
 // Diagnostic dump of a triangle cell with a large continuity defect.
 void printDebugTrekant(int cell, int i);
 

@@ -334,3 +334,12 @@ void TimePrintFunction() {
   std::fprintf(f, "\n");
   std::fclose(f);
 }
+
+void truncateTimeo() {
+  std::FILE* f = std::fopen("timeo", "w");
+  if (!f) {
+    setMessage(" cannot open file 'timeo' ");
+    fatal(-3, "Error: can not open file 'timeo' for writing\n");
+  }
+  std::fclose(f);
+}

@@ -95,16 +95,6 @@ void hydrostaticStart() {
   }
 }
 
-// Empties the time-series log at the start of a computation with print records.
-void truncateTimeo() {
-  std::FILE* f = std::fopen("timeo", "w");
-  if (!f) {
-    setMessage(" cannot open file 'timeo' ");
-    fatal(-3, "Error: can not open file 'timeo' for writing\n");
-  }
-  std::fclose(f);
-}
-
 bool printThisIteration() {
   const double it = Iter;
   return debugging == 'D' || debugging == 'E' || Iter <= 9 || Iter == iterGlobalMax ||
