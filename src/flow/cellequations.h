@@ -7,10 +7,16 @@
 
 #include <omp.h>
 
+#include <cmath>
+
 #include "flow/stages.h"
 #include "solvers/share.h"
 #include "state/options.h"
 #include "state/runstate.h"
+
+// The interval rule of the flow drivers: x counts as a multiple of n when the
+// remainder of x / n is below 0.001 in magnitude (never for n = 0).
+inline bool multipleOf(double x, double n) { return std::fabs(std::fmod(x, n)) < 0.001; }
 
 // ---- Face mass fluxes (kg/s, positive from Fcell1 to Fcell2) ----
 

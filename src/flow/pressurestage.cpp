@@ -27,8 +27,6 @@ namespace {
 
 inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
 inline bool faceOk(int f) { return f >= 1 && f <= NoSurfaces; }
-bool multipleOf(double x, double n) { return std::fabs(std::fmod(x, n)) < 0.001; }
-
 bool slideComputation() { return FlagThixoIsComputing == 1; }
 
 // The last block is a sub-bed block whose first cell lies inside the work

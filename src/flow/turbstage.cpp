@@ -21,8 +21,6 @@
 
 namespace {
 
-bool multipleOf(double x, double n) { return std::fabs(std::fmod(x, n)) < 0.001; }
-
 bool secondNeighbours() { return Caee && Caww && Cann && Cass && Catt && Cabb; }
 
 void clearCell(int lo, int hi, bool second) {

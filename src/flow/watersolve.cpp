@@ -73,10 +73,6 @@ int NoAverages = 0;
 
 bool transient() { return TimeStep > 1e-8; }
 
-// x counts as a multiple of n when the remainder is below 0.001 in magnitude
-// (never for n = 0).
-bool multipleOf(double x, double n) { return std::fabs(std::fmod(x, n)) < 0.001; }
-
 bool isCell(int c) { return c >= 1 && c <= NoCells; }
 
 bool columnInGrid(int i, int j) { return zval && i >= 0 && i <= xnumber + 1 && j >= 0 && j <= ynumber + 1; }
