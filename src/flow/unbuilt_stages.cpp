@@ -3,7 +3,6 @@
 #include "flow/stages.h"
 #include "io/log.h"
 
-void surface() { notAvailable("the free-surface update"); }
 void surface_tfs(int, int) { notAvailable("the transient free-surface update (F 36 1, 11..19)"); }
 void surface_LS_update() { notAvailable("the level-set free-surface update (F 36 50)"); }
 void gridTest() { notAvailable("the grid test (debugging A)"); }

@@ -142,7 +142,7 @@ void pressureRegression() {
         for (int steps = 0; isCell(Ccellt[t]) && steps < NoCells; ++steps) t = Ccellt[t];
         PresRegresN[i][j] += 1;
         PresRegresSumX[i][j] += RegIter;
-        PresRegresSumXX[i][j] += RegIter * RegIter;
+        PresRegresSumXX[i][j] += static_cast<double>(RegIter) * RegIter;
         PresRegresSumPres[i][j] += Cpres[t];
         PresRegresSumXPres[i][j] += RegIter * Cpres[t];
       }

@@ -18,6 +18,11 @@ size_t sz(int n, int extra = 0) { return alloc::extent(n, extra); }
 
 bool transient() { return TimeStep > 1e-8; }
 
+// A steady computation whose free surface moves regenerates the grid: the
+// fields of the old grid are kept in the previous-field arrays while the new
+// grid is built, so that they can be carried over column by column.
+bool steadySurfaceMoves() { return FlagRoof == 1 && (iSurf > 0 || (FlagTFS >= 2 && FlagTFS != 50)); }
+
 // A failed block of a multi-index array (or of one of the few logged
 // one-index arrays) reports the bytes allocated before it.
 bool failLogged() {
@@ -90,11 +95,13 @@ bool perCell() {
   if (FlagFastWatersolve > 0 && !twos<double>({&CinvApf, &Cff}, 5, nc)) return false;
   if (BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 99 && !twos<double>({&Caem, &Canm, &Casm, &Cawm}, nl, nc))
     return false;
-  if (transient()) {
+  if (transient() || steadySurfaceMoves()) {
     if (!ones<double>({&Cxvel_old, &Cyvel_old, &Czvel_old, &Cpres_old, &Ckinen_old, &Cepsilon_old, &CinvAp_old},
                        nc))
       return false;
     if (!twos<double>({&Cconc_old}, nl, nc)) return false;
+  }
+  if (transient()) {
     if (FlagTimeOrder > 0 && !ones<double>({&Cxvel_old2, &Cyvel_old2, &Czvel_old2}, nc)) return false;
   }
   if (FlagSIMPLE > 0) {

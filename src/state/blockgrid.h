@@ -17,7 +17,10 @@ inline double*** baggerZval;           // F 386 [MaxNoBagger][i][j]
 inline double* zugabeZval;             // F 386
 inline double** zugabeFractions;       // F 386 [MaxNoBagger][lnumber+1]
 inline double **PresRegresSumPres, **PresRegresSumXPres;  // F 143
-inline int **PresRegresSumX, **PresRegresSumXX, **PresRegresN;  // F 143
+// The iteration sums are doubles: the square of the counter outgrows an int
+// between two surface moves of a long run.
+inline double **PresRegresSumX, **PresRegresSumXX;  // F 143
+inline int **PresRegresN;                          // F 143
 inline double*** Tinspace;             // F 294 [InspaceAlloc+2][20][20]
 inline double* TinspaceTime;           // F 294
 

@@ -31,6 +31,8 @@ void setRunStateInitial() {
           AvShearTimeo3 = AvShearTimeo4 = 0.0;
   otimeWatersolve = otimeSedimsolve = otimeSlidesolve = otimeSlideVertSolve = otimeGridsolve = otimeSurfsolve = 0.0;
   iPres2 = jPres2 = 0;
+  GlobPresRef = GlobZRef2 = GlobPresRef2 = oldZvalDownstream = oldZvalUpstream = 0.0;
+  scaleBackwater = scaleBackwater2 = 1.0;
   std::memset(NormResidual, 0, sizeof NormResidual);
   relaxVelocity = invRelaxVelocity = relaxPressure = relaxK = relaxEpsilon = 0.0;
   RegIter = WBStart = WBEnd = Equation = 0;

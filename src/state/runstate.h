@@ -56,6 +56,12 @@ inline double GlobFluxDefect = 0, SurfVolDefect = 0, MaxDepth = 0, stimeWL1 = 0,
 inline double otimeWatersolve = 0, otimeSedimsolve = 0, otimeSlidesolve = 0, otimeSlideVertSolve = 0,
               otimeGridsolve = 0, otimeSurfsolve = 0;
 inline int iPres2 = 0, jPres2 = 0;
+// Reference pairs of the free surface: level (m) and pressure (Pa) at the
+// reference column, and the second pair of the upstream end (GlobZRef2 0:
+// none); the levels of the last reference update for the level shift (F 539);
+// the backwater factors of a surface move (1 unless F 343 30 or F 477 ask).
+inline double GlobPresRef = 0, GlobZRef2 = 0, GlobPresRef2 = 0, oldZvalDownstream = 0, oldZvalUpstream = 0,
+              scaleBackwater = 1, scaleBackwater2 = 1;
 
 inline double DischargeArray[30];   // current discharge per group, l/s
 inline int NoErrorsTrekant[27];
