@@ -26,3 +26,8 @@ double d_di_orth_Pres(int eq, int c);
 double d_di_anti_Pres(int eq, int c);
 double d_di_anti_Pres2(int eq, int c);
 double d_di_orth_Pres2(int eq, int c);
+
+// Reference pressure of discharge group g: the middle value of the top-cell
+// pressures at the faces of its list after the first (at most 49 values),
+// the largest one when fewer than three were collected, 0 when none.
+double findMedianPressure(int g);

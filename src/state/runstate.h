@@ -62,6 +62,9 @@ inline int iPres2 = 0, jPres2 = 0;
 // the backwater factors of a surface move (1 unless F 343 30 or F 477 ask).
 inline double GlobPresRef = 0, GlobZRef2 = 0, GlobPresRef2 = 0, oldZvalDownstream = 0, oldZvalUpstream = 0,
               scaleBackwater = 1, scaleBackwater2 = 1;
+// Residual limit of the level differences under F 427 5 (3 times the mean
+// pressure-correction residual), set by each surface move.
+inline double SurfResLimit5 = 0;
 
 inline double DischargeArray[30];   // current discharge per group, l/s
 inline int NoErrorsTrekant[27];
