@@ -171,8 +171,9 @@ TEST(SurfaceReferences, DryReferenceTakesTheColumnAtTheMiddleFaceOfTheOutlet) {
   iPres = 4;
   jPres = 2;
   kSurf = 2;
-  // The middle entry (4 / 2 = 2) is the face of cell 11, whose top cell is 12.
-  Refs::group(2, 0, {10, 9, 11, 12});
+  // The middle entry (5 / 2 = 2) is the face of cell 11, whose top cell is 12;
+  // the other entries lie in other columns.
+  Refs::group(2, 0, {9, 10, 11, 1, 2});
   computeSurfaceReferences();
   ASSERT_EQ(FlagDSO1, 2);
   zval[4][2][0] = 0.0;  // the reference column dries up
