@@ -636,12 +636,22 @@ TEST_F(EndControl, FlushWithMultigridStartsFromRest) {
   }
 }
 
-TEST_F(EndControl, FlushWithPressureResetCallsTheSurfaceService) {
-  GTEST_FLAG_SET(death_test_style, "fast");
-  ASSERT_TRUE(buildGrid());
-  FlagPresCrash = 1;
-  EXPECT_EXIT(flushFunction(1), ::testing::ExitedWithCode(2), "");
-  EXPECT_TRUE(has(boogie(), "is not available in this build")) << boogie();
+// F 549 1: after a flush every column is hydrostatic below its water level
+// (1 m): 9810 x (1.0 - 0.4) = 5886 Pa in every cell, whatever F 128 says,
+// and F 128 keeps its value. Without F 549 the flushed pressures stay 0.
+TEST_F(EndControl, FlushWithPressureResetMakesTheColumnsHydrostatic) {
+  for (int crash : {1, 0}) {
+    SCOPED_TRACE(crash);
+    InProjectDir p;
+    ASSERT_TRUE(buildGrid());
+    for (int c = 1; c <= NoCells; ++c) Cpres[c] = 0.3;
+    GlobZRef = 0.4;
+    FlagPresSetZero = 2;
+    FlagPresCrash = crash;
+    flushFunction(1);
+    EXPECT_EQ(FlagPresSetZero, 2);
+    for (int c = 1; c <= NoCells; ++c) ASSERT_NEAR(Cpres[c], crash ? 5886.0 : 0.0, 1e-9) << c;
+  }
 }
 
 // ---- The crash report ----
