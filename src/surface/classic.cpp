@@ -22,7 +22,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "io/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -325,6 +324,8 @@ void surfaceClassicUpdate(int ref, int ref2) {
   s.yRef = Cycenter[ref];
   s.xRef2 = Cxcenter[ref2];
   s.yRef2 = Cycenter[ref2];
+  // The regression sums exist when F 143 was set at the allocation; without
+  // them the move falls back to the instantaneous pressures.
   const bool regressionSums =
       PresRegresSumPres && PresRegresSumXPres && PresRegresSumX && PresRegresSumXX && PresRegresN;
 

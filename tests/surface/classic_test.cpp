@@ -152,6 +152,17 @@ TEST(ClassicUpdate, RelaxationAndBackwaterFactorScaleTheChange) {
   }
 }
 
+// Every move starts afresh: a second move relaxes the point again, by a tenth
+// of the 0.9 x 0.42935825 m left after the first.
+TEST(ClassicUpdate, EveryMoveMovesThePointsAgain) {
+  Box box;
+  RelaxSurface = 0.1;
+  const int ref = static_cast<int>(zval[2][2][0]);
+  surfaceClassicUpdate(ref, 0);
+  surfaceClassicUpdate(ref, 0);
+  EXPECT_NEAR(surfaceLevel(2, 2), 1.0 + 0.19 * 0.42935825, 1e-12);
+}
+
 // A point takes the pressures of the columns that exist and no others: a
 // column slot that holds no valid cell number counts as no column, and a point
 // without any column stays where it is. Column (2, 2) holds a number past the
@@ -288,20 +299,39 @@ TEST(ClassicUpdate, SlopeBoundReadsTheLevelsTheSweepHasMoved) {
   }
 }
 
-// Bounds that contradict leave the point: (1, 1) at 1.5 m between its right
-// neighbour at 1 m (at most 1.1 m) and its upper one at 2 m (at least 1.9 m).
+// Bounds that contradict leave the point. Every column at 0 Pa with the
+// reference at 1 m and 0 Pa: each point wants to go to 1 m. On the box of
+// 3 x 1 columns:
+// - (1, 1), the first point of the sweep, at 1.5 m between its right
+//   neighbour at 1 m (at most 1.1 m) and its upper one at 2 m (at least 1.9 m);
+// - (4, 2), the last one, at 1.5 m between its left neighbour at 1 m and its
+//   lower one (4, 1) at 2 m, which stay where they are for the same reason:
+//   (4, 1) is held by (3, 1) at 1 m and (4, 2) at 1.5 m, (3, 2) by its
+//   neighbours at 1 m and (4, 2) at 1.5 m.
 TEST(ClassicUpdate, ContradictingSlopeBoundsLeaveThePoint) {
-  Box box(1);
-  for (int i = 2; i <= 4; ++i) setColumn(i, 2, -5000.0);
-  GlobZRef = 1.0;
-  GlobPresRef = 0.0;
-  MaxSurfSlope = 0.1;
-  zval[1][1][znumber] = 1.5;
-  zval[2][1][znumber] = 1.0;
-  zval[1][2][znumber] = 2.0;
-  surfaceClassicUpdate(static_cast<int>(zval[2][2][0]), 0);
-  EXPECT_EQ(surfaceLevel(1, 1), 1.5);
-  EXPECT_EQ(zval[1][1][znumber + 1], 1.5);
+  struct Preset {
+    int i, j;
+    double z;
+  };
+  struct Case {
+    int i, j;
+    std::vector<Preset> levels;
+  };
+  const Case cases[] = {
+      {1, 1, {{1, 1, 1.5}, {2, 1, 1.0}, {1, 2, 2.0}}},
+      {4, 2, {{4, 2, 1.5}, {3, 2, 1.0}, {4, 1, 2.0}}},
+  };
+  for (const Case& cs : cases) {
+    Box box(1);
+    for (int i = 2; i <= 4; ++i) setColumn(i, 2, 0.0);
+    GlobZRef = 1.0;
+    GlobPresRef = 0.0;
+    MaxSurfSlope = 0.1;
+    for (const Preset& p : cs.levels) zval[p.i][p.j][znumber] = p.z;
+    surfaceClassicUpdate(static_cast<int>(zval[2][2][0]), 0);
+    EXPECT_EQ(surfaceLevel(cs.i, cs.j), 1.5) << cs.i << "," << cs.j;
+    EXPECT_EQ(zval[cs.i][cs.j][znumber + 1], 1.5) << cs.i << "," << cs.j;
+  }
 }
 
 // Two reference columns: the reference pair is interpolated by the distances
@@ -362,15 +392,17 @@ TEST(ClassicUpdate, TwoReferencesInterpolateTheReferencePairByDistance) {
 TEST(ClassicUpdate, RegressionPressuresFitTheHistory) {
   struct Case {
     const char* name;
-    int presRegres;
+    int presRegres, deltaSurface;
     bool singleValue;  // column (4, 3) has one value, 777 Pa
     double fitted[3][2];  // columns i = 2..4, j = 2..3
     double heads[3][2];   // points i = 2..4, j = 2..3: mean minus reference pressure
   };
   const Case cases[] = {
-      {"linear fit", 1, false, {{1500, 3500}, {3000, 6000}, {5500, 9500}}, {{2000, 3250}, {4500, 6250}, {6000, 8000}}},
-      {"mean", 2, false, {{1200, 3200}, {2400, 5400}, {4600, 8600}}, {{1850, 3100}, {4050, 5800}, {5400, 7400}}},
-      {"one value", 1, true, {{1500, 3500}, {3000, 6000}, {5500, 777}},
+      {"linear fit", 1, 0, false, {{1500, 3500}, {3000, 6000}, {5500, 9500}}, {{2000, 3250}, {4500, 6250}, {6000, 8000}}},
+      {"mean", 2, 0, false, {{1200, 3200}, {2400, 5400}, {4600, 8600}}, {{1850, 3100}, {4050, 5800}, {5400, 7400}}},
+      {"linear fit before F 480", 1, 1, false, {{1500, 3500}, {3000, 6000}, {5500, 9500}},
+       {{2000, 3250}, {4500, 6250}, {6000, 8000}}},
+      {"one value", 1, 0, true, {{1500, 3500}, {3000, 6000}, {5500, 777}},
        {{2000, 3250}, {2319.25, 1888.5}, {1638.5, -723}}},
   };
   for (const Case& cs : cases) {
@@ -400,6 +432,7 @@ TEST(ClassicUpdate, RegressionPressuresFitTheHistory) {
     iPres = jPres = 2;
     GlobZRef = 1.2;
     GlobPresRef = -1.0;
+    FlagDeltaSurface = cs.deltaSurface;
     RelaxSurface = 1.0;
     surfaceClassicUpdate(static_cast<int>(zval[2][2][0]), 0);
     EXPECT_NEAR(GlobPresRef, cs.fitted[0][0], 1e-9) << cs.name;
@@ -415,7 +448,7 @@ TEST(ClassicUpdate, RegressionPressuresFitTheHistory) {
 }
 
 // Values recorded at one iteration only have no slope: the fitted pressure is
-// their mean, not 0 / 0.
+// their mean, not 0 / 0. A column without values stays at 0.
 TEST(ClassicUpdate, RegressionOfValuesAtOneIterationIsTheirMean) {
   InProjectDir dir;
   setRunStateInitial();
@@ -430,10 +463,14 @@ TEST(ClassicUpdate, RegressionOfValuesAtOneIterationIsTheirMean) {
       PresRegresSumPres[i][j] = 3000;  // 1000 and 2000 Pa
       PresRegresSumXPres[i][j] = 20 * 3000;
     }
+  // A column without values keeps its empty sums.
+  PresRegresN[4][3] = 0;
+  PresRegresSumX[4][3] = PresRegresSumXX[4][3] = PresRegresSumPres[4][3] = PresRegresSumXPres[4][3] = 0.0;
   RegIter = 50;
   iPres = jPres = 2;
   GlobZRef = 1.0;
   surfaceClassicUpdate(static_cast<int>(zval[2][2][0]), 0);
+  EXPECT_EQ(PresRegresSumPres[4][3], 0.0);
   EXPECT_EQ(PresRegresSumPres[3][3], 1500.0);
   EXPECT_EQ(GlobPresRef, 1500.0);
   EXPECT_NEAR(surfaceLevel(2, 2), 1.0, 1e-12);
