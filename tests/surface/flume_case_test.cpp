@@ -1,0 +1,256 @@
+// A sloping flume with a moving free surface on the real engine: 80 m long,
+// 10 m wide, bed slope 0.001, 5 m3/s entering at the upstream end and leaving
+// at the downstream end, a rough bed (ks 0.01 m) and the default k-epsilon
+// model. The water surface starts horizontal-ish but too low upstream (it
+// rises downstream at the bed slope, so the upstream columns are shallower
+// and hold fewer cell layers); the reference column at the outlet holds its
+// level, and the default surface update moves the grid every 100 iterations
+// until the surface falls along the flume, regenerating the grid at every
+// move. The depth of the middle reach is the normal depth of Manning's
+// formula.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <dirent.h>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "grid/generate.h"
+#include "grid/geometry.h"
+#include "io/gridfiles.h"
+#include "io/kread.h"
+#include "io/modelfiles.h"
+#include "state/alloc.h"
+#include "state/arrays.h"
+#include "state/blockgrid.h"
+#include "state/options.h"
+#include "state/runstate.h"
+#include "support/case_runner.h"
+#include "support/in_dir.h"
+
+namespace {
+
+constexpr double kSlope = 0.001, kKs = 0.01, kQ = 5.0, kWidth = 10.0, kLength = 80.0;
+
+// Strickler's coefficient of the bed roughness, M = 26 / ks^(1/6).
+double manningM() { return 26.0 / std::pow(kKs, 1.0 / 6.0); }
+
+// Normal depth of Manning's formula Q = M A R^(2/3) S^(1/2) in the
+// rectangular section (R = A / P with the side walls), by bisection.
+double normalDepth() {
+  double lo = 0.01, hi = 5.0;
+  for (int k = 0; k < 200; ++k) {
+    const double h = 0.5 * (lo + hi), A = kWidth * h, R = A / (kWidth + 2 * h);
+    (manningM() * A * std::pow(R, 2.0 / 3.0) * std::sqrt(kSlope) < kQ ? lo : hi) = h;
+  }
+  return 0.5 * (lo + hi);
+}
+
+double bed(double x) { return kSlope * (kLength - x); }
+
+// Grid lines 4 m apart along the flume, 2 m across; the surface starts
+// through the normal depth at the outlet, rising downstream at the bed slope.
+double initialLevel(double x) { return normalDepth() - kSlope * (kLength - x); }
+std::string flumeKoosurf() {
+  std::ostringstream s;
+  s.precision(10);
+  for (int i = 1; i <= 21; ++i)
+    for (int j = 1; j <= 6; ++j) {
+      const double x = 4.0 * (i - 1), y = 2.0 * (j - 1);
+      s << i << " " << j << " " << x << " " << y << " " << bed(x) << " " << initialLevel(x) << "\n";
+    }
+  return s.str();
+}
+
+// Reference column at the outlet on the centre line (F 91), the default
+// surface update every 100 iterations once the residual is below 1 (K 1,
+// G 6), the surface trace (F 1 C) and the final levels in a koosurf file
+// (F 329).
+std::string flumeControl() {
+  char w1[80];
+  std::snprintf(w1, sizeof w1, "W 1 %.6f %.6f %.6f\n", manningM(), kQ, normalDepth());
+  return std::string("F 2 YW\nG 1 23 8 12 1\nF 314 1 1\nF 237 1 5.0\nF 237 2 5.0\nF 16 0.01\n") + w1 +
+         "K 1 40000 100\nG 6 1 0 0 0.1 1.0\nF 91 21 4\nF 1 C\nF 329 1 1 0 0 0 0 0 0 0 0 0 0 0 0 6\n";
+}
+
+struct Point {
+  double x, y, zb, zs;
+};
+
+std::vector<Point> readLevels(const std::string& text) {
+  std::vector<Point> out;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    int i, j;
+    Point p;
+    if (std::sscanf(line.c_str(), "%d %d %lf %lf %lf %lf", &i, &j, &p.x, &p.y, &p.zb, &p.zs) == 6) out.push_back(p);
+  }
+  return out;
+}
+
+// The numbered koosurf file the end of the computation wrote.
+std::string levelFileName(const std::string& dir) {
+  std::string best;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      const std::string n = e->d_name;
+      if (n.rfind("koosurf.", 0) == 0 && n.size() > 8 && std::isdigit(static_cast<unsigned char>(n[8])) && n > best)
+        best = n;
+    }
+    closedir(d);
+  }
+  return best;
+}
+
+struct FlumeRun {
+  CaseDir dir;
+  int status = -1;
+  FlumeRun() {
+    dir.write("koosurf", flumeKoosurf());
+    dir.write("control", flumeControl());
+    status = dir.run();
+  }
+};
+
+FlumeRun& flume() {
+  static FlumeRun run;
+  return run;
+}
+
+}  // namespace
+
+TEST(FlumeCase, TheSurfaceSettlesAtTheNormalDepthOfManningsFormula) {
+  FlumeRun& r = flume();
+  const std::string log = r.dir.boogie();
+  ASSERT_EQ(r.status, 1) << log;
+  ASSERT_NE(log.find("Solution converged\n"), std::string::npos) << log;
+
+  const std::string name = levelFileName(r.dir.path());
+  ASSERT_FALSE(name.empty());
+  const std::vector<Point> pts = readLevels(r.dir.read(name));
+  ASSERT_EQ(pts.size(), 21u * 6u);
+
+  // Mean depth and level per cross-section x.
+  std::map<long, std::pair<double, int>> depth, level;
+  for (const Point& p : pts) {
+    depth[std::lround(p.x)].first += p.zs - p.zb;
+    depth[std::lround(p.x)].second += 1;
+    level[std::lround(p.x)].first += p.zs;
+    level[std::lround(p.x)].second += 1;
+  }
+  auto mean = [](const std::pair<double, int>& s) { return s.first / s.second; };
+
+  // The middle reach, 28..52 m: the normal depth within 5 %.
+  const double hn = normalDepth();
+  for (long x = 28; x <= 52; x += 4) {
+    const double d = mean(depth.at(x));
+    std::printf("x %ld depth %.4f normal depth %.4f (%.2f %%)\n", x, d, hn, 100.0 * (d - hn) / hn);
+    EXPECT_NEAR(d, hn, 0.05 * hn) << "x = " << x;
+  }
+  // The surface slope between 20 and 60 m is near the bed slope. The model's
+  // own uniform depth lies a few per cent above Manning's, which the outlet
+  // holds, so the surface draws down gently towards the outlet and falls
+  // somewhat faster than the bed.
+  const double slope = (mean(level.at(20)) - mean(level.at(60))) / 40.0;
+  std::printf("surface slope %.6f bed slope %.6f\n", slope, kSlope);
+  EXPECT_NEAR(slope, kSlope, 0.3 * kSlope);
+  // The level at the reference point stays at the reference level, the level
+  // of the reference column's top face at the start (corners at 76 and 80 m).
+  const double zref = 0.5 * (initialLevel(76.0) + initialLevel(80.0));
+  EXPECT_NEAR(mean(level.at(80)), zref, 0.005);
+}
+
+// The trace file: its header, one line of 14 values per move, and the
+// reference level of the first move held through all moves.
+TEST(FlumeCase, TheReferenceLevelIsHeldThroughEveryMove) {
+  FlumeRun& r = flume();
+  ASSERT_EQ(r.status, 1) << r.dir.boogie();
+  std::istringstream in(r.dir.read("boogie-t"));
+  std::string line;
+  ASSERT_TRUE(std::getline(in, line));
+  EXPECT_EQ(line,
+            "Time   dh  Czcenter  Ckdist  iSurfLocal  iPres  jPres   zval   GlobZRef GlobPresRef residualP BI1 dep1 "
+            "dep2");
+  // The reference column lies between x 76 and 80 at the centre line: its
+  // top face stands at the mean of its corner levels.
+  const double zref = 0.5 * (initialLevel(76.0) + initialLevel(80.0));
+  int moves = 0;
+  while (std::getline(in, line)) {
+    double v[14];
+    int n[3];
+    const int got = std::sscanf(line.c_str(), "%lf %lf %lf %lf %d %d %d %lf %lf %lf %lf %lf %lf %lf", v, v + 1,
+                                v + 2, v + 3, n, n + 1, n + 2, v + 7, v + 8, v + 9, v + 10, v + 11, v + 12, v + 13);
+    ASSERT_EQ(got, 14) << line;
+    EXPECT_EQ(n[1], 21);
+    EXPECT_EQ(n[2], 4);
+    EXPECT_NEAR(v[8], zref, 1e-6) << line;
+    ++moves;
+  }
+  EXPECT_GE(moves, 10);
+}
+
+// The grid follows the surface: the upstream columns, shallower at the start,
+// gain cell layers as the water rises; every cross-section of the final grid
+// passes the inflow within 1e-4.
+TEST(FlumeCase, TheRegeneratedGridConservesTheDischarge) {
+  FlumeRun& r = flume();
+  ASSERT_EQ(r.status, 1) << r.dir.boogie();
+  const std::string name = levelFileName(r.dir.path());
+  ASSERT_FALSE(name.empty());
+
+  // Cells of the initial grid.
+  int initialCells = 0;
+  {
+    InProjectDir p;
+    p.dir().write("koosurf", flumeKoosurf());
+    p.dir().write("control", flumeControl());
+    kread();
+    ASSERT_GE(AllocateArrays(1, 1, 1), 0.0);
+    readKoosurf();
+    Unstructure();
+    initialCells = NoCells;
+  }
+
+  // The final grid from the final levels, with the fluxes of the result file.
+  std::map<int, double> flux;
+  int cells = 0;
+  {
+    std::istringstream in(r.dir.read("result.end"));
+    std::string line;
+    while (std::getline(in, line)) {
+      int n;
+      double v;
+      if (std::sscanf(line.c_str(), "F %d %lf", &n, &v) == 2) flux[n] = v;
+      if (line.rfind("C ", 0) == 0) ++cells;
+    }
+  }
+  InProjectDir p;
+  p.dir().write("koosurf", r.dir.read(name));
+  p.dir().write("control", flumeControl());
+  kread();
+  ASSERT_GE(AllocateArrays(1, 1, 1), 0.0);
+  readKoosurf();
+  Unstructure();
+  metric();
+  ASSERT_EQ(NoCells, cells);
+  ASSERT_EQ(static_cast<int>(flux.size()), NoSurfaces);
+  std::printf("cells: initial %d final %d\n", initialCells, NoCells);
+  EXPECT_GT(NoCells, initialCells);
+
+  std::map<long, double> planes;
+  for (int s = 1; s <= NoSurfaces; ++s) {
+    if (std::fabs(Fax[s]) < 0.5 * Farea[s] || Fcell1[s] == 0 || Fcell2[s] == 0) continue;
+    planes[std::lround(Px[Fpoint1[s]])] += (Fax[s] > 0 ? 1.0 : -1.0) * flux.at(s);
+  }
+  ASSERT_EQ(planes.size(), 19u);
+  double worst = 0;
+  for (const auto& [x, q] : planes) {
+    worst = std::max(worst, std::fabs(q - 1000.0 * kQ) / (1000.0 * kQ));
+    EXPECT_NEAR(q, 1000.0 * kQ, 1e-4 * 1000.0 * kQ) << "x = " << x;
+  }
+  std::printf("largest cross-section error %.2e\n", worst);
+}
