@@ -75,15 +75,21 @@ TEST(ColumnFroude, VelocityIsWeightedByCellHeight) {
   EXPECT_NEAR(BFroude[3], 0.8 * kFr1, 1e-9);
 }
 
-// A column without cells, or whose bottom cell lies beyond the grid, is dry.
+// A column without cells, or whose bottom cell lies beyond the grid, is dry;
+// its limit level (F 36 9) comes from the empty cell 0.
 TEST(ColumnFroude, DryColumn) {
-  for (int bottom : {0, -3, 100}) {
+  for (int bottom : {0, -3, 100, 1 << 30}) {
     Columns x;
+    Columns::allocateLimit();
+    solverFroude = 1;
+    FlagTFS = 9;
     Columns::velocity(2, 1.0, 0.0);
     Bcellt[2] = bottom;
+    BLevFroude[2] = 3.0;
     computeBFroude(1, 4);
     EXPECT_EQ(Bdepth[2], 2e-20) << bottom;
     EXPECT_EQ(BFroude[2], 0.0) << bottom;
+    EXPECT_EQ(BLevFroude[2], 0.0) << bottom;
     EXPECT_NEAR(Bdepth[1], 1.0, 1e-12) << bottom;
   }
 }

@@ -462,17 +462,18 @@ TEST(SurfaceReferencesDeathTest, DepositionLevelsWithoutTimeSeriesEndTheRun) {
 
 namespace {
 
-// Grid lines i = 1..4 of block 1 at x = 0, 1, 3, 6 m, j at y = j - 1. The
-// middle line is jm = 3 / 2 + 1 = 2, so the rows measure from (i-1, 1) to
-// (i, 2): sqrt(1 + 1), sqrt(4 + 1), sqrt(9 + 1), in all L = 6.8125592.
-// Running shares w = S / L at i = 2, 3, 4: 0.2075892, 0.5358165, 1.
-const double kShare[5] = {0.0, 0.0, 0.2075892, 0.5358165, 1.0};
+// Grid lines i = 1..4 of block 1 at x = 0, 1, 3, 6 m plus 0.5 (j - 1) m (the
+// lines lean), j at y = j - 1. The middle line is jm = 3 / 2 + 1 = 2, so the
+// rows measure from (i-1, 1) to (i, 2): sqrt(1.5^2 + 1), sqrt(2.5^2 + 1),
+// sqrt(3.5^2 + 1), in all L = 8.1354130. Running shares w = S / L at
+// i = 2, 3, 4: 0.2215961, 0.5525667, 1.
+const double kShare[5] = {0.0, 0.0, 0.2215961, 0.5525667, 1.0};
 
 void unevenRows() {
   const double x[5] = {0.0, 0.0, 1.0, 3.0, 6.0};
   for (int i = 1; i <= 4; ++i)
     for (int j = 1; j <= 3; ++j) {
-      xval[i][j] = x[i];
+      xval[i][j] = x[i] + 0.5 * (j - 1);
       yval[i][j] = j - 1.0;
       zval[i][j][znumber] = 10.0;
     }
