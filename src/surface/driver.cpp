@@ -29,7 +29,7 @@ int PBFlag = 0;
 bool traceLineOpen = false;
 bool traceWarned = false;
 
-bool gridPoint(int i, int j) { return zval && i >= 0 && j >= 0 && i < xnumber && j < ynumber; }
+bool gridPoint(int i, int j) { return zval && i >= 0 && j >= 0 && i <= xnumber + 1 && j <= ynumber + 1; }
 
 int columnCell(int i, int j) {
   if (!gridPoint(i, j)) return 0;
