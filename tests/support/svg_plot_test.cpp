@@ -77,6 +77,9 @@ TEST(SvgPlot, DrawsOneMarkerPerFinitePointInsideTheFrameWithAxesAndLabels) {
   EXPECT_NE(whole.find(">200</text>"), std::string::npos) << whole;
 
   // Four finite points, the NaN left out.
+  int drawn = 0;
+  for (auto at = svg.find("class=\"point\""); at != std::string::npos; at = svg.find("class=\"point\"", at + 1)) ++drawn;
+  EXPECT_EQ(drawn, 4) << svg;
   const std::vector<Marker> m = markers(svg);
   ASSERT_EQ(m.size(), 4u) << svg;
   // The frame (y grows downwards in the picture).
