@@ -21,9 +21,9 @@ inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
 
 // Writes coefficient a of cell c on side `side`; a missing cell gets nothing
 // (its coefficient would multiply the empty slot 0 and nothing reads it).
-inline void put(int c, int side, double a) {
+inline void put(const SideCoefficients& sides, int c, int side, double a) {
   if (!cellOk(c)) return;
-  if (double* A = sideCoefficientArray(side)) A[c] = a;
+  if (double* A = sides(side)) A[c] = a;
 }
 
 template <Maker M>
@@ -31,33 +31,39 @@ void faceLoop(int first, int last) {
   first = std::max(first, 1);
   last = std::min(last, NoSurfaces);
   const double s = diffusionFactor();
+  // The arrays and options the loop reads, taken once: the coefficient
+  // stores could otherwise alias the double options and force a reload of
+  // each of them on every face.
+  const SideCoefficients sides;
+  const double minGamma = MinGamma, tdcVert = TDCvert, tdcHoriz = TDChoriz, tcVert = TCvert, tcHoriz = TChoriz;
+  const int turbulenceModel = TurbulenceModel, turbDens = TurbDensFlag, bedformSmooth = FlagRBedformsmooth;
   for (int i = first; i <= last; ++i) {
     const double F = Fflux[i];
     const int c1 = Fcell1[i], c2 = Fcell2[i];
     const bool inner = cellOk(c1) && cellOk(c2);
     if (!inner) {
       if constexpr (M == Maker::Pow) {
-        put(c1, Ftype1[i], 0.0);
-        put(c2, Ftype2[i], 0.0);
+        put(sides, c1, Ftype1[i], 0.0);
+        put(sides, c2, Ftype2[i], 0.0);
       } else {
-        put(c1, Ftype1[i], std::max(-F, 0.0));
-        put(c2, Ftype2[i], std::max(F, 0.0));
+        put(sides, c1, Ftype1[i], std::max(-F, 0.0));
+        put(sides, c2, Ftype2[i], std::max(F, 0.0));
       }
       continue;
     }
     const bool vertical = Ftype1[i] == 5 || Ftype2[i] == 5;
     const double dist = Fdist1[i] + Fdist2[i] + 1e-20;
     double G;
-    if (TurbulenceModel == 6) {
-      G = vertical ? TCvert : TChoriz;
+    if (turbulenceModel == 6) {
+      G = vertical ? tcVert : tcHoriz;
     } else {
       const double* g = vertical ? CgammaV : Cgamma;
       G = (Fdist2[i] * g[c1] + Fdist1[i] * g[c2]) / dist;
     }
-    if (TurbDensFlag == 3 && vertical)
-      G = MinGamma;
+    if (turbDens == 3 && vertical)
+      G = minGamma;
     else if (M != Maker::Grid)
-      G = std::max(G, MinGamma);
+      G = std::max(G, minGamma);
     const double D = s * Farea[i] * G / dist;
     double f;
     if (vertical) {
@@ -67,31 +73,31 @@ void faceLoop(int first, int last) {
         const double t = 1.0 - 0.1 * Pe;
         A = t > 0.0 ? t * t * t * t * t : 0.0;
       }
-      f = TDCvert * A;
-      if (M != Maker::Grid && TurbDensFlag == 1) f *= coeff_turbdens(c1, c2);
+      f = tdcVert * A;
+      if (M != Maker::Grid && turbDens == 1) f *= coeff_turbdens(c1, c2);
     } else {
-      f = TDChoriz;
+      f = tdcHoriz;
     }
     // The makers of the k stage and of grid sequencing keep at least the
     // molecular diffusion: D max(f, MinGamma/G).
-    double Dd = M == Maker::Make ? D * f : D * std::max(f, MinGamma / (G + 1e-30));
-    if (M != Maker::Grid && FlagRBedformsmooth > 0) Dd += coeff_bedform(i, c1, c2);
+    double Dd = M == Maker::Make ? D * f : D * std::max(f, minGamma / (G + 1e-30));
+    if (M != Maker::Grid && bedformSmooth > 0) Dd += coeff_bedform(i, c1, c2);
     const double a1 = Dd + std::max(-F, 0.0), a2 = Dd + std::max(F, 0.0);
     if constexpr (M == Maker::Pow) {
       const int t1 = Ftype1[i], t2 = Ftype2[i];
       if (t1 == 2 || t1 == 3 || t1 == 6)
-        put(c1, t1, a1);
+        put(sides, c1, t1, a1);
       else
         logf("Error in coefficient1 computation, surface %d, cells %d %d, type %d, area %lf\n", i, c1, c2, t1,
              Farea[i]);
       if (t2 == 1 || t2 == 4 || t2 == 5)
-        put(c2, t2, a2);
+        put(sides, c2, t2, a2);
       else
         logf("Error in coefficient2 computation, surface %d, cells %d %d, type %d, area %lf\n", i, c1, c2, t2,
              Farea[i]);
     } else {
-      put(c1, Ftype1[i], a1);
-      put(c2, Ftype2[i], a2);
+      put(sides, c1, Ftype1[i], a1);
+      put(sides, c2, Ftype2[i], a2);
     }
   }
 }

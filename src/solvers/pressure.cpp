@@ -92,21 +92,14 @@ void quasiSide(int c, int count, int* const* list, double* const* qa, const int*
 
 }  // namespace
 
-double* sideCoefficientArray(int code) {
-  switch (code) {
-    case 1: return Cas;
-    case 2: return Cae;
-    case 3: return Can;
-    case 4: return Caw;
-    case 5: return Cab;
-    case 6: return Cat;
-    default: return nullptr;
-  }
-}
+SideCoefficients::SideCoefficients() : a{nullptr, Cas, Cae, Can, Caw, Cab, Cat} {}
+
+double* sideCoefficientArray(int code) { return SideCoefficients()(code); }
 
 void pressure_coeff() {
   const double areaMin = FlagTFS2 != 1 && FlagPCalg == 1 ? minimumSideArea() : 0.0;
   const int first = WFStart, n = WFEnd - WFStart + 1;
+  const SideCoefficients side;
 #pragma omp parallel
   {
     int begin, end;
@@ -115,8 +108,8 @@ void pressure_coeff() {
       const double a = faceCoefficient(f, areaMin);
       // A boundary face has no cell on one side: nothing is stored there, so
       // that no two threads write the element 0 of a coefficient array.
-      if (double* s1 = sideCoefficientArray(Ftype1[f]); s1 && Fcell1[f] > 0) s1[Fcell1[f]] = a;
-      if (double* s2 = sideCoefficientArray(Ftype2[f]); s2 && Fcell2[f] > 0) s2[Fcell2[f]] = a;
+      if (double* s1 = side(Ftype1[f]); s1 && Fcell1[f] > 0) s1[Fcell1[f]] = a;
+      if (double* s2 = side(Ftype2[f]); s2 && Fcell2[f] > 0) s2[Fcell2[f]] = a;
     }
   }
   if (QNFlag > 0 && Cncelle && Cqncelle && Cqnae) {

@@ -36,6 +36,15 @@ int solverSweeps();
 // any other code.
 double* sideCoefficientArray(int code);
 
+// The same map with the six arrays taken once, for loops over many faces:
+// a lookup in a local table instead of a call and six global reads per face.
+// Valid while the coefficient arrays are not reallocated.
+struct SideCoefficients {
+  double* a[7];
+  SideCoefficients();
+  double* operator()(int code) const { return code >= 1 && code <= 6 ? a[code] : nullptr; }
+};
+
 // Pressure-correction equation (Equation 4): the six neighbour coefficients
 // of every cell from the faces WFStart..WFEnd and the inverse momentum
 // diagonals CinvAp.
