@@ -45,6 +45,48 @@ inline void update6(double* f, int c) {
   st<kShared>(f, c, s / Cap[c]);
 }
 
+// update6 with the value of the bottom neighbour (forward pass) or of the
+// top neighbour (backward pass) given by the caller, the terms added in the
+// same order. A column's cells are numbered upward one after another, so
+// within a column that neighbour is the cell the pass relaxed just before:
+// its new value passes on in a register instead of being read back from the
+// store just made, which would add a store-to-load delay to every cell of
+// the chain of divisions.
+template <bool kShared>
+inline double update6Bottom(double* f, int c, double fb) {
+  const double s = Cae[c] * ld<kShared>(f, Ccelle[c]) + Caw[c] * ld<kShared>(f, Ccellw[c]) +
+                   Can[c] * ld<kShared>(f, Ccelln[c]) + Cas[c] * ld<kShared>(f, Ccells[c]) +
+                   Cat[c] * ld<kShared>(f, Ccellt[c]) + Cab[c] * fb + Csource[c];
+  const double v = s / Cap[c];
+  st<kShared>(f, c, v);
+  return v;
+}
+
+template <bool kShared>
+inline double update6Top(double* f, int c, double ft) {
+  const double s = Cae[c] * ld<kShared>(f, Ccelle[c]) + Caw[c] * ld<kShared>(f, Ccellw[c]) +
+                   Can[c] * ld<kShared>(f, Ccelln[c]) + Cas[c] * ld<kShared>(f, Ccells[c]) + Cat[c] * ft +
+                   Cab[c] * ld<kShared>(f, Ccellb[c]) + Csource[c];
+  const double v = s / Cap[c];
+  st<kShared>(f, c, v);
+  return v;
+}
+
+// One forward and one backward pass of update6 over first..last. The value
+// is carried only between cells of the range, which the calling thread alone
+// writes; the first cell of each run reads its neighbour from the field.
+template <bool kShared>
+void symmetricPass6(double* f, int first, int last) {
+  for (int c = first; c <= last;) {
+    double v = update6Bottom<kShared>(f, c, ld<kShared>(f, Ccellb[c]));
+    for (++c; c <= last && Ccellb[c] == c - 1; ++c) v = update6Bottom<kShared>(f, c, v);
+  }
+  for (int c = last; c >= first;) {
+    double v = update6Top<kShared>(f, c, ld<kShared>(f, Ccellt[c]));
+    for (--c; c >= first && Ccellt[c] == c + 1; --c) v = update6Top<kShared>(f, c, v);
+  }
+}
+
 template <bool kShared>
 inline void update12(double* f, int c) {
   const int e = Ccelle[c], w = Ccellw[c], n = Ccelln[c], s = Ccells[c], t = Ccellt[c], b = Ccellb[c];
@@ -110,10 +152,7 @@ void gaussKernel(int first, int last, int n) {
     }
     return;
   }
-  for (int sweep = 0; sweep < n; ++sweep) {
-    for (int c = first; c <= last; ++c) update6<kShared>(f, c);
-    for (int c = last; c >= first; --c) update6<kShared>(f, c);
-  }
+  for (int sweep = 0; sweep < n; ++sweep) symmetricPass6<kShared>(f, first, last);
 }
 
 inline void updateFast(int c, bool twelve) {
