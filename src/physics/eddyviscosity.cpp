@@ -16,7 +16,10 @@ namespace {
 // Quantities of the water column of the cell being visited. The walk over a
 // range meets the cells of a column in increasing order, so a column is
 // formed once, from its own bottom and top cells, wherever the range starts.
+// The sums over the whole column (H, ubar, top) are formed only when `sums`
+// is set: most models read none of them.
 struct Column {
+  bool sums = true;
   int bottom = 0, top = 0, prev = 0;
   double H = 0;       // sum of Ckdist over the column (half the depth)
   double ubar = 0;    // mean horizontal speed of its cells
@@ -34,6 +37,8 @@ struct Column {
     // Summed upward, in the order of the incremental sums above.
     z = 0.0;
     for (int t = b; t != c; t = Ccellt[t]) z += 2.0 * Ckdist[t];
+    prev = c;
+    if (!sums) return;
     H = 0.0;
     double sum = 0.0;
     int n = 0;
@@ -44,7 +49,6 @@ struct Column {
       top = t;
     }
     ubar = n > 0 ? sum / n : 0.0;
-    prev = c;
   }
 };
 
@@ -147,6 +151,9 @@ void GammaCalc(int first, int last) {
   const double triFactor = FlagTriEdges == 1 ? 100.0 : FlagTriEdges == 2 ? 20.0 : 5.0;
 
   Column col;
+  // The column sums serve the wind models, the models 8..13 and the
+  // dune-induced viscosity of F 281 4..6 alone.
+  col.sums = windModel || (model >= 8 && model <= 13) || (FlagDuneEddy >= 4 && FlagDuneEddy <= 6);
   for (int c = first; c <= last; ++c) {
     col.visit(c);
     const int b = col.bottom, bc = Cbed[b];
