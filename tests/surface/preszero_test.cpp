@@ -184,12 +184,13 @@ TEST_F(PresZero, F128TwoRaisesTheUpstreamColumnOfASupercriticalFace) {
 
 // The bed level of a face is the mean of the grid points at its ends: (i, j-1)
 // and (i, j) for the east face of column (i, j), (i-1, j) and (i, j) for its
-// north face. A bed rising 0.1 m per grid line across the flow, water 1.5 m,
-// 5 m/s (Froude above 1.3 everywhere), GlobZRef 1.0, GlobPresRef 0:
-//   east face of column (i, j):  zb = 0.1 (j - 1.5),
-//                                P = 981 (j - 1.5) + 25000 - 9810
-//   north face of column (i, j): zb = 0.1 (i - 1.5),
-//                                P = 981 (i - 1.5) + 25000 - 9810
+// north face. A bed rising 0.1 m per grid line across the flow and 0.02 m
+// per grid line along it, water 1.5 m, 5 m/s (Froude above 1.3 everywhere),
+// GlobZRef 1.0, GlobPresRef 0, so P = 9810 zb + 25000 - 9810:
+//   east flow, bed 0.1 (j-1) + 0.02 (i-1), east face of column (i, j):
+//     zb = 0.1 (j - 1.5) + 0.02 (i - 1), P = 981 (j - 1.5) + 196.2 (i - 1) + 15190
+//   north flow, bed 0.1 (i-1) + 0.02 (j-1), north face of column (i, j):
+//     zb = 0.1 (i - 1.5) + 0.02 (j - 1), P = 981 (i - 1.5) + 196.2 (j - 1) + 15190
 TEST_F(PresZero, F128TwoTakesTheBedLevelAtTheEndsOfTheFace) {
   for (bool east : {true, false}) {
     SCOPED_TRACE(east ? "east" : "north");
@@ -197,7 +198,7 @@ TEST_F(PresZero, F128TwoTakesTheBedLevelAtTheEndsOfTheFace) {
     BlockGrid g;
     g.nx = 4;
     g.ny = 3;
-    g.bed = [east](int i, int j) { return 0.1 * ((east ? j : i) - 1); };
+    g.bed = [east](int i, int j) { return east ? 0.1 * (j - 1) + 0.02 * (i - 1) : 0.1 * (i - 1) + 0.02 * (j - 1); };
     g.water = [](int, int) { return 1.5; };
     ASSERT_TRUE(buildGrid(g, 0.0));
     for (int c = 1; c <= NoCells; ++c) {
@@ -212,8 +213,8 @@ TEST_F(PresZero, F128TwoTakesTheBedLevelAtTheEndsOfTheFace) {
     for (int i = 2; i <= 5; ++i)
       for (int j = 2; j <= 4; ++j) {
         const bool raised = east ? i < 5 : j < 4;
-        const int across = east ? j : i;
-        expectColumn(i, j, raised ? 981.0 * (across - 1.5) + 25000.0 - 9810.0 : 0.0);
+        const int across = east ? j : i, along = east ? i : j;
+        expectColumn(i, j, raised ? 981.0 * (across - 1.5) + 196.2 * (along - 1) + 15190.0 : 0.0);
       }
   }
 }
