@@ -1,0 +1,213 @@
+// scripts/render.py, the pictures of a result: on a small box whose velocity
+// magnitude is known everywhere, the colours of the section and the plan view
+// are read back from the PNG files and compared with the picture's own colour
+// bar; the newest result file is the one drawn; a project without one is told
+// how to get it.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utime.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/case_runner.h"
+
+namespace {
+
+const std::string kScript = std::string(TOVAK_SOURCE_DIR) + "/scripts/render.py";
+const std::string kProbe = std::string(TOVAK_SOURCE_DIR) + "/tests/scripts/png_probe.py";
+
+struct Output {
+  int status = -1;
+  std::string text;
+};
+
+Output runCommand(const std::string& cmd) {
+  Output out;
+  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  while (std::fgets(buf, sizeof buf, p)) out.text += buf;
+  const int w = pclose(p);
+  out.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
+  return out;
+}
+
+bool canRender() {
+  if (std::system("/usr/bin/python3 -c 'import vtk' >/dev/null 2>&1") != 0) return false;
+  return std::getenv("DISPLAY") != nullptr || std::system("command -v Xvfb >/dev/null 2>&1") == 0;
+}
+
+// A box 20 m long (x), 4 m wide (y) and 1 m deep (z) in two hexahedra. The
+// velocity magnitude at the grid points is s = z + y/4 (0 at the bed of the
+// side y = 0, 2 at the top of the side y = 4); on the side y = 4 the velocity
+// points 53 degrees off the x axis, so that its x component alone is not s.
+std::string boxVtk() {
+  std::ostringstream s;
+  s << "# vtk DataFile Version 2.0\nTOVAK 2 test box   0.000000 seconds\nASCII\nDATASET UNSTRUCTURED_GRID\n";
+  s << "POINTS 12 double\n";
+  for (int k = 0; k < 2; ++k)
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 3; ++i) s << 10 * i << " " << 4 * j << " " << k << "\n";
+  auto p = [](int i, int j, int k) { return i + 3 * (j + 2 * k); };
+  s << "CELLS 2 18\n";
+  for (int i = 0; i < 2; ++i)
+    s << "8 " << p(i, 0, 0) << " " << p(i + 1, 0, 0) << " " << p(i + 1, 1, 0) << " " << p(i, 1, 0) << " "
+      << p(i, 0, 1) << " " << p(i + 1, 0, 1) << " " << p(i + 1, 1, 1) << " " << p(i, 1, 1) << "\n";
+  s << "CELL_TYPES 2\n12\n12\nPOINT_DATA 12\nVECTORS Velocity float\n";
+  for (int k = 0; k < 2; ++k)
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 3; ++i) {
+        const double speed = k + j;  // z + y/4 at z = k, y = 4 j
+        if (j == 0) s << speed << " 0 0\n";
+        else s << 0.6 * speed << " " << 0.8 * speed << " 0\n";
+      }
+  return s.str();
+}
+
+struct ColourRun {
+  int top, bottom, across;
+  std::array<int, 3> first, last;
+};
+struct Probe {
+  int width = 0, height = 0;
+  std::vector<ColourRun> runs;
+  std::map<std::string, std::array<int, 3>> bar;
+};
+
+Probe probe(const std::string& png, const std::vector<std::string>& fractions) {
+  std::string cmd = "/usr/bin/python3 '" + kProbe + "' '" + png + "'";
+  for (const auto& f : fractions) cmd += " " + f;
+  const Output o = runCommand(cmd);
+  Probe out;
+  std::istringstream lines(o.text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream in(line);
+    std::string key;
+    in >> key;
+    if (key == "size") {
+      in >> out.width >> out.height;
+    } else if (key == "run") {
+      ColourRun r{};
+      in >> r.top >> r.bottom >> r.across;
+      for (int& c : r.first) in >> c;
+      for (int& c : r.last) in >> c;
+      out.runs.push_back(r);
+    } else if (key == "bar") {
+      std::string f;
+      std::array<int, 3> c{};
+      in >> f >> c[0] >> c[1] >> c[2];
+      out.bar[f] = c;
+    }
+  }
+  return out;
+}
+
+// Largest channel difference of two colours.
+int colourDistance(const std::array<int, 3>& a, const std::array<int, 3>& b) {
+  int d = 0;
+  for (int k = 0; k < 3; ++k) d = std::max(d, std::abs(a[k] - b[k]));
+  return d;
+}
+
+std::string colourText(const std::array<int, 3>& c) {
+  return std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]);
+}
+
+}  // namespace
+
+// One colour scale for both pictures, 0..2 over the whole box.
+// Section along x through y = 2: s = z + 0.5, so 1.5 (3/4 of the bar) at the
+// top and 0.5 (1/4) at the bed; the depth is drawn 5 times (the least of 1,
+// 2, 5, 10, ... that makes it at least 20 m / 8), so the coloured part is
+// 5 m high for 20 m across. Plan view from above: the top z = 1 shows
+// s = 1 + y/4, 2 (the right end of the bar) along y = 4 at the top of the
+// picture and 1 (the middle) along y = 0 at its bottom; true to scale, 4 m
+// high for 20 m across.
+TEST(RenderScript, ColoursAreTheVelocityMagnitudeOnTheSharedScaleOfTheBar) {
+  if (!canRender()) GTEST_SKIP() << "VTK for /usr/bin/python3 or a display (Xvfb) is missing";
+  CaseDir project;
+  project.write("ParaView3U.vtk", boxVtk());
+  const std::string out = project.path() + "/pictures";
+  const Output o = runCommand("'" + kScript + "' '" + project.path() + "' '" + out + "'");
+  ASSERT_EQ(o.status, 0) << o.text;
+  EXPECT_EQ(o.text, "read " + project.path() + "/ParaView3U.vtk\n" + out + "/velocity_section.png\n" + out +
+                        "/velocity_plan.png\n");
+
+  struct Row {
+    const char* picture;
+    const char* topFraction;
+    const char* bottomFraction;
+    double heightPerWidth;
+  };
+  for (const Row& row : {Row{"velocity_section.png", "0.75", "0.25", 5.0 / 20.0},
+                         Row{"velocity_plan.png", "1.0", "0.5", 4.0 / 20.0}}) {
+    SCOPED_TRACE(row.picture);
+    const Probe p = probe(out + "/" + row.picture, {row.topFraction, row.bottomFraction});
+    // The data above, the colour bar below, nothing else coloured.
+    ASSERT_EQ(p.runs.size(), 2u);
+    const ColourRun& data = p.runs[0];
+    EXPECT_LT(data.bottom, p.runs[1].top);
+    EXPECT_NEAR(static_cast<double>(data.bottom - data.top + 1) / data.across, row.heightPerWidth,
+                0.02 * row.heightPerWidth);
+    const auto top = p.bar.at(row.topFraction), bottom = p.bar.at(row.bottomFraction);
+    EXPECT_LE(colourDistance(data.first, top), 12) << colourText(data.first) << " against " << colourText(top);
+    EXPECT_LE(colourDistance(data.last, bottom), 12) << colourText(data.last) << " against " << colourText(bottom);
+  }
+}
+
+// Of ParaView3U.vtk and the numbered paru3_NNNNN.vtk the newer one is drawn.
+TEST(RenderScript, TheNewestResultFileIsDrawn) {
+  if (!canRender()) GTEST_SKIP() << "VTK for /usr/bin/python3 or a display (Xvfb) is missing";
+  for (const bool numberedNewer : {true, false}) {
+    SCOPED_TRACE(numberedNewer ? "numbered file newer" : "single file newer");
+    CaseDir project;
+    project.write("ParaView3U.vtk", boxVtk());
+    project.write("paru3_00002.vtk", boxVtk());
+    const std::string older = project.path() + (numberedNewer ? "/ParaView3U.vtk" : "/paru3_00002.vtk");
+    const utimbuf past{1000000000, 1000000000};
+    ASSERT_EQ(utime(older.c_str(), &past), 0);
+    const Output o = runCommand("'" + kScript + "' '" + project.path() + "'");
+    ASSERT_EQ(o.status, 0) << o.text;
+    const std::string newer = numberedNewer ? "paru3_00002.vtk" : "ParaView3U.vtk";
+    EXPECT_EQ(o.text.rfind("read " + project.path() + "/" + newer + "\n", 0), 0u) << o.text;
+    EXPECT_TRUE(project.exists("velocity_section.png"));
+    EXPECT_TRUE(project.exists("velocity_plan.png"));
+  }
+}
+
+TEST(RenderScript, AProjectWithoutAResultFileIsToldHowToWriteIt) {
+  CaseDir project;
+  project.write("ParaView3Ux.vtk", boxVtk());  // not a name the engine writes
+  const Output o = runCommand("'" + kScript + "' '" + project.path() + "'");
+  EXPECT_EQ(o.status, 2) << o.text;
+  EXPECT_NE(o.text.find("set the sixth integer of F 329 in the control file to 1"), std::string::npos) << o.text;
+  EXPECT_FALSE(project.exists("velocity_section.png"));
+  EXPECT_EQ(runCommand("'" + kScript + "'").status, 2);
+}
+
+// The vertical scale of the section: the least of 1, 2, 5, 10, 20, 50, ...
+// that is at least the asked ratio.
+TEST(RenderScript, VerticalScaleIsTheNextRoundFactor) {
+  if (std::system("/usr/bin/python3 -c 'import vtk' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no VTK";
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"0.3", "1"}, {"1", "1"}, {"1.01", "2"}, {"2", "2"}, {"2.5", "5"},
+      {"5", "5"},   {"7", "10"}, {"12.5", "20"}, {"20", "20"}, {"21", "50"}, {"600", "1000"}};
+  for (const auto& [ratio, factor] : rows) {
+    const Output o = runCommand("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" +
+                                std::string(TOVAK_SOURCE_DIR) + "/scripts'); import render; print(render.nice_factor(" +
+                                ratio + "))\"");
+    ASSERT_EQ(o.status, 0) << o.text;
+    EXPECT_EQ(o.text, std::string(factor) + "\n") << "ratio " << ratio;
+  }
+}
