@@ -33,6 +33,9 @@ USAGE = "usage: scripts/render.py <project-dir> [out-dir]"
 
 # Width of every picture in pixels; heights follow from the data.
 WIDTH = 1400
+# Height of the drawing at most: a grid longer across the screen than up it
+# fills the width, any other fits this height.
+MAX_DATA_HEIGHT = 900
 # Space for the two title lines above the data and the colour bar below it.
 TOP, BOTTOM, SIDE = 80, 110, 40
 # The colour bar runs from here to the right margin, its label left of it.
@@ -223,11 +226,12 @@ def text_actor(text, size, top_offset):
 
 def save(actors, camera_setup, extent_right, extent_up, title, subtitle, table, path):
     """Renders the actors with a parallel camera so that the data, extent_right
-    by extent_up world units across and up the screen, fills the width
-    between the titles and the colour bar, and writes the PNG."""
+    by extent_up world units across and up the screen, fills the width (or
+    MAX_DATA_HEIGHT) between the titles and the colour bar, centred, and
+    writes the PNG."""
     import vtk
 
-    per_pixel = extent_right / (WIDTH - 2 * SIDE)
+    per_pixel = max(extent_right / (WIDTH - 2 * SIDE), extent_up / MAX_DATA_HEIGHT)
     data_height = max(int(round(extent_up / per_pixel)), 40)
     height = data_height + TOP + BOTTOM
 

@@ -17,7 +17,7 @@
 set -e
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$root/build-bench
-iters=10
+iters=20
 repeats=3
 nx=300
 ny=50
@@ -70,6 +70,9 @@ run() {
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 printf '%s\n' "grid $nx x $ny columns x $nz layers, $iters outer iterations, median of $repeats runs"
+# Other work on the machine slows the runs with many threads most: every
+# thread waits for the slowest at each barrier.
+printf '%s\n' "$(nproc) cores, load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%7s %12s %18s %8s %10s %14s\n' threads s/iteration cell-iterations/s speedup "peak RSS" "bytes per cell"
 base=
 for t in $threads; do

@@ -6,10 +6,12 @@ usage: png_probe.py FILE [FRACTION ...]
 A pixel counts as coloured when its largest and smallest channels differ by
 more than 40 of 255 (white, black and grey text or lines do not). Prints:
   size <width> <height>
-  run <top> <bottom> <width> <r g b> <r g b>   every run of coloured pixels
+  run <top> <bottom> <width> <r g b> x 4   every run of coloured pixels
         down the middle column, rows counted from the top: its first and last
         row, the count of coloured pixels across the picture in its middle row,
-        the colour two rows inside its top and two rows inside its bottom
+        the colours two pixels inside its top and its bottom in the middle
+        column, and two pixels inside the left and the right end of the
+        coloured pixels of its middle row
   bar <f> <r g b>   for each FRACTION: the colour at that fraction of the way
         from the left to the right end of the last run (the colour bar) in its
         middle row
@@ -49,7 +51,9 @@ def main():
         across = [x for x in range(width) if coloured(x, mid)]
         first = rgb(middle, min(top + 2, bottom))
         last = rgb(middle, max(bottom - 2, top))
-        print("run %d %d %d %d %d %d %d %d %d" % ((top, bottom, len(across)) + first + last))
+        left = rgb(min(across[0] + 2, across[-1]), mid) if across else (0, 0, 0)
+        right = rgb(max(across[-1] - 2, across[0]), mid) if across else (0, 0, 0)
+        print("run %d %d %d" % (top, bottom, len(across)) + " %d %d %d" * 4 % (first + last + left + right))
     if runs and len(sys.argv) > 2:
         top, bottom = runs[-1]
         mid = (top + bottom) // 2

@@ -47,17 +47,23 @@ bool canRender() {
   return std::getenv("DISPLAY") != nullptr || std::system("command -v Xvfb >/dev/null 2>&1") == 0;
 }
 
-// A box 20 m long (x), 4 m wide (y) and 1 m deep (z) in two hexahedra. The
-// velocity magnitude at the grid points is s = z + y/4 (0 at the bed of the
-// side y = 0, 2 at the top of the side y = 4); on the side y = 4 the velocity
-// points 53 degrees off the x axis, so that its x component alone is not s.
-std::string boxVtk() {
+// A box 20 m long, 4 m wide and 1 m deep in two hexahedra, along x (or, with
+// alongY, along y). The velocity magnitude at the grid points is
+// s = z + w/4 + l/20, l the distance along the box and w across it from the
+// side w = 0 (0 at the upstream end of the bed of that side, 3 at the
+// downstream end of the top of the other); on the side w = 4 the velocity
+// points 53 degrees off the long axis, so that its component along the box
+// alone is not s.
+std::string boxVtk(bool alongY = false) {
   std::ostringstream s;
   s << "# vtk DataFile Version 2.0\nTOVAK 2 test box   0.000000 seconds\nASCII\nDATASET UNSTRUCTURED_GRID\n";
   s << "POINTS 12 double\n";
   for (int k = 0; k < 2; ++k)
     for (int j = 0; j < 2; ++j)
-      for (int i = 0; i < 3; ++i) s << 10 * i << " " << 4 * j << " " << k << "\n";
+      for (int i = 0; i < 3; ++i) {
+        if (alongY) s << 4 * j << " " << 10 * i << " " << k << "\n";
+        else s << 10 * i << " " << 4 * j << " " << k << "\n";
+      }
   auto p = [](int i, int j, int k) { return i + 3 * (j + 2 * k); };
   s << "CELLS 2 18\n";
   for (int i = 0; i < 2; ++i)
@@ -67,16 +73,17 @@ std::string boxVtk() {
   for (int k = 0; k < 2; ++k)
     for (int j = 0; j < 2; ++j)
       for (int i = 0; i < 3; ++i) {
-        const double speed = k + j;  // z + y/4 at z = k, y = 4 j
-        if (j == 0) s << speed << " 0 0\n";
-        else s << 0.6 * speed << " " << 0.8 * speed << " 0\n";
+        const double speed = k + j + 0.5 * i;  // z + w/4 + l/20 at z = k, w = 4 j, l = 10 i
+        const double along = j == 0 ? speed : 0.6 * speed, across = j == 0 ? 0.0 : 0.8 * speed;
+        if (alongY) s << across << " " << along << " 0\n";
+        else s << along << " " << across << " 0\n";
       }
   return s.str();
 }
 
 struct ColourRun {
   int top, bottom, across;
-  std::array<int, 3> first, last;
+  std::array<int, 3> first, last, left, right;
 };
 struct Probe {
   int width = 0, height = 0;
@@ -102,6 +109,8 @@ Probe probe(const std::string& png, const std::vector<std::string>& fractions) {
       in >> r.top >> r.bottom >> r.across;
       for (int& c : r.first) in >> c;
       for (int& c : r.last) in >> c;
+      for (int& c : r.left) in >> c;
+      for (int& c : r.right) in >> c;
       out.runs.push_back(r);
     } else if (key == "bar") {
       std::string f;
@@ -126,43 +135,63 @@ std::string colourText(const std::array<int, 3>& c) {
 
 }  // namespace
 
-// One colour scale for both pictures, 0..2 over the whole box.
-// Section along x through y = 2: s = z + 0.5, so 1.5 (3/4 of the bar) at the
-// top and 0.5 (1/4) at the bed; the depth is drawn 5 times (the least of 1,
-// 2, 5, 10, ... that makes it at least 20 m / 8), so the coloured part is
-// 5 m high for 20 m across. Plan view from above: the top z = 1 shows
-// s = 1 + y/4, 2 (the right end of the bar) along y = 4 at the top of the
-// picture and 1 (the middle) along y = 0 at its bottom; true to scale, 4 m
-// high for 20 m across.
+// One colour scale for both pictures, 0..3 over the whole box; fractions of
+// the bar below.
+// Along x: the section through y = 2 shows s = z + 0.5 + x/20: in the middle
+// (x = 10) 2 (2/3) at the top and 1 (1/3) at the bed; at mid-depth 1 (1/3) at
+// the left end x = 0 and 2 (2/3) at the right end x = 20. The depth is drawn
+// 5 times (the least of 1, 2, 5, 10, ... that makes it at least 20 m / 8), so
+// the coloured part is 5 m high for 20 m across. The plan view from above
+// shows the top z = 1, s = 1 + y/4 + x/20: in the middle 2.5 (5/6) along
+// y = 4 at the top of the picture and 1.5 (1/2) along y = 0 at its bottom,
+// at y = 2 1.5 (1/2) at the left end and 2.5 (5/6) at the right end; true to
+// scale, 4 m high for 20 m across.
+// Along y: the section runs along y through x = 2, its colours and shape
+// those of the section along x; the plan view, x to the right and y up, is
+// 20 m high for 4 m across (at most 900 pixels high) and shows
+// s = 1 + x/4 + y/20, 2.5 and 1.5 at the top and the bottom of its middle,
+// 1.5 and 2.5 at the left and right ends of its middle row.
 TEST(RenderScript, ColoursAreTheVelocityMagnitudeOnTheSharedScaleOfTheBar) {
   if (!canRender()) GTEST_SKIP() << "VTK for /usr/bin/python3 or a display (Xvfb) is missing";
-  CaseDir project;
-  project.write("ParaView3U.vtk", boxVtk());
-  const std::string out = project.path() + "/pictures";
-  const Output o = runCommand("'" + kScript + "' '" + project.path() + "' '" + out + "'");
-  ASSERT_EQ(o.status, 0) << o.text;
-  EXPECT_EQ(o.text, "read " + project.path() + "/ParaView3U.vtk\n" + out + "/velocity_section.png\n" + out +
-                        "/velocity_plan.png\n");
-
   struct Row {
+    bool alongY;
     const char* picture;
-    const char* topFraction;
-    const char* bottomFraction;
+    std::array<const char*, 4> fractions;  // top, bottom, left, right
     double heightPerWidth;
   };
-  for (const Row& row : {Row{"velocity_section.png", "0.75", "0.25", 5.0 / 20.0},
-                         Row{"velocity_plan.png", "1.0", "0.5", 4.0 / 20.0}}) {
-    SCOPED_TRACE(row.picture);
-    const Probe p = probe(out + "/" + row.picture, {row.topFraction, row.bottomFraction});
-    // The data above, the colour bar below, nothing else coloured.
-    ASSERT_EQ(p.runs.size(), 2u);
-    const ColourRun& data = p.runs[0];
-    EXPECT_LT(data.bottom, p.runs[1].top);
-    EXPECT_NEAR(static_cast<double>(data.bottom - data.top + 1) / data.across, row.heightPerWidth,
-                0.02 * row.heightPerWidth);
-    const auto top = p.bar.at(row.topFraction), bottom = p.bar.at(row.bottomFraction);
-    EXPECT_LE(colourDistance(data.first, top), 12) << colourText(data.first) << " against " << colourText(top);
-    EXPECT_LE(colourDistance(data.last, bottom), 12) << colourText(data.last) << " against " << colourText(bottom);
+  const Row table[] = {
+      {false, "velocity_section.png", {"0.6667", "0.3333", "0.3333", "0.6667"}, 5.0 / 20.0},
+      {false, "velocity_plan.png", {"0.8333", "0.5", "0.5", "0.8333"}, 4.0 / 20.0},
+      {true, "velocity_section.png", {"0.6667", "0.3333", "0.3333", "0.6667"}, 5.0 / 20.0},
+      {true, "velocity_plan.png", {"0.8333", "0.5", "0.5", "0.8333"}, 20.0 / 4.0}};
+  for (const bool alongY : {false, true}) {
+    CaseDir project;
+    project.write("ParaView3U.vtk", boxVtk(alongY));
+    const std::string out = project.path() + "/pictures";
+    const Output o = runCommand("'" + kScript + "' '" + project.path() + "' '" + out + "'");
+    ASSERT_EQ(o.status, 0) << o.text;
+    EXPECT_EQ(o.text, "read " + project.path() + "/ParaView3U.vtk\n" + out + "/velocity_section.png\n" + out +
+                          "/velocity_plan.png\n");
+    for (const Row& row : table) {
+      if (row.alongY != alongY) continue;
+      SCOPED_TRACE(std::string(alongY ? "along y, " : "along x, ") + row.picture);
+      const Probe p = probe(out + "/" + row.picture, {row.fractions.begin(), row.fractions.end()});
+      // The data above, the colour bar below, nothing else coloured.
+      ASSERT_EQ(p.runs.size(), 2u);
+      const ColourRun& data = p.runs[0];
+      const int height = data.bottom - data.top + 1;
+      EXPECT_LT(data.bottom, p.runs[1].top);
+      EXPECT_LE(height, 900);
+      EXPECT_NEAR(static_cast<double>(height) / data.across, row.heightPerWidth, 0.02 * row.heightPerWidth);
+      const std::array<std::array<int, 3>, 4> seen = {data.first, data.last, data.left, data.right};
+      const char* where[] = {"top", "bottom", "left", "right"};
+      for (int k = 0; k < 4; ++k) {
+        const auto bar = p.bar.at(row.fractions[k]);
+        EXPECT_LE(colourDistance(seen[k], bar), 12)
+            << where[k] << ": " << colourText(seen[k]) << " against " << colourText(bar) << " at "
+            << row.fractions[k] << " of the bar";
+      }
+    }
   }
 }
 
