@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# The engine and an OpenFOAM peer (simpleFoam, by ../shared/peers/openfoam-channel.sh)
+# on the same work: a straight rectangular channel 100 m long, 10 m wide and 2 m
+# deep under a fixed lid, 1 m/s (20 m3/s), k-epsilon with wall laws over a bed
+# and side walls of roughness ks, 200 x 40 x 20 cells by default.
+#
+# For each side:
+# 1. a history run with all threads writes the centre-line profile (x = L/2,
+#    y = W/2, the four cell columns around it) every -m iterations and stops
+#    once it has changed by no more than 1e-4 (of the largest velocity) from
+#    one profile to the next four times in a row, or at its own convergence;
+#    the first iteration from which the profile stays within 0.1 % of that
+#    final one is the iteration count of a converged field;
+# 2. per thread count, a clean run of exactly that many iterations gives the
+#    wall time to a converged field and the seconds per iteration (engine: the
+#    time of a run without iterations taken off; peer: its loop time).
+# Prints both and their ratio per thread count, and both final profiles against
+# the log law of a rough bed, u = u*/0.4 ln(30 z/ks), u* fitted between 10 % and
+# 90 % of the depth.
+#
+# Usage: bench/flow/peer.sh [-b build dir] [-w work dir] [-x cells along]
+#          [-y cells across] [-z cell layers] [-k ks] [-m interval]
+#          [-e engine iteration limit] [-f peer iteration limit]
+#          [-s engine data sets] [threads...]
+# -s adds data sets to the engine's control file, for example
+# -s 'K 4 1 1 1 20 1 1\nK 3 0.8 0.8 0.8 0.5 0.5 0.5' (20 sweeps of the pressure
+# correction and its relaxation 0.5 instead of 5 and 0.2).
+# Threads default to 1 and all cores. The peer is installed from Debian's
+# openfoam package when it is missing (as root). The work directory (default
+# a new one under /tmp) keeps every run for a look afterwards.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+peer=${PEER:-$root/../shared/peers/openfoam-channel.sh}
+build=$root/build-bench
+work=
+nx=200 ny=40 nz=20 ks=0.05 every=25 emax=20000 fmax=3000 sets=
+L=100 W=10 H=2 U0=1
+while getopts b:w:x:y:z:k:m:e:f:s: opt; do
+  case $opt in
+    b) build=$OPTARG ;;
+    w) work=$OPTARG ;;
+    x) nx=$OPTARG ;;
+    y) ny=$OPTARG ;;
+    z) nz=$OPTARG ;;
+    k) ks=$OPTARG ;;
+    m) every=$OPTARG ;;
+    e) emax=$OPTARG ;;
+    f) fmax=$OPTARG ;;
+    s) sets=$OPTARG\\n ;;
+    *) exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+threads=${*:-"1 $(nproc)"}
+tmax=$(printf '%s\n' $threads | sort -n | tail -1)
+[ -x "$peer" ] || { echo "peer.sh: the peer script $peer is missing" >&2; exit 2; }
+[ -n "$work" ] || work=$(mktemp -d /tmp/peer-bench.XXXXXX)
+mkdir -p "$work"
+profile="/usr/bin/python3 $root/bench/flow/profile.py"
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target tovak >/dev/null
+
+now() { date +%s.%N; }
+q=$(awk -v u="$U0" -v w="$W" -v h="$H" 'BEGIN { print u * w * h }')
+cells=$((nx * ny * nz))
+
+# ---- the engine ------------------------------------------------------------
+# A project directory for $2 threads and $3 outer iterations; $4 more data sets.
+engine_project() {
+  local dir=$1 t=$2 n=$3 extra=$4 chunks maxc maxf maxp
+  mkdir -p "$dir"
+  awk -v nx="$nx" -v ny="$ny" -v l="$L" -v w="$W" -v h="$H" 'BEGIN {
+    for (i = 1; i <= nx + 1; ++i) for (j = 1; j <= ny + 1; ++j)
+      printf "%d %d %.6f %.6f 0.0 %g\n", i, j, (i - 1) * l / nx, (j - 1) * w / ny, h }' >"$dir/koosurf"
+  chunks=$([ "$t" -gt 1 ] && echo "$t" || echo 0)
+  maxc=$((cells + cells / 20 + 1000))
+  maxf=$((3 * cells + nx * ny + nx * nz + ny * nz + cells / 10 + 1000))
+  maxp=$(((nx + 1) * (ny + 1) * (nz + 1) + cells / 10 + 1000))
+  printf 'T channel %s x %s x %s m, fixed lid, ks %s m\nF 2 YWM\nG 1 %d %d %d 1\nF 314 1 1\nF 237 1 %s\nF 237 2 %s\nK 2 0 0\nF 16 %s\nF 65 %d %d %d 10000 1000\nK 1 %d\nF 206 %d\n%b' \
+    "$L" "$W" "$H" "$ks" $((nx + 3)) $((ny + 3)) $((nz + 2)) "$q" "$q" "$ks" "$maxc" "$maxf" "$maxp" "$n" "$chunks" \
+    "$sets$extra" >"$dir/control"
+}
+# Runs the engine in $1 with $2 threads; prints the wall seconds.
+engine_run() {
+  local dir=$1 t=$2 t0 t1 status=0
+  t0=$(now)
+  (cd "$dir" && OMP_NUM_THREADS=$t "$build/tovak" >/dev/null 2>&1) || status=$?
+  t1=$(now)
+  if [ "$status" -ne 1 ]; then
+    echo "peer.sh: the engine ended with status $status in $dir; end of boogie:" >&2
+    tail -n 20 "$dir/boogie" >&2
+    exit 2
+  fi
+  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f\n", b - a }'
+}
+
+# Waits for process $1 while `$2` prints profile lines; stops the process
+# once the last four changes are all within 1e-4.
+watch_profiles() {
+  local pid=$1 cmd=$2
+  while kill -0 "$pid" 2>/dev/null; do
+    sleep 5
+    if eval "$cmd" 2>/dev/null | awk '$1 == "profile" { c[++n] = $3 }
+        END { if (n < 5) exit 1; for (k = n - 3; k <= n; ++k) if (c[k] > 1e-4) exit 1; exit 0 }'; then
+      kill "$pid" 2>/dev/null || true
+      # The engine and simpleFoam leave their last complete profile behind.
+      sleep 2
+      break
+    fi
+  done
+  wait "$pid" 2>/dev/null || true
+}
+
+echo "== history runs with $tmax threads (profiles every $every iterations)"
+ehist=$work/engine-history
+rm -rf "$ehist"
+engine_project "$ehist" "$tmax" "$emax" "P 10 $every\n"
+# The cell centres come from the 3-D VTK file that letter M writes after no
+# iteration.
+engine_project "$work/engine-grid" 1 0 "F 329 1 0 0 0 0 1\n"
+engine_run "$work/engine-grid" 1 >/dev/null
+cp "$work/engine-grid/ParaView3U.vtk" "$ehist/"
+(cd "$ehist" && OMP_NUM_THREADS=$tmax exec "$build/tovak" >/dev/null 2>&1) &
+watch_profiles $! "$profile engine '$ehist' $L $W $H $ks"
+$profile engine "$ehist" "$L" "$W" "$H" "$ks" >"$work/engine-profile.txt"
+eiter=$(awk '$1 == "converged" { print $2 }' "$work/engine-profile.txt")
+echo "engine: converged field after $eiter iterations"
+
+fhist=$work/peer-history
+"$peer" CASE="$fhist" NX="$nx" NY="$ny" NZ="$nz" N=1 P="$tmax" KS="$ks" L="$L" W="$W" H="$H" U0="$U0" >/dev/null
+rm -rf "$fhist/postProcessing"
+sed -i -e "s/^endTime .*/endTime         $fmax;/" -e "s/^writeInterval .*/writeInterval   $every;/" \
+  -e "s/^purgeWrite .*/purgeWrite      2;/" "$fhist/system/controlDict"
+(
+  cd "$fhist"
+  export WM_PROJECT_DIR=${WM_PROJECT_DIR:-/usr/share/openfoam}
+  if [ "$tmax" -gt 1 ]; then
+    exec mpirun -np "$tmax" --allow-run-as-root --oversubscribe simpleFoam -parallel >log.history 2>&1
+  else
+    exec simpleFoam >log.history 2>&1
+  fi
+) &
+watch_profiles $! "$profile peer '$fhist' $H $ks"
+pkill -f "simpleFoam" 2>/dev/null || true
+$profile peer "$fhist" "$H" "$ks" >"$work/peer-profile.txt"
+fiter=$(awk '$1 == "converged" { print $2 }' "$work/peer-profile.txt")
+echo "peer: converged field after $fiter iterations"
+if [ "$eiter" = none ] || [ "$fiter" = none ]; then
+  echo "peer.sh: a side did not converge within its iteration limit; raise -e or -f" >&2
+  exit 2
+fi
+
+echo "== timed runs: $nx x $ny x $nz = $cells cells"
+printf '%7s | %-38s | %-38s | %s\n' "" "engine" "peer" "engine / peer"
+printf '%7s | %10s %12s %14s | %10s %12s %14s | %s\n' threads iterations s/iteration "wall to conv." \
+  iterations s/iteration "wall to conv." "wall to converged field"
+for t in $threads; do
+  d=$work/engine-t$t
+  rm -rf "$d" "$d-0"
+  engine_project "$d" "$t" "$eiter" ""
+  engine_project "$d-0" "$t" 0 ""
+  ewall=$(engine_run "$d" "$t")
+  esetup=$(engine_run "$d-0" "$t")
+  espi=$(awk -v w="$ewall" -v s="$esetup" -v n="$eiter" 'BEGIN { printf "%.4f", (w - s) / n }')
+  out=$("$peer" CASE="$work/peer-t$t" NX="$nx" NY="$ny" NZ="$nz" N="$fiter" P="$t" KS="$ks" L="$L" W="$W" H="$H" U0="$U0")
+  fmesh=$(printf '%s\n' "$out" | awk '/^mesh time/ { print $3 + $7 }')
+  fsolve=$(printf '%s\n' "$out" | awk '/^wall time/ { print $3 }')
+  fspi=$(printf '%s\n' "$out" | awk '/^s\/iteration/ { print $2 }')
+  fwall=$(awk -v a="$fmesh" -v b="$fsolve" 'BEGIN { printf "%.3f", a + b }')
+  printf '%7d | %10d %12s %12s s | %10d %12s %12s s | %.2f\n' "$t" "$eiter" "$espi" "$ewall" "$fiter" "$fspi" "$fwall" \
+    "$(awk -v a="$ewall" -v b="$fwall" 'BEGIN { print a / b }')"
+done
+
+echo "== centre-line profiles of the converged fields against the log law (ks $ks m)"
+for side in engine peer; do
+  awk -v s="$side" '$1 == "loglaw" { printf "%s: u* %s m/s, deviation from the law between 10 and 90 %% of the depth: rms %.2f %%, largest %.2f %%\n", s, $2, 100 * $3, 100 * $4 }' \
+    "$work/$side-profile.txt"
+done
+printf '%8s %10s %10s %10s %10s\n' z engine "law" peer "law"
+paste <(awk '$1 == "z"' "$work/engine-profile.txt") <(awk '$1 == "z"' "$work/peer-profile.txt") |
+  awk '{ printf "%8.3f %10.4f %10.4f %10.4f %10.4f\n", $2, $3, $4, $7, $8 }'
+echo "runs kept in $work"

@@ -1,0 +1,173 @@
+#!/usr/bin/python3
+"""Centre-line velocity profiles of the straight channel of bench/flow/peer.sh.
+
+usage:
+  profile.py engine <project-dir> <L> <W> <H> <ks>
+  profile.py peer <case-dir> <H> <ks>
+
+engine: the cell centres come from the 3-D VTK file of the project
+(ParaView3U.vtk), the velocities from every result file (result.end and the
+numbered result.NNNN of P 10), each of which names its outer iteration.
+peer: the sampled profiles of postProcessing/centreline/<iteration>/.
+Both take the streamwise velocity in the cell centres of the four cell columns
+around the centre line x = L/2, y = W/2 and average them per cell layer.
+
+Prints one line per profile, "profile <iteration> <change> <off>": the change
+is the largest difference to the profile before it, off the largest difference
+to the last profile, both over the largest velocity of the profile; then
+"converged <iteration>", the first iteration from which every profile stays
+within 0.1 % of the last one (the history runs go on until the profile no
+longer changes by 1e-4 between two profiles); then the last
+profile against the log law of a rough bed u = u*/0.4 ln(30 z/ks), u* fitted by
+least squares between 10 % and 90 % of the depth:
+  "loglaw <u*> <rms deviation> <largest deviation>" (deviations relative to the
+  law), and "z <z> <u> <law>" per layer.
+"""
+import glob
+import math
+import os
+import re
+import sys
+
+LIMIT = 1e-3
+
+
+def fail(text):
+    sys.stderr.write("profile.py: " + text + "\n")
+    sys.exit(2)
+
+
+def two_nearest(values, target):
+    """The two distinct values nearest to target (cell centres either side)."""
+    distinct = sorted(set(round(v, 6) for v in values))
+    distinct.sort(key=lambda v: abs(v - target))
+    return distinct[:2]
+
+
+def engine_profiles(project, length, width):
+    import vtk
+
+    reader = vtk.vtkUnstructuredGridReader()
+    reader.SetFileName(os.path.join(project, "ParaView3U.vtk"))
+    reader.Update()
+    grid = reader.GetOutput()
+    if grid.GetNumberOfCells() == 0:
+        fail("no cells in " + project + "/ParaView3U.vtk")
+    centres = vtk.vtkCellCenters()
+    centres.SetInputData(grid)
+    centres.Update()
+    pts = centres.GetOutput().GetPoints()
+    xyz = [pts.GetPoint(c) for c in range(grid.GetNumberOfCells())]
+    xs = two_nearest([p[0] for p in xyz], length / 2)
+    ys = two_nearest([p[1] for p in xyz], width / 2)
+    # Cell number (1-based, the order of the VTK cells) -> rounded z of its centre.
+    chosen = {}
+    for c, (x, y, z) in enumerate(xyz):
+        if round(x, 6) in xs and round(y, 6) in ys:
+            chosen[c + 1] = round(z, 6)
+    if len(chosen) == 0:
+        fail("no cells on the centre line")
+
+    profiles = []
+    names = glob.glob(os.path.join(project, "result.[0-9]*")) + glob.glob(os.path.join(project, "result.end"))
+    for name in names:
+        iteration = None
+        sums = {}
+        with open(name) as f:
+            for line in f:
+                if iteration is None:
+                    m = re.match(r"Results, iter = (\d+)", line)
+                    if m:
+                        iteration = int(m.group(1))
+                    continue
+                if not line.startswith("C "):
+                    continue
+                parts = line.split()
+                n = int(parts[1])
+                if n in chosen:
+                    s = sums.setdefault(chosen[n], [0.0, 0])
+                    s[0] += float(parts[2])
+                    s[1] += 1
+        if iteration is None or not sums:
+            continue
+        profiles.append((iteration, [(z, s[0] / s[1]) for z, s in sorted(sums.items())]))
+    return profiles
+
+
+def peer_profiles(case):
+    profiles = []
+    for d in glob.glob(os.path.join(case, "postProcessing", "centreline", "*")):
+        try:
+            iteration = int(float(os.path.basename(d)))
+        except ValueError:
+            continue
+        path = os.path.join(d, "midLengthCentreline_U.xy")
+        if not os.path.isfile(path):
+            continue
+        sums = {}
+        with open(path) as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) < 6:
+                    continue
+                s = sums.setdefault(round(float(parts[2]), 6), [0.0, 0])
+                s[0] += float(parts[3])
+                s[1] += 1
+        if sums:
+            profiles.append((iteration, [(z, s[0] / s[1]) for z, s in sorted(sums.items())]))
+    return profiles
+
+
+def report(profiles, depth, ks):
+    if not profiles:
+        fail("no profiles found")
+    profiles.sort()
+    # Keep one profile per iteration (result.end repeats the last numbered file).
+    unique = []
+    for p in profiles:
+        if unique and unique[-1][0] == p[0]:
+            unique[-1] = p
+        else:
+            unique.append(p)
+    def difference(prof, other):
+        other = dict(other)
+        top = max(abs(u) for _, u in prof) or 1.0
+        return max(abs(u - other.get(z, 0.0)) for z, u in prof) / top
+
+    last = unique[-1][1]
+    offs = []
+    for k, (iteration, prof) in enumerate(unique):
+        change = difference(prof, unique[k - 1][1]) if k > 0 else float("inf")
+        offs.append(difference(prof, last))
+        print("profile %d %.3e %.3e" % (iteration, change, offs[-1]))
+    converged = None
+    for k in range(len(unique) - 1, -1, -1):
+        if offs[k] > LIMIT:
+            break
+        converged = unique[k][0]
+    print("converged %s" % ("none" if converged is None else converged))
+
+    inside = [(z, u) for z, u in last if 0.1 * depth <= z <= 0.9 * depth]
+    f = [math.log(30.0 * z / ks) / 0.4 for z, _ in inside]
+    ustar = sum(fi * u for fi, (_, u) in zip(f, inside)) / sum(fi * fi for fi in f)
+    dev = [(u - ustar * fi) / (ustar * fi) for fi, (_, u) in zip(f, inside)]
+    rms = math.sqrt(sum(d * d for d in dev) / len(dev))
+    print("loglaw %.5f %.4f %.4f" % (ustar, rms, max(abs(d) for d in dev)))
+    for z, u in last:
+        law = ustar / 0.4 * math.log(30.0 * z / ks) if z > ks / 30.0 else 0.0
+        print("z %.4f %.5f %.5f" % (z, u, law))
+
+
+def main():
+    if len(sys.argv) == 7 and sys.argv[1] == "engine":
+        length, width, depth, ks = map(float, sys.argv[3:7])
+        report(engine_profiles(sys.argv[2], length, width), depth, ks)
+    elif len(sys.argv) == 5 and sys.argv[1] == "peer":
+        depth, ks = map(float, sys.argv[3:5])
+        report(peer_profiles(sys.argv[2]), depth, ks)
+    else:
+        fail(__doc__.split("\n\n")[1])
+
+
+if __name__ == "__main__":
+    main()
