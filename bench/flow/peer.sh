@@ -100,7 +100,7 @@ engine_run() {
 watch_profiles() {
   local pid=$1 cmd=$2
   while kill -0 "$pid" 2>/dev/null; do
-    sleep 5
+    sleep 20
     if eval "$cmd" 2>/dev/null | awk '$1 == "profile" { c[++n] = $3 }
         END { if (n < 5) exit 1; for (k = n - 3; k <= n; ++k) if (c[k] > 1e-4) exit 1; exit 0 }'; then
       kill "$pid" 2>/dev/null || true

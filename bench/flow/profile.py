@@ -7,7 +7,9 @@ usage:
 
 engine: the cell centres come from the 3-D VTK file of the project
 (ParaView3U.vtk), the velocities from every result file (result.end and the
-numbered result.NNNN of P 10), each of which names its outer iteration.
+numbered result.NNNN of P 10), each of which names its outer iteration. A
+numbered file is read once and then removed; its profile stays beside it in
+result.NNNN.centre.
 peer: the sampled profiles of postProcessing/centreline/<iteration>/.
 Both take the streamwise velocity in the cell centres of the four cell columns
 around the centre line x = L/2, y = W/2 and average them per cell layer.
@@ -44,7 +46,14 @@ def two_nearest(values, target):
     return distinct[:2]
 
 
-def engine_profiles(project, length, width):
+def centre_cells(project, length, width):
+    """Cell number (1-based, the order of the VTK cells) -> rounded z of its
+    centre, for the cells of the four columns around the centre line; kept in
+    centre.cells of the project after the first call."""
+    cache = os.path.join(project, "centre.cells")
+    if os.path.isfile(cache):
+        with open(cache) as f:
+            return {int(n): float(z) for n, z in (line.split() for line in f)}
     import vtk
 
     reader = vtk.vtkUnstructuredGridReader()
@@ -60,37 +69,75 @@ def engine_profiles(project, length, width):
     xyz = [pts.GetPoint(c) for c in range(grid.GetNumberOfCells())]
     xs = two_nearest([p[0] for p in xyz], length / 2)
     ys = two_nearest([p[1] for p in xyz], width / 2)
-    # Cell number (1-based, the order of the VTK cells) -> rounded z of its centre.
     chosen = {}
     for c, (x, y, z) in enumerate(xyz):
         if round(x, 6) in xs and round(y, 6) in ys:
             chosen[c + 1] = round(z, 6)
     if len(chosen) == 0:
         fail("no cells on the centre line")
+    with open(cache, "w") as f:
+        for n, z in sorted(chosen.items()):
+            f.write("%d %r\n" % (n, z))
+    return chosen
 
+
+def read_result(name, chosen):
+    """(iteration, profile) of one result file, or None while it is incomplete."""
+    iteration = None
+    sums = {}
+    cells = 0
+    with open(name) as f:
+        for line in f:
+            if iteration is None:
+                m = re.match(r"Results, iter = (\d+)", line)
+                if m:
+                    iteration = int(m.group(1))
+                continue
+            if not line.startswith("C "):
+                continue
+            parts = line.split()
+            cells += 1
+            n = int(parts[1])
+            if n in chosen and len(parts) >= 3:
+                s = sums.setdefault(chosen[n], [0.0, 0])
+                s[0] += float(parts[2])
+                s[1] += 1
+    if iteration is None or sum(s[1] for s in sums.values()) != len(chosen):
+        return None
+    return iteration, [(z, s[0] / s[1]) for z, s in sorted(sums.items())]
+
+
+def engine_profiles(project, length, width):
+    """The profiles of result.end and of every numbered result file. A
+    numbered file is read once: its profile goes to <name>.centre and the
+    file itself (tens of megabytes on a large grid) is removed."""
+    chosen = centre_cells(project, length, width)
     profiles = []
-    names = glob.glob(os.path.join(project, "result.[0-9]*")) + glob.glob(os.path.join(project, "result.end"))
-    for name in names:
-        iteration = None
-        sums = {}
-        with open(name) as f:
-            for line in f:
-                if iteration is None:
-                    m = re.match(r"Results, iter = (\d+)", line)
-                    if m:
-                        iteration = int(m.group(1))
-                    continue
-                if not line.startswith("C "):
-                    continue
-                parts = line.split()
-                n = int(parts[1])
-                if n in chosen:
-                    s = sums.setdefault(chosen[n], [0.0, 0])
-                    s[0] += float(parts[2])
-                    s[1] += 1
-        if iteration is None or not sums:
+    numbered = sorted(n for n in glob.glob(os.path.join(project, "result.[0-9]*")) if not n.endswith(".centre"))
+    for k, name in enumerate(numbered):
+        cache = name + ".centre"
+        if os.path.isfile(cache):
             continue
-        profiles.append((iteration, [(z, s[0] / s[1]) for z, s in sorted(sums.items())]))
+        # The newest file may still be being written.
+        if k == len(numbered) - 1:
+            break
+        got = read_result(name, chosen)
+        if got is None:
+            continue
+        with open(cache, "w") as f:
+            f.write("%d\n" % got[0])
+            for z, u in got[1]:
+                f.write("%r %r\n" % (z, u))
+        os.remove(name)
+    for cache in glob.glob(os.path.join(project, "result.[0-9]*.centre")):
+        with open(cache) as f:
+            lines = f.read().split("\n")
+        profiles.append((int(lines[0]), [tuple(map(float, l.split())) for l in lines[1:] if l.strip()]))
+    end = os.path.join(project, "result.end")
+    if os.path.isfile(end):
+        got = read_result(end, chosen)
+        if got is not None:
+            profiles.append(got)
     return profiles
 
 
