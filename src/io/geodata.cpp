@@ -52,7 +52,7 @@ void closeBedLog() {
   va_end(ap);
   bedLine("%s", text);
   closeBedLog();
-  fatal(-1, "Error in vastrin file: %s", text);
+  fatal(-1, "%s", text);
 }
 
 // Reads a literal character right after the value before it ("%d," in a format).
@@ -104,10 +104,10 @@ void rasterSize(Scanner& s, int& ni, int& nj) {
   s.seek(0);
   if (!s.readInt(ni) || !s.readInt(nj)) rasterError("Error reading file, two integers are required initially\n\n");
   if (ni < 1 || nj < 1 || static_cast<long long>(ni) * nj > kMaxPoints)
-    rasterError("a raster of %d rows and %d values per row cannot be read\n\n", ni, nj);
+    rasterError("Error in vastrin file: a raster of %d rows and %d values per row cannot be read\n\n", ni, nj);
   if (NoBlocks == 0 && (ni > xnumber - 2 || nj > ynumber - 2))
     rasterError(
-        "the raster of %d rows and %d values per row is larger than the block grid.\n"
+        "Error in vastrin file: the raster of %d rows and %d values per row is larger than the block grid.\n"
         "The two first integers on the G 1 data set should be at least %d %d\n\n",
         ni, nj, ni + 2, nj + 2);
 }
