@@ -274,3 +274,27 @@ TEST(PointTests, InsideQuad) {
   EXPECT_EQ(insideQuad(1.5, 0.5, 0, 0, 0, 1, 1, 1, 1, 0), 0);
   EXPECT_EQ(insideQuad(0.5, 0.5, 0, 0, 1, 0, 1, 1, 0, 1), 0);
 }
+
+// The flow driver tests the grid in every iteration under F 1 A: the example
+// channel has no fault.
+TEST(GridTestCase, ExampleChannelWithDebugA) {
+  auto file = [](const char* name) {
+    std::FILE* f = std::fopen((std::string(TOVAK_SOURCE_DIR) + "/examples/channel/" + name).c_str(), "r");
+    std::string t;
+    if (!f) return t;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) t.append(buf, n);
+    std::fclose(f);
+    return t;
+  };
+  std::string control = file("control");
+  ASSERT_NE(control.find("K 1 6000"), std::string::npos);
+  control.replace(control.find("K 1 6000"), 8, "K 1 5");
+  CaseDir d;
+  d.write("control", control + "F 1 A\n");
+  d.write("koosurf", file("koosurf"));
+  EXPECT_EQ(d.run(), 1) << d.boogie();
+  EXPECT_NE(d.boogie().find("Iter: 5, Resid: "), std::string::npos);
+  EXPECT_EQ(d.boogie().find(" in grid for cell "), std::string::npos) << d.boogie();
+  EXPECT_EQ(d.boogie().find("not available"), std::string::npos);
+}

@@ -54,6 +54,8 @@ TEST(Bedinter, LevelOfOneGridLineByTheQuadrantsFound) {
       {"NE and SW", {kNE, kSW}, 0, 1e10, 2.559037581576915, false},
       {"NW and SE with NE", {kNE, kNW, kSE}, 0, 1e10, 3.424439518379350, false},
       {"NE and NW only: their mean", {kNE, kNW}, 0, 1e10, 1.5, true},
+      {"points straight north and east are NE", {{10, 13, 1}, kSW}, 0, 1e10, 2.359245517965919, false},
+      {"", {{13, 10, 1}, kSW}, 0, 1e10, 2.359245517965919, false},
       {"a point on the grid line", {kNE, kNW, kSW, kSE, {10, 10, 7}}, 0, 1e10, 7.0, false},
       {"a tie in one quadrant: the earlier point", {{13, 14, 1}, {14, 13, 9}}, 0, 1e10, 1.0, true},
       {"nearer point later in the file", {{13, 14, 1}, {11, 11, 9}}, 0, 1e10, 9.0, true},
@@ -61,8 +63,10 @@ TEST(Bedinter, LevelOfOneGridLineByTheQuadrantsFound) {
        -5.0, false},
       {"InterALimit 7, every point 6 m away", {{13.6, 14.8, 1}, {5.2, 13.6, 2}, {6.4, 5.2, 3}, {14.8, 6.4, 4}}, 0, 7,
        2.5, false},
-      {"InterALimit above 10000 is no radius", {{13.6, 14.8, 1}, {5.2, 13.6, 2}, {6.4, 5.2, 3}, {14.8, 6.4, 4}}, 0,
-       20000, 2.5, false},
+      {"InterALimit above 10000 is no radius", {{7210, 9610, 1}, {-9590, 7210, 2}, {-7190, -9590, 3}, {9610, -7190, 4}},
+       0, 10001, 2.5, false},
+      {"InterALimit 10000 is a radius", {{7210, 9610, 1}, {-9590, 7210, 2}, {-7190, -9590, 3}, {9610, -7190, 4}}, 0,
+       10000, -5.0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -194,6 +198,19 @@ TEST(Bedinter, FillInWithF129) {
   }
   EXPECT_NE(p.dir().read("boogie.bed").find("Warning: 5 grid lines of block 1 lie far from every terrain point"),
             std::string::npos);
+}
+
+// F 129 2: a line farther than twice the width of its column (20 m here)
+// from its nearest point is filled from its row (here: kept, its row has no
+// level), a nearer line interpolated.
+TEST(Bedinter, F129MarksLinesFartherThanTwiceTheColumnWidth) {
+  InProjectDir p;
+  TerrainGrid{}.build();
+  FlagBedInterpol = 2;
+  p.dir().write("geodata", geodata({{25, 30, 4}}));
+  bedinter();
+  EXPECT_EQ(zval[2][2][1], -5.0);  // 25 m away
+  EXPECT_EQ(zval[3][3][1], 4.0);   // 11.2 m away
 }
 
 TEST(Bedinter, F129WithoutPointsKeepsTheLevels) {
