@@ -203,6 +203,7 @@ long countPoints(Scanner& s, const TerrainFile& f, int& lastChar) {
 }  // namespace
 
 double readGeodata() {
+  closeBedLog();  // left open by a reading that ended the run (fuzz builds go on)
   bedLog = std::fopen("boogie.bed", "w");
   if (!bedLog) return -1.0;
 

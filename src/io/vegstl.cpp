@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "grid/geometry.h"
@@ -227,29 +228,25 @@ void computeVegdataBubblesort() {
 int computeVegdataFromSTL() {
   Scanner stl;
   if (!stl.open(kStl)) fatal(-4, "Could not read 'stlfile.stl' or 'stlfileb.stl' files\n\n");
-  std::FILE* veg = std::fopen("vegdata.sl", "w");
-  if (!veg) fatal(-4, "Could not open 'vegdata.sl' file\n\n");
-  std::FILE* geo = std::fopen("geodata.sl", "w");
-  if (!geo) {
-    std::fclose(veg);
-    fatal(-4, "Could not open 'geodata.sl' file\n\n");
-  }
-  auto giveUp = [veg, geo]() {
-    std::fclose(veg);
-    std::fclose(geo);
-    return -1;
-  };
+  // The files are closed however the conversion ends.
+  using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+  File vegFile(std::fopen("vegdata.sl", "w"), std::fclose);
+  if (!vegFile) fatal(-4, "Could not open 'vegdata.sl' file\n\n");
+  File geoFile(std::fopen("geodata.sl", "w"), std::fclose);
+  if (!geoFile) fatal(-4, "Could not open 'geodata.sl' file\n\n");
+  std::FILE* veg = vegFile.get();
+  std::FILE* geo = geoFile.get();
 
   const long counted = readTriangles(stl, false, nullptr, 0);
   logf("Have read %ld triangles from stlfile.stl file\n", counted);
   if (counted == 0) {
     logf("Error: stlfile.stl holds no triangle (a facet with three vertex records); nothing converted\n\n");
-    return giveUp();
+    return -1;
   }
   constexpr long kMaxTriangles = INT_MAX / 9 - 1;
   if (counted > kMaxTriangles) {
     logf("Error: stlfile.stl holds more than %ld triangles; nothing converted\n\n", kMaxTriangles);
-    return giveUp();
+    return -1;
   }
 
   const double before = alloc::bytes();
@@ -260,13 +257,13 @@ int computeVegdataFromSTL() {
                    alloc::extent(VegLevels));
   if (!ok) {
     logf("Allocated %lf Mbyte when out of memory\n", (alloc::bytes() - before) * 1e-6);
-    return giveUp();
+    return -1;
   }
   logf("Have allocated %lf MB arrays of vegparameters and %ld triangles\n", (alloc::bytes() - before) * 1e-6, counted);
 
   NoSTLTriangles = static_cast<int>(readTriangles(stl, true, geo, counted));
   std::fprintf(geo, "Z 0 0 0 \n");
-  std::fclose(geo);
+  geoFile.reset();
 
   // A grid just generated has no bed cells yet: they are numbered first.
   if (NoCells > 0 && NoBCells == 0) BedMake();
@@ -313,6 +310,5 @@ int computeVegdataFromSTL() {
 
   computeVegdataBubblesort();
   writeVegdata(veg);
-  std::fclose(veg);
   return 0;
 }
