@@ -232,6 +232,8 @@ TEST(VegdataBubblesort, SortsAndRemovesDoubleCrossings) {
     for (int l = 0; l < VegLevels && Bveg[1][0][0][l] > -1e15; ++l) got.push_back(Bveg[1][0][0][l]);
     EXPECT_EQ(got, c.expect);
     for (int l = static_cast<int>(got.size()); l < VegLevels; ++l) EXPECT_EQ(Bveg[1][0][0][l], -1e20);
-    if (c.name[0] == 's') EXPECT_EQ(Bveg[1][0][1][0], -1.0);
+    if (c.name[0] == 's') {
+      EXPECT_EQ(Bveg[1][0][1][0], -1.0);
+    }
   }
 }
