@@ -106,7 +106,12 @@ bool letterO() {
   gFlagRead = 0;
   return false;
 }
-bool letterP() { computeVegdataFromSTL(); return false; }
+bool letterP() {
+  // Nothing converted (no triangle, no memory): the converter has logged why.
+  if (computeVegdataFromSTL() >= 0) return false;
+  runEndStatus = 2;
+  return true;
+}
 bool letterQ() { backwater(); return false; }
 bool letterR() {
   gFlagRead = 1;

@@ -5,7 +5,6 @@
 
 void surface_tfs(int, int) { notAvailable("the transient free-surface update (F 36 1, 11..19)"); }
 void surface_LS_update() { notAvailable("the level-set free-surface update (F 36 50)"); }
-void gridTest() { notAvailable("the grid test (debugging A)"); }
 void AlgMGMake() { notAvailable("the multigrid levels (F 168)"); }
 void limitPressureMPI() { notAvailable("the pressure limit of a divided run (F 316 8)"); }
 void ThixoDamp(int) { notAvailable("the thixotropic layer stability (F 289 0)"); }

@@ -25,3 +25,18 @@ void BedMake();
 // 1 also the outer bottom corners of its four neighbours) and measures the
 // grid again.
 void ModifyGrid();
+
+// Point tests in plan. c(a, b) is the cross product of the edge from corner a
+// to corner b with the vector from a to the point (positive to the left).
+// insideTriangle: 1 when the point lies inside or on a clockwise triangle, -1
+// inside or on a counter-clockwise one, 0 outside.
+int insideTriangle(double x, double y, double x1, double y1, double x2, double y2, double x3, double y3);
+// 1 when terrain point n (xg, yg) / tracer stone n (tracerX, tracerY) lies
+// strictly inside the counter-clockwise bottom outline (corners 1..4) of
+// cell c, else 0 (also on an edge, and for a clockwise cell).
+int insideQuadCellGeo(int n, int c);
+int insideQuadCellTrace(int n, int c);
+// 1 when (x, y) lies strictly inside the clockwise quadrilateral of the four
+// corners, else 0.
+int insideQuad(double x, double y, double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+               double y4);

@@ -14,6 +14,6 @@ void writeConcRes();         // con2res
 void writeConqRes();         // compres
 void readKoosurf();          // koosurf
 void writeMPIkoosurf();      // koosurf parts
-void bedinter();             // bed levels from terrain points
-void computeVegdataFromSTL();  // stlfile.stl to vegdata.sl, geodata.sl
+int bedinter();              // bed levels from terrain points (boogie.bed); 0
+int computeVegdataFromSTL();   // stlfile.stl to vegdata.sl, geodata.sl; -1 nothing converted
 void OpenFOAM_MakeSurface();   // water surface from alpha1 (F 349)

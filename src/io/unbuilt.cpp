@@ -8,6 +8,4 @@ void print_fracres() { notAvailable("the bed-fraction restart writer (F 329 entr
 void readConRes() { notAvailable("the concentration restart reader (run letter O)"); }
 void writeConcRes() { notAvailable("the concentration writer (run letter F)"); }
 void writeConqRes() { notAvailable("the component concentration writer (run letter E)"); }
-void bedinter() { notAvailable("the bed interpolation (run letter V)"); }
-void computeVegdataFromSTL() { notAvailable("the STL conversion (run letter P)"); }
 void OpenFOAM_MakeSurface() { notAvailable("the water surface from OpenFOAM (F 349)"); }

@@ -8,6 +8,7 @@ namespace {
 struct Entry {
   void** slot;  // the pointer that was given the block (null for inner blocks)
   void* block;
+  std::size_t bytes;
 };
 std::vector<Entry>& entries() {
   static std::vector<Entry> e;
@@ -50,8 +51,20 @@ void* rawBlock(void** slot, std::size_t count, std::size_t size, bool table) {
   }
   gBytes += static_cast<double>(count) * static_cast<double>(size);
   gLive += need;
-  entries().push_back({slot, b});
+  entries().push_back({slot, b, need});
   return b;
+}
+
+void release(void** slot) {
+  std::vector<Entry>& e = entries();
+  for (std::size_t k = 0; k < e.size(); ++k)
+    if (e[k].slot == slot) {
+      std::free(e[k].block);
+      gLive -= e[k].bytes;
+      e.erase(e.begin() + static_cast<std::ptrdiff_t>(k));
+      *slot = nullptr;
+      return;
+    }
 }
 
 void releaseAll() {

@@ -50,6 +50,9 @@ bool lastFailureWasTable();
 // or the system refuses it.
 void* rawBlock(void** slot, std::size_t count, std::size_t size, bool table);
 void releaseAll();
+// Frees the block that was given to the pointer at slot (a one-index array)
+// and nulls the pointer, so that its reader can allocate it anew.
+void release(void** slot);
 
 }  // namespace alloc
 
@@ -87,5 +90,25 @@ bool allocate3(T***& p, std::size_t a, std::size_t b, std::size_t e) {
   for (std::size_t i = 0; i < a * b; ++i) mid[i] = data + i * e;
   for (std::size_t i = 0; i < a; ++i) top[i] = mid + i * b;
   p = top;
+  return true;
+}
+
+// Four-index array [a][b][c][e]: one data block and three row tables.
+template <class T>
+bool allocate4(T****& p, std::size_t a, std::size_t b, std::size_t c, std::size_t e) {
+  if (p) return true;
+  const std::size_t abc = alloc::product(a, b, c);
+  T* data = static_cast<T*>(alloc::rawBlock(nullptr, alloc::product(abc, e), sizeof(T), false));
+  if (!data) return false;
+  T** t3 = static_cast<T**>(alloc::rawBlock(nullptr, abc, sizeof(T*), true));
+  if (!t3) return false;
+  T*** t2 = static_cast<T***>(alloc::rawBlock(nullptr, alloc::product(a, b), sizeof(T**), true));
+  if (!t2) return false;
+  T**** t1 = static_cast<T****>(alloc::rawBlock(reinterpret_cast<void**>(&p), a, sizeof(T***), true));
+  if (!t1) return false;
+  for (std::size_t i = 0; i < a * b * c; ++i) t3[i] = data + i * e;
+  for (std::size_t i = 0; i < a * b; ++i) t2[i] = t3 + i * c;
+  for (std::size_t i = 0; i < a; ++i) t1[i] = t2 + i * b;
+  p = t1;
   return true;
 }

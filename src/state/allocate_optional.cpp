@@ -30,26 +30,6 @@ bool failLogged() {
   return false;
 }
 
-// Four-index array [a][b][c][e]: one data block and three row tables.
-template <class T>
-bool allocate4(T****& p, size_t a, size_t b, size_t c, size_t e) {
-  if (p) return true;
-  const size_t abc = alloc::product(a, b, c);
-  T* data = static_cast<T*>(alloc::rawBlock(nullptr, alloc::product(abc, e), sizeof(T), false));
-  if (!data) return false;
-  T** t3 = static_cast<T**>(alloc::rawBlock(nullptr, abc, sizeof(T*), true));
-  if (!t3) return false;
-  T*** t2 = static_cast<T***>(alloc::rawBlock(nullptr, alloc::product(a, b), sizeof(T**), true));
-  if (!t2) return false;
-  T**** t1 = static_cast<T****>(alloc::rawBlock(reinterpret_cast<void**>(&p), a, sizeof(T***), true));
-  if (!t1) return false;
-  for (size_t i = 0; i < a * b * c; ++i) t3[i] = data + i * e;
-  for (size_t i = 0; i < a * b; ++i) t2[i] = t3 + i * c;
-  for (size_t i = 0; i < a; ++i) t1[i] = t2 + i * b;
-  p = t1;
-  return true;
-}
-
 template <class T>
 bool ones(std::initializer_list<T**> ps, size_t n) {
   for (T** p : ps)
