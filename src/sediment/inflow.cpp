@@ -116,10 +116,9 @@ void periodAverages(int l, double m) {
     stage = 2;
     nosteps = 0;
   } else if (stage == 2 && t > 755990.0) {
-    if (l < lnumber) {
-      StoreConc[2][l] += m;
-      return;
-    }
+    // The sizes before the last add nothing in this call: the step is not
+    // counted in nosteps, and each average keeps to the steps it counts.
+    if (l < lnumber) return;
     divide(2);
     nosteps = 0;
     stage = 3;
