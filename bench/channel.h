@@ -2,6 +2,7 @@
 // bed at 0 and water at 1 m, cut into 10 cells per column by the default
 // distribution (F 64 11, znumber 12). Sets up the model state in a fresh
 // temporary directory and generates the grid once; false on any failure.
+// With several grain sizes (F 37 1) the per-size sediment rows exist.
 #pragma once
 
 #include <unistd.h>
@@ -14,7 +15,7 @@
 #include "state/records.h"
 #include "state/runstate.h"
 
-inline bool benchChannel(char* dir, int nx, int ny, int cells, int faces, int points) {
+inline bool benchChannel(char* dir, int nx, int ny, int cells, int faces, int points, int sizes = 1) {
   if (!mkdtemp(dir) || chdir(dir) != 0) return false;
   SetArraysZero();
   setControlDefaults();
@@ -22,7 +23,8 @@ inline bool benchChannel(char* dir, int nx, int ny, int cells, int faces, int po
   xnumber = nx + 3;
   ynumber = ny + 3;
   znumber = 12;
-  lnumber = 1;
+  lnumber = sizes;
+  FlagTSC = sizes > 1 ? 1 : FlagTSC;
   MaxCeller = cells;
   MaxFlater = faces;
   MaxPunkter = points;

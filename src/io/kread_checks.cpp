@@ -96,6 +96,20 @@ void checkCombinationsFirst() {
   if (FlagPresGrad == 8 && FlagPresLatSource >= 2) fatal(0, "Error for gradients in j-direction: not coded yet\n\n");
 }
 
+// The suspended-sediment equation: the scheme of F 63 counts wherever it
+// stands in the file; combinations that would leave an equation without
+// coefficients or a run without its inflow are refused.
+void checkSedimentCombinations() {
+  if (FlagTSC >= 1) sou[7] = SouComp;
+  const bool perSizeRows = lnumber > 1 || FlagTSC == 3;
+  if (FlagTSC >= 1 && BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 9 && !perSizeRows)
+    fatal(0, "Error in control file: F 78 5..9 needs several grain sizes (G 1) or F 37 3\n\n");
+  if (FlagTSC >= 1 && sou[7] == 1 && perSizeRows)
+    fatal(0, "Error in control file: F 63 1 works only with one grain size and F 37 1 or 2\n\n");
+  if (LevelInflowSed > 0 && FlagInflowConcVar > 0)
+    fatal(0, "Error in control file: F 455 and F 497 must not be used together\n\n");
+}
+
 // Combinations tested once the block grid exists, then the N sums.
 void checkCombinationsSecond() {
   if (FlagTSC > 0 && UMethod == 0)
@@ -222,6 +236,7 @@ void kreadAfterFirstPass() {
   setThreadCount();
   fractionFileInsteadOfN();
   checkCombinationsFirst();
+  checkSedimentCombinations();
 
   if (sialloc() != 0) fatal(-3, "Could not allocate enough memory");
   logf("%s\n\n", Title + 1);

@@ -111,6 +111,9 @@ void readInspace() {
   if (c == 'A') {
     if (!s.readInt(FlagInspace) || FlagInspace <= 0)
       fatal(-8, "Error in reading the inspace file, the A data set has to be used with an integer\n");
+    if (FlagInspace > 1) fatal(-8, "Error in reading the inspace file, the A data set takes the value 1\n");
+    if ((lnumber > 1 || FlagTSC == 3) && (LevelInflowSed > 0 || FlagInflowConcVar > 0))
+      fatal(-8, "Error: the inspace file can not be used with F 455 or F 497 for several grain sizes\n");
     c = s.get();
   }
   double lastTime = 0.0;

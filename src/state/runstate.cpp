@@ -4,6 +4,7 @@
 
 #include "state/flowstate.h"
 #include "state/records.h"
+#include "state/sedimentstate.h"
 
 void setRunStateInitial() {
   mc_message[0] = mc_program[0] = mc_v1[0] = 0;
@@ -51,4 +52,5 @@ void setRunStateInitial() {
   std::memset(MaxResidual, 0, sizeof MaxResidual);
   setRecordsInitial();
   setFlowStateInitial();
+  setSedimentStateInitial();
 }

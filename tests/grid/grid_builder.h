@@ -22,6 +22,7 @@ struct BlockGrid {
   std::function<double(int, int)> bed = [](int, int) { return 0.0; };
   std::function<double(int, int)> water = [](int, int) { return 1.0; };
   int cells = 50000, faces = 80000, points = 50000;
+  int sizes = 1;  // grain sizes (G 1)
 
   // Sets the sizes, allocates the arrays and fills the block grid.
   void prepare() const {
@@ -29,7 +30,7 @@ struct BlockGrid {
     xnumber = nx + 3;
     ynumber = ny + 3;
     znumber = 11;
-    lnumber = 1;
+    lnumber = sizes;
     MaxCeller = cells;
     MaxFlater = faces;
     MaxPunkter = points;

@@ -140,9 +140,9 @@ TEST(SideFileValues, InspaceCoefficientsConstantAndInTime) {
     lnumber = 1;
     InspaceAlloc = 1;
     ASSERT_EQ(sialloc(), 0);
-    dir.dir().write("inspace", "A 3\nT 0.0\nC 1 1 2 3 4 5 6 7 8 9 10\nT 10.0\nC 1 11 12 13 14 15 16 17 18 19 20\n");
+    dir.dir().write("inspace", "A 1\nT 0.0\nC 1 1 2 3 4 5 6 7 8 9 10\nT 10.0\nC 1 11 12 13 14 15 16 17 18 19 20\n");
     readInspace();
-    EXPECT_EQ(FlagInspace, 3);
+    EXPECT_EQ(FlagInspace, 1);
     EXPECT_EQ(InspaceTimeNo, 2);
     EXPECT_DOUBLE_EQ(TinspaceTime[1], 10.0);
     EXPECT_DOUBLE_EQ(Tinspace[0][1][10], 10.0);

@@ -31,6 +31,7 @@ struct FlowGrid {
   double inflow = 1.5;   // group 1, m3/s
   double outflow = 1.0;  // group 2, m3/s
   int cells = 20000, faces = 80000, points = 40000;
+  int sizes = 1;  // grain sizes (G 1)
 
   static FlowGrid box(int nx = 8, int ny = 4, double depth = 1.0) {
     FlowGrid g;
@@ -68,6 +69,7 @@ struct FlowGrid {
     b.cells = cells;
     b.faces = faces;
     b.points = points;
+    b.sizes = sizes;
     b.prepare();
     if (UnstructureBuild() != 1) return false;
     metric();

@@ -1,0 +1,284 @@
+// Point relaxation of the per-size sediment equations and of the bed-cell
+// equations: serial, parallel in place, and column-aligned blocks working
+// through the copy Cfn.
+#include "solvers/sizesolvers.h"
+
+#include <omp.h>
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+#include "io/log.h"
+#include "solvers/share.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/options.h"
+#include "state/runstate.h"
+
+namespace {
+
+constexpr int kSweeps = 5;
+
+// The coefficient rows of one size's equation, taken once per call.
+struct Rows {
+  const double *ae, *aw, *an, *as, *at, *ab, *ap, *src;
+};
+
+// Field access. In the parallel in-place form the cells at the edges of a
+// thread's share are read while another thread writes them: relaxed atomic
+// loads and stores, which compile to plain moves on this machine.
+template <bool kShared>
+inline double ld(const double* f, int i) {
+  if constexpr (kShared)
+    return std::atomic_ref<double>(const_cast<double&>(f[i])).load(std::memory_order_relaxed);
+  else
+    return f[i];
+}
+template <bool kShared>
+inline void st(double* f, int i, double v) {
+  if constexpr (kShared)
+    std::atomic_ref<double>(f[i]).store(v, std::memory_order_relaxed);
+  else
+    f[i] = v;
+}
+
+// The four horizontal neighbours of c in field h.
+template <bool kShared>
+inline double horizontal(const Rows& r, const double* h, int c) {
+  return r.ae[c] * ld<kShared>(h, Ccelle[c]) + r.aw[c] * ld<kShared>(h, Ccellw[c]) +
+         r.an[c] * ld<kShared>(h, Ccelln[c]) + r.as[c] * ld<kShared>(h, Ccells[c]);
+}
+
+// One in-place update of cell c (kBedOnly: the bottom cells alone, no
+// vertical neighbours; others keep their value).
+template <bool kShared, bool kBedOnly>
+inline void relax(const Rows& r, double* f, int c) {
+  if constexpr (kBedOnly) {
+    if (Ccellb[c] != 0) return;
+    st<kShared>(f, c, (horizontal<kShared>(r, f, c) + r.src[c]) / r.ap[c]);
+  } else {
+    const double s = horizontal<kShared>(r, f, c) + r.at[c] * ld<kShared>(f, Ccellt[c]) +
+                     r.ab[c] * ld<kShared>(f, Ccellb[c]) + r.src[c];
+    st<kShared>(f, c, s / r.ap[c]);
+  }
+}
+
+template <bool kBedOnly>
+void serialForm(const Rows& r, double* f, int first, int last) {
+  for (int sweep = 0; sweep < kSweeps; ++sweep) {
+    for (int c = first; c <= last; ++c) relax<false, kBedOnly>(r, f, c);
+    for (int c = last; c >= first; --c) relax<false, kBedOnly>(r, f, c);
+  }
+}
+
+// Forward passes take each thread's static share of the range in increasing
+// order; backward passes count the shares from the top of the range, so that
+// thread 0 takes the highest cells.
+template <bool kBedOnly>
+void parallelInPlace(const Rows& r, double* f, int first, int last) {
+  const int n = last - first + 1;
+  if (n <= 0) return;
+  for (int sweep = 0; sweep < kSweeps; ++sweep) {
+#pragma omp parallel
+    {
+      int b, e;
+      staticShare(n, omp_get_num_threads(), omp_get_thread_num(), b, e);
+      for (int c = first + b; c < first + e; ++c) relax<true, kBedOnly>(r, f, c);
+    }
+#pragma omp parallel
+    {
+      int b, e;
+      staticShare(n, omp_get_num_threads(), omp_get_thread_num(), b, e);
+      for (int c = last - b; c > last - e; --c) relax<true, kBedOnly>(r, f, c);
+    }
+  }
+}
+
+// Block bounds of the column-aligned form: bound 0 = first - 1, bound P =
+// last, each inner bound moved up to the top cell of its water column so
+// that a column never spans two blocks. Sized by the number of blocks; it
+// grows (outside the sweeps) only when a run asks for more blocks.
+std::vector<int>& blockTable() {
+  static std::vector<int> t;
+  return t;
+}
+
+int columnBlocks() {
+  if (FlagOpenMP[8] >= 1) return 1;
+  return std::max(1, NoProcessesSolver);
+}
+
+void setBlockBounds(std::vector<int>& bound, int P, int first, int last) {
+  if (static_cast<int>(bound.size()) < P + 1) bound.resize(P + 1);
+  const double s = static_cast<double>(last - first + 1) / P;
+  bound[0] = first - 1;
+  for (int i = 1; i < P; ++i) {
+    int b = first - 1 + static_cast<int>(i * s);
+    for (int k = 0; k < znumber && b >= first && b < last && Ccellt[b] != 0; ++k) ++b;
+    bound[i] = std::clamp(b, bound[i - 1], last);
+  }
+  bound[P] = last;
+}
+
+// Forward half-step: Cfn from the neighbours in Cf, the bottom neighbour
+// (same column, same block, just relaxed) from Cfn. Backward half-step: Cf
+// from the neighbours in Cfn, the top neighbour from Cf. Each thread writes
+// only its own blocks, and reads of other blocks touch the array nobody
+// writes in that half-step.
+template <bool kBedOnly>
+inline void forwardBlock(const Rows& r, const double* f, double* g, int lo, int hi) {
+  for (int c = lo; c <= hi; ++c) {
+    if constexpr (kBedOnly) {
+      if (Ccellb[c] != 0) continue;
+      g[c] = (horizontal<false>(r, f, c) + r.src[c]) / r.ap[c];
+    } else {
+      const double s = horizontal<false>(r, f, c) + r.at[c] * f[Ccellt[c]] + r.ab[c] * g[Ccellb[c]] + r.src[c];
+      g[c] = s / r.ap[c];
+    }
+  }
+}
+template <bool kBedOnly>
+inline void backwardBlock(const Rows& r, double* f, const double* g, int lo, int hi) {
+  for (int c = hi; c >= lo; --c) {
+    if constexpr (kBedOnly) {
+      if (Ccellb[c] != 0) continue;
+      f[c] = (horizontal<false>(r, g, c) + r.src[c]) / r.ap[c];
+    } else {
+      const double s = horizontal<false>(r, g, c) + r.at[c] * f[Ccellt[c]] + r.ab[c] * g[Ccellb[c]] + r.src[c];
+      f[c] = s / r.ap[c];
+    }
+  }
+}
+
+template <bool kBedOnly>
+void columnAligned(const Rows& r, double* f, int first, int last) {
+  if (!Cfn || first > last) return;
+  double* g = Cfn;
+  f[0] = 0.0;
+  g[0] = 0.0;
+  const int P = columnBlocks();
+  std::vector<int>& bound = blockTable();
+  setBlockBounds(bound, P, first, last);
+  const int* B = bound.data();
+#pragma omp parallel
+  {
+    int b, e;
+    staticShare(P, omp_get_num_threads(), omp_get_thread_num(), b, e);
+    for (int p = b; p < e; ++p)
+      for (int c = B[p] + 1; c <= B[p + 1]; ++c) g[c] = f[c];
+    for (int sweep = 0; sweep < kSweeps; ++sweep) {
+#pragma omp barrier
+      for (int p = b; p < e; ++p) forwardBlock<kBedOnly>(r, f, g, B[p] + 1, B[p + 1]);
+#pragma omp barrier
+      for (int p = b; p < e; ++p) backwardBlock<kBedOnly>(r, f, g, B[p] + 1, B[p + 1]);
+    }
+  }
+}
+
+enum class Form { Serial, InPlace, Columns };
+
+Form perSizeForm() {
+  if (FlagRapSolver == 31 || FlagRapSolver == 33) return Form::Columns;
+  if (FlagRapSolver >= 21 && FlagRapSolver <= 29) return Form::Serial;
+  return Form::InPlace;
+}
+
+template <bool kBedOnly>
+void run(Form form, const Rows& r) {
+  double* f = Cf;
+  const int first = std::max(WCStart, 1), last = std::min(WCEnd, NoCells);
+  if (!f || first > last) return;
+  switch (form) {
+    case Form::Serial: serialForm<kBedOnly>(r, f, first, last); break;
+    case Form::InPlace: parallelInPlace<kBedOnly>(r, f, first, last); break;
+    case Form::Columns: columnAligned<kBedOnly>(r, f, first, last); break;
+  }
+}
+
+bool sizeRowsExist(int n) { return n >= 1 && n <= lnumber && Capm && Catm && Cabm && Csourcem && n < CsourcemRows; }
+
+bool secondOrderEquation() { return Equation >= 0 && Equation < kEquationTableSize && sou[Equation] == 1; }
+
+// Pick-up of size n into a bottom cell c (F 253): what the bed offers at
+// equilibrium, at most the deposition flux plus what one time step can take
+// from layer 1.
+inline double bedExchange(int n, int c, double current) {
+  const int b = Cbed[c];
+  if (b <= 0 || b >= bedCellCapacity()) return 0.0;
+  const double A = Barea[b], f = BSedDistrib[1][n][b], h = BSedDistrib[1][0][b], w = fallvelo[n];
+  const double E = f * Bconc[n][b] * w * A * 1000.0;
+  // Without a time step the layer offers nothing within one.
+  const double layer = TimeStep > 0.0 ? A * f * h * 1000.0 * SolidFrac / TimeStep : 0.0;
+  const double D = current * w * 1000.0 * A + layer;
+  return E <= D ? E : D;
+}
+
+void implicitBedExchange(int n, const Rows& r) {
+  double* f = Cf;
+  const int first = std::max(WCStart, 1), last = std::min(WCEnd, NoCells);
+  if (!f || first > last) return;
+  auto update = [&](int c, bool store) {
+    double s = horizontal<false>(r, f, c) + r.at[c] * f[Ccellt[c]] + r.ab[c] * f[Ccellb[c]] + r.src[c];
+    if (Ccellb[c] == 0) {
+      const double x = bedExchange(n, c, f[c]);
+      s += x;
+      if (store && Cbed[c] > 0 && Cbed[c] < bedCellCapacity()) Bsource[n][Cbed[c]] = x;
+    }
+    f[c] = s / r.ap[c];
+  };
+  for (int sweep = 0; sweep < kSweeps; ++sweep) {
+    for (int c = first; c <= last; ++c) update(c, false);
+    for (int c = last; c >= first; --c) update(c, true);
+  }
+}
+
+}  // namespace
+
+void solver2(int n) {
+  if (!sizeRowsExist(n)) return;
+  if (secondOrderEquation()) notAvailable("the second-order scheme of the per-size sediment equations (F 63 1)");
+  const Rows r{Cae, Caw, Can, Cas, Catm[n], Cabm[n], Capm[n], Csourcem[n]};
+  if (FlagImplicitSedim == 1) {
+    implicitBedExchange(n, r);
+    return;
+  }
+  run<false>(perSizeForm(), r);
+}
+
+void solver2m(int n) {
+  if (!sizeRowsExist(n) || !Caem || !Cawm || !Canm || !Casm) return;
+  if (secondOrderEquation()) notAvailable("the second-order scheme of the per-size sediment equations (F 63 1)");
+  const Rows r{Caem[n], Cawm[n], Canm[n], Casm[n], Catm[n], Cabm[n], Capm[n], Csourcem[n]};
+  run<false>(perSizeForm(), r);
+}
+
+void solver2bed(int n) {
+  if (!sizeRowsExist(n)) return;
+  const Rows r{Cae, Caw, Can, Cas, nullptr, nullptr, Capm[n], Csourcem[n]};
+  Form form = Form::Serial;
+  if (FlagRapSolver == 31 || FlagRapSolver == 33)
+    form = Form::Columns;
+  else if (NoProcessesSolver >= 20 && NoProcessesSolver <= 30)
+    form = Form::InPlace;
+  run<true>(form, r);
+}
+
+void solverB(double* x, int first, int last, double max) {
+  if (!x) return;
+  first = std::max(first, 1);
+  last = std::min(last, NoBCells);
+  auto update = [&](int b) {
+    const int c = Bcellt[b];
+    if (c <= 0 || c > NoCells) return;
+    const double north = b + 1 <= NoBCells ? x[b + 1] : 0.0;
+    const double v = (Cae[c] * x[Cbed[Ccelle[c]]] + Can[c] * north + Cas[c] * x[b - 1] +
+                      Caw[c] * x[Cbed[Ccellw[c]]] + Csource[c]) /
+                     Cap[c];
+    x[b] = std::min(max, v);
+  };
+  for (int sweep = 0; sweep < 3; ++sweep) {
+    for (int b = first; b <= last; ++b) update(b);
+    for (int b = last; b >= first; --b) update(b);
+  }
+}
