@@ -177,12 +177,18 @@ void writeNested(std::FILE* f) {
   fatal(2, nullptr);
 }
 
+// Where the next record starts, for the place of a fault.
+std::size_t start(Scanner& s) {
+  s.skipSpace();
+  return s.position();
+}
+
 void readInts(Scanner& s, int* v, int n, const char* what) {
-  const std::size_t at = s.position();
+  const std::size_t at = start(s);
   if (s.readInts(v, n) != n) unreadableRecord(s, at, kFile, what);
 }
 void readReals(Scanner& s, double* v, int n, const char* what) {
-  const std::size_t at = s.position();
+  const std::size_t at = start(s);
   if (s.readDoubles(v, n) != n) unreadableRecord(s, at, kFile, what);
 }
 void checkIndex(const Scanner& s, std::size_t at, int v, int hi, const char* what, int record) {
@@ -237,7 +243,7 @@ void readGrid(Scanner& s) {
                          Ccells,  Ccelle,  Ccelln,  Ccellw,  Ccellb,  Ccellt};
   double* const fields[6] = {Cxvel, Cyvel, Czvel, Cpres, Ckinen, Cepsilon};
   for (int c = 1; c <= NoCells; ++c) {
-    const std::size_t at = s.position();
+    const std::size_t at = start(s);
     int v[20];
     readInts(s, v, 20, "a cell is 20 integers: corners, faces and neighbours");
     for (int k = 0; k < 20; ++k)
@@ -251,7 +257,7 @@ void readGrid(Scanner& s) {
   }
   int* const faceInts[6] = {Fpoint1, Fpoint2, Fpoint3, Fpoint4, Fcell1, Fcell2};
   for (int n = 1; n <= NoSurfaces; ++n) {
-    const std::size_t at = s.position();
+    const std::size_t at = start(s);
     int v[6];
     readInts(s, v, 6, "a surface is four corners and two cells");
     for (int k = 0; k < 6; ++k) checkIndex(s, at, v[k], k < 4 ? NoPoints : NoCells, "surface", n);
@@ -261,7 +267,7 @@ void readGrid(Scanner& s) {
 
 void readBlocks(Scanner& s) {
   for (int n = 1; n <= NoBlocks; ++n) {
-    const std::size_t at = s.position();
+    const std::size_t at = start(s);
     int v[17];
     double d[2];
     readInts(s, v, 17, "a block is 17 integers and two reals");
@@ -292,7 +298,7 @@ void readBlocks(Scanner& s) {
     conn[k].iA = v[0], conn[k].iB = v[1], conn[k].jA = v[2], conn[k].jB = v[3];
   }
   for (int p = 1; p <= NoConnFlate; ++p) {
-    const std::size_t at = s.position();
+    const std::size_t at = start(s);
     int v[2];
     readInts(s, v, 2, "a surface pair is two surfaces");
     checkIndex(s, at, v[0], NoSurfaces, "surface pair", p);
@@ -304,7 +310,7 @@ void readBlocks(Scanner& s) {
 void readGroups(Scanner& s) {
   for (int g = 1; g <= 9; ++g) {
     DischargeGroup& G = DischargeStruct[g];
-    const std::size_t at = s.position();
+    const std::size_t at = start(s);
     int v[7];
     double d[2];
     readInts(s, v, 7, "a discharge group starts with seven integers and two reals");
@@ -316,7 +322,7 @@ void readGroups(Scanner& s) {
     G.inflow = v[0], G.update = v[1], G.component = v[2], G.lowLevel = v[3], G.topLevel = v[4], G.surfno = v[5];
     G.xyno = v[6], G.discharge = d[0], G.value = d[1];
     for (int e = 0; e < G.surfno; ++e) {
-      const std::size_t fat = s.position();
+      const std::size_t fat = start(s);
       int f;
       if (!s.readInt(f)) unreadableRecord(s, fat, kFile, "the face list of a discharge group is shorter than its count");
       checkIndex(s, fat, f, NoSurfaces, "discharge group", g);
@@ -330,7 +336,7 @@ void readGroups(Scanner& s) {
   }
   for (int g = 0; g <= 9; ++g) {
     SurfDischargeGroup& G = SurfDischargeStruct[g];
-    const std::size_t at = s.position();
+    const std::size_t at = start(s);
     int v[2];
     double amount;
     readInts(s, v, 2, "a surface-release group is its component, its number of cells and its amount");
@@ -339,7 +345,7 @@ void readGroups(Scanner& s) {
       refuse(s, at, "surface-release group %d lists %d cells, at most %d fit", g, v[1], kMaxSurfCells);
     G.component = v[0], G.cells = v[1], G.amount = amount;
     for (int e = 0; e < G.cells; ++e) {
-      const std::size_t cat = s.position();
+      const std::size_t cat = start(s);
       int c;
       readInts(s, &c, 1, "the cells of a surface-release group");
       checkIndex(s, cat, c, NoCells, "surface-release group", g);
@@ -374,7 +380,7 @@ void readBed(Scanner& s) {
   const int capacity = bedCellCapacity();
   for (int n = 1; n <= NoBlocks; ++n)
     forGridLines(n, [&s, capacity](int i, int j) {
-      const std::size_t at = s.position();
+      const std::size_t at = start(s);
       int lowest = 0, b = 0;
       double v[4];
       if (twoLayerForm()) {
@@ -417,7 +423,7 @@ void readBed(Scanner& s) {
         readLayer(s, 1, b);
         readLayer(s, 0, b);
       } else if (b > 0) {
-        const std::size_t tat = s.position();
+        const std::size_t tat = start(s);
         int top;
         readInts(s, &top, 1, "the top layer index of a bed cell");
         if (!inRange(top, 0, NoBedLayers - 1))
@@ -432,7 +438,7 @@ void readBed(Scanner& s) {
 void readNested(Scanner& s) {
   if (NoNestflater > 0 && !Ninoutwall) refuse(s, s.position(), "the file holds nested surfaces, F 65 none");
   for (int n = 1; n <= NoNestflater; ++n) {
-    const std::size_t at = s.position();
+    const std::size_t at = start(s);
     int v[4];
     double flux;
     readInts(s, v, 4, "a nested surface is four integers and its flux");
@@ -442,7 +448,7 @@ void readNested(Scanner& s) {
     checkIndex(s, at, v[3], NoBlocks, "nested surface", n);
     Ninoutwall[n] = v[0], Npflate[n] = v[1], Npcelle[n] = v[2], Npblock[n] = v[3], Nflux[n] = flux;
     for (int m = 0; m < 4; ++m) {
-      const std::size_t dat = s.position();
+      const std::size_t dat = start(s);
       int c;
       double w[4];
       readInts(s, &c, 1, "a donor of a nested surface is its cell, its weight and a vector");
@@ -458,7 +464,7 @@ void readNested(Scanner& s) {
 void readBedStatistics(Scanner& s) {
   for (int n = 1; n <= NoBlocks; ++n)
     forGridLines(n, [&s](int, int) {
-      const std::size_t at = s.position();
+      const std::size_t at = start(s);
       int ij[2];
       double v;
       readInts(s, ij, 2, "a bed-movement line is i, j and the statistic");
