@@ -116,6 +116,7 @@ TEST(AllData, LayerFractionsAreNormalisedOnReading) {
       {0.0, 0.3, 0.6, 0.5, 0.5},            // no thickness: 1/lnumber each
       {1e-21, 0.3, 0.6, 0.5, 0.5},          // below 1e-20 m
       {0.2, 0.3, 0.7 + 5e-11, 0.3, 0.7 + 5e-11},  // within 1e-10 of 1: kept
+      {0.2, 0.3, 0.7 + 5e-10, 0.3 / (1 + 5e-10), (0.7 + 5e-10) / (1 + 5e-10)},  // 5e-10 off: divided
       {0.2, 0.0, 0.0, 0.5, 0.5},            // nothing to divide by: equal parts
   };
   for (const Row& row : rows) {
