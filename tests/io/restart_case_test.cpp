@@ -38,6 +38,26 @@ TEST(RestartFilesCase, BAfterJWritesTheSameFileAgain) {
   EXPECT_EQ(d.boogie().find("Error"), std::string::npos) << d.boogie();
 }
 
+TEST(RestartFilesCase, BRefusesAFileThatDoesNotFitTheControlFile) {
+  CaseDir d;
+  d.write("koosurf", straightChannelKoosurf());
+  ASSERT_EQ(run(d, "YJ"), "1") << d.boogie();
+  std::string text = d.read("alldata.0");
+  d.write("alldata", text);
+  // Two layers read with three.
+  EXPECT_EQ(run(d, "B", "F 134 3\n"), "251") << d.boogie();
+  EXPECT_NE(d.boogie().find("Error in reading alldata file\n"
+                            "The number of sediment sizes in allfile is 1. The number in the control file is 1.\n"
+                            "The number of bed layers in allfile is 2. The number in the control file is 3.\n"),
+            std::string::npos)
+      << d.boogie();
+  // Version 4 (bed-movement statistics) without F 404.
+  text[0] = '4';
+  d.write("alldata", text);
+  EXPECT_EQ(run(d, "B"), "201") << d.boogie();
+  EXPECT_TRUE(d.boogieHas("Error, it is necessary to use F 404 with this alldata file")) << d.boogie();
+}
+
 TEST(RestartFilesCase, BWithoutTheFileEndsTheRun) {
   CaseDir d;
   EXPECT_EQ(run(d, "BJ"), "2") << d.boogie();
