@@ -45,7 +45,7 @@ TEST(RestartFilesCase, BRefusesAFileThatDoesNotFitTheControlFile) {
   std::string text = d.read("alldata.0");
   d.write("alldata", text);
   // Two layers read with three.
-  EXPECT_EQ(run(d, "B", "F 134 3\n"), "251") << d.boogie();
+  EXPECT_EQ(run(d, "B", "F 37 3\nF 255 5\nF 134 3\n"), "251") << d.boogie();
   EXPECT_NE(d.boogie().find("Error in reading alldata file\n"
                             "The number of sediment sizes in allfile is 1. The number in the control file is 1.\n"
                             "The number of bed layers in allfile is 2. The number in the control file is 3.\n"),
