@@ -285,3 +285,22 @@ INSTANTIATE_TEST_SUITE_P(
                 "Error in reading alldata file: line 2 cannot be read"}));
 
 }  // namespace
+
+namespace {
+
+TEST(AllDataDeathTest, AMultiLayerRecordThatCannotBeReadNamesTheVersion) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  Restart r(2, 3);
+  std::string text = r.writeAndRename();
+  // The first grid-line record follows the ten surface-release groups.
+  const auto p = text.rfind("0 0 0 \n") + 7;
+  ASSERT_EQ(text.compare(p, 4, "0 0 "), 0) << text.substr(p, 20);
+  text.replace(p, 1, "x");
+  r.dir().write("alldata", text);
+  EXPECT_EXIT(ReadAllData(), ::testing::ExitedWithCode(157), "");
+  EXPECT_TRUE(r.dir().boogieHas(
+      "Error reading 'alldata' file with more than two layers. The file must be made with version 353 or later"))
+      << r.dir().boogie();
+}
+
+}  // namespace
