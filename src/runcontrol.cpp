@@ -48,15 +48,17 @@ bool letterC() {
   return false;
 }
 bool letterD() { computeSlidemovement(); return false; }
+// A restart file that cannot be written has been reported by its writer; the
+// run must not end as if it had been saved.
 bool letterE() {
   gFlagWriteR = 1;
-  if (NoComponents != 0) writeConqRes();
+  if (NoComponents != 0 && writeConqRes() == 1) fatal(2, nullptr);
   gFlagWriteR = 0;
   return false;
 }
 bool letterF() {
   gFlagWriteR = 1;
-  writeConcRes();
+  if (writeConcRes() == 1) fatal(2, nullptr);
   gFlagWriteR = 0;
   return false;
 }
@@ -102,7 +104,9 @@ bool letterN() {
 }
 bool letterO() {
   gFlagRead = 1;
-  readConRes();
+  // A record outside the grid has been reported; a bed restored in part is
+  // no start for a computation.
+  if (readConRes() == 88) fatal(2, nullptr);
   gFlagRead = 0;
   return false;
 }

@@ -112,6 +112,12 @@ void buildColumns() {
 
 void pondLists() {
   if (FlagRemovePonds <= 0 || DischargeStruct[1].noBedCells != 0) return;
+  groupBedCellLists();
+}
+
+}  // namespace
+
+void groupBedCellLists() {
   for (int g = 1; g <= 9; ++g) {
     DischargeGroup& G = DischargeStruct[g];
     if (G.surfno < 1) continue;
@@ -128,8 +134,6 @@ void pondLists() {
     G.noBedCells = n;
   }
 }
-
-}  // namespace
 
 void BedMake() {
   const bool firstNumbering = NoBCells == 0 || !sameLayout(numbered, currentLayout());

@@ -19,6 +19,9 @@ void ArmapMake();
 // Bed cells: numbers the water columns on the first call, ties every cell to
 // its bed cell, keeps the previous grid's columns, carries the fields over.
 void BedMake();
+// The bed cells under the faces of each discharge group that has faces: the
+// bed cell of every face whose cell (Fcell1, else Fcell2) is a bottom cell.
+void groupBedCellLists();
 
 // Lowers the bottom corners of the bottom cell of the work range with the
 // largest k residual to F 395's depth below the water level (with F 395 above

@@ -10,4 +10,3 @@
 #include "state/records.h"
 #include "state/runstate.h"
 
-void writeCrashFiles(bool) {}

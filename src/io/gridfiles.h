@@ -13,6 +13,13 @@ int readLevelFiles(double xMin, double xMax, double yMin, double yMax);
 void readBedrough();
 // Angles of repose per column (`bedangle`, F 274).
 void readBedangle();
+// Cohesion per bed cell and layer from F 385 (and the file `cohesion` with
+// F 385 2): F 385 when it is not 2, -20 when `cohesion` is missing or its
+// first record incomplete, else the number of records read.
+int setInitialCohesive();
+// Interpolation points of `interpol` (M, N, T and C records); NoInterpol -2
+// when the file does not exist.
+void readInterpol();
 
 // Block 1 saved unchanged, coarsened and refined (koosurf.1, .2, .cor, .fin,
 // koomin.fin, fracres.cor, bagger.cor).

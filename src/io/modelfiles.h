@@ -9,9 +9,10 @@ void WriteAllData();         // alldata.N
 void readres();              // result, bedres
 void print_result();         // result.end, result.NNNN, result.csh, resultb
 void print_fracres();        // fracres.new, numbered
-void readConRes();           // con2res, compres, fracres
-void writeConcRes();         // con2res
-void writeConqRes();         // compres
+int writeFracres();          // print_fracres; 0
+int readConRes();            // compres, con2res, fracres; 0, 2 without fracres, 88 a record outside the grid
+int writeConcRes();          // con2res; 0, 1 when it cannot be created (logged)
+int writeConqRes();          // compres; 0, 1 when it cannot be created (logged), -1 without components
 void readKoosurf();          // koosurf
 void writeMPIkoosurf();      // koosurf parts
 int bedinter();              // bed levels from terrain points (boogie.bed); 0

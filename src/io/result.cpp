@@ -19,6 +19,7 @@
 #include <cstring>
 #include <string>
 
+#include "io/gridcounts.h"
 #include "io/log.h"
 #include "io/modelfiles.h"
 #include "io/numbered.h"
@@ -34,17 +35,8 @@ namespace {
 
 constexpr char kBinaryMark[8] = {'T', 'V', 'K', 'R', 'E', 'S', 'B', '1'};
 
-// The grid counts of the "U" line: the three-dimensional grid without the
-// appended auxiliary blocks when the grid builder recorded them, else the
-// whole grid. Writer and reader use the same counts.
-struct GridCounts {
-  int points, cells, surfaces, blocks, connect, connFlate;
-};
-GridCounts resultCounts() {
-  if (NoCells0 > 0 && NoCells0 <= NoCells && NoSurfaces0 <= NoSurfaces)
-    return {NoPoints, NoCells0, NoSurfaces0, NoBlocks0, NoConnect0, NoConnFlate0};
-  return {NoPoints, NoCells, NoSurfaces, NoBlocks, NoConnect, NoConnFlate};
-}
+// The grid counts of the "U" line.
+GridCounts resultCounts() { return gridCounts3D(); }
 
 [[noreturn]] void cannotCreate(const char* status, const std::string& name) {
   setMessage(status);
@@ -277,6 +269,12 @@ void readText(const char* name) {
 }
 
 }  // namespace
+
+GridCounts gridCounts3D() {
+  if (NoCells0 > 0 && NoCells0 <= NoCells && NoSurfaces0 <= NoSurfaces)
+    return {NoPoints, NoCells0, NoSurfaces0, NoBlocks0, NoConnect0, NoConnFlate0};
+  return {NoPoints, NoCells, NoSurfaces, NoBlocks, NoConnect, NoConnFlate};
+}
 
 void print_result() {
   std::string name;

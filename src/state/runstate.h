@@ -71,6 +71,10 @@ inline int NoErrorsTrekant[27];
 inline int rute[10000];
 inline double concBuffer[51];
 inline double bechint[10000];
+// Interpolation points of `interpol` (0..NoInterpol-1): position (m), time (s),
+// 1 when a C record followed the point, 1 for a T record.
+inline double xint[10000], yint[10000], timeint[10000];
+inline int cint[10000], timeFlags[10000];
 
 // Assigns every value above its initial value.
 void setRunStateInitial();
