@@ -6,10 +6,10 @@
 #include <omp.h>
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 #include "io/log.h"
+#include "solvers/relaxed.h"
 #include "solvers/share.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -24,24 +24,6 @@ constexpr int kSweeps = 5;
 struct Rows {
   const double *ae, *aw, *an, *as, *at, *ab, *ap, *src;
 };
-
-// Field access. In the parallel in-place form the cells at the edges of a
-// thread's share are read while another thread writes them: relaxed atomic
-// loads and stores, which compile to plain moves on this machine.
-template <bool kShared>
-inline double ld(const double* f, int i) {
-  if constexpr (kShared)
-    return std::atomic_ref<double>(const_cast<double&>(f[i])).load(std::memory_order_relaxed);
-  else
-    return f[i];
-}
-template <bool kShared>
-inline void st(double* f, int i, double v) {
-  if constexpr (kShared)
-    std::atomic_ref<double>(f[i]).store(v, std::memory_order_relaxed);
-  else
-    f[i] = v;
-}
 
 // The four horizontal neighbours of c in field h.
 template <bool kShared>

@@ -3,8 +3,7 @@
 
 #include <omp.h>
 
-#include <atomic>
-
+#include "solvers/relaxed.h"
 #include "solvers/share.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -12,24 +11,6 @@
 #include "state/runstate.h"
 
 namespace {
-
-// Field access. Cells next to a block border of the parallel form are read
-// while another thread writes them; such accesses are relaxed atomics, which
-// cost nothing more than plain loads and stores on this machine.
-template <bool kShared>
-inline double ld(const double* f, int i) {
-  if constexpr (kShared)
-    return std::atomic_ref<double>(const_cast<double&>(f[i])).load(std::memory_order_relaxed);
-  else
-    return f[i];
-}
-template <bool kShared>
-inline void st(double* f, int i, double v) {
-  if constexpr (kShared)
-    std::atomic_ref<double>(f[i]).store(v, std::memory_order_relaxed);
-  else
-    f[i] = v;
-}
 
 int equationIndex() { return Equation >= 0 && Equation < kEquationTableSize ? Equation : 0; }
 
