@@ -11,6 +11,9 @@ void print_result();         // result.end, result.NNNN, result.csh, resultb
 void print_fracres();        // fracres.new, numbered
 void readConRes();           // con2res, compres, fracres
 void writeConcRes();         // con2res
+// Bcohesion from F 385 and, with F 385 2, the file `cohesion`; -20 when that
+// file cannot be read, else the value of F 385.
+int setInitialCohesive();
 void writeConqRes();         // compres
 void readKoosurf();          // koosurf
 void writeMPIkoosurf();      // koosurf parts
