@@ -4,3 +4,12 @@
 int computeSoilStress();
 void computeSlideLocation();
 int computeSlidemovement();
+void computeSlideBlock();
+void smoothBedchange();
+void computeSandSlide();
+// The bed change of a time step into the grid corners, and the new grid.
+void bedchange();
+void bedchange2();
+void bedchange3();
+void bedchange4(int later);  // later: 0 in the first time step, 1 after it
+void bedchange5();

@@ -5,3 +5,11 @@
 int computeSoilStress() { notAvailable("the soil stress computation (run letter N, F 248 1)"); }
 void computeSlideLocation() { notAvailable("the slope stability computation (run letter N, F 248 2)"); }
 int computeSlidemovement() { notAvailable("the slide movement computation (run letter D)"); }
+void computeSlideBlock() { notAvailable("the slide block computation (F 236 3)"); }
+void smoothBedchange() { notAvailable("the bed-change smoothing (F 414)"); }
+void computeSandSlide() { notAvailable("the sand slides of F 56 205 and 206"); }
+void bedchange() { notAvailable("the bed change (F 255 0)"); }
+void bedchange2() { notAvailable("the column-wise bed change (F 255 1)"); }
+void bedchange3() { notAvailable("the corner-mean bed change (F 255 3)"); }
+void bedchange4(int) { notAvailable("the layer-thickness bed change (F 255 4)"); }
+void bedchange5() { notAvailable("the layer-thickness bed change (F 255 5)"); }

@@ -33,6 +33,11 @@ void truncateTimeo();
 // Diagnostic dump of a triangle cell with a large continuity defect.
 void printDebugTrekant(int cell, int i);
 
+// Deferred-correction sources of the higher-order convection schemes (K 6
+// values 10..19) over the faces first..last; for sediment the size
+// grainsize_number.
+void coeff_make_source(int first, int last);
+
 // Block correction of the equation in force (K 5 values 1..3).
 void BlockCorrection();
 // Flux corrections of the cross-sections of the columns i1..i2 (F 360).

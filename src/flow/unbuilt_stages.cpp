@@ -15,3 +15,4 @@ void BlockCorrection() { notAvailable("the block correction (K 5 values 1..3)");
 void fluxCorrFunction(int, int) { notAvailable("the cross-section flux corrections (F 360)"); }
 void correctContinuity2() { notAvailable("the continuity correction (F 413)"); }
 void surface_LS() { notAvailable("the level-set free-surface step (F 36 50)"); }
+void coeff_make_source(int, int) { notAvailable("the higher-order convection schemes (K 6 values 10..19)"); }

@@ -21,6 +21,12 @@ void writeParaBed3(int blockNo, int j);
 void writeParaBed4(int blockNo);
 void writeParaBed5(int blockNo, int i);
 void print_interres(int fromDispatcher);
+// Writers of the sediment time loop.
+void print_profiles();
+void writeBraided();
+void writeDune();
+void print_fractions();
+void make_Bfractionsprint();
 
 // Name choice shared by the writers: numbered (first free name) when P 10 or
 // P 15 asks for it.

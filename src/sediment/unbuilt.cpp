@@ -1,7 +1,31 @@
 // Sediment computations this build does not hold yet.
 #include "io/log.h"
+#include "sediment/morphology.h"
 #include "sediment/sediment.h"
 
 void concRijn() { notAvailable("the bed concentration computation (run letter I)"); }
-void morphology_tsc() { notAvailable("the sediment computation (run letter S)"); }
 void bagger() { notAvailable("the dredging and feeding schedule (F 386)"); }
+
+// Two-layer fractions of the bed.
+void morphology_fractions(double) { notAvailable("the bed fractions of F 37 1"); }
+void morphology2_fractions(double) { notAvailable("the bed fractions of F 37 2"); }
+void morphology_QNfractions(double) { notAvailable("the bed fractions of quasi-neighbour grids (F 137)"); }
+
+// Stages of the sediment time loop.
+void computeTimestep() { notAvailable("the discharge-dependent time step (F 350)"); }
+void correctContinuity() { notAvailable("the cross-section flux correction (F 413 1)"); }
+void computeDensityStat(int, int) { notAvailable("the density-current statistics (F 71)"); }
+void computeMorphStatistics() { notAvailable("the morphology statistics (F 404)"); }
+void computeBedLoadVector() { notAvailable("the bed-load vectors of F 78 2..4"); }
+void computeBedLoadVector3() { notAvailable("the bed-load vectors of F 78 21..29"); }
+void computeBedLoadVector4() { notAvailable("the bed-load vectors of F 78 31..39"); }
+void bedloadVectorExplicitConc() { notAvailable("the explicit bed-load vectors (F 78 200)"); }
+void concEngelund() { notAvailable("the bed concentration of the F 10 formulas other than R"); }
+void morphology_tsc_solver_tsc2_single() { notAvailable("the suspended-load solver of F 37 2"); }
+void morphology_tsc_solver_tsc2_multiple() { notAvailable("the suspended-load solver of F 37 2"); }
+void morphology_tsc_solver_tsc2_multiple_v2() { notAvailable("the suspended-load solver of F 37 2 (F 303 2)"); }
+void morphology_tsc_solver_tsc3_standard() { notAvailable("the suspended-load solver of F 37 3"); }
+void morphology3_fractions(double) { notAvailable("the multi-layer bed fractions (F 37 3)"); }
+void computeExplicitF78() { notAvailable("the lateral slope transport (F 78 101..199)"); }
+void computeCohesion() { notAvailable("the cohesion update (F 385, F 330)"); }
+void makeQuorvel() { notAvailable("the profiles at the interpolation points (F 329 19)"); }

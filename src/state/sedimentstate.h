@@ -21,4 +21,25 @@ inline double StoreConc[3][51];
 inline int nosteps = 0, stage = 0;
 inline int StoreConcCleared = 0;  // the rows are zeroed in the first call of a run
 
+// Balance of a sediment run per size (index 0 the total over the sizes), kg
+// since the start of the run: left through the outflow groups, suspended at
+// the start and now, in the bed layers at the start and their change since,
+// the bed change (kg / density), the relative defect (F 448); left uneroded
+// where the bed could not supply the demand.
+inline double kUt[51], kSuspo[51], kSusp[51], kLayer1[51], kLayer2[51], kBedmove[51], kDefectRatio[51],
+    Bvollefttot[51];
+inline double bedLimDef[51], suspDef[51];
+inline double deltaErrorA[51], deltaErrorB[51], deltaErrorC[51], deltaErrorD[51], deltaErrorE[51], deltaErrorF[51];
+inline int noErrorA[51], noErrorB[51], noErrorC[51], noErrorD[51], noErrorE[51], noErrorF[51];
+// Run totals of the continuity check (kg): outflow, the suspended change and
+// the bed change that a grid move or the bed update left unplaced, the bed
+// lost at outflow boundaries, erosion demanded below the non-erodible level.
+inline double SumOutflow = 0.0, SuspVolChangeDef = 0.0, BedMoveDefectSum = 0.0, BedMoveDefectAbs = 0.0,
+              SumBedMoveDef = 0.0, kLimDef = 0.0;
+// Suspended volume of each size (m3) before the grid moves.
+inline double totalsusp[51];
+// All-data print-out times of the timei file already served; kept for the
+// whole process.
+inline int AlldataPrintoutDone = 0;
+
 void setSedimentStateInitial();
