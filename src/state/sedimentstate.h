@@ -11,6 +11,11 @@ inline double kIn[51];
 // Sediment mass (kg) deposited in the current step: the bed cells of one
 // work range, and the whole grid.
 inline double SumBedChangeLoc = 0.0, SumBedChange = 0.0;
+// Grain volume (kg of water equivalent: m3 x 1000 x SolidFrac) per size that
+// the two-layer fraction step moved into the bed in the current step, and
+// the sediment mass (kg) of erosion cut at the non-movable bed.
+inline double kBedmove[51];
+inline double kLimDef = 0.0;
 // Size whose equation the suspended-load solver is working on.
 inline int indexl = 1;
 
