@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "grid/geometry.h"
 #include "io/log.h"
 #include "physics/bedshear.h"
 #include "sediment/bedconc.h"
@@ -223,6 +224,9 @@ void concRijn() {
   // not part of this build.
   if (FlagRoughness > 1) notAvailable("the bed-form height and bed roughness of F 90 above 1");
   if (lnumber < 1 || !Bconc || !BSedDistrib || !Bcellt) return;
+  // A grid that was generated or read without a flow step since has no bed
+  // cells numbered yet.
+  if (NoBCells == 0 && NoCells > 0) BedMake();
 
   const double commonLevel = TSCbedrouse == 2 ? commonReferenceLevel() : -1.0;
   if (FlagZeroGradSedim > 0) computeZeroGradSedim();
