@@ -471,3 +471,26 @@ TEST(ConcRijn, BedFormsFillingTheDepthTakeTheLimit) {
     EXPECT_NEAR(Bconc[1][b] / kHandCs, 1.0, 1e-8);
   }
 }
+
+// suspinit names the formula and computes the bed concentration; a size
+// without a diameter is reported and nothing is computed.
+TEST(ConcRijn, SuspinitNamesTheFormulaAndChecksDiameters) {
+  InProjectDir p;
+  SedimentBox box;
+  ASSERT_TRUE(box.build());
+  gsize[1] = 0.001;
+  shieldscoeff = 0.05;
+  uniformBed({1.0}, 2.0 / 300.0);
+  suspinit();
+  std::string log = p.dir().boogie();
+  EXPECT_NE(log.find("Using van Rijn's method with parameters: 0.015000 1.500000 0.300000\n"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Have calculated bed sediment concentration\n"), std::string::npos) << log;
+  EXPECT_NEAR(Bconc[1][1] / kHandCs, 1.0, 1e-8);
+  Bconc[1][1] = 0.0;
+  gsize[1] = 0.0;
+  suspinit();
+  log = p.dir().boogie();
+  EXPECT_NE(log.find("Error, diameter for size 1 = 0.000000\n"), std::string::npos) << log;
+  EXPECT_EQ(Bconc[1][1], 0.0);
+}

@@ -217,3 +217,43 @@ TEST(TwoLayerFractions, QuasiNeighbourRoutineFillsThenDeposits) {
   EXPECT_NEAR(BSedDistrib[1][1][b], 0.0035 / 0.005, 1e-12);
   EXPECT_NEAR(BSedDistrib[0][1][b] + BSedDistrib[0][2][b], 1.0, 1e-12);
 }
+
+// F 37 1: the flux is what the neighbours bring into the held bottom cell
+// and what it keeps (Bap C): 2 kg/s x 0.01 from the north, 1 kg/s x 0.005
+// out, 0.015 kg/s = 3e-4 m over 10 s; with the per-size sides of F 78 5..9
+// the size's own coefficients count, not the shared ones.
+TEST(TwoLayerFractions, BalanceOfTheHeldBottomCell) {
+  for (bool perSize : {false, true}) {
+    InProjectDir p;
+    if (perSize) BedLoadVectorFlag = 5;
+    SedimentBox box;
+    box.sizes = 2;
+    ASSERT_TRUE(box.build());
+    prepare(false);
+    gsize[1] = 0.004, gsize[2] = 0.001;
+    int b = 0;
+    for (int x = 1; x <= NoBCells && b == 0; ++x)
+      if (Ccelln[Bcellt[x]] > 0) b = x;
+    ASSERT_GT(b, 0);
+    const int c = Bcellt[b], north = Ccelln[c];
+    for (int x = 1; x <= NoBCells; ++x) {
+      BSedDistrib[1][0][x] = 0.004;
+      BSedDistrib[0][0][x] = 0.1;
+      for (int l = 1; l <= 2; ++l) BSedDistrib[1][l][x] = BSedDistrib[0][l][x] = 0.5;
+    }
+    if (perSize) {
+      ASSERT_NE(Canm, nullptr);
+      Can[c] = 7.0;  // not the equation of the size
+      Canm[1][c] = 2.0;
+      Canm[2][c] = 0.0;
+    } else {
+      Can[c] = 2.0;
+    }
+    Cconc[1][north] = 0.01;
+    Cconc[1][c] = 0.005;
+    Bap[1][b] = 1.0;
+    morphology_fractions(0.004);
+    EXPECT_NEAR(Bedmove[b], 3e-4, 1e-15) << perSize;
+    EXPECT_NEAR(content(b, 1) - 0.5 * 0.104, 3e-4, 1e-14) << perSize;
+  }
+}
