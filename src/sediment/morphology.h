@@ -4,6 +4,9 @@
 // calls, so that tests can run the loop with any stage replaced.
 #pragma once
 
+#include "sediment/fractions.h"
+#include "sediment/sediment.h"
+
 // ---- Start-up ----
 
 // What the start-up hands to the time loop.
@@ -136,14 +139,10 @@ void computeBedLoadVector();
 void computeBedLoadVector3();
 void computeBedLoadVector4();
 void bedloadVectorExplicitConc();
-void concEngelund();
 void morphology_tsc_solver_tsc2_single();
 void morphology_tsc_solver_tsc2_multiple();
 void morphology_tsc_solver_tsc2_multiple_v2();
 void morphology_tsc_solver_tsc3_standard();
-void morphology_fractions(double thickness);
-void morphology2_fractions(double thickness);
-void morphology_QNfractions(double thickness);
 void morphology3_fractions(double thickness);
 void computeExplicitF78();
 void computeCohesion();

@@ -3,13 +3,7 @@
 #include "sediment/morphology.h"
 #include "sediment/sediment.h"
 
-void concRijn() { notAvailable("the bed concentration computation (run letter I)"); }
 void bagger() { notAvailable("the dredging and feeding schedule (F 386)"); }
-
-// Two-layer fractions of the bed.
-void morphology_fractions(double) { notAvailable("the bed fractions of F 37 1"); }
-void morphology2_fractions(double) { notAvailable("the bed fractions of F 37 2"); }
-void morphology_QNfractions(double) { notAvailable("the bed fractions of quasi-neighbour grids (F 137)"); }
 
 // Stages of the sediment time loop.
 void computeTimestep() { notAvailable("the discharge-dependent time step (F 350)"); }
