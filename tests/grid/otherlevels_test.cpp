@@ -204,6 +204,27 @@ TEST(TableLevels, SecondCutPullsLevelsOntoTheBed) {
   }
 }
 
+// F 64 1 cuts within 1e-6: a level just below the bed is pulled onto it.
+TEST(TableLevels, SecondCutToleranceIsAMicrometre) {
+  struct Case {
+    double bed;
+    int levels;
+  };
+  for (const Case cs : {Case{3.0 - 0.5e-6, 8}, Case{3.0 - 2e-6, 9}}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 1, g.ny = 1;
+    g.bed = [&](int, int) { return cs.bed; };
+    prepare(g);
+    metreTable();
+    UMethod = 1;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    EXPECT_EQ(antlin[2][2], cs.levels) << cs.bed;
+    EXPECT_EQ(zval[2][2][11 - cs.levels + 1], cs.bed) << cs.bed;
+    EXPECT_EQ(zval[2][2][11 - cs.levels + 2], 12.0 - cs.levels) << cs.bed;
+  }
+}
+
 // F 64 1: a steep column loses the cells of its deep corner, by the square
 // root of its plan area; a column whose corners run clockwise keeps them.
 TEST(TableLevels, SteepColumnIsReducedOnlyWhenItsCornersRunCounterclockwise) {
@@ -295,6 +316,11 @@ TEST(SpreadLevels, CountsAgainstTheDepthOfTheBuildAndPinchAtShallowCorners) {
     for (int c = 1; c <= 11; ++c) {
       const int cell = cellAt(2, 2, c);
       const double bottom = c <= 6 ? 3.0 : 4.0 - (12 - c) * 0.2, top = c <= 5 ? 3.0 : 4.0 - (11 - c) * 0.2;
+      // on the bed exactly (the fraction is clamped to 1 within 1e-5)
+      if (c <= 6) {
+        EXPECT_EQ(Pz[Cpoint1[cell]], 3.0) << c;
+        EXPECT_EQ(Pz[Cpoint5[cell]], 3.0) << c;
+      }
       EXPECT_NEAR(Pz[Cpoint1[cell]], bottom, 1e-9) << c;
       EXPECT_NEAR(Pz[Cpoint5[cell]], top, 1e-9) << c;
       // corner 3 on the 4 m line: elevenths of the depth
@@ -323,6 +349,33 @@ TEST(SpreadLevels, CornerAboveTheWaterHasItsLevelsAtTheWater) {
       EXPECT_EQ(Pz[Cpoint5[cell]], 4.0) << method << " " << c;
     }
     expectSoundGrid("F 64 " + std::to_string(method));
+  }
+}
+
+// F 87 sets the exponent of F 64 2/32 and 12; 5/35 and 6/36 keep 0.6. A line
+// of a quarter of the depth scale, znumber 12, F 87 1.
+TEST(SpreadLevels, ExponentOfTheCountsFollowsF87OnlyWhereItApplies) {
+  struct Case {
+    int method;
+    int levels;
+  };
+  for (const Case cs : {Case{2, 4}, Case{32, 4}, Case{12, 4}, Case{5, 6}, Case{35, 6}, Case{6, 6}, Case{36, 6}}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 2, g.ny = 1;
+    g.levels = 12;
+    g.water = [](int, int) { return 4.0; };
+    g.bed = [](int i, int) { return i == 1 ? 0.0 : 3.0; };
+    prepare(g);
+    UMethod = cs.method;
+    GridDistCoeff = 1.0;
+    MaxDepth209 = 4.0 - 1e-10;  // so that F 64 2 has the scale of the others
+    MinVertDist0 = 0.0025;
+    MinVertDist1 = 0.01;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    EXPECT_EQ(antlin[1][1], 12) << cs.method;
+    EXPECT_EQ(antlin[2][1], cs.levels) << cs.method;
+    expectSoundGrid("F 64 " + std::to_string(cs.method));
   }
 }
 
@@ -399,7 +452,14 @@ TEST(BedLayer, LowestCellsOfUnequalColumnsAreJoined) {
     ASSERT_EQ(cellsInColumn(3, 2), shallow);
     EXPECT_EQ(Ccelle[cellAt(2, 2, 1)], cellAt(3, 2, 1));
     EXPECT_EQ(Ccellw[cellAt(3, 2, 1)], cellAt(2, 2, 1));
-    for (int c = 2; c <= deep - shallow + 1; ++c) EXPECT_EQ(Ccelle[cellAt(2, 2, c)], 0) << c;
+    for (int c = 2; c <= deep - shallow + 1; ++c) {
+      const int cell = cellAt(2, 2, c);
+      EXPECT_EQ(Ccelle[cell], 0) << c;
+      // No higher cell reaches below the first level above the bed (8.5 m on
+      // the 2 m line): its east edge there has zero height.
+      EXPECT_NEAR(Pz[Cpoint2[cell]], 8.5, 1e-9) << c;
+      EXPECT_NEAR(Pz[Cpoint6[cell]], 8.5, 1e-9) << c;
+    }
     for (int c = 2; c <= shallow; ++c) {
       EXPECT_EQ(Ccelle[cellAt(2, 2, deep - shallow + c)], cellAt(3, 2, c)) << c;
       EXPECT_EQ(Ccellw[cellAt(3, 2, c)], cellAt(2, 2, deep - shallow + c)) << c;
