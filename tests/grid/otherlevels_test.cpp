@@ -10,6 +10,7 @@
 
 #include "grid/generate.h"
 #include "grid/grid_builder.h"
+#include "grid/joined_blocks.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
@@ -571,4 +572,45 @@ TEST(OtherDistributions, SizeLimitsStopTheBuildBeforeAnyArrayOverflows) {
   UMethod = 5;
   EXPECT_EQ(UnstructureBuild(), -1);
   EXPECT_EQ(NoCells, 0);
+}
+
+// Two blocks side by side, the window of B starting at the column beside A's
+// last one: no cell links across the block border, so that the blocks stay
+// apart until they are joined (each cell's links are mutual).
+TEST(OtherDistributions, BlocksSideBySideAreNotLinkedAcrossTheirBorder) {
+  for (int method : {0, 1, 2, 5, 6, 12})
+    for (bool eastFirst : {false, true}) {
+      InProjectDir dir;
+      setRunStateInitial();
+      JoinedBlocks g;
+      g.bFirst = eastFirst;
+      g.zlevels = 11;
+      g.water = [](double u, double) { return u < 2 ? 1.0 : 0.6; };
+      g.prepare();
+      for (int k = 1; k <= 11; ++k) zdistrib[k] = 0.1 * (k - 1);
+      UMethod = method;
+      ASSERT_EQ(UnstructureBuild(), 1) << method;
+      const int a = static_cast<int>(zval[3][2][0]), b = static_cast<int>(zval[4][2][0]);
+      ASSERT_GT(a, 0) << method;
+      ASSERT_GT(b, 0) << method;
+      for (int c = a; c > 0; c = Ccellt[c]) EXPECT_EQ(Ccelle[c], 0) << method;
+      for (int c = b; c > 0; c = Ccellt[c]) EXPECT_EQ(Ccellw[c], 0) << method;
+      expectSoundGrid("two blocks F 64 " + std::to_string(method) + (eastFirst ? " east first" : ""));
+    }
+}
+
+// A full list of nested faces is reported where it fills, and the run ends
+// with its own status.
+TEST(OtherDistributions, FullNestedFaceListIsReportedAsSuch) {
+  InProjectDir dir;
+  setRunStateInitial();
+  MaxNester = 3;
+  NestedBlock g;
+  g.prepare();
+  UMethod = 5;
+  EXPECT_EQ(UnstructureBuild(), -46);
+  EXPECT_TRUE(dir.dir().boogieHas(
+      "Error: the list of nested faces is full. Increase the 4th integer on the F 65 data set."));
+  EXPECT_FALSE(dir.dir().boogieHas("Error: Unstructured arrays are too small. Increase with the F 65 data set."));
+  EXPECT_EXIT(Unstructure(), ::testing::ExitedWithCode(256 - 46), "");
 }
