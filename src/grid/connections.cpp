@@ -209,7 +209,10 @@ void connectUneven() {
 int computeNestedArrays() {
   NoNestflater = 0;
   auto add = [](int c, int f, int b) {
-    if (!Npflate || NoNestflater + 1 >= MaxNester) return false;
+    if (!Npflate || NoNestflater + 1 >= MaxNester) {
+      logf("Error: the list of nested faces is full. Increase the 4th integer on the F 65 data set.\n");
+      return false;
+    }
     ++NoNestflater;
     Npcelle[NoNestflater] = c;
     Npflate[NoNestflater] = f;

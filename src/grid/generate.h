@@ -13,7 +13,9 @@ int Unstructure();
 // steps as Unstructure, but a failure returns its negative result
 // (-1 allocation, minus the largest count on an F 65 overflow after the
 // rescue files and the report, -46 nested-face list full, -47 face-pair list
-// full) and leaves the grid incomplete.
+// full) and leaves the grid incomplete. Each failure writes its own report
+// where it occurs; Unstructure ends the run with the status of that cause
+// (-1, -4, -46, -47), whatever the result value.
 int UnstructureBuild();
 
 // Description of the next cell for MakeCell: corners 1..8 (1..4 bottom at the
@@ -55,6 +57,13 @@ void Grid2Stability(int i1, int i2, int j1, int j2);
 // The adaptive vertical distribution (F 64 8, 11, 13, 38 and from 100 up) over
 // all blocks. 0, or -1 when the F 65 sizes were reached (nothing more built).
 int UnstrucAdaptive();
+
+// The other vertical distributions over all blocks: z levels from the level
+// table (F 64 0, 30, 1, 31), levels spread between bed and surface (2, 32, 5,
+// 35), a bed layer (6, 36, 12); D is the largest depth of this build. Other
+// values make no cells. 0, or -1 when the F 65 sizes were reached.
+bool otherDistribution(int method);
+int UnstrucOther(double D);
 
 // Joins the free side `side` (1..4) of top cell `cell`, whose bottom corners on
 // that side are pointA, pointB, to a coinciding free side of another column.

@@ -28,6 +28,15 @@ namespace {
 
 bool adaptiveMethod(int m) { return m == 8 || m == 11 || m == 13 || m == 38 || m >= 100; }
 
+// Distributions this build does not hold; every other value below 100 that
+// selects none gives an empty grid.
+bool unbuiltMethod(int m) {
+  switch (m) {
+    case 3: case 4: case 7: case 9: case 10: case 14: case 15: case 33: case 37: return true;
+    default: return false;
+  }
+}
+
 bool shorelineMethod(int m) {
   return m == 2 || m == 3 || m == 4 || m == 11 || m == 12 || m == 13 || (m >= 30 && m <= 40) || m >= 100;
 }
@@ -37,7 +46,7 @@ bool shorelineMethod(int m) {
 void refuseUnbuiltSteps() {
   if (UMethod2 > 0) notAvailable("the second grid generator (F 488)");
   if (QNFlag > 0) notAvailable("the quasi-neighbour grid (F 137)");
-  if (!adaptiveMethod(UMethod)) {
+  if (unbuiltMethod(UMethod)) {
     static char what[80];
     std::snprintf(what, sizeof what, "the vertical distribution F 64 %d", UMethod);
     notAvailable(what);
@@ -82,7 +91,17 @@ void resetTopology() {
   FlagNeedsToBeInterpolated = 1;
 }
 
-void depthScale() {
+// The status a failed build ends the run with, set where the failure occurs.
+int buildFailure = 0;
+
+int fail(int status, int result) {
+  buildFailure = status;
+  return result;
+}
+
+// The largest depth of this build over the blocks of kind 0 and level 0;
+// MaxDepth keeps the largest of the run.
+double depthScale() {
   double deepest = 0.0;
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
     const BlockRecord& blk = block[b];
@@ -100,6 +119,7 @@ void depthScale() {
   }
   MaxDepth = std::max(MaxDepth, deepest);
   if (MaxDepth209 > 0) MaxDepth = MaxDepth209;
+  return deepest;
 }
 
 // The report of a grid that does not fit the F 65 sizes; the result is minus
@@ -117,7 +137,9 @@ int overflowReport() {
   logf("You may copy the W 6 data sets from control.new file into your control file.\n");
   logf("The control.new file does not contain all data sets, so don't use it to replace \n");
   logf("the control file.\n\n");
-  return -std::max({NoCells, NoSurfaces, NoPoints});
+  // Never 0, which would read as a build by the second generator, even when
+  // the sizes stop the build before its first cell.
+  return -std::max({NoCells, NoSurfaces, NoPoints, 1});
 }
 
 // F 114 = 20: cells above the bottom of their column take the side
@@ -280,6 +302,7 @@ void crossSectionCheck() {
 }  // namespace
 
 int UnstructureBuild() {
+  buildFailure = 0;
   double start = 0;
   if (debugging == 'P') start = omp_get_wtime();
   refuseUnbuiltSteps();
@@ -292,14 +315,14 @@ int UnstructureBuild() {
     logf("Error in allocation of arrays. The array size is probably\n");
     logf("larger than what is available of memory on your computer\n\n");
     setMessage(" Error in array allocation                                     ");
-    return -1;
+    return fail(-1, -1);
   }
   nestlevmax = 0;
   for (int b = 1; b <= NoBlocks && b < 100; ++b) nestlevmax = std::max(nestlevmax, block[b].nestLevel);
   checkBlockWindows();
 
   resetTopology();
-  depthScale();
+  const double D = depthScale();
   for (int i = 0; i <= xnumber; ++i)
     for (int j = 0; j <= ynumber; ++j) {
       pointcell_old[i][j] = static_cast<int>(zval[i][j][0]);
@@ -308,16 +331,16 @@ int UnstructureBuild() {
   ArmapMake();
   if (MinVertDist0 < 0) computeF94();
 
-  if (UnstrucAdaptive() < 0) return overflowReport();
+  if ((adaptiveMethod(UMethod) ? UnstrucAdaptive() : UnstrucOther(D)) < 0) return fail(-4, overflowReport());
 
   if (FlagPresGrad == 20) substituteNeighbours();
-  if (const int r = computeNestedArrays(); r != 0) return r;
+  if (const int r = computeNestedArrays(); r != 0) return fail(-46, r);
   NoConnFlate = 0;
   WCStart = 1;
   WCEnd = NoCells;
   WFStart = 1;
   WFEnd = NoSurfaces;
-  if (connectBlocks() == -47) return -47;
+  if (connectBlocks() == -47) return fail(-47, -47);
   NoConnFlate0 = NoConnFlate;
   if (UnevenConnect > 0) connectUneven();
 
@@ -350,8 +373,7 @@ int Unstructure() {
   const int r = UnstructureBuild();
   if (r >= 0) return r;
   // The callers do not look at the result: a grid that could not be built
-  // completely ends the run here instead of being used.
-  if (r == -46) fatal(r, "Error: the list of nested faces is full. Increase the 4th integer on the F 65 data set.\n");
-  if (r == -1 || r == -47) fatal(r, nullptr);
-  fatal(-4, nullptr);
+  // completely ends the run here instead of being used. The cause has been
+  // reported where it occurred.
+  fatal(buildFailure != 0 ? buildFailure : -4, nullptr);
 }

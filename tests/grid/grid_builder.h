@@ -23,13 +23,14 @@ struct BlockGrid {
   std::function<double(int, int)> water = [](int, int) { return 1.0; };
   int cells = 50000, faces = 80000, points = 50000;
   int sizes = 1;  // grain sizes (G 1)
+  int levels = 11;  // znumber (G 1)
 
   // Sets the sizes, allocates the arrays and fills the block grid.
   void prepare() const {
     setRecordsInitial();
     xnumber = nx + 3;
     ynumber = ny + 3;
-    znumber = 11;
+    znumber = levels;
     lnumber = sizes;
     MaxCeller = cells;
     MaxFlater = faces;
