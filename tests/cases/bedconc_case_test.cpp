@@ -108,3 +108,53 @@ TEST(BedConcentrationCase, BedFormsOfF90AreNotAvailable) {
   EXPECT_TRUE(dir.boogieHas("Error: the bed-form height and bed roughness of F 90 above 1 is not available in this build"))
       << dir.boogie();
 }
+
+// A whole sediment run on a frozen flow: the channel's flow from letter W,
+// read back by R, then ten steps of a minute of three grain sizes under
+// F 37 1 with the in-place corner update (F 68 2). The inflow brings 0.0005
+// of each size, more than the flow at the inlet carries, so the bed rises in
+// the first columns and nowhere else, and the coarse size that settles there
+// takes a larger share of the active layer; every column's fractions still
+// sum to one.
+TEST(BedConcentrationCase, ASedimentRunOfThreeSizesRaisesTheBedWhereTheInflowBringsMore) {
+  CaseDir dir;
+  dir.write("koosurf", straightChannelKoosurf());
+  const std::string channel = "G 1 23 8 12 3\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 16 0.05\n";
+  dir.write("control", "F 2 YWM\n" + channel + "K 1 600\n");
+  ASSERT_EQ(dir.run(), 1) << dir.boogie();
+  dir.write("result", dir.read("result.end"));
+  dir.write("control", "F 2 YRS\n" + channel +
+                           "F 37 1\nF 68 2\nF 33 60 1\nK 1 10\n"
+                           "S 1 0.0004 0.055\nS 2 0.0002 0.022\nS 3 0.0001 0.007\n"
+                           "N 0 1 0.3\nN 0 2 0.4\nN 0 3 0.3\nF 11 2.65 0.05\nF 106 0.01\n"
+                           "M 1 1 0.0005\nM 1 2 0.0005\nM 1 3 0.0005\n"
+                           "F 329 0 0 0 0 0 0 1 0 0\nG 24 5 U 0 0 l 0 0 f 1 1 f 1 2 f 1 3\n");
+  ASSERT_EQ(dir.run(), 1) << dir.boogie();
+  const std::string log = dir.boogie();
+  EXPECT_NE(log.find("Have written con2res file"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Warning"), std::string::npos) << log;
+  EXPECT_TRUE(dir.exists("con2res.new"));
+  ASSERT_TRUE(dir.exists("pav2_00000.vtk")) << log;
+  const std::string vtk = dir.read("pav2_00000.vtk");
+  EXPECT_NE(vtk.find(" 600.000000 seconds"), std::string::npos) << "ten steps of 60 s";
+
+  // Plan points: 22 along the channel (x = 0, 0.5, 1.5, .., 20) by 7 across.
+  const std::vector<std::vector<double>> b = scalarBlocks(vtk);
+  ASSERT_EQ(b.size(), 5u);
+  const std::vector<double>&move = b[0], &thick = b[1];
+  ASSERT_EQ(move.size(), 154u);
+  for (int p = 0; p < 154; ++p) {
+    const int i = p % 22;
+    SCOPED_TRACE("plan point " + std::to_string(p));
+    EXPECT_NEAR(b[2][p] + b[3][p] + b[4][p], 1.0, 1e-5);
+    if (i <= 1) {
+      EXPECT_GT(move[p], 1e-3);  // the first column rises by millimetres in the last step
+      EXPECT_GT(thick[p], thick[p - i + 21] + 0.05);
+      EXPECT_GT(b[2][p], 0.4);  // the coarse size gains on its 0.3 at the start
+    } else if (i >= 4) {
+      EXPECT_LT(std::fabs(move[p]), 1e-6);
+      EXPECT_NEAR(b[2][p], 0.3, 1e-4);
+    }
+  }
+}
