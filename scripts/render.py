@@ -415,5 +415,31 @@ def main():
         print(p)
 
 
+# Marks the process that draws, started by the one the user started.
+CHILD = "TOVAK_RENDER_CHILD"
+ATTEMPTS = 3
+
+
+def supervise():
+    """Runs the drawing in a child process and tries again, with a new X
+    server, when the child is killed by a signal: VTK aborts the process when
+    its X connection fails, which happens now and then while many virtual X
+    servers start and stop at once. The child's output is passed on once."""
+    env = dict(os.environ, **{CHILD: "1"})
+    for attempt in range(1, ATTEMPTS + 1):
+        child = subprocess.run([sys.executable, os.path.abspath(__file__)] + sys.argv[1:], env=env,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if child.returncode >= 0 or attempt == ATTEMPTS:
+            sys.stdout.buffer.write(child.stdout)
+            sys.stderr.buffer.write(child.stderr)
+            if child.returncode < 0:
+                sys.stderr.write("render.py: the drawing was killed by signal %d %d times\n" % (-child.returncode, ATTEMPTS))
+                return 2
+            return child.returncode
+
+
 if __name__ == "__main__":
-    main()
+    if os.environ.get(CHILD):
+        main()
+    else:
+        sys.exit(supervise())
