@@ -21,6 +21,10 @@ void writeParaBed3(int blockNo, int j);
 void writeParaBed4(int blockNo);
 void writeParaBed5(int blockNo, int i);
 void print_interres(int fromDispatcher);
+// One vertical cross section of block b along grid line i (ParaCross_b_i.vtk).
+void print_cross3d(int blockNo, int line);
+// The tracer share of the top depthTracer of every bed cell (F 433).
+void make_Bfractionsprint();
 
 // Name choice shared by the writers: numbered (first free name) when P 10 or
 // P 15 asks for it.

@@ -5,7 +5,3 @@
 int makeWeirSTL() { notAvailable("the weir surface writer (run letter Z)"); }
 void writeDune2D() { notAvailable("the dune statistics (F 552)"); }
 void print_tecplot2d(int, int) { notAvailable("the Tecplot plan file"); }
-void writeParaBed3(int, int) { notAvailable("the bed-layer section file"); }
-void writeParaBed4(int) { notAvailable("the bed-layer 3-D file"); }
-void writeParaBed5(int, int) { notAvailable("the bed-layer cross-section file"); }
-void print_interres(int) { notAvailable("the results at interpolation points"); }
