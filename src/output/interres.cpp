@@ -13,6 +13,7 @@
 
 #include "io/gridfiles.h"
 #include "io/log.h"
+#include "grid/geometry.h"
 #include "io/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
@@ -591,6 +592,8 @@ void print_interres(int numbered) {
   if (NoInterpol == -2) return;
   if (NoInterpol == -1) readInterpol();
   const int V = FlagInterpolVal, A = PrintArrayFlags[10], N = FlagInterpolNew;
+  // the records read the cell centres: after a new grid they are computed first
+  if (NoInterpol > 0 && NoCells > 0) metric();
 
   if (!(A >= 100 && N <= 0 && !(V >= 1 && V <= 6))) writeInterres(numbered, V, A, N);
   NoQuorInterpols = 0;
