@@ -342,6 +342,143 @@ void writeParaBed4(int blockNo) {
   setMessage("have written ParaBed file  ");
 }
 
+// ---- Structured-grid forms of the layers of a block ----
+
+namespace {
+
+int clampInto(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+double zAt(int slot, int i, int j) {
+  if (!zval || i < 0 || i > xnumber + 1 || j < 0 || j > ynumber + 1 || slot < 0 || slot > znumber) return 0.0;
+  return zval[i][j][slot];
+}
+void writeFraction(FILE* f, FiniteValues& fin, double v) { writeSmall(f, fin(v)); }
+double fractionOf(int L, int k, int b) {
+  if (b == 0 || !BSedDistrib || L < 0 || L > NoBedLayers) return 0.0;
+  return BSedDistrib[L][k][b];
+}
+void structuredHeader(FILE* f, int nx, int ny, int nz) {
+  std::fprintf(f, "# vtk DataFile Version 2.0\n");
+  std::fprintf(f, "TOVAK 2 bed file %s \n", plotTitle(false).c_str());
+  std::fprintf(f, "ASCII\n");
+  std::fprintf(f, "DATASET STRUCTURED_GRID\n");
+  std::fprintf(f, "DIMENSIONS %d %d %d\n", nx, ny, nz);
+  std::fprintf(f, "POINTS %d float\n", nx * ny * nz);
+}
+// The block window inside the block grid; false when it holds no column.
+bool window(int blockNo, int& i1, int& i2, int& j1, int& j2) {
+  const BlockRecord& r = block[blockNo];
+  i1 = std::max(r.i1, 1);
+  i2 = std::min(r.i2, xnumber);
+  j1 = std::max(r.j1, 1);
+  j2 = std::min(r.j2, ynumber);
+  if (i1 > i2 || j1 > j2) {
+    logf("Warning: block %d has no columns inside the block grid; no 'ParaBed3.vtk' written\n", blockNo);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void writeParaBed(int blockNo) {
+  if (!blockOk(blockNo, "bed-layer grid file")) return;
+  int i1, i2, j1, j2;
+  if (!window(blockNo, i1, i2, j1, j2)) return;
+  const int nx = i2 - i1 + 3, ny = j2 - j1 + 3, nz = NoBedLayers + 2;
+  const std::string name = numberedOr("ParaBed3.vtk", "pab3_");
+  FILE* f = openOutputOrEnd(name);
+  FiniteValues fin;
+  structuredHeader(f, nx, ny, nz);
+  // the four grid points of a node: border lines at i1 - 1 and i2 + 1, column centres between
+  auto lo = [](int i, int first) { return i <= first ? first - 1 : i - 1; };
+  for (int l = -1; l <= NoBedLayers; ++l)
+    for (int j = j1 - 1; j <= j2 + 1; ++j)
+      for (int i = i1 - 1; i <= i2 + 1; ++i) {
+        const int ih = std::min(i, i2), il = lo(i, i1), jh = std::min(j, j2), jl = lo(j, j1);
+        const int pi[4] = {il, ih, ih, il}, pj[4] = {jl, jl, jh, jh};
+        double x = 0, y = 0, bed = 0, s3 = 0;
+        for (int k = 0; k < 4; ++k) {
+          x += 0.25 * xval[pi[k]][pj[k]];
+          y += 0.25 * yval[pi[k]][pj[k]];
+          bed += 0.25 * zAt(1, pi[k], pj[k]);
+          s3 += 0.25 * surfaceAt(3, pi[k], pj[k]);
+        }
+        double z = s3;
+        if (l < NoBedLayers) {
+          z = bed;
+          const int b = bedCellOf(clampInto(i, i1, i2), clampInto(j, j1, j2)), top = topLayer(b);
+          for (int L = top; l >= 0 && L >= 0 && L >= top - l; --L) z -= thickness(L, b);
+          z = std::max(z, s3);
+        }
+        std::fprintf(f, "%lf %lf %lf\n", fin(x), fin(y), fin(z));
+      }
+  std::fprintf(f, "\n");
+  std::fprintf(f, "POINT_DATA %d\n", nx * ny * nz);
+  for (int k = 1; k <= lnumber; ++k) {
+    std::fprintf(f, "\nSCALARS Sediment_fraction_%d float\n", k);
+    std::fprintf(f, "LOOKUP_TABLE default\n");
+    for (int l = -1; l <= NoBedLayers; ++l)
+      for (int j = j1 - 1; j <= j2 + 1; ++j) {
+        for (int i = i1 - 1; i <= i2 + 1; ++i) {
+          const int b = bedCellOf(clampInto(i, i1, i2), clampInto(j, j1, j2));
+          const int L = std::max(topLayer(b) - std::max(l, 0), 0);
+          writeFraction(f, fin, fractionOf(L, k, b));
+        }
+        std::fprintf(f, "\n");
+      }
+  }
+  std::fclose(f);
+  fin.report(name);
+  setMessage("have written ParaView 3D file  ");
+}
+
+void writeParaBed2(int blockNo) {
+  if (!blockOk(blockNo, "bed-layer grid file")) return;
+  int i1, i2, j1, j2;
+  if (!window(blockNo, i1, i2, j1, j2)) return;
+  const int nx = i2 - i1 + 2, ny = j2 - j1 + 2, nz = NoBedLayers + 1;
+  const std::string name = numberedOr("ParaBed3.vtk", "pab3_");
+  FILE* f = openOutputOrEnd(name);
+  FiniteValues fin;
+  structuredHeader(f, nx, ny, nz);
+  for (int l = 0; l <= NoBedLayers; ++l)
+    for (int j = j1 - 1; j <= j2; ++j)
+      for (int i = i1 - 1; i <= i2; ++i) {
+        double z = surfaceAt(3, i, j);
+        if (l > 0) {
+          // the thickest stack below layer l of the columns around the grid point
+          double largest = 0.0;
+          for (int ci : {i, i + 1})
+            for (int cj : {j, j + 1}) {
+              const int b = bedCellOf(clampInto(ci, i1, i2), clampInto(cj, j1, j2));
+              const int top = topLayer(b);
+              double t = 0.0;
+              for (int L = 0; L < std::min(l, top); ++L) t += thickness(L, b);
+              largest = std::max(largest, t);
+            }
+          z = std::min(z + largest, zAt(1, i, j));
+        }
+        std::fprintf(f, "%lf %lf %lf\n", fin(xval[i][j]), fin(yval[i][j]), fin(z));
+      }
+  std::fprintf(f, "\n");
+  std::fprintf(f, "CELL_DATA %d\n", (i2 - i1 + 1) * (j2 - j1 + 1) * NoBedLayers);
+  for (int k = 1; k <= lnumber; ++k) {
+    std::fprintf(f, "\nSCALARS Sediment_fraction_%d float 1\n", k);
+    std::fprintf(f, "LOOKUP_TABLE default\n");
+    for (int m = 0; m < NoBedLayers; ++m)
+      for (int j = j1; j <= j2; ++j) {
+        for (int i = i1; i <= i2; ++i) {
+          const int b = bedCellOf(i, j), top = topLayer(b);
+          writeFraction(f, fin, top < 0 ? 0.0 : fractionOf(std::min(m, top), k, b));
+        }
+        std::fprintf(f, "\n");
+      }
+  }
+  std::fclose(f);
+  fin.report(name);
+  setMessage("have written ParaView 3D file  ");
+}
+
 void make_Bfractionsprint() {
   if (FlagFractionsPrint == 0 || !Bfractionsprint || !BlayerTop || !BSedDistrib) return;
   if (lnumber != 10 && lnumber != 14 && lnumber != 18 && lnumber != 22) return;

@@ -203,3 +203,39 @@ TEST_F(ParaBed, ContinuityTestFileIsCreatedOnceAndAppended) {
   EXPECT_TRUE(has(text, "\n1.400000 0.000000 -1.400000 0.600000 2.000000 -2.000000 0.000000 0.000000 0.000000\n")) << text;
   FlagBedtestCreated = 0;
 }
+
+TEST_F(ParaBed, StructuredFormsLoadWithTheirLevels) {
+  if (!vtkAvailable()) GTEST_SKIP() << "VTK for /usr/bin/python3 is not installed";
+  build(3);
+  // layers hanging from the bed (0 m) at the column centres and borders
+  writeParaBed(1);
+  VtkLoad a = loadVtk(path("ParaBed3.vtk"), {"Sediment_fraction_1"});
+  ASSERT_TRUE(a.ran);
+  EXPECT_EQ(a.errors, 0);
+  EXPECT_EQ(a.dims, (std::array<int, 3>{5, 5, 6}));
+  ASSERT_EQ(a.points, 150);
+  // the node at the centre of column (2, 3): levels l = -1..4
+  const double hanging[6] = {0.0, -0.3, -0.5, -0.6, -0.6, -2.0};
+  for (int l = 0; l < 6; ++l) {
+    const auto& p = a.coords[l * 25 + 1 * 5 + 1];
+    EXPECT_NEAR(p[0], 0.5, 1e-6);
+    EXPECT_NEAR(p[1], 1.0, 1e-6);
+    EXPECT_NEAR(p[2], hanging[l], 1e-6) << l;
+  }
+  // column (3, 4) has no layer: at the bed down to the last level
+  EXPECT_NEAR(a.coords[3 * 25 + 2 * 5 + 2][2], 0.0, 1e-6);
+  EXPECT_EQ(a.arrays, (std::vector<std::string>{"Sediment_fraction_1", "Sediment_fraction_2", "Sediment_fraction_3"}));
+  for (const auto& v : a.values["Sediment_fraction_1"]) EXPECT_TRUE(v[0] == 1.0 || v[0] == 0.0);
+
+  // layers standing on the non-erodible level (-2 m) at the grid points
+  writeParaBed2(1);
+  VtkLoad b = loadVtk(path("ParaBed3.vtk"), {"Sediment_fraction_1"});
+  ASSERT_TRUE(b.ran);
+  EXPECT_EQ(b.errors, 0);
+  EXPECT_EQ(b.dims, (std::array<int, 3>{4, 4, 5}));
+  EXPECT_EQ(b.cells, 36);
+  EXPECT_EQ(b.cellArrays, (std::vector<std::string>{"Sediment_fraction_1", "Sediment_fraction_2", "Sediment_fraction_3"}));
+  const double standing[5] = {-2.0, -1.9, -1.7, -1.7, -1.7};
+  for (int l = 0; l < 5; ++l) EXPECT_NEAR(b.coords[l * 16][2], standing[l], 1e-6) << l;
+  EXPECT_EQ(mc_message, std::string("have written ParaView 3D file  "));
+}
