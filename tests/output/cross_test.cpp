@@ -77,13 +77,14 @@ TEST_F(Cross, SmallValuesAreZeroAndNamesAreDistinct) {
   Ckinen[first] = 5e-15;
   TecStrucNo = 4;
   TecStruc[0] = {0, 0, 0, 'k'};
-  TecStruc[1] = {0, 0, 0, 'Z'};
+  TecStruc[1] = {0, 0, 104, 'Z'};  // the tracer share: not a section value
+  for (int b = 1; b <= NoBCells; ++b) Bfractionsprint[b] = 3.0;
   TecStruc[2] = {1, 0, 0, 'j'};
   TecStruc[3] = {0, 0, 0, 'z'};  // a grid-line letter: 0 in a section
   print_cross3d(1, 2);
   const std::string text = dir.dir().read("ParaCross_1_2.vtk");
   EXPECT_TRUE(has(text, "SCALARS Turbulent_k float\nLOOKUP_TABLE default\n0.0 2.5 2.5 \n2.5 2.5 2.5 \n")) << text;
-  EXPECT_TRUE(has(text, "\nSCALARS Error float\n")) << text;
+  EXPECT_TRUE(has(text, "\nSCALARS Error float\nLOOKUP_TABLE default\n0.0 0.0 0.0 \n")) << text;
   EXPECT_TRUE(has(text, "\nSCALARS Error_2 float\n")) << text;
   EXPECT_TRUE(has(text, "SCALARS Bed_level float\nLOOKUP_TABLE default\n0.0 0.0 0.0 \n")) << text;
   EXPECT_TRUE(has(text, "TOVAK 2 2D cross-section file  \n")) << text;

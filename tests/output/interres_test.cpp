@@ -314,3 +314,26 @@ TEST_F(Interres, FieldAtAHeightIsLinearBetweenCentresAndTheEndValueBeyond) {
   EXPECT_DOUBLE_EQ(interpolatevaluez(f.data(), upper, 1.25), f[upper]);
   EXPECT_EQ(interpolatevaluez(f.data(), 0, 1.0), 0.0);
 }
+
+TEST(InterresSlide, RowsNearTheBlockEdgeTakeTheEdgeMinimumOthersTheDirectValue) {
+  InProjectDir dir;
+  allocatePlotModel(6, 32, 2, 1);
+  addBoxBlock({2, 3, 2, 30, 1, 0.0, 0.0, 1.0, 1.0, 0.5, 0.0});  // rows 2..30, y 0..29
+  FlagThixo = 1;
+  for (int i = 0; i <= 4; ++i)
+    for (int j = 0; j <= 31; ++j) Surfaces[6][i][j] = 10.0 + j;
+  Surfaces[6][2][5] = 1.0;   // the least of lines 2..11
+  Surfaces[6][2][12] = 0.5;  // outside them
+  Surfaces[6][2][25] = 2.0;  // the least of lines 21..30
+  PrintArrayFlags[10] = 17;
+  // nearest rows: 12 = j1 + 10, 13 = j1 + 11, 20 = j2 - 10
+  dir.dir().write("interpol", "M 0.5 10.5\nM 0.5 11.5\nM 0.5 18.5\n");
+  NoInterpol = -1;
+  print_interres(0);
+  const auto l = linesOf(dir.dir().read("interres"));
+  ASSERT_EQ(l.size(), 5u) << dir.dir().read("interres");
+  EXPECT_EQ(l[1], "SM 0.500000 10.500000 0.500000 1.000000 2 5");
+  EXPECT_EQ(l[2], "SM 0.500000 11.500000 0.500000 23.000000 2 13 direct value");
+  EXPECT_EQ(l[3], "SM 0.500000 18.500000 0.500000 2.000000 2 25");
+  EXPECT_EQ(l[4], "Average slide movement: 1.500000");
+}

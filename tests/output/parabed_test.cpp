@@ -108,6 +108,17 @@ TEST_F(ParaBed, TracerShareOfTheTopLayersPerBedCell) {
   EXPECT_NEAR(Bfractionsprint[thin], 0.4, 1e-12);
   EXPECT_NEAR(Bfractionsprint[thick], 0.5, 1e-12);
   EXPECT_EQ(Bfractionsprint[none], 0.0);
+  // a stack that reaches exactly depthTracer goes on to the next layer:
+  // 0.25 m share 1, 0.25 m share 1, then 1 m share 0
+  const int exact = 3;
+  depthTracer = 0.5;
+  for (int L = 0; L <= 2; ++L) {
+    for (int k = 1; k <= 10; ++k) BSedDistrib[L][k][exact] = 0.0;
+    BSedDistrib[L][0][exact] = L == 0 ? 1.0 : 0.25;
+    BSedDistrib[L][L == 0 ? 1 : 7][exact] = 1.0;
+  }
+  make_Bfractionsprint();
+  EXPECT_NEAR(Bfractionsprint[exact], 0.5 / 1.5, 1e-12);
   // off, or a size count without a set: nothing written
   Bfractionsprint[thin] = 9.0;
   FlagFractionsPrint = 0;
