@@ -87,9 +87,10 @@ std::string seriesName(const char* fixed, const char* stem, int width, const cha
 
 // ---- interres records ----
 
-void writeNeighbourhoodRecord(FILE* f, FiniteValues& fin, double x, double y, int V, int A, int N) {
+void writeNeighbourhoodRecord(FILE* f, FiniteValues& fin, double x, double y, int V, int A, int N,
+                              const std::vector<TopCell>& tops) {
   InterpolNeighbourhood nb;
-  if (!interpolNeighbourhood(x, y, nb)) {
+  if (!interpolNeighbourhood(x, y, nb, &tops)) {
     std::fprintf(f, "M %lf %lf point is more than 10 000 meters outside grid\n", x, y);
     return;
   }
@@ -250,12 +251,13 @@ void writeInterres(int numbered, int V, int A, int N) {
   const double factor = (A == 19 && NoQuorInterpols > 0) ? 1.0 / NoQuorInterpols : 0.0;
   double slideSum = 0.0;
   int slideCount = 0;
+  const std::vector<TopCell> tops = (V > 1 || N > 0 || A > 0) ? topCells() : std::vector<TopCell>{};
   for (int p = 0; p < NoInterpol && p < 10000; ++p) {
     if (A == 19 && NoQuorInterpols > 0) writeAveragedProfile(f, fin, p, factor);
     else if (A == 17) writeSlideRecords(f, fin, p, slideSum, slideCount);
     else if (A == 7 || V == 1) writeColumnRecords(f, fin, p, true);
     else if (V == 4 || A == 4) writeColumnRecords(f, fin, p, false);
-    else if (V > 1 || N > 0 || A > 0) writeNeighbourhoodRecord(f, fin, xint[p], yint[p], V, A, N);
+    else if (V > 1 || N > 0 || A > 0) writeNeighbourhoodRecord(f, fin, xint[p], yint[p], V, A, N, tops);
   }
   if (A == 17) std::fprintf(f, "Average slide movement: %lf\n", slideCount > 0 ? slideSum / slideCount : 0.0);
   std::fclose(f);
@@ -269,10 +271,11 @@ void writeUnitDischarges() {
   FILE* f = openOutputOrEnd(name);
   FiniteValues fin;
   const int n = std::min(NoInterpol, 10000);
+  const std::vector<TopCell> tops = topCells();
   for (int p = 0; p < n; ++p) {
     double q = 0.0;
     InterpolNeighbourhood nb;
-    if (interpolNeighbourhood(xint[p], yint[p], nb)) {
+    if (interpolNeighbourhood(xint[p], yint[p], nb, &tops)) {
       double dx, dy;
       lineDirection(xint, yint, n, p, dx, dy);
       q = unitDischarge(nb, dx, dy);
@@ -296,9 +299,10 @@ struct SectionPoint {
 std::vector<SectionPoint> sectionPoints() {
   const int n = std::min(NoInterpol, 10000);
   std::vector<SectionPoint> pts(std::max(n, 0));
+  const std::vector<TopCell> tops = topCells();
   for (int p = 0; p < n; ++p) {
     SectionPoint& sp = pts[p];
-    sp.found = interpolNeighbourhood(xint[p], yint[p], sp.nb);
+    sp.found = interpolNeighbourhood(xint[p], yint[p], sp.nb, &tops);
     c_points[p] = sp.found ? sp.nb.cell[0] : 0;
     if (p > 0) sp.s = pts[p - 1].s + std::hypot(xint[p] - xint[p - 1], yint[p] - yint[p - 1]);
   }
@@ -495,19 +499,32 @@ void writeEvenConcentrationSection() {
 
 }  // namespace
 
-bool interpolNeighbourhood(double x, double y, InterpolNeighbourhood& nb) {
-  nb = InterpolNeighbourhood{};
-  int best = 0;
-  double bestD = kFarAway * kFarAway;
+std::vector<TopCell> topCells() {
+  std::vector<TopCell> out;
   const int last = std::min(NoCells, MaxCeller - 1);
   for (int c = 1; c <= last; ++c) {
     if (Ccellt[c] != 0) continue;
     const int p = Cpoint1[c];
     if (p <= 0 || p >= MaxPunkter) continue;
-    const double dx = Px[p] - x, dy = Py[p] - y, d = dx * dx + dy * dy;
+    out.push_back({c, Px[p], Py[p]});
+  }
+  return out;
+}
+
+bool interpolNeighbourhood(double x, double y, InterpolNeighbourhood& nb, const std::vector<TopCell>* tops) {
+  nb = InterpolNeighbourhood{};
+  std::vector<TopCell> own;
+  if (!tops) {
+    own = topCells();
+    tops = &own;
+  }
+  int best = 0;
+  double bestD = kFarAway * kFarAway;
+  for (const TopCell& t : *tops) {
+    const double dx = t.x - x, dy = t.y - y, d = dx * dx + dy * dy;
     if (d < bestD) {
       bestD = d;
-      best = c;
+      best = t.c;
     }
   }
   if (best == 0) return false;

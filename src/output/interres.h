@@ -3,6 +3,8 @@
 // records and the section files.
 #pragma once
 
+#include <vector>
+
 // The four columns around a point: the top cell c whose corner 1 lies
 // nearest to the point (within 10 000 m), its south s and west w neighbours
 // and the south-west cell sw (0 for a missing cell), each weighted with
@@ -13,8 +15,17 @@ struct InterpolNeighbourhood {
   double weight[4] = {0, 0, 0, 0};
 };
 
-// False when no top cell lies within 10 000 m of (x, y).
-bool interpolNeighbourhood(double x, double y, InterpolNeighbourhood& nb);
+// The top cells of the grid (no cell above) in cell order, with corner 1 in
+// plan: the cells the neighbourhood search visits.
+struct TopCell {
+  int c;
+  double x, y;
+};
+std::vector<TopCell> topCells();
+
+// False when no top cell lies within 10 000 m of (x, y). `tops`: the list of
+// topCells() when the caller searches for many points.
+bool interpolNeighbourhood(double x, double y, InterpolNeighbourhood& nb, const std::vector<TopCell>* tops = nullptr);
 
 // The column of the ordinary blocks whose centre lies nearest to a point,
 // with the inverse-distance weights of its four corner grid lines

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -127,4 +128,25 @@ TEST_F(Cross, NumberedWithPrintIntervalsAndSubBedSectionFromTheInterpolCall) {
   print_interres(0);
   EXPECT_TRUE(dir.dir().exists("ParaCross_1_4.vtk"));
   EXPECT_TRUE(dir.dir().exists("ParaCross_2_4.vtk"));
+}
+
+TEST_F(Cross, ValuesThatAreNotFiniteAreWrittenAsZeroWithAWarning) {
+  if (!vtkAvailable()) GTEST_SKIP() << "VTK for /usr/bin/python3 is not installed";
+  for (int c = 1; c <= NoCells; ++c) Ckinen[c] = 1.0;
+  const int first = static_cast<int>(zval[3][2][0]);
+  Ckinen[first] = std::numeric_limits<double>::quiet_NaN();
+  Czvel[first] = std::numeric_limits<double>::infinity();
+  TecStrucNo = 1;
+  TecStruc[0] = {0, 0, 0, 'k'};
+  print_cross3d(1, 3);
+  VtkLoad s = loadVtk(path("ParaCross_1_3.vtk"), {"Turbulent_k", "Velocity"});
+  ASSERT_TRUE(s.ran);
+  EXPECT_EQ(s.errors, 0);
+  ASSERT_EQ(s.values["Turbulent_k"].size(), 9u);
+  EXPECT_EQ(s.values["Turbulent_k"][0][0], 0.0);
+  EXPECT_EQ(s.values["Turbulent_k"][1][0], 1.0);
+  EXPECT_EQ(s.values["Velocity"][0][2], 0.0);
+  EXPECT_TRUE(has(dir.dir().read("boogie"),
+                  "Warning: 2 values that are not finite numbers were written as 0 in 'ParaCross_1_3.vtk'"))
+      << dir.dir().read("boogie");
 }
