@@ -26,7 +26,15 @@ void print_profiles();
 void writeBraided();
 void writeDune();
 void print_fractions();
+// One vertical cross section of block b along grid line i (ParaCross_b_i.vtk).
+void print_cross3d(int blockNo, int line);
+// The tracer share of the top depthTracer of every bed cell (F 433).
 void make_Bfractionsprint();
+// The bed layers of a block as structured grids (ParaBed3.vtk): at the
+// column centres with the layers hanging from the bed, or at the grid points
+// with the layers standing on the non-erodible level.
+void writeParaBed(int blockNo);
+void writeParaBed2(int blockNo);
 
 // Name choice shared by the writers: numbered (first free name) when P 10 or
 // P 15 asks for it.

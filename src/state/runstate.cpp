@@ -46,6 +46,9 @@ void setRunStateInitial() {
   std::memset(rute, 0, sizeof rute);
   for (double& c : concBuffer) c = -1.0;
   for (double& b : bechint) b = 1e20;
+  NoQuorInterpols = 0;
+  bechStanddev = 0.0;
+  std::memset(c_points, 0, sizeof c_points);
   stimet = 0.0;
   std::memset(otime, 0, sizeof otime);
   NoCells0 = NoBlocks0 = NoSurfaces0 = NoConnect0 = NoConnFlate0 = nestlevmax = 0;

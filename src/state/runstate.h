@@ -75,6 +75,13 @@ inline double bechint[10000];
 // 1 when a C record followed the point, 1 for a T record.
 inline double xint[10000], yint[10000], timeint[10000];
 inline int cint[10000], timeFlags[10000];
+// Results at the interpolation points: the number of time levels summed in
+// the averaged profiles (F 329 entry 10 = 19), the sum of |computed -
+// measured| bed change of the last interres file, and the nearest top cell
+// of each point in the last section file (0: none).
+inline int NoQuorInterpols = 0;
+inline double bechStanddev = 0;
+inline int c_points[10000];
 
 // Assigns every value above its initial value.
 void setRunStateInitial();

@@ -11,10 +11,12 @@ Prints one fact per line:
   dims <nx> <ny> <nz>         structured grids only
   bounds <xmin> <xmax> <ymin> <ymax> <zmin> <zmax>
   array <name> <components> <tuples>    every point-data array, in file order
+  carray <name> <components> <tuples>   every cell-data array, in file order
   point <i> <x> <y> <z>       every point
   cell <i> <point ids>        every cell
   volume <v>                  the summed volume of the cells (unstructured grids)
   value <name> <i> <v> [<v> <v>]        every tuple of each ARRAY asked for
+                                        (point data, else cell data)
 """
 import sys
 
@@ -28,6 +30,8 @@ def main():
         head = f.read(4096).decode("latin-1")
     if "STRUCTURED_GRID" in head and "UNSTRUCTURED_GRID" not in head:
         reader = vtk.vtkStructuredGridReader()
+    elif "POLYDATA" in head:
+        reader = vtk.vtkPolyDataReader()
     else:
         reader = vtk.vtkUnstructuredGridReader()
     errors = [0]
@@ -61,6 +65,10 @@ def main():
     for a in range(pd.GetNumberOfArrays()):
         arr = pd.GetArray(a)
         print("array", arr.GetName(), arr.GetNumberOfComponents(), arr.GetNumberOfTuples())
+    cd = data.GetCellData()
+    for a in range(cd.GetNumberOfArrays()):
+        arr = cd.GetArray(a)
+        print("carray", arr.GetName(), arr.GetNumberOfComponents(), arr.GetNumberOfTuples())
     for i in range(data.GetNumberOfPoints()):
         print("point", i, *("%.9g" % x for x in data.GetPoint(i)))
     ids = vtk.vtkIdList()
@@ -77,6 +85,8 @@ def main():
             print("volume", "%.9g" % total.GetValue(0))
     for name in wanted:
         arr = pd.GetArray(name)
+        if arr is None:
+            arr = cd.GetArray(name)
         if arr is None:
             continue
         for i in range(arr.GetNumberOfTuples()):

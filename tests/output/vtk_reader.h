@@ -18,6 +18,7 @@ struct VtkLoad {
   std::array<int, 3> dims{0, 0, 0};
   std::array<double, 6> bounds{};
   std::vector<std::string> arrays;        // point-data arrays in file order
+  std::vector<std::string> cellArrays;    // cell-data arrays in file order
   std::map<std::string, int> components;  // per array
   std::map<std::string, long> tuples;     // per array
   std::vector<std::array<double, 3>> coords;
@@ -65,6 +66,14 @@ inline VtkLoad loadVtk(const std::string& path, const std::vector<std::string>& 
       long n;
       in >> name >> comps >> n;
       out.arrays.push_back(name);
+      out.components[name] = comps;
+      out.tuples[name] = n;
+    } else if (key == "carray") {
+      std::string name;
+      int comps;
+      long n;
+      in >> name >> comps >> n;
+      out.cellArrays.push_back(name);
       out.components[name] = comps;
       out.tuples[name] = n;
     } else if (key == "point") {
