@@ -171,3 +171,21 @@ TEST(BedChange, RegridEveryF99Steps) {
   }
   EXPECT_NE(SuspVolChangeDef, 0.0);
 }
+
+// A remainder above F 501 writes the warning block; with the two-layer bed
+// there is no per-size bed change, and its lines leave it out.
+TEST(BedChange, TheRemainderWarningShowsThePerSizeChangeOnlyWhereItExists) {
+  CornerBox box;
+  for (int i = 0; i <= xnumber + 1; ++i)
+    for (int j = 0; j <= ynumber + 1; ++j) Surfaces[3][i][j] = zval[i][j][1];
+  restCrit = 0.01;
+  Bedmove[CornerBox::bedAt(3, 3)] = -0.2;
+  bedchange();
+  const std::string log = box.dir.dir().boogie();
+  EXPECT_NE(log.find("Warning in bed change, i,j,b,ii,l,Bedmove,rest,dz,area = 3 3 5 3 100 -0.2 0.2 -0.2 1\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Corner 1, move, factor, minmove, weight = 0 4 0 1\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Cell P: Size 1, Conc: 0, Fraction: 1, Bsource 0\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Bbedmove"), std::string::npos);
+}
