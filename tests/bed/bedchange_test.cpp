@@ -142,8 +142,9 @@ TEST(BedChange, OutflowBoundaryByF222) {
   }
 }
 
-// F 99 3: the grid is generated anew in steps 1, 4, 7 only, and only then
-// can the suspended mass change through the regrid.
+// F 99 3: the grid is generated anew in steps 1, 4, 7 only, with the work
+// ranges of the new grid, and only then can the suspended mass change
+// through the regrid.
 TEST(BedChange, RegridEveryF99Steps) {
   CornerBox box(3);
   for (int c = 1; c <= NoCells; ++c) Cconc[1][c] = 0.001 * (c % 7);
@@ -160,10 +161,15 @@ TEST(BedChange, RegridEveryF99Steps) {
     for (int c = 1; c <= NoCells; ++c) Cconc_old[1][c] = Cconc[1][c];
     Bedmove[CornerBox::bedAt(3, 3)] = 0.05;
     const double before = SuspVolChangeDef;
+    WCEnd = WFEnd = WBEnd = 2;  // ranges of a step on another grid
     bedchange();
     const size_t now = count(box.dir.dir().boogie());
     const bool regrid = Iter == 1 || Iter == 4 || Iter == 7;
     EXPECT_EQ(now - seen, regrid ? 1u : 0u) << "step " << Iter;
+    // A new grid brings the work ranges of its own counts.
+    EXPECT_EQ(WCEnd, regrid ? NoCells : 2);
+    EXPECT_EQ(WFEnd, regrid ? NoSurfaces : 2);
+    EXPECT_EQ(WBEnd, regrid ? NoBCells : 2);
     if (!regrid) {
       EXPECT_EQ(SuspVolChangeDef, before) << "step " << Iter;
     }
