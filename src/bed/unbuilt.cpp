@@ -7,8 +7,7 @@ void computeSlideLocation() { notAvailable("the slope stability computation (run
 int computeSlidemovement() { notAvailable("the slide movement computation (run letter D)"); }
 void computeSlideBlock() { notAvailable("the slide block computation (F 236 3)"); }
 void smoothBedchange() { notAvailable("the bed-change smoothing (F 414)"); }
-void computeSandSlide() { notAvailable("the sand slides of F 56 205 and 206"); }
-void bedchange() { notAvailable("the bed change (F 255 0)"); }
+void computeSandSlide() { notAvailable("the sand slides (F 56, F 270, F 198)"); }
 void bedchange2() { notAvailable("the column-wise bed change (F 255 1)"); }
 void bedchange3() { notAvailable("the corner-mean bed change (F 255 3)"); }
 void bedchange4(int) { notAvailable("the layer-thickness bed change (F 255 4)"); }

@@ -134,51 +134,6 @@ void runFlowDriver(const SedimentLoopCalls& call) {
 }
 
 // Step 7: the ranges of the sediment part (F 188).
-void sedimentRanges() {
-  const int L = blockCount();
-  auto emptyRange = [] {
-    WCStart = WFStart = WBStart = 0;
-    WCEnd = WFEnd = WBEnd = -1;
-  };
-  if (FlagWorkSedim == 0) {
-    WCStart = WFStart = WBStart = 1;
-    WCEnd = NoCells;
-    WFEnd = NoSurfaces;
-    WBEnd = NoBCells;
-    for (int k = 1; k <= L; ++k) block[k].active = block[k].gridLevel == 0 ? 1 : 0;
-  } else if (FlagWorkSedim == -1) {
-    int first = 0, last = 0;
-    for (int k = 1; k <= L; ++k) {
-      block[k].active = block[k].nestLevel >= 1 ? 1 : 0;
-      if (!block[k].active) continue;
-      if (first == 0) first = k;
-      last = k;
-    }
-    if (first == 0) {
-      emptyRange();  // no nested block: nothing to work on
-      return;
-    }
-    WCStart = block[first].firstCell;
-    WFStart = block[first].firstSurface;
-    WBStart = block[first].firstBedCell;
-    WCEnd = block[last].lastCell;
-    WFEnd = block[last].lastSurface;
-    WBEnd = block[last].lastBedCell;
-  } else if (FlagWorkSedim > 0) {
-    const int n = FlagWorkSedim;
-    for (int k = 1; k <= L; ++k) block[k].active = k == n ? 1 : 0;
-    if (n > L) {
-      emptyRange();
-      return;
-    }
-    WCStart = block[n].firstCell;
-    WFStart = block[n].firstSurface;
-    WBStart = block[n].firstBedCell;
-    WCEnd = block[n].lastCell;
-    WFEnd = block[n].lastSurface;
-    WBEnd = block[n].lastBedCell;
-  }
-}
 
 // A failure of the flow or of the coefficients: the results are written and
 // the run goes on with the next letters, to end with a failure status.
@@ -294,6 +249,52 @@ void balanceSums() {
 }
 
 }  // namespace
+
+void sedimentRanges() {
+  const int L = blockCount();
+  auto emptyRange = [] {
+    WCStart = WFStart = WBStart = 0;
+    WCEnd = WFEnd = WBEnd = -1;
+  };
+  if (FlagWorkSedim == 0) {
+    WCStart = WFStart = WBStart = 1;
+    WCEnd = NoCells;
+    WFEnd = NoSurfaces;
+    WBEnd = NoBCells;
+    for (int k = 1; k <= L; ++k) block[k].active = block[k].gridLevel == 0 ? 1 : 0;
+  } else if (FlagWorkSedim == -1) {
+    int first = 0, last = 0;
+    for (int k = 1; k <= L; ++k) {
+      block[k].active = block[k].nestLevel >= 1 ? 1 : 0;
+      if (!block[k].active) continue;
+      if (first == 0) first = k;
+      last = k;
+    }
+    if (first == 0) {
+      emptyRange();  // no nested block: nothing to work on
+      return;
+    }
+    WCStart = block[first].firstCell;
+    WFStart = block[first].firstSurface;
+    WBStart = block[first].firstBedCell;
+    WCEnd = block[last].lastCell;
+    WFEnd = block[last].lastSurface;
+    WBEnd = block[last].lastBedCell;
+  } else if (FlagWorkSedim > 0) {
+    const int n = FlagWorkSedim;
+    for (int k = 1; k <= L; ++k) block[k].active = k == n ? 1 : 0;
+    if (n > L) {
+      emptyRange();
+      return;
+    }
+    WCStart = block[n].firstCell;
+    WFStart = block[n].firstSurface;
+    WBStart = block[n].firstBedCell;
+    WCEnd = block[n].lastCell;
+    WFEnd = block[n].lastSurface;
+    WBEnd = block[n].lastBedCell;
+  }
+}
 
 SedimentLoopCalls sedimentLoopCalls = kRealCalls;
 

@@ -41,6 +41,9 @@ void sedimentTimeTerm();
 void bedLoadDeflection();
 // F 417 1: surface and bed terms of sizes that rise.
 void plasticsTerms();
+// The work ranges of the sediment step by F 188 (G 25 passes aside), on the
+// current grid; the bed change runs it again after a regrid.
+void sedimentRanges();
 // Inflow, nesting and the bed-cell source and diagonal (Bsource, Bap).
 void bedCellTerms();
 // Concentrations above 1.5 x F 256 are reset to F 256, with a warning.

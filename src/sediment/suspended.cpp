@@ -13,6 +13,7 @@
 #include "solvers/solver.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
+#include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/runstate.h"
 #include "state/sedimentstate.h"
@@ -27,54 +28,77 @@ bool perSizeSides() { return BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 9 &&
 
 // Critical bed shear stress (Pa) of grains of diameter d: a Shields number
 // of 0.03.
-inline double criticalShear(double d) { return 0.03 * (density - 1.0) * 9810.0 * d; }
+double criticalShearOf(double d) { return 0.03 * (density - 1.0) * 9810.0 * d; }
 
 // Erodible sediment of size l at bed cell x: 1000 times its bed volume (m3,
 // pores included) in layer 1.
 inline double layerOneMass(int l, int x) { return Barea[x] * BSedDistrib[1][l][x] * BSedDistrib[1][0][x] * 1000.0; }
 
-double erodibleMass(int l, int b, int c, bool several) {
+double averagedMass(int l, int b, int c) {
+  // Averaged over the column (weight 4), its four side neighbours (2) and
+  // its four diagonal neighbours (1).
+  const int capacity = bedCellCapacity();
+  double sum = 0.0, weights = 0.0;
+  auto take = [&](int x, double weight) {
+    if (x <= 0 || x >= capacity) return;
+    sum += weight * layerOneMass(l, x);
+    weights += weight;
+  };
+  auto diagonal = [](int a, const int* second, int bb, const int* first) {
+    const int x = Cbed[second[a]];
+    return x > 0 ? x : Cbed[first[bb]];
+  };
+  take(b, 4.0);
+  take(Cbed[Ccelle[c]], 2.0);
+  take(Cbed[Ccelln[c]], 2.0);
+  take(Cbed[Ccells[c]], 2.0);
+  take(Cbed[Ccellw[c]], 2.0);
+  take(diagonal(Ccelle[c], Ccells, Ccells[c], Ccelle), 1.0);  // south-east
+  take(diagonal(Ccellw[c], Ccelln, Ccelln[c], Ccellw), 1.0);  // north-west
+  take(diagonal(Ccellw[c], Ccells, Ccells[c], Ccellw), 1.0);  // south-west
+  take(diagonal(Ccelle[c], Ccelln, Ccelln[c], Ccelle), 1.0);  // north-east
+  return weights > 0.0 ? sum / weights : 0.0;
+}
+
+// Layer 1 scaled by the erodible depth above the non-erodible level at the
+// four corners of the column.
+double cornerLimitedMass(int l, int b) {
+  const int i = Bkooi[b], j = Bkooj[b];
+  const double t = BSedDistrib[1][0][b];
+  double h = 0.0;
+  if (zval && Surfaces && i >= 1 && j >= 1 && i <= xnumber + 1 && j <= ynumber + 1) {
+    const int ci[4] = {i, i - 1, i, i - 1}, cj[4] = {j, j, j - 1, j - 1};
+    for (int n = 0; n < 4; ++n)
+      h += std::min(t, std::max(0.0, zval[ci[n]][cj[n]][1] - Surfaces[3][ci[n]][cj[n]]));
+  }
+  return layerOneMass(l, b) * h / (4.0 * t + 1e-20);
+}
+
+}  // namespace
+
+double erodibleMass(int l, int b, int c, bool several, int bedVol) {
   if (!several) return BSedDistrib[1][0][b] * Barea[b] * 1000.0;
   double M;
-  if (FlagBedVol == 0) {
+  if (bedVol == 1)
+    M = cornerLimitedMass(l, b);
+  else if (bedVol == 2)
+    M = averagedMass(l, b, c);
+  else
     M = layerOneMass(l, b);
-  } else {
-    // Averaged over the column (weight 4), its four side neighbours (2) and
-    // its four diagonal neighbours (1).
-    const int capacity = bedCellCapacity();
-    double sum = 0.0, weights = 0.0;
-    auto take = [&](int x, double weight) {
-      if (x <= 0 || x >= capacity) return;
-      sum += weight * layerOneMass(l, x);
-      weights += weight;
-    };
-    auto diagonal = [](int a, const int* second, int bb, const int* first) {
-      const int x = Cbed[second[a]];
-      return x > 0 ? x : Cbed[first[bb]];
-    };
-    take(b, 4.0);
-    take(Cbed[Ccelle[c]], 2.0);
-    take(Cbed[Ccelln[c]], 2.0);
-    take(Cbed[Ccells[c]], 2.0);
-    take(Cbed[Ccellw[c]], 2.0);
-    take(diagonal(Ccelle[c], Ccells, Ccells[c], Ccelle), 1.0);  // south-east
-    take(diagonal(Ccellw[c], Ccelln, Ccelln[c], Ccellw), 1.0);  // north-west
-    take(diagonal(Ccellw[c], Ccells, Ccells[c], Ccellw), 1.0);  // south-west
-    take(diagonal(Ccelle[c], Ccelln, Ccelln[c], Ccelle), 1.0);  // north-east
-    M = weights > 0.0 ? sum / weights : 0.0;
-  }
   if (NoBedLayers > 2) {
     // Deeper layers add their share down to the first layer in which one of
     // the two coarsest sizes lies still and forms more than 1 %.
     const double tau = 300.0 * Ckinen[c];
     for (int k = 2; k <= NoBedLayers; ++k) {
-      if (criticalShear(gsize[1]) > tau && BSedDistrib[k][1][b] > 0.01) break;
-      if (lnumber >= 2 && criticalShear(gsize[2]) > tau && BSedDistrib[k][2][b] > 0.01) break;
+      if (criticalShearOf(gsize[1]) > tau && BSedDistrib[k][1][b] > 0.01) break;
+      if (lnumber >= 2 && criticalShearOf(gsize[2]) > tau && BSedDistrib[k][2][b] > 0.01) break;
       M += BSedDistrib[k][l][b] * Barea[b] * BSedDistrib[k][0][b] * 1000.0;
     }
   }
   return M;
 }
+
+namespace {
 
 // The quasi-neighbour cells of one side (consecutive numbers from the first
 // entry of its list), each with its own coefficient.
@@ -110,7 +134,7 @@ double bedValueOf(int l, int b, bool several) {
   if (cohesive[l] > 1e-10 && cohesive[l] > 300.0 * Ckinen[c]) {
     csup = S / (Bp + 1e-20);  // a cohesive bed below its critical shear gives nothing
   } else {
-    const double M = erodibleMass(l, b, c, several);
+    const double M = erodibleMass(l, b, c, several, FlagBedVol == 0 ? 0 : 2);
     csup = ((TimeStep > 0.0 ? M * SolidFrac / TimeStep : 0.0) + S) / Bp;
   }
   int t = 1;
@@ -136,13 +160,6 @@ void fixBedValues(int l, bool several) {
   }
 }
 
-void clip(int l) {
-  double* C = Cconc[l];
-  const int first = std::max(WCStart, 1), last = std::min(WCEnd, NoCells);
-  for (int c = first; c <= last; ++c)
-    if (!(C[c] >= 1e-30)) C[c] = 0.0;
-}
-
 void iterationMessage(int n) {
   char text[64];
   std::snprintf(text, sizeof text, "Iter, %d   ", n);
@@ -150,6 +167,13 @@ void iterationMessage(int n) {
 }
 
 }  // namespace
+
+void clip(int l) {
+  double* C = Cconc[l];
+  const int first = std::max(WCStart, 1), last = std::min(WCEnd, NoCells);
+  for (int c = first; c <= last; ++c)
+    if (!(C[c] >= 1e-30)) C[c] = 0.0;
+}
 
 double bedValue(int l, int b) { return bedValueOf(l, b, lnumber != 1); }
 

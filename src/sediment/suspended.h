@@ -48,6 +48,28 @@ void InflowSedimentM(int l);
 // F 78 5..9, per size).
 void morphology_tsc_solver_tsc1_single();
 void morphology_tsc_solver_tsc1_multiple();
+// 1000 x the bed volume (m3, pores included) that bed cell b (bottom cell c)
+// can give of size l in a step: one size the whole layer 1; several sizes the
+// share of size l in layer 1, by bedVol (F 160) 0 alone, 1 cut by the
+// erodible depth at the four corners, 2 averaged with the neighbours; with
+// more than two layers the deeper ones down to the first that one of the two
+// first sizes holds still.
+double erodibleMass(int l, int b, int c, bool several, int bedVol);
+// Concentrations of size l below 1e-30 (negative ones included) become 0,
+// over WCStart..WCEnd.
+void clip(int l);
+
+// ---- Suspended load with bed exchange (F 37 2 and 3) ----
+
+// Pick-up from the bed into the bottom cells limited by supply and
+// deposition, iter_morph inner iterations. F 37 2: one size; several sizes
+// (F 303 0, 1); the bottom cells solved by themselves (F 303 2). F 37 3:
+// Bupflux, and Bbedchange and Bedmove through computeBedmove. The solvers
+// themselves are declared with the loop's stages (sediment/morphology.h).
+// Scale of the effective bed concentrations of bed cell b: 1/s where the
+// water carries the share s (0.02 < s < 1) of its equilibrium load, else 1.
+double findSuspFraction(int b);
+
 // Bed value of size l at bed cell b: max(deposition limit, min(supply
 // limit, equilibrium)), from the current concentrations.
 double bedValue(int l, int b);

@@ -15,10 +15,6 @@ void computeBedLoadVector3() { notAvailable("the bed-load vectors of F 78 21..29
 void computeBedLoadVector4() { notAvailable("the bed-load vectors of F 78 31..39"); }
 void bedloadVectorExplicitConc() { notAvailable("the explicit bed-load vectors (F 78 200)"); }
 void concEngelund() { notAvailable("the bed concentration of the F 10 formulas other than R"); }
-void morphology_tsc_solver_tsc2_single() { notAvailable("the suspended-load solver of F 37 2"); }
-void morphology_tsc_solver_tsc2_multiple() { notAvailable("the suspended-load solver of F 37 2"); }
-void morphology_tsc_solver_tsc2_multiple_v2() { notAvailable("the suspended-load solver of F 37 2 (F 303 2)"); }
-void morphology_tsc_solver_tsc3_standard() { notAvailable("the suspended-load solver of F 37 3"); }
 void morphology3_fractions(double) { notAvailable("the multi-layer bed fractions (F 37 3)"); }
 void computeExplicitF78() { notAvailable("the lateral slope transport (F 78 101..199)"); }
 void computeCohesion() { notAvailable("the cohesion update (F 385, F 330)"); }

@@ -1,0 +1,15 @@
+// The steps that follow the corner update of a bed change.
+#pragma once
+
+// Bed at the inflow and outflow boundaries by F 222: 1 lowered at outflow
+// edges to a column depth below the water level, 2 reset to the initial bed
+// at inflow and outflow edges, 3 outflow columns reset to the initial bed.
+void computeBedBoundary();
+// Coarser blocks take the bed of the finer blocks nested in them, grid line
+// by grid line.
+void nestToCoarseByLines();
+// Smoothing, boundary, slides, and every F 99 steps the grid generated anew
+// for the new bed; the change of suspended mass through the regrid is booked
+// in SuspVolChangeDef. full: the tail of the default bed change, with the
+// slope check, the water-surface update and the grid-split levels.
+void bedChangeTail(bool full);
