@@ -19,8 +19,6 @@ struct MorphologyRun {
 // The checks, files, log lines and bed layers before the first step; ends
 // the process on input that cannot give a run.
 void morphologyStartup(MorphologyRun& run);
-// F 106 when positive, else the coarsest grain size (0 without sizes).
-double activeLayerThickness();
 // The layer stack of column (i, j) from its corner levels, the N data sets or
 // the bed file that was read, checked against the grid (F 310).
 void initialiseBedColumn(int i, int j, double a);

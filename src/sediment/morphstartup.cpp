@@ -116,13 +116,6 @@ void repairStack(int b, double T, double L) {
 
 }  // namespace
 
-double activeLayerThickness() {
-  if (TopThickness > 0.0) return TopThickness;
-  double a = 0.0;
-  for (int l = 1; l <= std::min(lnumber, 50); ++l) a = std::max(a, gsize[l]);
-  return a;
-}
-
 void initialiseBedColumn(int i, int j, double a) {
   if (!gridPoint(i, j) || !gridPoint(i - 1, j - 1)) return;
   const int b = pointbed[i][j];
@@ -301,7 +294,7 @@ void morphologyStartup(MorphologyRun& run) {
     std::fclose(f);
   }
   // 9. Thickness and passes.
-  run.thickness = activeLayerThickness();
+  run.thickness = activeThickness();
   run.passes = 1;
   for (int k = 1; k <= std::min(WorkBlockNo, 99); ++k) run.passes = std::max(run.passes, WorkBlock[k]);
   // 10. Per-size totals.

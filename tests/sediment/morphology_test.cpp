@@ -322,9 +322,9 @@ TEST(MorphologyStartup, TheActiveThicknessIsTheCoarsestSizeWithoutF106) {
   gsize[1] = 0.002;
   gsize[2] = 0.0005;
   TopThickness = 0.0;
-  EXPECT_DOUBLE_EQ(activeLayerThickness(), 0.002);
+  EXPECT_DOUBLE_EQ(activeThickness(), 0.002);
   TopThickness = 0.1;
-  EXPECT_DOUBLE_EQ(activeLayerThickness(), 0.1);
+  EXPECT_DOUBLE_EQ(activeThickness(), 0.1);
 }
 
 namespace {
