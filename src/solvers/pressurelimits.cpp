@@ -18,9 +18,6 @@ namespace {
 
 double horizontalSpeed(int c) { return std::sqrt(Cxvel[c] * Cxvel[c] + Cyvel[c] * Cyvel[c]); }
 
-// The column of bed cell b: its bottom cell, 0 when it has none.
-int bottomCellOf(int b) { return b >= 1 && b < bedCellCapacity() && cellInGrid(Bcellt[b]) ? Bcellt[b] : 0; }
-
 double faceFlux(int f) { return faceInGrid(f) ? Fflux[f] : 0.0; }
 void setFaceFlux(int f, double v) {
   if (faceInGrid(f)) Fflux[f] = v;
@@ -136,11 +133,10 @@ void capDownwardGrowth(int top) {
 
 void FroudeHystatFunction() {
   double* const p = Cf;
-  // Every column of the flow's work range (the bed cells whose bottom cell
-  // lies in WCStart..WCEnd).
-  for (int b = 1; b <= NoBCells && b < bedCellCapacity(); ++b) {
-    const int bottom = bottomCellOf(b);
-    if (bottom == 0 || bottom < WCStart || bottom > WCEnd) continue;
+  // Every column of the flow's work range, from its bottom cell (the bed
+  // cells need not be numbered in a flow run).
+  for (int bottom = std::max(WCStart, 1); bottom <= WCEnd && bottom <= NoCells; ++bottom) {
+    if (Ccellb[bottom] != 0) continue;
     double D = 0.0, U = 0.0, P = 0.0, Fm = 0.0;
     int n = 0;
     forColumnUp(bottom, [&](int c) {
@@ -181,10 +177,11 @@ void SeicheFunctions() {
 void pressureFilter() {
   const int v = FlagPresFilter;
   if (v < 1 || v > 3 || NoBlocks < 1) return;
+  // The columns of block 1 from their bottom cells, whether or not the bed
+  // cells are numbered.
   const BlockRecord& B = block[1];
-  for (int b = std::max(B.firstBedCell, 1); b <= B.lastBedCell && b < bedCellCapacity(); ++b) {
-    const int bottom = bottomCellOf(b);
-    if (bottom == 0) continue;
+  for (int bottom = std::max(B.firstCell, 1); bottom <= B.lastCell && bottom <= NoCells; ++bottom) {
+    if (Ccellb[bottom] != 0) continue;
     if (v == 1)
       filterSlowColumn(bottom);
     else if (v == 2)
