@@ -128,3 +128,54 @@ TEST(FieldGradients, VerticalComponentAtTheColumnEnds) {
   Ccellb[above] = 0;
   EXPECT_EQ(d_dx_orth_x(f.data(), 3, 1), 0.0);
 }
+
+// The grid-line forms on a flat box, where grid lines are level: d_dx and
+// d_dxg give (a, b, c) of a linear field in interior cells, and d_diA is
+// d_dx times the volume.
+TEST(FieldGradients, GridLineFormsOnALevelGrid) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::box(5, 4, 2.0).build());
+  const double a = 0.7, b = -1.3, cz = 2.9;
+  const std::vector<double> f = linearField(a, b, cz, 1.0);
+  const double* F = f.data();
+  int checked = 0;
+  for (int c = 1; c <= NoCells; ++c) {
+    if (!interior(c)) continue;
+    const double expect[3] = {a, b, cz};
+    for (int d = 1; d <= 3; ++d) {
+      EXPECT_NEAR(d_dx(F, d, c), expect[d - 1], 1e-10) << d << " " << c;
+      EXPECT_NEAR(d_dxg(F, d, c), expect[d - 1], 1e-10) << d << " " << c;
+    }
+    EXPECT_NEAR(d_diA(F, 1, c), a * Cvol[c], 1e-10);
+    EXPECT_EQ(d_dxg(F, 0, c), 0.0);
+    ++checked;
+  }
+  EXPECT_GT(checked, 5);
+}
+
+// The normal-stress terms of F 324 on u = a x in a box: F 324 1 subtracts
+// 0.5 (du - m) G (sum of Fax of the four side faces), m a third of the
+// divergence; F 324 2 adds the term without m; other values add nothing.
+TEST(FieldGradients, NormalStressTermsOfTheUEquation) {
+  for (int option : {1, 2, 0}) {
+    InProjectDir p;
+    ASSERT_TRUE(FlowGrid::box(5, 4, 2.0).build());
+    const double a = 0.4;
+    for (int c = 1; c <= NoCells; ++c) {
+      Cxvel[c] = a * Cxcenter[c];
+      Cyvel[c] = Czvel[c] = 0.0;
+      Cgamma[c] = 2.0;
+      Csource[c] = 0.0;
+    }
+    FlagNormStress = option;
+    Equation = 1;
+    computeNormStress(1, NoCells);
+    for (int c = 1; c <= NoCells; ++c) {
+      if (!interior(c)) continue;
+      const double sides = Fax[Cflatew[c]] + Fax[Cflatee[c]] + Fax[Cflates[c]] + Fax[Cflaten[c]];
+      const double expect = option == 1 ? -0.5 * (a - 0.333333 * a) * 2.0 * sides
+                                        : (option == 2 ? 0.5 * a * 2.0 * sides : 0.0);
+      EXPECT_NEAR(Csource[c], expect, 1e-9) << option << " " << c;
+    }
+  }
+}
