@@ -12,6 +12,7 @@
 
 #include "flow/cellequations.h"
 #include "flow/control.h"
+#include "flow/trekant.h"
 #include "grid/fieldmap.h"
 #include "io/log.h"
 #include "physics/physics.h"
@@ -70,8 +71,8 @@ void coefficientStage(bool parallel) {
     });
   }
   if (FlagInitializedInvAp == 1) waterflowStage(parallel);
-  if (FlagCorrTrekant >= 8 && FlagCorrTrekant <= 23) notAvailable("the triangle-cell flux corrections (F 235 8..23)");
-  if (FlagCorrTrekant4 > 0) notAvailable("the corner-column flux corrections (F 436)");
+  if (FlagCorrTrekant >= 8 && FlagCorrTrekant <= 23) TrekantFluxCorr(WCStart, WCEnd);
+  if (FlagCorrTrekant4 > 0) TrekantFluxCorr4();
   coeffMakeStage(parallel);
   if (ompbugtrap > 0) computeOmpbugtrap();
   stamp(3);

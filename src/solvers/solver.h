@@ -60,12 +60,14 @@ void pressure_fluxes();
 // at all times). Returns the downstream level of the series (0 without one).
 double currentDischarges();
 
-// ---- Pressure-step options held as entries in this build ----
+// ---- Options of the pressure step ----
 
 // Two-dimensional multigrid correction of the equation in force (F 168).
 void AlgMGSolve();
-// Stabilisers after the corrections (F 136, F 203, F 550); nothing while
-// none of them is set.
+// Stabilisers after the corrections, serial over the work range: the
+// pressure jump of single cells (F 136), the vertical velocity and flux
+// between stacked cells (F 203), the direction of flow of cells that all
+// water leaves (F 550); innerIter decides the warning lines.
 void CorrSimpleCorrections(int innerIter);
 // Column means of pressure and correction in supercritical columns (F 93).
 void FroudeHystatFunction();
@@ -73,3 +75,7 @@ void FroudeHystatFunction();
 void SeicheFunctions();
 // Pressure limits of the columns of block 1 (F 426).
 void pressureFilter();
+// Hooks of a divided run's pressure exchange; they do nothing.
+void pressure_sourceMPI();
+void pressure_sourceMPI2();
+void pressure_transferMPI();

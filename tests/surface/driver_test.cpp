@@ -61,10 +61,10 @@ TEST(BraidingIndex, ChannelsAreRunsOfActiveColumns) {
   EXPECT_EQ(computeBI(), 0.0);
 }
 
-// The reference pressure of a group: its list without the first face, only
-// top cells, the value at position m/2 + 1 of the sorted values; the largest
-// of fewer than three, 0 of none.
-TEST(GroupReferencePressure, MiddleValueOfTheTopCellsAfterTheFirstFace) {
+// The reference pressure of a group: every face of its list, the first one
+// included, only top cells, the value at position m/2 + 1 of the sorted
+// values; the largest of fewer than three, 0 of none.
+TEST(GroupReferencePressure, MiddleValueOfTheTopCellsOfEveryFace) {
   InProjectDir d;
   setRunStateInitial();
   ASSERT_TRUE(FlowGrid::box(8, 4).build());
@@ -87,16 +87,19 @@ TEST(GroupReferencePressure, MiddleValueOfTheTopCellsAfterTheFirstFace) {
       Cpres[list[e].first] = list[e].second;
     }
   };
-  set({{top[0], 100.0}, {top[1], 5.0}, {top[2], 1.0}, {top[3], 4.0}, {top[4], 2.0}, {top[5], 3.0}});
+  // m = 5 (1 2 3 4 5): the fourth smallest; the first face counts.
+  set({{top[0], 1.0}, {top[1], 5.0}, {top[2], 4.0}, {top[3], 2.0}, {top[4], 3.0}});
   EXPECT_EQ(findMedianPressure(5), 4.0);
-  set({{top[0], 100.0}, {top[1], 7.0}, {top[2], 3.0}});
+  // m = 6 (1 2 3 4 5 100): position 4.
+  set({{top[0], 100.0}, {top[1], 5.0}, {top[2], 1.0}, {top[3], 4.0}, {top[4], 2.0}, {top[5], 3.0}});
+  EXPECT_EQ(findMedianPressure(5), 5.0);
+  // Fewer than three: the largest, nothing read past the values found.
+  set({{top[0], 7.0}, {top[1], 3.0}});
   EXPECT_EQ(findMedianPressure(5), 7.0);
-  set({{top[0], 100.0}, {top[1], 7.0}, {top[2], 3.0}, {top[3], 5.0}});
-  EXPECT_EQ(findMedianPressure(5), 7.0);  // m = 3: position 2, the largest
-  set({{top[0], 100.0}});
-  EXPECT_EQ(findMedianPressure(5), 0.0);
-  // A face whose cell is not a top cell does not count.
-  set({{top[0], 100.0}, {top[1], 7.0}, {top[2], 3.0}});
+  set({{top[0], 3.0}});
+  EXPECT_EQ(findMedianPressure(5), 3.0);
+  // A face whose cell is not a top cell does not count: m = 2.
+  set({{top[0], 3.0}, {top[1], 7.0}, {top[2], 9.0}});
   G.face[2] = Cflatee[lower];
   Cpres[lower] = 50.0;
   EXPECT_EQ(findMedianPressure(5), 7.0);
