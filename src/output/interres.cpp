@@ -17,7 +17,8 @@
 #include "io/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
-#include "solvers/interpolate.h"
+#include "solvers/columns.h"
+#include "solvers/gradients.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -485,7 +486,7 @@ void writeEvenConcentrationSection() {
         if (sp.found && field)
           for (int q = 0; q < 4; ++q)
             if (sp.nb.cell[q] > 0) {
-              s += sp.nb.weight[q] * interpolatevaluez(field, sp.nb.cell[q], level(p, l));
+              s += sp.nb.weight[q] * fieldAtHeight(field, sp.nb.cell[q], level(p, l));
               ws += sp.nb.weight[q];
             }
         std::fprintf(f, "%le ", fin(s / (ws + 1e-20)));
@@ -565,6 +566,14 @@ void nearestColumnOfBlock(int b, double x, double y, InterpolColumn& col) {
     col.weight[k] = 1.0 / std::sqrt(dx * dx + dy * dy + 1e-20);
     col.sum += col.weight[k];
   }
+}
+
+double fieldAtHeight(const double* f, int n, double z) {
+  if (!f || !cellInGrid(n)) return 0.0;
+  int lowest = n;
+  forColumnDown(n, [&](int c) { lowest = c; });
+  const double zlo = Czcenter[lowest], zhi = Czcenter[columnTopCell(n)];
+  return interpolatevaluez(f, n, z < zlo ? zlo : (z > zhi ? zhi : z));
 }
 
 double unitDischarge(const InterpolNeighbourhood& nb, double dx, double dy) {

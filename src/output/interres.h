@@ -52,6 +52,11 @@ double columnMean(const InterpolColumn& col, F value) {
 
 // Discharge per unit width (m2/s) normal to the direction (dx, dy) through
 // the four columns of a neighbourhood, from the surface to the bed.
+// The cell field f at height z in the column of cell n: linear between the
+// enclosing cell centres, and the end cell's value beyond the lowest or the
+// highest centre (an extrapolated concentration could turn negative); 0 for
+// no cell or no field.
+double fieldAtHeight(const double* f, int n, double z);
 double unitDischarge(const InterpolNeighbourhood& nb, double dx, double dy);
 
 // Unit direction along the line of points at point p (0..n-1) of the

@@ -83,7 +83,9 @@ void horizontalDifferences(const double* f, int c, bool plainJ, double& dI, doub
 
 double interpolatevalue(const double* f, int c, int n) { return valueAtHeight(f, n, Czcenter[c]); }
 
-double interpolatevaluez(const double* f, int n, double z) { return valueAtHeight(f, n, z); }
+double interpolatevaluez(const double* f, int n, double z) {
+  return f && cellInGrid(n) ? valueAtHeight(f, n, z) : 0.0;
+}
 
 double d_dx_orth_x(const double* f, int d, int c) {
   if (d == 3) {

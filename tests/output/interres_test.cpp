@@ -13,7 +13,6 @@
 #include "output/output.h"
 #include "output/plot_grid.h"
 #include "output/vtk_reader.h"
-#include "solvers/interpolate.h"
 #include "support/in_dir.h"
 
 namespace {
@@ -305,14 +304,14 @@ TEST_F(Interres, FieldAtAHeightIsLinearBetweenCentresAndTheEndValueBeyond) {
   for (int c = 1; c <= NoCells; ++c) f[c] = 1.0 + 2.0 * Czcenter[c];
   const int bottom = static_cast<int>(zval[3][3][0]), upper = Ccellt[Ccellt[bottom]];
   for (int from : {bottom, upper}) {
-    EXPECT_NEAR(interpolatevaluez(f.data(), from, 1.0), 3.0, 1e-12);
-    EXPECT_NEAR(interpolatevaluez(f.data(), from, 0.3), 1.6, 1e-12);
-    EXPECT_NEAR(interpolatevaluez(f.data(), from, 1.7), 4.4, 1e-12);
-    EXPECT_DOUBLE_EQ(interpolatevaluez(f.data(), from, 0.1), 1.5);  // below the lowest centre
-    EXPECT_DOUBLE_EQ(interpolatevaluez(f.data(), from, 1.95), 4.5);  // above the highest centre
+    EXPECT_NEAR(fieldAtHeight(f.data(), from, 1.0), 3.0, 1e-12);
+    EXPECT_NEAR(fieldAtHeight(f.data(), from, 0.3), 1.6, 1e-12);
+    EXPECT_NEAR(fieldAtHeight(f.data(), from, 1.7), 4.4, 1e-12);
+    EXPECT_DOUBLE_EQ(fieldAtHeight(f.data(), from, 0.1), 1.5);  // below the lowest centre
+    EXPECT_DOUBLE_EQ(fieldAtHeight(f.data(), from, 1.95), 4.5);  // above the highest centre
   }
-  EXPECT_DOUBLE_EQ(interpolatevaluez(f.data(), upper, 1.25), f[upper]);
-  EXPECT_EQ(interpolatevaluez(f.data(), 0, 1.0), 0.0);
+  EXPECT_DOUBLE_EQ(fieldAtHeight(f.data(), upper, 1.25), f[upper]);
+  EXPECT_EQ(fieldAtHeight(f.data(), 0, 1.0), 0.0);
 }
 
 TEST(InterresSlide, RowsNearTheBlockEdgeTakeTheEdgeMinimumOthersTheDirectValue) {
