@@ -167,7 +167,7 @@ Form perSizeForm() {
 }
 
 template <bool kBedOnly>
-void run(Form form, const Rows& r) {
+void relaxInForm(Form form, const Rows& r) {
   double* f = Cf;
   const int first = std::max(WCStart, 1), last = std::min(WCEnd, NoCells);
   if (!f || first > last) return;
@@ -225,14 +225,14 @@ void solver2(int n) {
     implicitBedExchange(n, r);
     return;
   }
-  run<false>(perSizeForm(), r);
+  relaxInForm<false>(perSizeForm(), r);
 }
 
 void solver2m(int n) {
   if (!sizeRowsExist(n) || !Caem || !Cawm || !Canm || !Casm) return;
   if (secondOrderEquation()) notAvailable("the second-order scheme of the per-size sediment equations (F 63 1)");
   const Rows r{Caem[n], Cawm[n], Canm[n], Casm[n], Catm[n], Cabm[n], Capm[n], Csourcem[n]};
-  run<false>(perSizeForm(), r);
+  relaxInForm<false>(perSizeForm(), r);
 }
 
 void solver2bed(int n) {
@@ -243,7 +243,7 @@ void solver2bed(int n) {
     form = Form::Columns;
   else if (NoProcessesSolver >= 20 && NoProcessesSolver <= 30)
     form = Form::InPlace;
-  run<true>(form, r);
+  relaxInForm<true>(form, r);
 }
 
 void solverB(double* x, int first, int last, double max) {
