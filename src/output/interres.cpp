@@ -391,18 +391,23 @@ void sectionHeader(FILE* f, int nodes, int points) {
   std::fprintf(f, "POINTS %d float\n", nodes * points);
 }
 
-void writeSpeedSection() {
-  const std::string name = seriesName("ParaView2c.vtk", "pav2c_", 5, ".vtk");
-  std::vector<SectionPoint> pts = sectionPoints();
+// Header and node levels of a section file, then the start of its point data.
+void sectionGrid(FILE* f, std::vector<SectionPoint>& pts, FiniteValues& fin) {
   const int nodes = znumber + 1, np = static_cast<int>(pts.size());
-  FILE* f = openOutputOrEnd(name);
-  FiniteValues fin;
   sectionHeader(f, nodes, np);
   for (SectionPoint& sp : pts) {
     nodeLevels(sp);
     for (double z : sp.levels) std::fprintf(f, "%lf %lf %lf\n", fin(sp.s), 0.0, fin(z));
   }
   std::fprintf(f, "\nPOINT_DATA %d\n", nodes * np);
+}
+
+void writeSpeedSection() {
+  const std::string name = seriesName("ParaView2c.vtk", "pav2c_", 5, ".vtk");
+  std::vector<SectionPoint> pts = sectionPoints();
+  FILE* f = openOutputOrEnd(name);
+  FiniteValues fin;
+  sectionGrid(f, pts, fin);
   std::fprintf(f, "SCALARS Velocities float\n");
   std::fprintf(f, "LOOKUP_TABLE default\n");
   std::vector<double> values;
@@ -418,15 +423,9 @@ void writeSpeedSection() {
 void writeConcentrationSection() {
   const std::string name = seriesName("ParaView2cc.vtk", "pav2cc_", 5, ".vtk");
   std::vector<SectionPoint> pts = sectionPoints();
-  const int nodes = znumber + 1, np = static_cast<int>(pts.size());
   FILE* f = openOutputOrEnd(name);
   FiniteValues fin;
-  sectionHeader(f, nodes, np);
-  for (SectionPoint& sp : pts) {
-    nodeLevels(sp);
-    for (double z : sp.levels) std::fprintf(f, "%lf %lf %lf\n", fin(sp.s), 0.0, fin(z));
-  }
-  std::fprintf(f, "\nPOINT_DATA %d\n", nodes * np);
+  sectionGrid(f, pts, fin);
   std::vector<double> values;
   for (int k = 0; k <= lnumber; ++k) {
     std::fprintf(f, "SCALARS Concentrations_%d float\n", k);

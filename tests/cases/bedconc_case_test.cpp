@@ -69,6 +69,19 @@ double bottomHalfHeight(const CaseDir& dir) {
   return a;
 }
 
+// The straight channel of the sediment runs (three grain sizes, fixed lid).
+const std::string kSedimentChannel = "G 1 23 8 12 3\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 16 0.05\n";
+
+// Computes the flow of that channel in dir and leaves it as the `result` file
+// that letter R reads; false when the run did not end normally.
+bool writeChannelFlow(CaseDir& dir) {
+  dir.write("koosurf", straightChannelKoosurf());
+  dir.write("control", "F 2 YWM\n" + kSedimentChannel + "K 1 600\n");
+  if (dir.run() != 1) return false;
+  dir.write("result", dir.read("result.end"));
+  return true;
+}
+
 }  // namespace
 
 TEST(BedConcentrationCase, LetterIGivesVanRijnFromTheBottomCellsK) {
@@ -119,12 +132,8 @@ TEST(BedConcentrationCase, BedFormsOfF90AreNotAvailable) {
 // sum to one.
 TEST(BedConcentrationCase, ASedimentRunOfThreeSizesRaisesTheBedWhereTheInflowBringsMore) {
   CaseDir dir;
-  dir.write("koosurf", straightChannelKoosurf());
-  const std::string channel = "G 1 23 8 12 3\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 16 0.05\n";
-  dir.write("control", "F 2 YWM\n" + channel + "K 1 600\n");
-  ASSERT_EQ(dir.run(), 1) << dir.boogie();
-  dir.write("result", dir.read("result.end"));
-  dir.write("control", "F 2 YRS\n" + channel +
+  ASSERT_TRUE(writeChannelFlow(dir)) << dir.boogie();
+  dir.write("control", "F 2 YRS\n" + kSedimentChannel +
                            "F 37 1\nF 68 2\nF 33 60 1\nK 1 10\n"
                            "S 1 0.0004 0.055\nS 2 0.0002 0.022\nS 3 0.0001 0.007\n"
                            "N 0 1 0.3\nN 0 2 0.4\nN 0 3 0.3\nF 11 2.65 0.05\nF 106 0.01\n"
@@ -169,12 +178,8 @@ TEST(BedConcentrationCase, ASedimentRunOfThreeSizesRaisesTheBedWhereTheInflowBri
 // under the debug letter D) and the run ends normally.
 TEST(BedConcentrationCase, AnExchangeRunUnderClearWaterLowersTheBedNearTheInflow) {
   CaseDir dir;
-  dir.write("koosurf", straightChannelKoosurf());
-  const std::string channel = "G 1 23 8 12 3\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 16 0.05\n";
-  dir.write("control", "F 2 YWM\n" + channel + "K 1 600\n");
-  ASSERT_EQ(dir.run(), 1) << dir.boogie();
-  dir.write("result", dir.read("result.end"));
-  dir.write("control", "F 2 YRS\nF 1 D\n" + channel +
+  ASSERT_TRUE(writeChannelFlow(dir)) << dir.boogie();
+  dir.write("control", "F 2 YRS\nF 1 D\n" + kSedimentChannel +
                            "F 37 2\nF 33 60 5\nK 1 10\nF 4 3 20\n"
                            "S 1 0.0004 0.055\nS 2 0.0002 0.022\nS 3 0.0001 0.007\n"
                            "N 0 1 0.3\nN 0 2 0.4\nN 0 3 0.3\nF 11 2.65 0.05\nF 106 0.01\n"
