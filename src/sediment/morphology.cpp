@@ -16,6 +16,7 @@
 #include "io/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
+#include "sediment/balance.h"
 #include "physics/physics.h"
 #include "sediment/morphology.h"
 #include "sediment/sediment.h"
@@ -218,33 +219,6 @@ void crossSectionLines() {
       std::fprintf(f, "%lf ", zval[i][j][slot[n]]);
     std::fprintf(f, "\n");
     std::fclose(f);
-  }
-}
-
-// The running sums of the balance after the bed change.
-void balanceSums() {
-  const int L = std::min(lnumber, 50);
-  if (FlagTSC == 1 || FlagTSC == 2) {
-    double layer[51] = {};
-    for (int b = bedFirst(); b <= bedLast(); ++b) {
-      SumBedChange += Bedmove[b] * Barea[b] * 1000.0 * density * SolidFrac;
-      const double f = Barea[b] * SolidFrac * 1000.0 * density;
-      layer[0] += (BSedDistrib[0][0][b] + BSedDistrib[1][0][b]) * f;
-      for (int l = 1; l <= L; ++l)
-        layer[l] += (BSedDistrib[0][0][b] * BSedDistrib[0][l][b] + BSedDistrib[1][0][b] * BSedDistrib[1][l][b]) * f;
-    }
-    for (int l = 0; l <= L; ++l) kLayer2[l] = layer[l] - kLayer1[l];
-  }
-  kSusp[0] = kSuspo[0] = kIn[0] = kUt[0] = kBedmove[0] = 0.0;
-  for (int l = 1; l <= L; ++l) {
-    double sum = 0.0;
-    for (int c = cellFirst(); c <= cellLast(); ++c) sum += Cconc[l][c] * Cvol[c] * 1000.0 * density;
-    kSusp[l] = sum;
-    kSusp[0] += kSusp[l];
-    kSuspo[0] += kSuspo[l];
-    kIn[0] += kIn[l];
-    kUt[0] += kUt[l];
-    kBedmove[0] += kBedmove[l];
   }
 }
 
@@ -456,8 +430,9 @@ void morphology_tsc() {
       for (int l = 1; l <= lnumber; ++l) sum += Cconc[l][c];
       Cconc[0][c] = sum;
     }
-    // 20. Running sums.
-    balanceSums();
+    // 20. Running sums and the continuity report.
+    const BedChangeSummary change = sedimentBalanceSums();
+    if (continuityReportDue()) continuityReport(change);
     // 21. Output.
     if ((Hydrostatic == 2 || skipWatersolve > 1) && PrintRes != 0 && multipleOf(Iter, PrintRes)) call.sprintflow();
     if (FlagBraidedIndex > 0 && Iter % 100 == 0) call.writeBraided();
@@ -480,10 +455,12 @@ void morphology_tsc() {
     ++Iter;
   }
 
+  closingReport();
   if (call.writeConcRes() == 0)
     logf("Have written con2res file \n");
   else
     logf("Could not write con2res file \n");
+  closingReportAfterRestart();
   setV1("Written at the end of the sediment computation");
   call.sprintflow();
 }

@@ -6,10 +6,6 @@
 void bagger() { notAvailable("the dredging and feeding schedule (F 386)"); }
 
 // Stages of the sediment time loop.
-void computeTimestep() { notAvailable("the discharge-dependent time step (F 350)"); }
-void correctContinuity() { notAvailable("the cross-section flux correction (F 413 1)"); }
-void computeDensityStat(int, int) { notAvailable("the density-current statistics (F 71)"); }
-void computeMorphStatistics() { notAvailable("the morphology statistics (F 404)"); }
 void computeBedLoadVector() { notAvailable("the bed-load vectors of F 78 2..4"); }
 void computeBedLoadVector3() { notAvailable("the bed-load vectors of F 78 21..29"); }
 void computeBedLoadVector4() { notAvailable("the bed-load vectors of F 78 31..39"); }

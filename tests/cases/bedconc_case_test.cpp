@@ -126,10 +126,12 @@ TEST(BedConcentrationCase, BedFormsOfF90AreNotAvailable) {
 // A whole sediment run on a frozen flow: the channel's flow from letter W,
 // read back by R, then ten steps of a minute of three grain sizes under
 // F 37 1 with the in-place corner update (F 68 2). The inflow brings 0.0005
-// of each size, more than the flow at the inlet carries, so the bed rises in
-// the first columns and nowhere else, and the coarse size that settles there
-// takes a larger share of the active layer; every column's fractions still
-// sum to one.
+// of each size, more than the flow carries, so the bed rises along the
+// whole channel, most at the inlet and less with every column downstream;
+// the coarse size settles first and takes a larger share of the active
+// layer at the inlet; every column's fractions still sum to one. (The flow
+// read by R is the flow of the run: the start-up carries no field over from
+// a grid before it, which would leave still water.)
 TEST(BedConcentrationCase, ASedimentRunOfThreeSizesRaisesTheBedWhereTheInflowBringsMore) {
   CaseDir dir;
   ASSERT_TRUE(writeChannelFlow(dir)) << dir.boogie();
@@ -160,11 +162,12 @@ TEST(BedConcentrationCase, ASedimentRunOfThreeSizesRaisesTheBedWhereTheInflowBri
     EXPECT_NEAR(b[2][p] + b[3][p] + b[4][p], 1.0, 1e-5);
     if (i <= 1) {
       EXPECT_GT(move[p], 1e-3);  // the first column rises by millimetres in the last step
-      EXPECT_GT(thick[p], thick[p - i + 21] + 0.05);
-      EXPECT_GT(b[2][p], 0.4);  // the coarse size gains on its 0.3 at the start
-    } else if (i >= 4) {
-      EXPECT_LT(std::fabs(move[p]), 1e-6);
-      EXPECT_NEAR(b[2][p], 0.3, 1e-4);
+      EXPECT_GT(move[p], 10 * move[p - i + 21]);
+      EXPECT_GT(thick[p], thick[p - i + 21] + 0.03);
+      EXPECT_GT(b[2][p], 0.5);  // the coarse size gains on its 0.3 at the start
+    } else {
+      EXPECT_GT(move[p], 0.0);
+      EXPECT_LE(move[p], move[p - 1] * (1 + 1e-9));  // less deposit with every column downstream
     }
   }
 }
