@@ -46,11 +46,56 @@ inline void relax(const Rows& r, double* f, int c) {
   }
 }
 
+// One update of c with its bottom (top) neighbour's value given: a column's
+// cells are numbered upward one after another, so within a column that
+// neighbour is the cell the pass relaxed just before, and its new value
+// passes on in a register instead of being read back from the store just
+// made. The terms are added in the order of relax: the same values result.
+template <bool kShared>
+inline double relaxBottom(const Rows& r, double* f, int c, double fb) {
+  const double s = horizontal<kShared>(r, f, c) + r.at[c] * ld<kShared>(f, Ccellt[c]) + r.ab[c] * fb + r.src[c];
+  const double v = s / r.ap[c];
+  st<kShared>(f, c, v);
+  return v;
+}
+template <bool kShared>
+inline double relaxTop(const Rows& r, double* f, int c, double ft) {
+  const double s = horizontal<kShared>(r, f, c) + r.at[c] * ft + r.ab[c] * ld<kShared>(f, Ccellb[c]) + r.src[c];
+  const double v = s / r.ap[c];
+  st<kShared>(f, c, v);
+  return v;
+}
+
+// Upward pass over lo..hi and downward pass over hi..lo. The value is carried
+// only between cells of the range, which the calling thread alone writes.
+template <bool kShared, bool kBedOnly>
+void upwardPass(const Rows& r, double* f, int lo, int hi) {
+  if constexpr (kBedOnly) {
+    for (int c = lo; c <= hi; ++c) relax<kShared, true>(r, f, c);
+  } else {
+    for (int c = lo; c <= hi;) {
+      double v = relaxBottom<kShared>(r, f, c, ld<kShared>(f, Ccellb[c]));
+      for (++c; c <= hi && Ccellb[c] == c - 1; ++c) v = relaxBottom<kShared>(r, f, c, v);
+    }
+  }
+}
+template <bool kShared, bool kBedOnly>
+void downwardPass(const Rows& r, double* f, int lo, int hi) {
+  if constexpr (kBedOnly) {
+    for (int c = hi; c >= lo; --c) relax<kShared, true>(r, f, c);
+  } else {
+    for (int c = hi; c >= lo;) {
+      double v = relaxTop<kShared>(r, f, c, ld<kShared>(f, Ccellt[c]));
+      for (--c; c >= lo && Ccellt[c] == c + 1; --c) v = relaxTop<kShared>(r, f, c, v);
+    }
+  }
+}
+
 template <bool kBedOnly>
 void serialForm(const Rows& r, double* f, int first, int last) {
   for (int sweep = 0; sweep < kSweeps; ++sweep) {
-    for (int c = first; c <= last; ++c) relax<false, kBedOnly>(r, f, c);
-    for (int c = last; c >= first; --c) relax<false, kBedOnly>(r, f, c);
+    upwardPass<false, kBedOnly>(r, f, first, last);
+    downwardPass<false, kBedOnly>(r, f, first, last);
   }
 }
 
@@ -66,13 +111,13 @@ void parallelInPlace(const Rows& r, double* f, int first, int last) {
     {
       int b, e;
       staticShare(n, omp_get_num_threads(), omp_get_thread_num(), b, e);
-      for (int c = first + b; c < first + e; ++c) relax<true, kBedOnly>(r, f, c);
+      upwardPass<true, kBedOnly>(r, f, first + b, first + e - 1);
     }
 #pragma omp parallel
     {
       int b, e;
       staticShare(n, omp_get_num_threads(), omp_get_thread_num(), b, e);
-      for (int c = last - b; c > last - e; --c) relax<true, kBedOnly>(r, f, c);
+      downwardPass<true, kBedOnly>(r, f, last - e + 1, last - b);
     }
   }
 }
