@@ -155,20 +155,7 @@ void BedMake() {
   if (Bdeltah)
     for (int b = 1; b <= NoBCells; ++b) Bdeltah[b] = 0.0;
 
-  // Columns of a grid before this one that held cells: without them (the
-  // first columns of the process, after letter Y and a field read by R) the
-  // fields already belong to this grid and nothing is carried over, else
-  // the carry-over would empty them.
-  bool oldColumns = false;
-  if (Bnocells_old)
-    for (int b = 1; b <= NoBCells && !oldColumns; ++b) oldColumns = Bnocells_old[b] > 0;
-  if (Bnocells && Cxvel_old && FlagNeedsToBeInterpolated == 1 && !oldColumns) {
-    if (FlagGenerateUpFlux > 0 || FlagGenerateDownFlux > 0)
-      setFluxes();
-    else
-      InterpolateBoundary();
-    FlagNeedsToBeInterpolated = 0;
-  } else if (Bnocells && Cxvel_old && FlagNeedsToBeInterpolated == 1) {
+  if (Bnocells && Cxvel_old && FlagNeedsToBeInterpolated == 1) {
     otime[49] = omp_get_wtime();
     if (FlagExtraDebug == 1) logf("In BedMake, before InterpolateGrid\n");
     InterpolateGrid();

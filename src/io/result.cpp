@@ -96,6 +96,10 @@ void finishRead(int cellsRead, const char* name) {
   copyToOld();
   logf("Have read %d cell values from %s file\n", cellsRead, name);
   FlagInitialized = 1;
+  // The field read belongs to the grid in memory: the next BedMake has
+  // nothing to carry over to it (a carry-over from the columns of no earlier
+  // grid would empty it).
+  FlagNeedsToBeInterpolated = 0;
   setMessage(" Have finished reading 'result'");
 }
 

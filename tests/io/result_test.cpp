@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "grid/geometry.h"
 #include "io/modelfiles.h"
 #include "state/arrays.h"
+#include "state/arrays_optional.h"
 #include "state/options.h"
 #include "state/runstate.h"
 #include "support/in_dir.h"
@@ -159,6 +161,28 @@ TEST(Readres, TextRoundTripRestoresEveryValueExactly) {
   EXPECT_TRUE(d.dir().boogieHas("Have not used 'bedres' file"));
   EXPECT_NE(d.dir().boogie().find("Have read " + std::to_string(NoCells) + " cell values from result file\n"),
             std::string::npos);
+}
+
+// A transient run reads the field onto the grid just built (letter Y, then
+// R): the field belongs to that grid, and the next BedMake (the start-up of
+// letter S) keeps it instead of carrying over the columns of no earlier grid.
+TEST(Readres, AFieldReadOntoAFreshGridIsKeptByTheNextBedMake) {
+  InProjectDir d;
+  TimeStep = 1.0;  // transient: the previous-step fields exist
+  SmallGrid g;
+  g.nz = 3;
+  g.build();
+  ASSERT_NE(Cxvel_old, nullptr);
+  fillFlowField();
+  const Field written = takeField();
+  print_result();
+  ASSERT_EQ(std::rename("result.end", "result"), 0);
+  clearField();
+  FlagNeedsToBeInterpolated = 1;  // as a grid build leaves it
+  readres();
+  EXPECT_EQ(FlagNeedsToBeInterpolated, 0);
+  BedMake();
+  expectSameField(written, takeField());
 }
 
 TEST(Readres, WriterAndReaderCountTheGridWithoutItsAppendedBlocks) {
