@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <omp.h>
+
 #include "bed/bed.h"
 #include "flow/flow.h"
 #include "flow/stages.h"
@@ -222,6 +224,35 @@ void crossSectionLines() {
   }
 }
 
+// The wall-clock stamps of a step and, with debugging P, its timing lines:
+// the slides, the flow passes and the sediment part, each summed over the
+// run.
+struct StepTimes {
+  double flowStart = 0.0, flowEnd = 0.0;
+  void slides(double start) {
+    const double now = omp_get_wtime();
+    otimeSlidesolve += now - start;
+    if (debugging == 'P') logf("Slide computation time: %lf seconds at %lf seconds\n", now - start, now - otime[0]);
+    flowStart = now;
+  }
+  void flow() {
+    flowEnd = omp_get_wtime();
+    otime[34] = flowEnd;
+    otimeWatersolve += flowEnd - flowStart;
+    if (debugging == 'P')
+      logf("Main grid WaterSolve time %lf seconds, at %lf seconds\n", flowEnd - flowStart, flowEnd - otime[0]);
+  }
+  void sediment() {
+    otime[52] = omp_get_wtime();
+    otimeSedimsolve += otime[52] - flowEnd;
+    if (debugging != 'P') return;
+    otime[33] = otime[25];
+    for (int i = 34; i <= 52; ++i)
+      logf("MORPH: OpenMP %d = %.16g, %16lf\n", i, otime[i] - otime[0], otime[i] - otime[i - 1]);
+    logf("Sediment computation time: %lf seconds at %lf seconds\n", otime[52] - flowEnd, otime[52] - otime[0]);
+  }
+};
+
 }  // namespace
 
 void sedimentRanges() {
@@ -280,6 +311,7 @@ void morphology_tsc() {
   MorphologyRun run;
   morphologyStartup(run);
 
+  StepTimes stepTimes;
   Iter = 1;
   while (Iter <= iterGlobalMax) {
     // 1.-3. Log switch, all-data files, time series.
@@ -307,6 +339,7 @@ void morphology_tsc() {
     if (TurbDensFlag > 0 && NoBlocks >= 1) call.computeDensityStat(block[1].i1, block[1].i2);
     chooseTimeStep();
     // 5. Slides.
+    otime[34] = omp_get_wtime();
     if (FlagThixo >= 2 && FlagThixo != 100) {
       if (FlagThixo == 3) {
         call.computeSlideBlock();
@@ -315,6 +348,7 @@ void morphology_tsc() {
         return;
       }
     }
+    stepTimes.slides(otime[34]);
     // 6. Flow, once per work-block pass.
     const double stepStart = stimet;
     for (int p = 1; p <= run.passes; ++p) {
@@ -329,6 +363,7 @@ void morphology_tsc() {
         return;
       }
     }
+    stepTimes.flow();
     // 7. Pressure, Froude numbers, sediment ranges.
     if (FlagPresSetZero == 1) {
       Cpres[0] = 0.0;
@@ -388,6 +423,7 @@ void morphology_tsc() {
     if (debugging == 'D' && lnumber > 1 && Capm && Csourcem) smallCoefficientReport();
     // 13. Suspended load, cap.
     suspendedLoadSolver(call);
+    otime[35] = omp_get_wtime();
     if (v == 200) call.bedloadVectorExplicitConc();
     concentrationCap();
     Cf = fieldAtStart;
@@ -405,6 +441,7 @@ void morphology_tsc() {
       call.fractions2(run.thickness);
     else if (FlagTSC == 3)
       call.fractions3(run.thickness);
+    if (debugging == 'P' || debugging == 'D') otime[36] = omp_get_wtime();
     if (NoBedLayers == 2 && v >= 101 && v <= 199) call.computeExplicitF78();
     // 16. Before the grid moves.
     call.scaleConcGridMove1();
@@ -432,6 +469,7 @@ void morphology_tsc() {
     }
     // 20. Running sums and the continuity report.
     const BedChangeSummary change = sedimentBalanceSums();
+    stepTimes.sediment();
     if (continuityReportDue()) continuityReport(change);
     // 21. Output.
     if ((Hydrostatic == 2 || skipWatersolve > 1) && PrintRes != 0 && multipleOf(Iter, PrintRes)) call.sprintflow();

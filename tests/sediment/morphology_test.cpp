@@ -3,6 +3,7 @@
 // failures; the start-up's layer stacks and their check against the grid;
 // the equation terms of a step by hand; the per-step routines.
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <cmath>
 #include <string>
@@ -141,6 +142,47 @@ TEST(MorphologyLoop, OneStepRunsTheStagesInOrder) {
   EXPECT_EQ(trace, want);
   EXPECT_DOUBLE_EQ(stimet, 1.0);
   EXPECT_FALSE(RunErrorReported);
+}
+
+// Debugging P: each step logs the time of its slides, its flow and its
+// sediment part, with the stamps of the sediment loop, and the three
+// durations add up over the run; D writes the continuity report of a step,
+// and every run ends with the closing lines.
+TEST(MorphologyLoop, TheTimingLinesOfDebuggingPAndTheReports) {
+  LoopBox box;
+  iterGlobalMax = 2;
+  debugging = 'P';
+  otimeWatersolve = otimeSedimsolve = otimeSlidesolve = 0.0;
+  sedimentLoopCalls.waterSolve = [] {
+    const double t = omp_get_wtime();
+    while (omp_get_wtime() - t < 0.002) {
+    }
+    stimet += TimeStep;
+  };
+  morphology_tsc();
+  const std::string log = box.dir.dir().boogie();
+  auto count = [&](const std::string& text) {
+    int n = 0;
+    for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Slide computation time: "), 2) << log;
+  EXPECT_EQ(count("Main grid WaterSolve time "), 2);
+  EXPECT_EQ(count("MORPH: OpenMP 34 = "), 2);
+  EXPECT_EQ(count("MORPH: OpenMP 52 = "), 2);
+  EXPECT_EQ(count("Sediment computation time: "), 2);
+  EXPECT_GE(otimeWatersolve, 0.004);
+  EXPECT_GT(otimeSedimsolve, 0.0);
+  EXPECT_EQ(count("Continuity: Bedchange"), 1);  // the closing line; no step report under P
+  EXPECT_EQ(count("Grid size: Cells: "), 1);
+
+  debugging = 'D';
+  morphology_tsc();
+  const std::string log2 = box.dir.dir().boogie().substr(log.size());
+  EXPECT_NE(log2.find("Time: 2.000000. Continuity: Bedchange "), std::string::npos) << log2;
+  EXPECT_NE(log2.find("Size   Inflow (kg)"), std::string::npos);
+  EXPECT_NE(log2.find("Average bedchange: "), std::string::npos);
+  EXPECT_EQ(log2.find("Main grid WaterSolve time "), std::string::npos);
 }
 
 // The stages chosen by the number of sizes and F 37: coefficient maker,
