@@ -9,12 +9,6 @@ struct BedChangeSummary {
   double largest = 0.0;
 };
 
-// Volume of the bed change accumulated at the grid corners (m3), kept for
-// the continuity report; percent of the largest balance defect of the last
-// report (written to timeo).
-inline double SurfacesBM = 0.0;
-inline double PrintMaxErrorSuspSed = 0.0;
-
 // The sums after the bed change: SumBedChange and kLayer2 (F 37 1, 2),
 // kSusp and the totals at index 0, SurfacesBM, the F 277 1 bed defect and
 // the F 448 defect ratios. Returns the mean and largest bed change.

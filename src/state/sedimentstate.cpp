@@ -15,4 +15,5 @@ void setSedimentStateInitial() {
   for (int* a : {noErrorA, noErrorB, noErrorC, noErrorD, noErrorE, noErrorF}) std::memset(a, 0, sizeof noErrorA);
   SumOutflow = SuspVolChangeDef = BedMoveDefectSum = BedMoveDefectAbs = SumBedMoveDef = kLimDef = 0.0;
   AlldataPrintoutDone = 0;
+  SurfacesBM = PrintMaxErrorSuspSed = 0.0;
 }

@@ -36,6 +36,10 @@ inline int noErrorA[51], noErrorB[51], noErrorC[51], noErrorD[51], noErrorE[51],
 // lost at outflow boundaries, erosion demanded below the non-erodible level.
 inline double SumOutflow = 0.0, SuspVolChangeDef = 0.0, BedMoveDefectSum = 0.0, BedMoveDefectAbs = 0.0,
               SumBedMoveDef = 0.0, kLimDef = 0.0;
+// Volume of the bed change accumulated at the grid corners (m3), for the
+// continuity report; percent of the largest balance defect of the last
+// report (written to timeo).
+inline double SurfacesBM = 0.0, PrintMaxErrorSuspSed = 0.0;
 // Suspended volume of each size (m3) before the grid moves.
 inline double totalsusp[51];
 // All-data print-out times of the timei file already served; kept for the
