@@ -47,6 +47,7 @@ constexpr Side kSides[4] = {East, West, North, South};
 // cell and the sides on which that cell has no neighbour.
 struct BoundaryColumn {
   int i = 0, j = 0;
+  int low = 0;  // lowest cell
   bool open[4] = {false, false, false, false};
   bool found = false;
 };
@@ -54,13 +55,14 @@ struct BoundaryColumn {
 BoundaryColumn boundaryColumn(int face) {
   BoundaryColumn col;
   const int c = groupFaceCell(face);
-  if (c == 0 || cellAbove(c) != 0 || Ccellt[c] != 0) return col;
+  if (c == 0 || Ccellt[c] != 0) return col;
   int low = c;
   forColumnDown(c, [&low](int x) { low = x; });
   const int b = Cbed[low];
   if (b < 1 || b > NoBCells) return col;
   col.i = Bkooi[b];
   col.j = Bkooj[b];
+  col.low = low;
   if (!onGrid(col.i, col.j) || !onGrid(col.i - 1, col.j - 1)) return col;
   col.open[East] = Ccelle[low] == 0;
   col.open[West] = Ccellw[low] == 0;
@@ -162,15 +164,21 @@ void pinAndRaise(const BoundaryColumn& col, Side s, int n, double z) {
 // (0.2 k)^2 on line i-k (0.04 next to the outlet, 0.64 four lines in), lies
 // within 0..1, so that the lines nearer the outlet take more of the
 // reference. Rule 101 blends from the level five lines in (or the farthest
-// line the block holds) over the lines between.
+// line the block holds) over the lines between. Rule 100 blends from the
+// level it changes, so each position across the outlet is blended once: a
+// column blends its north position, and its south one only when no outlet
+// column lies south of it to blend that as its north position.
 void blendEastRule(const BoundaryColumn& col, int rule, double z) {
   const int i = col.i, j = col.j;
   setLevel(i, j, z);
   setLevel(i, j - 1, z);
   const Window w = windowOfColumn(i, j);
   const int behind = i - w.iLo;
+  const int south = cellInGrid(Ccells[col.low]) ? Ccells[col.low] : 0;
+  const bool southOutlet = south != 0 && Ccelle[south] == 0;
   for (int p : {j, j - 1}) {
     if (!w.holds(i, p)) continue;
+    if (rule == 100 && p == j - 1 && southOutlet) continue;
     if (rule == 100) {
       for (int k = 1; k <= std::min(4, behind); ++k) {
         const double q = (0.2 * k) * (0.2 * k);
