@@ -251,55 +251,67 @@ TEST(SurfaceSmoother, FiveReadsThePressureOfTheColumnsOwnCells) {
 
 // F 425 1: column (3, 3) has no cell in the current grid but the generator
 // counted cells for it; its four corners, raised to 1.4, are drawn towards
-// their neighbours. Every other point keeps its level.
-TEST(SmoothNewCorners, NewlyWettedCornersAreDrawnTowardsTheirNeighbours) {
+// their neighbours, but not towards the corners (4, 2) and (4, 3) of the
+// column (4, 3) east of it, which stays dry (no cells counted), whose levels
+// of 0 m do not count. Every other point keeps its level.
+TEST(SmoothNewCorners, NewlyWettedCornersAreDrawnTowardsTheirWetNeighbours) {
   Box box;
   FlagSmoothNewCorners = 1;
   ASSERT_TRUE(allocateCornerFlags());
   Bcellt[pointbed[3][3]] = 0;
   ant[3][3] = 4;
+  Bcellt[pointbed[4][3]] = 0;
+  ant[4][3] = 0;
   for (auto [i, j] : {std::pair{2, 2}, {3, 2}, {3, 3}, {2, 3}}) setPoint(i, j, 1.4);
+  setPoint(4, 2, 0.0);
+  setPoint(4, 3, 0.0);
   smoothNewCorners();
   for (int i = 1; i <= 5; ++i)
     for (int j = 1; j <= 5; ++j) {
       const bool corner = (i == 2 || i == 3) && (j == 2 || j == 3);
+      const bool dry = i == 4 && (j == 2 || j == 3);
       if (corner) {
-        EXPECT_GT(slot(i, j), 1.0);
-        EXPECT_LT(slot(i, j), 1.4);
+        EXPECT_GT(slot(i, j), 1.0) << i << " " << j;
+        EXPECT_LT(slot(i, j), 1.4) << i << " " << j;
         EXPECT_EQ(copySlot(i, j), slot(i, j));
       } else {
-        EXPECT_EQ(slot(i, j), 1.0) << i << " " << j;
+        EXPECT_EQ(slot(i, j), dry ? 0.0 : 1.0) << i << " " << j;
       }
     }
 }
 
 // F 425 2 flags the ends of the faces between a column the generator counted
-// cells for and one it did not: ant 0 at column (3, 3) alone flags its four
-// corners, and only they move (every column has cells, so every point counts
-// as a neighbour).
+// cells for and one it did not, and only they move (every column has cells,
+// so every point counts as a neighbour): ant 0 at column (3, 3) alone flags
+// its four corners; at column (5, 3) on the east edge of the block only its
+// west face, with the ends (4, 2) and (4, 3), lies inside the scan.
 TEST(SmoothNewCorners, TwoDrawsTheEndsOfTheBorderFaces) {
-  Box box;
-  FlagSmoothNewCorners = 2;
-  ASSERT_TRUE(allocateCornerFlags());
-  for (int i = 2; i <= 5; ++i)
-    for (int j = 2; j <= 5; ++j) ant[i][j] = 2;
-  ant[3][3] = 0;
-  for (int i = 1; i <= 5; ++i)
-    for (int j = 1; j <= 5; ++j) setPoint(i, j, 1.4);
-  for (int i = 1; i <= 5; ++i)
-    for (int j = 1; j <= 5; ++j)
-      if (i < 2 || i > 3 || j < 2 || j > 3) setPoint(i, j, 1.0);
-  smoothNewCorners();
-  for (int i = 1; i <= 5; ++i)
-    for (int j = 1; j <= 5; ++j) {
-      const bool end = i >= 2 && i <= 3 && j >= 2 && j <= 3;
-      if (end) {
-        EXPECT_LT(slot(i, j), 1.4) << i << " " << j;
-        EXPECT_GT(slot(i, j), 1.0) << i << " " << j;
-      } else {
-        EXPECT_EQ(slot(i, j), 1.0) << i << " " << j;
+  struct Row {
+    int i, j;
+    std::vector<std::pair<int, int>> ends;
+  };
+  const Row rows[] = {{3, 3, {{2, 2}, {2, 3}, {3, 2}, {3, 3}}}, {5, 3, {{4, 2}, {4, 3}}}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::to_string(r.i) + " " + std::to_string(r.j));
+    Box box;
+    FlagSmoothNewCorners = 2;
+    ASSERT_TRUE(allocateCornerFlags());
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j) ant[i][j] = 2;
+    ant[r.i][r.j] = 0;
+    for (auto [i, j] : r.ends) setPoint(i, j, 1.4);
+    smoothNewCorners();
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) {
+        const bool end = std::find(r.ends.begin(), r.ends.end(), std::pair{i, j}) != r.ends.end();
+        if (end) {
+          EXPECT_LT(slot(i, j), 1.4) << i << " " << j;
+          EXPECT_GT(slot(i, j), 1.0) << i << " " << j;
+        } else {
+          EXPECT_EQ(slot(i, j), 1.0) << i << " " << j;
+        }
       }
-    }
+  }
 }
 
 TEST(SmoothNewCorners, OtherValuesChangeNoLevel) {
