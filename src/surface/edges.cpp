@@ -40,8 +40,8 @@ using namespace surfacegrid;
 
 namespace {
 
-enum Side { East, West, North, South };
-constexpr Side kSides[4] = {East, West, North, South};
+enum OpenSide { East, West, North, South };
+constexpr OpenSide kSides[4] = {East, West, North, South};
 
 // A boundary column: the column indices of the lowest cell of a face's top
 // cell and the sides on which that cell has no neighbour.
@@ -76,7 +76,7 @@ BoundaryColumn boundaryColumn(int face) {
 struct Corners {
   int ia, ja, ib, jb;
 };
-Corners sideCorners(int i, int j, Side s) {
+Corners sideCorners(int i, int j, OpenSide s) {
   switch (s) {
     case East: return {i, j, i, j - 1};
     case West: return {i - 1, j, i - 1, j - 1};
@@ -143,7 +143,7 @@ void parabolaAtEastEnd() {
 
 // Rules 2..99: the corners of the open side take the level, and n lines
 // behind it, at the same two positions across, rise to at least it.
-void pinAndRaise(const BoundaryColumn& col, Side s, int n, double z) {
+void pinAndRaise(const BoundaryColumn& col, OpenSide s, int n, double z) {
   const int i = col.i, j = col.j;
   const Corners c = sideCorners(i, j, s);
   setLevel(c.ia, c.ja, z);
@@ -239,7 +239,7 @@ void computeSurfDownstream() {
   if (!zval) return;
   const int g = FlagDSO1;
   forBoundaryColumns(g, [](const BoundaryColumn& col) {
-    for (Side s : kSides) {
+    for (OpenSide s : kSides) {
       if (!col.open[s]) continue;
       const Corners c = sideCorners(col.i, col.j, s);
       zs(c.ia, c.ja) = GlobZRef;
@@ -264,7 +264,7 @@ void surfaceEdge(double zref) {
   } else if (rule >= 2 && rule <= 99) {
     if (kSurf <= 0) return;
     forBoundaryColumns(kSurf, [rule, zref](const BoundaryColumn& col) {
-      for (Side s : kSides)
+      for (OpenSide s : kSides)
         if (col.open[s]) pinAndRaise(col, s, rule, zref);
     });
   } else if (rule == 100 || rule == 101) {
@@ -277,7 +277,7 @@ void surfaceEdge(double zref) {
     forBoundaryColumns(1, [](const BoundaryColumn& col) {
       const bool across[4] = {!col.open[North] && !col.open[South], !col.open[North] && !col.open[South],
                               !col.open[East] && !col.open[West], !col.open[East] && !col.open[West]};
-      for (Side s : kSides) {
+      for (OpenSide s : kSides) {
         if (!col.open[s] || !across[s]) continue;
         const Corners c = sideCorners(col.i, col.j, s);
         keepInflowDepth(c.ia, c.ja);
