@@ -93,6 +93,11 @@ void pointStatistics() {
 int computeRoughness() {
   if (NoGeo == 0) readGeodata();
   if (NoGeo == 0 || !xg || NoBlocks < 1 || !zval) return 0;
+  // The geometry and the bed cells of the grid generated or read before.
+  if (NoCells > 0) {
+    metric();
+    if (NoBCells == 0) BedMake();
+  }
   double* const keep = Cf;
   Cf = Croughness;
   fillCoefficients();
