@@ -77,6 +77,28 @@ TEST(DensityGradients, TwoColumnsByHandInEveryForm) {
   }
 }
 
+// The scaled column-mean form (F 69 3): on columns of one temperature each
+// the factor is 1 / F 40; it is held between 0.1 and 1.
+TEST(DensityGradients, ScaledColumnMeanFactorIsHeldBetweenATenthAndOne) {
+  InProjectDir dir;
+  temperatureGrid(2, 1, 2);
+  setField(Ccomp[0], [](int c) { return c <= 2 ? 25.0 : 5.0; });
+  const double delta = waterDensity(5.0) - waterDensity(25.0);
+  select(kForms[2]);
+  Equation = 1;
+  struct Case {
+    double relax, factor;
+  };
+  for (const Case& k : {Case{20.0, 0.1}, Case{0.5, 1.0}, Case{4.0, 0.25}}) {
+    relaxDensityTurb = k.relax;
+    clearEquation();
+    DensityGradients(3);
+    // Top cell: G = 9810 x 0.125 delta, column force 9810 x 0.5 delta, share 1/2.
+    const double top = -k.relax * (k.factor * 0.125 - 0.25) * 9810.0 * delta;
+    EXPECT_NEAR(Csource[2], top, 1e-9) << k.relax;
+  }
+}
+
 // A temperature that varies in both directions and with depth: the
 // level-wise and surface-following forms give every column a zero net source
 // while single cells get one; a uniform temperature gives none at all; F 40
