@@ -34,20 +34,11 @@ double* velocityOld2(int eq) { return eq == 1 ? Cxvel_old2 : eq == 2 ? Cyvel_old
 
 // Bed-cell area over the vertical area of the bottom face: above 1.1 the
 // bottom face is much smaller than its bed cell.
-double bedRatio(int c) {
-  const int b = Cbed[c], f = Cflateb[c];
-  if (!Barea || b < 1 || b >= bedCellCapacity() || f < 1 || f > NoSurfaces || !(Faz[f] > 0.0)) return 0.0;
-  return Barea[b] / Faz[f];
-}
+inline double bedRatio(int c) { return steepnessRatio(c); }
 
 // Doubles the central coefficient of x and adds the matching source, which
 // leaves a converged field as it is.
-inline void doubleCell(int x, const double* phi) {
-  Cap[x] *= 2.0;
-  Csource[x] += 0.5 * phi[x] * Cap[x];
-}
-
-inline double rho(double T) { return 0.9999726 * (1.0 - 9.297173e-6 * std::pow(std::fabs(T - 4.029325), 1.894816)); }
+inline void doubleCell(int x, const double* phi) { doubleDiagonal(x, phi); }
 
 void clearCoefficients(int lo, int hi) {
   for (int c = lo; c <= hi; ++c) Cae[c] = Caw[c] = Can[c] = Cas[c] = Cat[c] = Cab[c] = 0.0;
@@ -83,20 +74,16 @@ void coefficientStage(bool parallel) {
 // current and no higher-order convection source.
 void globalSources(int eq, bool predictor) {
   boundary();
-  if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
-  if (FlagDragDune == 1) notAvailable("the bed-form drag (F 498)");
+  if (FlagDragDLL > 0) extra_source();
+  if (FlagDragDune == 1 && eq <= 3) computeDragDune();
   if (FlagGravity > 0 || (FlagGravityTerm > 0 && !predictor)) GravityFunction(eq, WCStart, WCEnd);
   if (NoNestflater > 0) nestsource();
   if (Wind[0] > 1e-10 && eq != 3) WindFunction(eq);
-  if (TemperatureFlag == 1 && FlagThermocline == 0) notAvailable("the density-gradient force (F 67)");
-  if (FlagThermocline == 1 && eq == 3 && Ccomp) {
-    // Buoyancy of the water against the density at the thermocline, in N.
-    const double r0 = rho(Thermocline);
-    for (int c = WCStart; c <= WCEnd; ++c) Csource[c] += 9810.0 * Cvol[c] * (r0 - rho(Ccomp[0][c]));
-  }
+  if (TemperatureFlag == 1 && FlagThermocline == 0) DensityGradients(3);
+  if (FlagThermocline == 1 && eq == 3) thermoclineBuoyancy();
   if (FlagCoriolis == 1) CoriolisFunction();
   if (predictor) return;
-  if (SourDens > 0.001 && eq == 3) notAvailable("the turbidity-current source (F 18)");
+  if (SourDens > 0.001 && eq == 3) turbiditycurrentSource();
   if (sou[eq] > 9) notAvailable("the higher-order convection schemes (K 6 values 10..19)");
 }
 
@@ -111,7 +98,6 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   if (slide && FlagThixo != 0) notAvailable("the friction of a sliding layer");
   const int savedPresGrad = FlagPresGrad;
   if (slide) FlagPresGrad = 6;
-  if (FlagDrevan == 1 && eq <= 2 && !predictor) notAvailable("the roughness-layer drag (F 189)");
   runPhases(
       parallel, 1,
       [predictor](int, int, int lo, int hi) {
@@ -121,6 +107,9 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
       },
       [](int) {});
   FlagPresGrad = savedPresGrad;
+  // The roughness-layer drag writes whole columns, which may reach into the
+  // next chunk: it follows the region, on the main thread.
+  if (FlagDrevan == 1 && eq <= 2 && !predictor) computeDrevan(WCStart, WCEnd);
   stamp(5);
   globalSources(eq, predictor);
   stamp(6);

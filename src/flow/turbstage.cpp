@@ -75,7 +75,7 @@ void turbulenceCoefficients(int eq, bool parallel) {
 void turbulenceSources(int eq) {
   boundary();
   if (eq == 5) stamp(20);
-  if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
+  if (FlagDragDLL > 0) extra_source();
   if (NoNestflater > 0) nestsource();
   if (OneCellSource == 1)
     for (int c = WCStart; c <= WCEnd; ++c)

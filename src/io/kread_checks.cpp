@@ -91,6 +91,9 @@ void checkCombinationsFirst() {
     fatal(0, "Error in control file: F 373 data set will only work with F 206 > 0 and F 328 = 0\n\n");
   if (FlagLogInflow > 0 && FlagCyclic != 0)
     fatal(0, "Error in control file: F 202 and (F 174 1st integer != 0) must not be used together\n\n");
+  // The thermocline buoyancy weighs the temperature of component 0.
+  if (FlagThermocline == 1 && NoComponents < 1)
+    fatal(0, "Error in control file: F 75 needs the water temperature as component 0 (F 67 1)\n\n");
   // The constant-height pressure force has no lateral form beyond F 496 1:
   // refused here rather than reported for every cell at every iteration.
   if (FlagPresGrad == 8 && FlagPresLatSource >= 2) fatal(0, "Error for gradients in j-direction: not coded yet\n\n");
