@@ -108,7 +108,6 @@ void globalSources(int eq, bool predictor) {
 void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   const int P = parallel ? NoProcessesSolver : 1;
   const bool slide = FlagThixoIsComputing == 1;
-  if (slide && FlagThixo != 0) notAvailable("the friction of a sliding layer");
   const int savedPresGrad = FlagPresGrad;
   if (slide) FlagPresGrad = 6;
   if (FlagDrevan == 1 && eq <= 2 && !predictor) notAvailable("the roughness-layer drag (F 189)");
@@ -121,6 +120,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
       },
       [](int) {});
   FlagPresGrad = savedPresGrad;
+  if (slide && FlagThixo != 0) wall_thixo();
   stamp(5);
   globalSources(eq, predictor);
   stamp(6);
