@@ -228,3 +228,57 @@ TEST(ThixoLayer, VelocityDampingRules) {
   ThixoVelDamp();
   EXPECT_EQ(Cxvel[3], u);
 }
+
+// Variant 0: a ratio above 1.1 counts a cell up, one below 0.9 down, one
+// between keeps its counter; resting cells move the level of the layer
+// towards the top of a resting top cell or the face under a moving cell,
+// and the level then counts the cells above it up.
+TEST(ThixoLayer, Variant0CountsAndMovesTheLevel) {
+  InProjectDir dir;
+  LayerGrid L(1, 2, 4);  // no west or east neighbours: inertia only
+  ThixoCritshear = 1000.0;
+  TimeStep = 1.0;
+  setField(Cpres, [](int) { return 0.0; });
+  // Ratio held at X by u0 = 4 X (2000 u0 0.125 / 1000 = X).
+  auto hold = [](int c, double X, int counter) {
+    Cthixorat[c] = X;
+    Cxvel_old[c] = 4.0 * X;
+    Cthixolev[c] = counter;
+  };
+  hold(1, 1.2, 0);
+  hold(2, 1.2, 0);
+  hold(3, 1.2, 0);
+  hold(4, 1.0, 0);
+  for (int c = 5; c <= 8; ++c) hold(c, 0.5, 3);
+  ThixoDamp(2);
+  const int expected[9] = {0, 1, 2, 2, 1, 1, 2, 2, 2};
+  for (int c = 1; c <= 8; ++c) EXPECT_EQ(Cthixolev[c], expected[c]) << c;
+  EXPECT_NEAR(Bthixolev[1], 0.9 * -100.0 + 0.1 * 1.0, 1e-12);
+  EXPECT_NEAR(Bthixolev[2], 0.9 * -100.0 + 0.05 * (0.375 + 0.125), 1e-12);
+  EXPECT_NEAR(Cthixorat[2], 1.2, 1e-12);
+}
+
+// Variant 1 solves the ratio as a cell equation on the layer's cells: the
+// result is finite, grows upwards in each column and sets the states by the
+// level.
+TEST(ThixoLayer, Variant1SolvesTheRatioOnTheLayer) {
+  InProjectDir dir;
+  LayerGrid L(3, 1, 4);
+  WCStart = 1;
+  WCEnd = NoCells;
+  Equation = 1;
+  ThixoMySlope = 0.8;
+  setField(Cgamma, [](int) { return 1.0; });
+  setField(Cpres, [](int c) { return 9810.0 * (1.0 - Czcenter[c]) + 200.0 * Cxcenter[c]; });
+  for (int b = 1; b <= NoBCells; ++b) Bthixolev[b] = 0.3;
+  ThixoDamp1(2);
+  for (int c = 1; c <= NoCells; ++c) {
+    EXPECT_TRUE(std::isfinite(Cthixorat[c])) << c;
+    if (Ccellb[c] > 0) {
+      EXPECT_GE(Cthixorat[c], Cthixorat[Ccellb[c]]) << c;
+    }
+    EXPECT_EQ(Cthixolev[c], Bthixolev[Cbed[c]] > Czcenter[c] ? 0 : 2) << c;
+  }
+  EXPECT_EQ(WCStart, 1);
+  EXPECT_EQ(WCEnd, NoCells);
+}
