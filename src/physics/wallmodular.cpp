@@ -75,9 +75,13 @@ int bedFormCells(int c, double h, int& beyond) {
 void riverBedShares(int a, int b) {
   for (int n = a; n <= b; ++n) {
     const int below = Ccellb[n];
-    if (below >= a && below <= b && below < n) continue;  // the column is handled from its lowest cell in a..b
+    if (below >= a && below <= b) continue;  // the column is handled from its lowest cell in a..b
     int bottom = n;
     for (int guard = 0; Ccellb[bottom] > 0 && guard <= NoCells; ++guard) bottom = Ccellb[bottom];
+    bool lowest = true;
+    for (int m = bottom, guard = 0; m > 0 && m != n && guard <= NoCells; m = Ccellt[m], ++guard)
+      if (m >= a && m <= b) lowest = false;
+    if (!lowest) continue;
     for (int c = bottom, guard = 0; c > 0 && guard <= NoCells; c = Ccellt[c], ++guard) {
       if (!isWall(Cflateb[c])) continue;
       double cf, source;
