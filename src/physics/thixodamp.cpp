@@ -45,7 +45,7 @@ double* levelOf(int c) {
 }
 
 // Area of the bottom face of c, guarded against a zero face.
-double bottomArea(int c) {
+double bedFaceAz(int c) {
   const double az = Faz[Cflateb[c]];
   return std::fabs(az) > 1e-20 ? az : 1e-20;
 }
@@ -114,7 +114,7 @@ void drivingRatio(const Layer& L, int variant) {
         }
       }
       S += A * G;
-      const double drive = std::fabs(S) / bottomArea(k);
+      const double drive = std::fabs(S) / bedFaceAz(k);
       const double R = drive / resistance(k);
       if (variant == 0) {
         Cthixorat[k] = 0.9 * Cthixorat[k] + 0.1 * (inertia(k) + drive) / resistance(k);
@@ -191,9 +191,9 @@ void smoothLevels(const Layer& L) {
 }
 
 // A counter raised by the integer part of a ratio, kept far from overflow.
-int raisedCounter(int level, double ratio) {
+int raisedCounter(int count, double ratio) {
   const double step = std::floor(std::min(ratio, 1e6));
-  return static_cast<int>(std::min(static_cast<double>(level) + step, 1e9));
+  return static_cast<int>(std::min(static_cast<double>(count) + step, 1e9));
 }
 
 void thixoDampVariant(int n, int variant) {
@@ -315,7 +315,7 @@ void ThixoDamp3(int n) {
         F = std::fabs(2.0 * (computeAccHystatForce(w, zd) - computeAccHystatForce(c, zd)));
       else if (e > 0)
         F = std::fabs(2.0 * (computeAccHystatForce(c, zd) - computeAccHystatForce(e, zd)));
-      Cthixorat[d] = (inertia(d) + F * Cjdist[d] / bottomArea(d)) / resistance(d);
+      Cthixorat[d] = (inertia(d) + F * Cjdist[d] / bedFaceAz(d)) / resistance(d);
     }
   }
   // Counters from the ratio.
