@@ -96,3 +96,14 @@ TEST(WallLawCase, TheReaderRefusesCombinationsWithoutAWallLawOrATimeStep) {
             std::string::npos)
       << transient.dir.boogie();
 }
+
+// A transient flow with a sliding water block (F 236 1) builds its velocity
+// equations with the layer friction and damps the velocities of resting
+// cells after each pressure correction (F 289 fourth value 4).
+TEST(WallLawCase, ASlidingBlockRunsWithItsFrictionAndDamping) {
+  ChannelRun r("F 236 1 0 0 0.8\nF 33 1.0 5\nF 289 0 0 0 4\nK 1 4\n");
+  const std::string log = r.dir.boogie();
+  EXPECT_EQ(r.status, 1) << log;
+  EXPECT_EQ(log.find("not available"), std::string::npos) << log;
+  EXPECT_NE(log.find("Iter: 4,"), std::string::npos) << log;
+}
