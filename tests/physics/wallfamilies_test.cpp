@@ -127,6 +127,19 @@ TEST(WallFamilies, FullyRoughTransitionalLawEqualsTheStandardLaw) {
   FlagWallAll = 8;
   w.run(1);
   EXPECT_LT(Cap[1], rough);
+  // F 494: suspended sediment lowers kappa of the bed face by 2.5 c + 1,
+  // which raises the rough u+ by that factor.
+  setField(Croughness, [](int) { return 0.05; });
+  XksWall = 0.05;
+  Fflagflow[Cflatew[1]] = 0;
+  w.run(1);
+  const double clear = Cap[1];
+  ASSERT_NE(Cconc, nullptr);
+  Cconc[0][1] = 0.2;
+  FlagConcProf = 1;
+  w.run(1);
+  EXPECT_NEAR(Cap[1], clear / 1.5, 1e-12 * clear);
+  Cconc[0][1] = 0.0;
 }
 
 // Family 9 corrects the bed face for the velocity through the bed: u+ +

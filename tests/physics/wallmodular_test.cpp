@@ -78,7 +78,8 @@ TEST(ModularWallLaw, OppositeWallsGiveTwoFrictionsOneKTermOneFixing) {
 
 // F 305 2: the lid is no wall (no friction, the cell is not cleared); bed
 // forms below the bed cell's centre keep the bed friction there, bed forms
-// three cells high share it equally among those cells.
+// three cells high share it equally among those cells; bed forms above
+// the whole column share it among all its cells.
 TEST(RiverWallLaw, BedFrictionSharedWithinTheBedForms) {
   InProjectDir dir;
   Column col(1, 1, 5);  // cells of 0.2 m, centres 0.1, 0.3, 0.5, 0.7, 0.9
@@ -94,7 +95,7 @@ TEST(RiverWallLaw, BedFrictionSharedWithinTheBedForms) {
     int cells;
   };
   ASSERT_TRUE(Bedformheight || allocate1(Bedformheight, NoBCells + 1));
-  for (const Row r : {Row{0.0, 1}, Row{0.55, 3}, Row{0.35, 2}}) {
+  for (const Row r : {Row{0.0, 1}, Row{0.55, 3}, Row{0.35, 2}, Row{5.0, 5}}) {
     Bedformheight[1] = r.height;
     Equation = 1;
     for (int c = 0; c <= NoCells; ++c) Cap[c] = Csource[c] = 7.0;
