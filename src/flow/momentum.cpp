@@ -95,7 +95,6 @@ void globalSources(int eq, bool predictor) {
 void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   const int P = parallel ? NoProcessesSolver : 1;
   const bool slide = FlagThixoIsComputing == 1;
-  if (slide && FlagThixo != 0) notAvailable("the friction of a sliding layer");
   const int savedPresGrad = FlagPresGrad;
   if (slide) FlagPresGrad = 6;
   runPhases(
@@ -110,6 +109,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   // The roughness-layer drag writes whole columns, which may reach into the
   // next chunk: it follows the region, on the main thread.
   if (FlagDrevan == 1 && eq <= 2 && !predictor) computeDrevan(WCStart, WCEnd);
+  if (slide && FlagThixo != 0) wall_thixo();
   stamp(5);
   globalSources(eq, predictor);
   stamp(6);

@@ -113,6 +113,23 @@ void checkSedimentCombinations() {
     fatal(0, "Error in control file: F 455 and F 497 must not be used together\n\n");
 }
 
+// The modular and river wall laws know u+ only for the wall-law families 0,
+// 5 and 8; the layer variants 0 and 3 of F 289 weigh the inertia of the
+// layer by the velocity of the previous time step, which a steady run does
+// not have.
+void checkWallAndLayerCombinations() {
+  if ((FlagNewWall == 1 || FlagNewWall == 2) && FlagWallAll != 0 && FlagWallAll != 5 && FlagWallAll != 8)
+    fatal(0,
+          "Error in control file: F 305 %d works only with F 15 0, 5 or 8: the modular and river wall laws have no "
+          "u+ for the wall laws of F 15 %d\n\n",
+          FlagNewWall, FlagWallAll);
+  if (FlagThixo >= 2 && (FlagThixoDamp == 0 || FlagThixoDamp == 3) && !(TimeStep > 1e-8))
+    fatal(0,
+          "Error in control file: F 289 %d needs a transient computation (F 33): the stability of the layer uses the "
+          "velocities of the previous time step\n\n",
+          FlagThixoDamp);
+}
+
 // Combinations tested once the block grid exists, then the N sums.
 void checkCombinationsSecond() {
   if (FlagTSC > 0 && UMethod == 0)
@@ -240,6 +257,7 @@ void kreadAfterFirstPass() {
   fractionFileInsteadOfN();
   checkCombinationsFirst();
   checkSedimentCombinations();
+  checkWallAndLayerCombinations();
 
   if (sialloc() != 0) fatal(-3, "Could not allocate enough memory");
   logf("%s\n\n", Title + 1);

@@ -31,6 +31,24 @@ void turbulence(int first, int last);
 // values of k and epsilon for a..b; wall cells are cleared first.
 void wall_laws(int a, int b);
 
+// The modular (F 305 1) and river (F 305 2) wall laws for a..b, which
+// wall_laws hands the whole call to, and their pieces: u+ by F 15 at y+ and
+// r = y / ks; the velocity term of one face of c (faces: Cflatee..Cflateb,
+// dist: Cidist, Cjdist or Ckdist); the k term and the epsilon (omega) fixing
+// of one wall direction of c.
+void wall_laws_new(int a, int b);
+void wall_laws_river(int a, int b);
+double wall_laws_uplus(double yplus, double r);
+void wall_laws_surface_u(int c, const int* faces, const double* dist);
+void wall_laws_surface_k(int c, const double* dist);
+void wall_laws_surface_eps(int c, const double* dist);
+
+// Kernels of the fast flow driver on WCStart..WCEnd: the k and epsilon
+// production and sinks into rows 3 and 4 of Csourcem and CinvApf, and the
+// wall terms of all five rows (u, v, w, k, epsilon) of the wall cells.
+void turbulenceFast();
+void wallFast();
+
 // Weight of the water and surface slope (eq 1..3), wind stress and surface
 // turbulence (eq 1, 2, 5, 6), Coriolis force (Equation 1, 2).
 void GravityFunction(int eq, int first, int last);
@@ -42,7 +60,7 @@ double windDrag(double U);
 // Wind speed and direction at the simulated time: F 52, or the timei series.
 void windValues(double& U, double& cx, double& cy);
 
-// Damping of the velocities of a sliding layer (F 289).
+// Damping of the velocities of a sliding layer (F 289 fourth value).
 void ThixoVelDamp();
 
 // Relative density of water at the temperature T (deg C), 1 at 4.03 deg C.
@@ -94,3 +112,9 @@ void DensityGradients(int eq);
 // the first call, Cporosity of every cell from the profiles, then the terms
 // of the equation in force (1..3, 5, 6) over all cells.
 void extra_source();
+// Pressure load (N per m of width) of the column below and including cell
+// above the water level W 1, the cell reaching down to it counted from z.
+double computeAccHystatForce(int cell, double z);
+// Friction of the sliding layer on the second cell of each of its columns
+// (F 338), added to Cap of the velocity equation in force.
+void wall_thixo();

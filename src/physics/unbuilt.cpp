@@ -2,4 +2,3 @@
 #include "io/log.h"
 #include "physics/physics.h"
 
-void ThixoVelDamp() { notAvailable("the velocity damping of a sliding layer (F 289)"); }
