@@ -10,6 +10,4 @@ void ThixoDamp(int) { notAvailable("the thixotropic layer stability (F 289 0)");
 void ThixoDamp1(int) { notAvailable("the thixotropic layer stability (F 289 1)"); }
 void ThixoDamp2(int) { notAvailable("the thixotropic layer stability (F 289 2)"); }
 void ThixoDamp3(int) { notAvailable("the thixotropic layer stability (F 289 3)"); }
-void BlockCorrection() { notAvailable("the block correction (K 5 values 1..3)"); }
 void surface_LS() { notAvailable("the level-set free-surface step (F 36 50)"); }
-void coeff_make_source(int, int) { notAvailable("the higher-order convection schemes (K 6 values 10..19)"); }
