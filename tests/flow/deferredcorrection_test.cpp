@@ -62,15 +62,17 @@ TEST(DeferredCorrection, LimiterValues) {
 TEST(DeferredCorrection, LinearFieldAndExtremum) {
   for (int s = 10; s <= 19; ++s) {
     const double lin = convectionLimiter(s, 1.0);
-    if (s == 18)
+    if (s == 18) {
       EXPECT_EQ(lin, 0.0);
-    else
+    } else {
       EXPECT_NEAR(lin, 1.0, 1e-4) << s;
+    }
     const double ext = convectionLimiter(s, -0.5);
-    if ((s >= 12 && s <= 16) || s == 19)
+    if ((s >= 12 && s <= 16) || s == 19) {
       EXPECT_EQ(ext, 0.0) << s;
-    else if (s != 18)
+    } else if (s != 18) {
       EXPECT_NE(ext, 0.0) << s;
+    }
   }
 }
 
@@ -134,10 +136,11 @@ TEST(DeferredCorrection, FieldByEquation) {
     coeff_make_source(1, NoSurfaces);
     double total = 0.0;
     for (int c = 1; c <= NoCells; ++c) total += std::fabs(Csource[c]);
-    if (k.corrected)
+    if (k.corrected) {
       EXPECT_GT(total, 0.0);
-    else
+    } else {
       EXPECT_EQ(total, 0.0);
+    }
   }
 }
 

@@ -67,8 +67,11 @@ TEST(QuasiNeighbours, PowerLawPassGivesListAndBackCoefficients) {
   EXPECT_NEAR(Caw[x.q[2]], kD, 1e-12);
   EXPECT_NEAR(quasiNeighbourSum(x.c, false), kD2 + 0.05 + kD, 1e-12);
   // Cells without lists keep their coefficients.
-  for (int c = 1; c <= NoCells; ++c)
-    if (c != x.c) EXPECT_EQ(Cae[c], 55.0) << c;
+  for (int c = 1; c <= NoCells; ++c) {
+    if (c != x.c) {
+      EXPECT_EQ(Cae[c], 55.0) << c;
+    }
+  }
   EXPECT_EQ(quasiNeighbourSum(x.q[0], false), 0.0);
 }
 
@@ -99,8 +102,11 @@ TEST(QuasiNeighbours, ListsAreCheckedAgainstTheirCapacityAndTheGrid) {
   Cncelle[x.c] = 1000;
   Cqncelle[x.c][0] = NoCells - 1;
   QNGridCoeff();
-  for (int k = 0; k < znumber; ++k)
-    if (NoCells - 1 + k > NoCells) EXPECT_EQ(Cqnae[x.c][k], 0.0) << k;
+  for (int k = 0; k < znumber; ++k) {
+    if (NoCells - 1 + k > NoCells) {
+      EXPECT_EQ(Cqnae[x.c][k], 0.0) << k;
+    }
+  }
   EXPECT_EQ(Cae[x.c], 0.0);
 }
 
