@@ -19,6 +19,7 @@
 #include "state/arrays_optional.h"
 #include "state/options.h"
 #include "state/runstate.h"
+#include "state/startup.h"
 #include "support/flow_grid.h"
 #include "support/in_dir.h"
 #include "support/small_grid.h"
@@ -310,4 +311,31 @@ TEST(SecondOrderUpwind, NumericalDiffusionFallsWithTheSquareOfTheCellSize) {
       EXPECT_LT(ratio, s.hi) << errors[i - 1] << " " << errors[i];
     }
   }
+}
+
+// The momentum stage with K 6 value 1 for u, v, w: the coefficients come
+// from the second-order maker, and the central coefficient of a cell away
+// from every wall (no wall law, no relaxation with K 3 1) is the sum of its
+// six neighbour and six second-neighbour coefficients.
+TEST(SecondOrderUpwind, MomentumStageSumsTheSecondNeighbours) {
+  InProjectDir dir;
+  sou[1] = sou[2] = sou[3] = 1;
+  ASSERT_TRUE(FlowGrid::box(8, 4).build());
+  relax[1] = relax[2] = relax[3] = 1.0;
+  startup();
+  computeChunkSizes();
+  Iter = 1;
+  for (int i = 1; i <= 3; ++i) momentumStage(i);
+  int interior = 0, upwind = 0;
+  for (int c = 1; c <= NoCells; ++c) {
+    const int n[6] = {Ccelle[c], Ccellw[c], Ccelln[c], Ccells[c], Ccellt[c], Ccellb[c]};
+    if (std::count(n, n + 6, 0) > 0) continue;
+    ++interior;
+    const double sum = Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c] + Caee[c] + Caww[c] + Cann[c] + Cass[c] +
+                       Catt[c] + Cabb[c];
+    EXPECT_NEAR(Cap[c], sum, 1e-9 * Cap[c]) << c;
+    upwind += Caww[c] < 0.0;
+  }
+  EXPECT_GT(interior, 0);
+  EXPECT_GT(upwind, 0);
 }
