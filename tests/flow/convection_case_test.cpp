@@ -140,3 +140,12 @@ TEST(ConvectionCase, SecondOrderFieldDoesNotDependOnTheThreadCount) {
   ASSERT_FALSE(a.cells.empty());
   EXPECT_LT(largestVelocityDifference(a, b), 5e-4 * 0.2);
 }
+
+// The quasi-neighbour lists have their coefficients, but the grid generator
+// does not build such grids yet: F 137 ends at letter Y with its message.
+TEST(ConvectionCase, QuasiNeighbourGridIsNotAvailable) {
+  ChannelRun r("F 137 1\n");
+  EXPECT_EQ(r.status, 2) << r.log();
+  EXPECT_TRUE(r.dir.boogieHas("Error: the quasi-neighbour grid (F 137) is not available in this build\n")) << r.log();
+  EXPECT_FALSE(r.dir.exists("result.end"));
+}
