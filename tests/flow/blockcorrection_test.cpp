@@ -196,3 +196,19 @@ TEST(BlockCorrection, RemovesAnErrorConstantAlongTheJLines) {
     EXPECT_LT(L.worstError(), 1e-10) << method;
   }
 }
+
+// Across blocks (F 98 1) the i-line i takes column (i, j) for every j of the
+// blocks' windows; two blocks side by side share their j, and the column
+// enters its line once: a row cut into two blocks is still solved exactly.
+TEST(BlockCorrection, RowInTwoBlocksAcrossBlocks) {
+  Lines L(6, 1);
+  BlockMethodFlag = 1;
+  NoBlocks = 2;
+  block[2] = block[1];
+  block[1].i2 = 4;
+  block[2].i1 = 5;
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.0;
+  BlockCorrection();
+  EXPECT_LT(L.worstError(), 1e-10);
+  block[2] = BlockRecord{};
+}
