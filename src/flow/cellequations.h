@@ -48,6 +48,17 @@ void coeff_makeWhole();
 // coeff_make over WFStart..WFEnd: one call, or the face chunks in one
 // parallel region followed by the whole-grid steps.
 void coeffMakeStage(bool parallel);
+// Second-order upwind coefficients with the fixed weights 1.5 and 0.5 over
+// the faces first..last (the velocity drivers with K 6 value 1 for u); each
+// face writes only its two cells' coefficients on its own sides.
+void coeff_make_sou2(int first, int last);
+// Coefficients of the quasi-neighbour lists (F 137) of the cells
+// WCStart..WCEnd and of the list cells toward them; the power-law or, with
+// K 6 value 1 for the equation in force, the second-order pass.
+void QNGridCoeff();
+// The sum of the list coefficients of cell c (F 137), with their
+// second-neighbour coefficients when `second`; 0 without lists.
+double quasiNeighbourSum(int c, bool second);
 // The makers of the parallel k stage and of grid sequencing.
 void coeff_make_pow(int first, int last);
 void coeff_MGS(int first, int last);

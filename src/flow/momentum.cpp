@@ -40,8 +40,30 @@ inline double bedRatio(int c) { return steepnessRatio(c); }
 // leaves a converged field as it is.
 inline void doubleCell(int x, const double* phi) { doubleDiagonal(x, phi); }
 
+bool secondNeighbours() { return Caee && Caww && Cann && Cass && Catt && Cabb; }
+
 void clearCoefficients(int lo, int hi) {
   for (int c = lo; c <= hi; ++c) Cae[c] = Caw[c] = Can[c] = Cas[c] = Cat[c] = Cab[c] = 0.0;
+  if (sou[1] == 1 && secondNeighbours())
+    for (int c = lo; c <= hi; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
+}
+
+// The coefficients of u: the fixed-weight second-order maker with K 6 value 1
+// for u, else coeff_make.
+void velocityCoefficients(bool parallel) {
+  if (sou[1] != 1) {
+    coeffMakeStage(parallel);
+    return;
+  }
+  if (!parallel) {
+    coeff_make_sou2(WFStart, WFEnd);
+    return;
+  }
+  forEachChunk([](int p) {
+    int lo, hi;
+    faceChunk(p, lo, hi);
+    if (lo <= hi) coeff_make_sou2(lo, hi);
+  });
 }
 
 void coefficientStage(bool parallel) {
@@ -64,7 +86,7 @@ void coefficientStage(bool parallel) {
   if (FlagInitializedInvAp == 1) waterflowStage(parallel);
   if (FlagCorrTrekant >= 8 && FlagCorrTrekant <= 23) TrekantFluxCorr(WCStart, WCEnd);
   if (FlagCorrTrekant4 > 0) TrekantFluxCorr4();
-  coeffMakeStage(parallel);
+  velocityCoefficients(parallel);
   if (ompbugtrap > 0) computeOmpbugtrap();
   stamp(3);
 }
@@ -84,7 +106,7 @@ void globalSources(int eq, bool predictor) {
   if (FlagCoriolis == 1) CoriolisFunction();
   if (predictor) return;
   if (SourDens > 0.001 && eq == 3) turbiditycurrentSource();
-  if (sou[eq] > 9) notAvailable("the higher-order convection schemes (K 6 values 10..19)");
+  if (sou[eq] > 9) coeff_make_source(WFStart, WFEnd);
 }
 
 }  // namespace
@@ -119,6 +141,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   const bool transient = TimeStep > 1e-8;
   const bool earlyTime = transient && TimeRelaxFlag == 0, lateTime = transient && TimeRelaxFlag != 0;
   const double rv = relaxVelocity, irv = invRelaxVelocity;
+  const bool second = sou[eq] == 1 && secondNeighbours(), lists = QNFlag > 0;
   std::vector<double> sums(P, 0.0);
   std::vector<int> badCell(P, INT_MAX);
 
@@ -134,6 +157,10 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
         if (FlagSIMPLE == 1 && eq == 1 && CinvApP)
           for (int c = lo; c <= hi; ++c) CinvApP[c] = rv / Cap[c];
         for (int c = lo; c <= hi; ++c) Cap[c] += Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
+        if (second)
+          for (int c = lo; c <= hi; ++c) Cap[c] += Caee[c] + Caww[c] + Cann[c] + Cass[c] + Catt[c] + Cabb[c];
+        if (lists)
+          for (int c = lo; c <= hi; ++c) Cap[c] += quasiNeighbourSum(c, second);
         break;
       case 2:
         for (int c = lo; c <= hi; ++c) {
@@ -218,7 +245,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
     for (double v : sums) S += v;
     MaxResidual[eq] = S;
   }
-  if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) notAvailable("the two-way nesting terms (F 261 11..19)");
+  if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) CoupledSolver2Nesting();
 }
 
 namespace {
@@ -250,7 +277,7 @@ void afterSolve(int eq) {
           phi[c] = 0.2 * phi[c] + 0.8 * old[c];
       }
   }
-  if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) notAvailable("the two-way nesting (F 261 1..9)");
+  if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) CoupledSolverNesting();
   if (FlagThixoIsComputing == 1)
     for (int c = WCStart; c <= WCEnd; ++c) {
       const int b = Cbed[c];

@@ -57,7 +57,9 @@ void turbulenceCoefficients(int eq, bool parallel) {
     if (lo <= hi) turbulenceCells(lo, hi, second);
   });
   Cidist[0] = Cjdist[0] = Fflux[0] = 0.0;
-  if (eq == 6) {
+  // With K 6 value 1 the second-order coefficients of k are built in face
+  // chunks as well, so that the scheme does not depend on the thread count.
+  if (eq == 6 || sou[5] == 1) {
     coeffMakeStage(true);
   } else if (!stageOnMainThread(0)) {
     forEachChunk([](int p) {
@@ -92,7 +94,7 @@ void finalise(int eq, bool parallel) {
   const double r = eq == 5 ? relaxK : relaxEpsilon;
   const bool transient = TimeStep > 1e-8;
   const bool second = sou[eq] == 1 && secondNeighbours();
-  if (QNFlag > 0) notAvailable("the coefficients of quasi-neighbour lists (F 137)");
+  const bool lists = QNFlag > 0;
   const int P = parallel ? NoProcessesSolver : 1;
   std::vector<double> sums(P, 0.0);
   auto cells = [&](int s, int p, int lo, int hi) {
@@ -103,6 +105,7 @@ void finalise(int eq, bool parallel) {
     for (int c = lo; c <= hi; ++c) {
       Cap[c] += Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
       if (second) Cap[c] += Caee[c] + Caww[c] + Cann[c] + Cass[c] + Catt[c] + Cabb[c];
+      if (lists) Cap[c] += quasiNeighbourSum(c, second);
     }
     for (int c = lo; c <= hi; ++c) {
       if (eq == 6 && !(Cap[c] < 1e20)) continue;
@@ -112,7 +115,6 @@ void finalise(int eq, bool parallel) {
     if (parallel) {
       sums[p] = residualN(lo, hi);
     } else {
-      if (eq == 5 && FlagCoupledNesting == 13) notAvailable("the two-way nesting terms (F 261 13)");
       MaxResidual[eq] = 0.0;
       residual(lo, hi);
     }
@@ -121,6 +123,7 @@ void finalise(int eq, bool parallel) {
     if (s == 0 && transient) sideDamping();
   };
   runPhases(parallel, 2, cells, whole);
+  if (eq == 5 && FlagCoupledNesting == 13) CoupledSolver2Nesting();
   if (parallel) {
     residualNCheck();
     double S = 0.0;
@@ -161,7 +164,7 @@ void turbulenceStage(int i) {
   stamp(22);
   solver();
   stamp(23);
-  if (FlagCoupledNesting == 3) notAvailable("the two-way nesting (F 261 3)");
+  if (FlagCoupledNesting == 3) CoupledSolverNesting();
   debugDump(i);
   for (int c = WCStart; c <= WCEnd; ++c) Ckinen[c] = std::max(Ckinen[c], ArtMinKinen);
   stamp(24);

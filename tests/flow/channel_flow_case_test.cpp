@@ -86,15 +86,3 @@ TEST(ChannelFlowCase, ATooLargeRelaxationDivergesWithAFailureStatus) {
   EXPECT_EQ(log.find("Solution converged"), std::string::npos) << log;
 }
 
-// A missing piece met by a worker thread inside a parallel stage (the
-// second-order coefficients of K 6 in the coefficient stage, cut into two
-// face chunks) ends the run at once with its message and a failure status,
-// while the other thread is still working.
-TEST(ChannelFlowCase, AMissingPieceMetInsideAParallelStageEndsTheRunWithItsMessage) {
-  ChannelRun r("K 1 20\nF 206 2\nK 6 1 0 0 0 0 0\n", {"OMP_NUM_THREADS=2", "OMP_WAIT_POLICY=passive"});
-  const std::string log = r.dir.boogie();
-  EXPECT_EQ(r.status, 2) << log;
-  EXPECT_NE(log.find("Error: the second-order upwind coefficients (K 6 value 1) is not available in this build\n"),
-            std::string::npos)
-      << log;
-}
