@@ -1,5 +1,6 @@
 // Stages and services of the flow driver this build does not hold yet. Each
 // ends the run with "not available in this build"; building one removes its line.
+#include "flow/cellequations.h"
 #include "flow/stages.h"
 #include "io/log.h"
 
@@ -13,3 +14,4 @@ void ThixoDamp3(int) { notAvailable("the thixotropic layer stability (F 289 3)")
 void BlockCorrection() { notAvailable("the block correction (K 5 values 1..3)"); }
 void surface_LS() { notAvailable("the level-set free-surface step (F 36 50)"); }
 void coeff_make_source(int, int) { notAvailable("the higher-order convection schemes (K 6 values 10..19)"); }
+void coeff_make_sou2(int, int) { notAvailable("the second-order upwind coefficients (K 6 value 1)"); }

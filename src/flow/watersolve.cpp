@@ -98,55 +98,9 @@ bool printThisIteration() {
          (debugging == 'J' && multipleOf(it, 100));
 }
 
-// Start of a time step: the fields of the previous steps.
-void transientCopies() {
-  const int first = WCStart < 0 ? 0 : WCStart;
-  if (FlagTimeOrder > 0 && Cxvel_old2 && Cyvel_old2 && Czvel_old2 && Cxvel_old && Cyvel_old && Czvel_old)
-    for (int c = first; c <= WCEnd; ++c) {
-      Cxvel_old2[c] = Cxvel_old[c];
-      Cyvel_old2[c] = Cyvel_old[c];
-      Czvel_old2[c] = Czvel_old[c];
-    }
-  if (Cxvel_old && Cyvel_old && Czvel_old && Ckinen_old && Cepsilon_old)
-    for (int c = first; c <= WCEnd; ++c) {
-      Cxvel_old[c] = Cxvel[c];
-      Cyvel_old[c] = Cyvel[c];
-      Czvel_old[c] = Czvel[c];
-      Ckinen_old[c] = Ckinen[c];
-      Cepsilon_old[c] = Cepsilon[c];
-    }
-  if (FlagTComp == 1 && Ccomp && Ccomp_old)
-    for (int m = 0; m < NoComponents; ++m)
-      for (int c = first; c <= WCEnd; ++c) Ccomp_old[m][c] = Ccomp[m][c];
-  stimet += TimeStep;
-}
-
 void thixoStability() {
   const int b = NoBlocks >= 2 && block[2].subBed > 0 ? 2 : 1;
   if (FlagThixoDamp >= 0 && FlagThixoDamp <= 3) flowDriverCalls.thixoDamp[FlagThixoDamp](b);
-}
-
-// Sums of the regression of each column's top pressure on the iteration
-// counter (F 143), read by the surface update.
-void pressureRegression() {
-  ++RegIter;
-  if (!PresRegresN || !PresRegresSumX || !PresRegresSumXX || !PresRegresSumPres || !PresRegresSumXPres) return;
-  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
-    const BlockRecord& B = block[b];
-    if (B.gridLevel != 0) continue;
-    for (int i = B.i1; i <= B.i2; ++i)
-      for (int j = B.j1; j <= B.j2; ++j) {
-        if (!columnInGrid(i, j)) continue;
-        int t = static_cast<int>(zval[i][j][0]);
-        if (!isCell(t)) continue;
-        for (int steps = 0; isCell(Ccellt[t]) && steps < NoCells; ++steps) t = Ccellt[t];
-        PresRegresN[i][j] += 1;
-        PresRegresSumX[i][j] += RegIter;
-        PresRegresSumXX[i][j] += static_cast<double>(RegIter) * RegIter;
-        PresRegresSumPres[i][j] += Cpres[t];
-        PresRegresSumXPres[i][j] += RegIter * Cpres[t];
-      }
-  }
 }
 
 // The pressures of block 1 relative to the reference column (F 481).
@@ -196,6 +150,52 @@ void endOfComputation() {
 }
 
 }  // namespace
+
+// Start of a time step: the fields of the previous steps.
+void copyPreviousTimeStep() {
+  const int first = WCStart < 0 ? 0 : WCStart;
+  if (FlagTimeOrder > 0 && Cxvel_old2 && Cyvel_old2 && Czvel_old2 && Cxvel_old && Cyvel_old && Czvel_old)
+    for (int c = first; c <= WCEnd; ++c) {
+      Cxvel_old2[c] = Cxvel_old[c];
+      Cyvel_old2[c] = Cyvel_old[c];
+      Czvel_old2[c] = Czvel_old[c];
+    }
+  if (Cxvel_old && Cyvel_old && Czvel_old && Ckinen_old && Cepsilon_old)
+    for (int c = first; c <= WCEnd; ++c) {
+      Cxvel_old[c] = Cxvel[c];
+      Cyvel_old[c] = Cyvel[c];
+      Czvel_old[c] = Czvel[c];
+      Ckinen_old[c] = Ckinen[c];
+      Cepsilon_old[c] = Cepsilon[c];
+    }
+  if (FlagTComp == 1 && Ccomp && Ccomp_old)
+    for (int m = 0; m < NoComponents; ++m)
+      for (int c = first; c <= WCEnd; ++c) Ccomp_old[m][c] = Ccomp[m][c];
+  stimet += TimeStep;
+}
+
+// Sums of the regression of each column's top pressure on the iteration
+// counter (F 143), read by the surface update.
+void addPressureRegression() {
+  ++RegIter;
+  if (!PresRegresN || !PresRegresSumX || !PresRegresSumXX || !PresRegresSumPres || !PresRegresSumXPres) return;
+  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
+    const BlockRecord& B = block[b];
+    if (B.gridLevel != 0) continue;
+    for (int i = B.i1; i <= B.i2; ++i)
+      for (int j = B.j1; j <= B.j2; ++j) {
+        if (!columnInGrid(i, j)) continue;
+        int t = static_cast<int>(zval[i][j][0]);
+        if (!isCell(t)) continue;
+        for (int steps = 0; isCell(Ccellt[t]) && steps < NoCells; ++steps) t = Ccellt[t];
+        PresRegresN[i][j] += 1;
+        PresRegresSumX[i][j] += RegIter;
+        PresRegresSumXX[i][j] += static_cast<double>(RegIter) * RegIter;
+        PresRegresSumPres[i][j] += Cpres[t];
+        PresRegresSumXPres[i][j] += RegIter * Cpres[t];
+      }
+  }
+}
 
 void WaterSolve() {
   const FlowDriverCalls& call = flowDriverCalls;
@@ -267,7 +267,7 @@ void WaterSolve() {
     setRelaxationFactors();
     if (NoProcessesSolver > 0) computeChunkSizes();
     if (FlagTSC == 0) FlagPrint = printThisIteration() ? 0 : 1;
-    if (transient()) transientCopies();
+    if (transient()) copyPreviousTimeStep();
     if (FlagTSC == 0) {
       if (TimePrintNo > 0 && stimet >= TimePrint[0].time && (multipleOf(Iter, PrintIterTime) || Iter == 2))
         call.timePrintFunction();
@@ -350,7 +350,7 @@ void WaterSolve() {
     if (FlagPrint == 0 && debugging == 'D')
       logf("Average max residual: %lf, Average number of inner iterations: %lf\n",
            AverageMaxResidual / (NoAverages + 1e-20), AverageInnerIter / (NoAverages + 1e-20));
-    if (PresRegres > 0) pressureRegression();
+    if (PresRegres > 0) addPressureRegression();
     if (FlagThixoIsComputing == 0) {
       stamp(27);
       otime[28] = otime[29] = otime[30] = otime[27];

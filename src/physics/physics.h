@@ -39,3 +39,11 @@ void windValues(double& U, double& cx, double& cy);
 
 // Damping of the velocities of a sliding layer (F 289).
 void ThixoVelDamp();
+
+// The momentum source terms of the velocity component in force (Equation
+// 1..3) over the work range, on the main thread between the assembly loops.
+void VelocitySources();
+// Epsilon of the one-equation models (F 24 18, 19, 20) from k over the work
+// range; any other model, or a model without the heights it divides by, ends
+// the run with status -8.
+void computeEpsilon();
