@@ -65,13 +65,14 @@ TEST(SimpleVelocities, WithSeiche4OnlyUAndVAreSolved) {
   Channel ch;
   ASSERT_TRUE(ch.built);
   Seiche4 = 1;
-  for (int c = 1; c <= NoCells; ++c) Czvel[c] = 0.01;
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.2, Cyvel[c] = 0.05, Czvel[c] = 0.01;
   MaxResidual[3] = 12345.0;
   SimpleVelocities(1);
   EXPECT_EQ(Equation, 2);
   EXPECT_EQ(MaxResidual[3], 12345.0);
   for (int c = 1; c <= NoCells; ++c) EXPECT_EQ(Czvel[c], 0.01) << c;
   EXPECT_GT(MaxResidual[1], 0.0);
+  EXPECT_GT(MaxResidual[2], 0.0);
   EXPECT_EQ(FlagInitializedInvAp, 1);
 
   Seiche4 = 0;
