@@ -201,3 +201,16 @@ TEST(WaterSolveNewCase, RefusalsEndWithTheirMessageAndStatus) {
     EXPECT_NE(r.dir.boogie().find(row.message), std::string::npos) << row.name << "\n" << r.dir.boogie();
   }
 }
+
+// F 308 as under the main driver: reported, the computation goes on as a
+// divided run (which writes its result file at the end), and the run ends
+// with a failure status.
+TEST(WaterSolveNewCase, F308IsReportedAndTheRunEndsWithAFailureStatus) {
+  ChannelRun r(kModular + "K 1 0\nF 308 1\nF 209 1\n");
+  EXPECT_EQ(r.status, 2) << r.dir.boogie();
+  EXPECT_NE(r.dir.boogie().find("Error for F 308 data set in the control file. The data set should not be \n"
+                                "used when computing the water flow in a TOVAK version that is not MPI enabled\n\n"),
+            std::string::npos)
+      << r.dir.boogie();
+  EXPECT_TRUE(r.dir.exists("result.mpi1"));
+}
