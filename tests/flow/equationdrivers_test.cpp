@@ -122,6 +122,43 @@ TEST(SimpleVelocitiesDeathTest, AnOutOfRangeUDiagonalEndsWithTheReport) {
   }
 }
 
+// The first call takes the face fluxes the driver computed; from the second
+// on, the fluxes are renewed from the 1/Ap of the call before.
+TEST(SimpleVelocities, TheFirstCallKeepsTheFluxesTheSecondRenewsThem) {
+  Channel ch;
+  ASSERT_TRUE(ch.built);
+  FlagInitializedInvAp = 0;
+  for (int f = 1; f <= NoSurfaces; ++f) Fflux[f] = 0.125;
+  SimpleVelocities(1);
+  int kept = 0;
+  for (int f = 1; f <= NoSurfaces; ++f) kept += Fflux[f] == 0.125;
+  EXPECT_EQ(kept, NoSurfaces);
+  SimpleVelocities(2);
+  kept = 0;
+  for (int f = 1; f <= NoSurfaces; ++f) kept += Fflux[f] == 0.125;
+  EXPECT_EQ(kept, 0);
+}
+
+// K 5 of u: 3 asks for the block correction only in the first inner
+// iteration of the first outer iteration (this build holds no block
+// correction, so asking for it ends the run as not available).
+TEST(SimpleVelocitiesDeathTest, K5Value3CorrectsOnlyTheFirstIterationOfTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  Channel ch;
+  ASSERT_TRUE(ch.built);
+  blockcorr[1] = 3;
+  Iter = 2;
+  SimpleVelocities(1);
+  Iter = 1;
+  SimpleVelocities(2);
+  EXPECT_EXIT(
+      {
+        std::atexit(logToStderr);
+        SimpleVelocities(1);
+      },
+      ::testing::ExitedWithCode(2), "the block correction \\(K 5 values 1..3\\) is not available");
+}
+
 // ---- SimplePressure ----
 
 // Without face coefficients (1/Ap of u 0 everywhere) and without any mass
