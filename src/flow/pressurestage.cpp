@@ -101,6 +101,70 @@ void cornerCells() {
   }
 }
 
+}  // namespace
+
+// Storage of a moving surface in the p' equation (F 296, F 419).
+void storageTerms() {
+  const double dt = TimeStep, g = 9.81;
+  switch (FlagTimeSIMPLE) {
+    case 1:
+      for (int c = WCStart; c <= WCEnd; ++c) Csource[c] *= 0.5;
+      break;
+    case 2:
+    case 3: {
+      if (FlagTFS == 1 || !Bdepth) break;
+      const double extra = FlagTimeSIMPLE == 3 ? static_cast<double>(IterWaterUpdate) * TransInnerIter : 1.0;
+      // Each cell takes the factor of its own column, from the column's
+      // bottom face and depth.
+      for (int c = WCStart; c <= WCEnd; ++c) {
+        const int b = bottomOfColumn(c);
+        const int f = Cflateb[b], bc = Cbed[b];
+        if (!faceOk(f) || bc < 1 || bc >= bedCellCapacity() || !(Bdepth[bc] > 0.0)) continue;
+        const double fac = extra * 2.0 * Faz[f] / (dt * 9810.0 * Bdepth[bc]);
+        Cap[c] += fac * Ckdist[c];
+      }
+      break;
+    }
+    case 4:
+      for (int c = WCStart; c <= WCEnd; ++c)
+        if (Ccellt[c] == 0 && faceOk(Cflateb[c])) Cap[c] += Faz[Cflateb[c]] * 9.81 * 1000.0 / relax[4];
+      break;
+    default:
+      break;
+  }
+  switch (FlagPresSurfDamp) {
+    case 1:
+      for (int c = WCStart; c <= WCEnd; ++c)
+        if (faceOk(Cflatet[c])) Cap[c] += Farea[Cflatet[c]] / (dt * g);
+      break;
+    case 2:
+      for (int c = WCStart; c <= WCEnd; ++c)
+        if (Ccellt[c] == 0 && faceOk(Cflatet[c])) Cap[c] += Farea[Cflatet[c]] / (dt * g);
+      break;
+    case 3:
+      for (int t = WCStart; t <= WCEnd; ++t) {
+        if (Ccellt[t] != 0 || !faceOk(Cflatet[t])) continue;
+        const double f = Farea[Cflatet[t]] / (cellsInColumn(t) * dt * g);
+        for (int c = t, guard = 0; cellOk(c) && guard <= NoCells; c = Ccellb[c], ++guard) Cap[c] += f;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// F 104: cells at the end of a line of cells, single-layer, get a storage
+// term of their volume.
+void endCorrection() {
+  for (int c = WCStart; c <= WCEnd; ++c) {
+    if (Ccellt[c] != 0 || Ccellb[c] != 0) continue;
+    const int lateral = (Ccelle[c] != 0) + (Ccells[c] != 0) + (Ccelln[c] != 0) + (Ccellw[c] != 0);
+    if (lateral <= 1) Cap[c] += FlagEndCorrect * Cvol[c];
+  }
+}
+
+namespace {
+
 // The central coefficients, the conditions that act on them, the residual
 // MaxResidual[4] and the start value p' = 0: in chunks, or over the whole
 // range. Both routes apply the same options; steps that read or write cells
@@ -175,6 +239,33 @@ void smoothTriangleCells(double* pc) {
       pc[c] = 0.75 * pc[c] + 0.125 * (pc[Ccells[c]] + pc[Ccelln[c]] + pc[Ccelle[c]] + pc[Ccellw[c]]);
 }
 
+}  // namespace
+
+// The top cell of a column takes the pressure of the linear profile from zero
+// at its top face through the centre of the cell below.
+void linearTopCellPressure(int first, int last) {
+  for (int t = std::max(first, 1); t <= last && t <= NoCells; ++t) {
+    const int b = Ccellb[t];
+    if (Ccellt[t] != 0 || !cellOk(b)) continue;
+    Cpres[t] = Cpres[b] * Ckdist[t] / (2.0 * Ckdist[t] + Ckdist[b]);
+  }
+}
+
+// Cells of a nested block take part of the velocities of their parent cells.
+void nestRelaxation() {
+  if (!Cinterpolnest) return;
+  const double r = NestInterpolRelax;
+  for (int c = 1; c <= NoCells; ++c) {
+    const int p = Cinterpolnest[c];
+    if (!cellOk(p)) continue;
+    Cxvel[c] = r * Cxvel[p] + (1.0 - r) * Cxvel[c];
+    Cyvel[c] = r * Cyvel[p] + (1.0 - r) * Cyvel[c];
+    Czvel[c] = r * Czvel[p] + (1.0 - r) * Czvel[c];
+  }
+}
+
+namespace {
+
 void swapInvAp() {
   if (CinvApP) std::swap(CinvAp, CinvApP);
 }
@@ -208,89 +299,6 @@ void secondPass(int i, double* pc) {
 }
 
 }  // namespace
-
-// Storage of a moving surface in the p' equation (F 296, F 419).
-void storageTerms() {
-  const double dt = TimeStep, g = 9.81;
-  switch (FlagTimeSIMPLE) {
-    case 1:
-      for (int c = WCStart; c <= WCEnd; ++c) Csource[c] *= 0.5;
-      break;
-    case 2:
-    case 3: {
-      if (FlagTFS == 1 || !Bdepth) break;
-      const double extra = FlagTimeSIMPLE == 3 ? static_cast<double>(IterWaterUpdate) * TransInnerIter : 1.0;
-      // Each cell takes the factor of its own column, from the column's
-      // bottom face and depth.
-      for (int c = WCStart; c <= WCEnd; ++c) {
-        const int b = bottomOfColumn(c);
-        const int f = Cflateb[b], bc = Cbed[b];
-        if (!faceOk(f) || bc < 1 || bc >= bedCellCapacity() || !(Bdepth[bc] > 0.0)) continue;
-        const double fac = extra * 2.0 * Faz[f] / (dt * 9810.0 * Bdepth[bc]);
-        Cap[c] += fac * Ckdist[c];
-      }
-      break;
-    }
-    case 4:
-      for (int c = WCStart; c <= WCEnd; ++c)
-        if (Ccellt[c] == 0 && faceOk(Cflateb[c])) Cap[c] += Faz[Cflateb[c]] * 9.81 * 1000.0 / relax[4];
-      break;
-    default:
-      break;
-  }
-  switch (FlagPresSurfDamp) {
-    case 1:
-      for (int c = WCStart; c <= WCEnd; ++c)
-        if (faceOk(Cflatet[c])) Cap[c] += Farea[Cflatet[c]] / (dt * g);
-      break;
-    case 2:
-      for (int c = WCStart; c <= WCEnd; ++c)
-        if (Ccellt[c] == 0 && faceOk(Cflatet[c])) Cap[c] += Farea[Cflatet[c]] / (dt * g);
-      break;
-    case 3:
-      for (int t = WCStart; t <= WCEnd; ++t) {
-        if (Ccellt[t] != 0 || !faceOk(Cflatet[t])) continue;
-        const double f = Farea[Cflatet[t]] / (cellsInColumn(t) * dt * g);
-        for (int c = t, guard = 0; cellOk(c) && guard <= NoCells; c = Ccellb[c], ++guard) Cap[c] += f;
-      }
-      break;
-    default:
-      break;
-  }
-}
-
-// F 104: cells at the end of a line of cells, single-layer, get a storage
-// term of their volume.
-void endCorrection() {
-  for (int c = WCStart; c <= WCEnd; ++c) {
-    if (Ccellt[c] != 0 || Ccellb[c] != 0) continue;
-    const int lateral = (Ccelle[c] != 0) + (Ccells[c] != 0) + (Ccelln[c] != 0) + (Ccellw[c] != 0);
-    if (lateral <= 1) Cap[c] += FlagEndCorrect * Cvol[c];
-  }
-}
-
-// The top cell of a column takes the pressure of the linear profile from zero
-// at its top face through the centre of the cell below.
-void linearTopCellPressure(int first, int last) {
-  for (int t = std::max(first, 1); t <= last && t <= NoCells; ++t) {
-    const int b = Ccellb[t];
-    if (Ccellt[t] != 0 || !cellOk(b)) continue;
-    Cpres[t] = Cpres[b] * Ckdist[t] / (2.0 * Ckdist[t] + Ckdist[b]);
-  }
-}
-
-// Cells of a nested block take part of the velocities of their parent cells.
-void nestRelaxation() {
-  if (!Cinterpolnest) return;
-  const double r = NestInterpolRelax;
-  for (int c = 1; c <= NoCells; ++c) {
-    const int p = Cinterpolnest[c];
-    if (!cellOk(p)) continue;
-    Cxvel[c] = r * Cxvel[p] + (1.0 - r) * Cxvel[c];
-    Cyvel[c] = r * Cyvel[p] + (1.0 - r) * Cyvel[c];
-    Czvel[c] = r * Czvel[p] + (1.0 - r) * Czvel[c];
-  }
-}
 
 void recordContinuity() {
   GlobContinuity = 0.0;

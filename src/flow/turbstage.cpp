@@ -32,6 +32,19 @@ void clearCell(int lo, int hi, bool second) {
     for (int c = lo; c <= hi; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
 }
 
+}  // namespace
+
+// The cell part of the coefficients: eddy viscosity, the production and
+// dissipation terms (not for the models 2..7) and the wall laws.
+void turbulenceCellTerms(int lo, int hi, bool second) {
+  GammaCalc(lo, hi);
+  clearCell(lo, hi, second);
+  if (!(TurbulenceModel >= 2 && TurbulenceModel <= 7)) turbulence(lo, hi);
+  wall_laws(lo, hi);
+}
+
+namespace {
+
 // Coefficients of k or epsilon: cell chunks, then face chunks (k with the
 // power-law maker in chunks, as the parallel route has it).
 void turbulenceCoefficients(int eq, bool parallel) {
@@ -60,6 +73,23 @@ void turbulenceCoefficients(int eq, bool parallel) {
     coeff_make_pow(WFStart, WFEnd);
   }
 }
+
+}  // namespace
+
+// Boundary conditions and the terms that act on single cells, on the main
+// thread.
+void turbulenceSources(int eq, int boundaryStamp) {
+  boundary();
+  stamp(boundaryStamp);
+  if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
+  if (NoNestflater > 0) nestsource();
+  if (OneCellSource == 1)
+    for (int c = WCStart; c <= WCEnd; ++c)
+      if (Conecell[c] == 1) Cap[c] += 1000.0 * Cvol[c];
+  if (Wind[0] > 1e-10) WindFunction(eq);
+}
+
+namespace {
 
 // Transient term, neighbour sums and relaxation, then the residual into
 // MaxResidual[eq]; in chunks when parallel. Epsilon keeps the values the wall
@@ -118,28 +148,6 @@ void debugDump(int i) {
 }
 
 }  // namespace
-
-// The cell part of the coefficients: eddy viscosity, the production and
-// dissipation terms (not for the models 2..7) and the wall laws.
-void turbulenceCellTerms(int lo, int hi, bool second) {
-  GammaCalc(lo, hi);
-  clearCell(lo, hi, second);
-  if (!(TurbulenceModel >= 2 && TurbulenceModel <= 7)) turbulence(lo, hi);
-  wall_laws(lo, hi);
-}
-
-// Boundary conditions and the terms that act on single cells, on the main
-// thread.
-void turbulenceSources(int eq, int boundaryStamp) {
-  boundary();
-  stamp(boundaryStamp);
-  if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
-  if (NoNestflater > 0) nestsource();
-  if (OneCellSource == 1)
-    for (int c = WCStart; c <= WCEnd; ++c)
-      if (Conecell[c] == 1) Cap[c] += 1000.0 * Cvol[c];
-  if (Wind[0] > 1e-10) WindFunction(eq);
-}
 
 void turbulenceStage(int i) {
   // k.

@@ -98,10 +98,64 @@ bool printThisIteration() {
          (debugging == 'J' && multipleOf(it, 100));
 }
 
+}  // namespace
+
+// Start of a time step: the fields of the previous steps.
+void copyPreviousTimeStep() {
+  const int first = WCStart < 0 ? 0 : WCStart;
+  if (FlagTimeOrder > 0 && Cxvel_old2 && Cyvel_old2 && Czvel_old2 && Cxvel_old && Cyvel_old && Czvel_old)
+    for (int c = first; c <= WCEnd; ++c) {
+      Cxvel_old2[c] = Cxvel_old[c];
+      Cyvel_old2[c] = Cyvel_old[c];
+      Czvel_old2[c] = Czvel_old[c];
+    }
+  if (Cxvel_old && Cyvel_old && Czvel_old && Ckinen_old && Cepsilon_old)
+    for (int c = first; c <= WCEnd; ++c) {
+      Cxvel_old[c] = Cxvel[c];
+      Cyvel_old[c] = Cyvel[c];
+      Czvel_old[c] = Czvel[c];
+      Ckinen_old[c] = Ckinen[c];
+      Cepsilon_old[c] = Cepsilon[c];
+    }
+  if (FlagTComp == 1 && Ccomp && Ccomp_old)
+    for (int m = 0; m < NoComponents; ++m)
+      for (int c = first; c <= WCEnd; ++c) Ccomp_old[m][c] = Ccomp[m][c];
+  stimet += TimeStep;
+}
+
+namespace {
+
 void thixoStability() {
   const int b = NoBlocks >= 2 && block[2].subBed > 0 ? 2 : 1;
   if (FlagThixoDamp >= 0 && FlagThixoDamp <= 3) flowDriverCalls.thixoDamp[FlagThixoDamp](b);
 }
+
+}  // namespace
+
+// Sums of the regression of each column's top pressure on the iteration
+// counter (F 143), read by the surface update.
+void addPressureRegression() {
+  ++RegIter;
+  if (!PresRegresN || !PresRegresSumX || !PresRegresSumXX || !PresRegresSumPres || !PresRegresSumXPres) return;
+  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
+    const BlockRecord& B = block[b];
+    if (B.gridLevel != 0) continue;
+    for (int i = B.i1; i <= B.i2; ++i)
+      for (int j = B.j1; j <= B.j2; ++j) {
+        if (!columnInGrid(i, j)) continue;
+        int t = static_cast<int>(zval[i][j][0]);
+        if (!isCell(t)) continue;
+        for (int steps = 0; isCell(Ccellt[t]) && steps < NoCells; ++steps) t = Ccellt[t];
+        PresRegresN[i][j] += 1;
+        PresRegresSumX[i][j] += RegIter;
+        PresRegresSumXX[i][j] += static_cast<double>(RegIter) * RegIter;
+        PresRegresSumPres[i][j] += Cpres[t];
+        PresRegresSumXPres[i][j] += RegIter * Cpres[t];
+      }
+  }
+}
+
+namespace {
 
 // The pressures of block 1 relative to the reference column (F 481).
 void scalePressureToReference() {
@@ -150,52 +204,6 @@ void endOfComputation() {
 }
 
 }  // namespace
-
-// Start of a time step: the fields of the previous steps.
-void copyPreviousTimeStep() {
-  const int first = WCStart < 0 ? 0 : WCStart;
-  if (FlagTimeOrder > 0 && Cxvel_old2 && Cyvel_old2 && Czvel_old2 && Cxvel_old && Cyvel_old && Czvel_old)
-    for (int c = first; c <= WCEnd; ++c) {
-      Cxvel_old2[c] = Cxvel_old[c];
-      Cyvel_old2[c] = Cyvel_old[c];
-      Czvel_old2[c] = Czvel_old[c];
-    }
-  if (Cxvel_old && Cyvel_old && Czvel_old && Ckinen_old && Cepsilon_old)
-    for (int c = first; c <= WCEnd; ++c) {
-      Cxvel_old[c] = Cxvel[c];
-      Cyvel_old[c] = Cyvel[c];
-      Czvel_old[c] = Czvel[c];
-      Ckinen_old[c] = Ckinen[c];
-      Cepsilon_old[c] = Cepsilon[c];
-    }
-  if (FlagTComp == 1 && Ccomp && Ccomp_old)
-    for (int m = 0; m < NoComponents; ++m)
-      for (int c = first; c <= WCEnd; ++c) Ccomp_old[m][c] = Ccomp[m][c];
-  stimet += TimeStep;
-}
-
-// Sums of the regression of each column's top pressure on the iteration
-// counter (F 143), read by the surface update.
-void addPressureRegression() {
-  ++RegIter;
-  if (!PresRegresN || !PresRegresSumX || !PresRegresSumXX || !PresRegresSumPres || !PresRegresSumXPres) return;
-  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
-    const BlockRecord& B = block[b];
-    if (B.gridLevel != 0) continue;
-    for (int i = B.i1; i <= B.i2; ++i)
-      for (int j = B.j1; j <= B.j2; ++j) {
-        if (!columnInGrid(i, j)) continue;
-        int t = static_cast<int>(zval[i][j][0]);
-        if (!isCell(t)) continue;
-        for (int steps = 0; isCell(Ccellt[t]) && steps < NoCells; ++steps) t = Ccellt[t];
-        PresRegresN[i][j] += 1;
-        PresRegresSumX[i][j] += RegIter;
-        PresRegresSumXX[i][j] += static_cast<double>(RegIter) * RegIter;
-        PresRegresSumPres[i][j] += Cpres[t];
-        PresRegresSumXPres[i][j] += RegIter * Cpres[t];
-      }
-  }
-}
 
 void WaterSolve() {
   const FlowDriverCalls& call = flowDriverCalls;
