@@ -263,20 +263,7 @@ void accelerate(int eq, int i) {
 // velocity at the bottom of a sliding layer.
 void afterSolve(int eq) {
   double* phi = velocity(eq);
-  const double* old = velocityOld(eq);
-  if (old) {
-    if (FlagCorrTrekant == 10 && Ctrekant)
-      for (int c = WCStart; c <= WCEnd; ++c)
-        if (Ctrekant[c] > 0) phi[c] = (1.0 - relaxTrekant1) * phi[c] + relaxTrekant1 * old[c];
-    if (FlagDamp1 == 1 || FlagDamp1 == 2)
-      for (int c = WCStart; c <= WCEnd; ++c) {
-        if (!(bedRatio(c) > 1.1)) continue;
-        if (FlagDamp1 == 1)
-          phi[c] = 0.5 * phi[c] + 0.5 * old[c];
-        else if (Ccellb[c] == 0 && Ccellt[c] == 0)
-          phi[c] = 0.2 * phi[c] + 0.8 * old[c];
-      }
-  }
+  dampWithPreviousStep(eq);
   if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) CoupledSolverNesting();
   if (FlagThixoIsComputing == 1)
     for (int c = WCStart; c <= WCEnd; ++c) {
@@ -307,6 +294,25 @@ void limitSlideVelocities() {
 }
 
 }  // namespace
+
+// Transient runs: triangle cells (F 235 10) and cells with a small bottom
+// face (F 291 first value) blended with the previous time step.
+void dampWithPreviousStep(int eq) {
+  double* phi = velocity(eq);
+  const double* old = velocityOld(eq);
+  if (!old) return;
+  if (FlagCorrTrekant == 10 && Ctrekant)
+    for (int c = WCStart; c <= WCEnd; ++c)
+      if (Ctrekant[c] > 0) phi[c] = (1.0 - relaxTrekant1) * phi[c] + relaxTrekant1 * old[c];
+  if (FlagDamp1 == 1 || FlagDamp1 == 2)
+    for (int c = WCStart; c <= WCEnd; ++c) {
+      if (!(bedRatio(c) > 1.1)) continue;
+      if (FlagDamp1 == 1)
+        phi[c] = 0.5 * phi[c] + 0.5 * old[c];
+      else if (Ccellb[c] == 0 && Ccellt[c] == 0)
+        phi[c] = 0.2 * phi[c] + 0.8 * old[c];
+    }
+}
 
 void momentumStage(int i) {
   coefficientStage(!stageOnMainThread(1));

@@ -32,21 +32,25 @@ void clearCell(int lo, int hi, bool second) {
     for (int c = lo; c <= hi; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
 }
 
+}  // namespace
+
 // The cell part of the coefficients: eddy viscosity, the production and
 // dissipation terms (not for the models 2..7) and the wall laws.
-void turbulenceCells(int lo, int hi, bool second) {
+void turbulenceCellTerms(int lo, int hi, bool second) {
   GammaCalc(lo, hi);
   clearCell(lo, hi, second);
   if (!(TurbulenceModel >= 2 && TurbulenceModel <= 7)) turbulence(lo, hi);
   wall_laws(lo, hi);
 }
 
+namespace {
+
 // Coefficients of k or epsilon: cell chunks, then face chunks (k with the
 // power-law maker in chunks, as the parallel route has it).
 void turbulenceCoefficients(int eq, bool parallel) {
   const bool second = sou[eq] == 1 && secondNeighbours();
   if (!parallel) {
-    turbulenceCells(WCStart, WCEnd, second);
+    turbulenceCellTerms(WCStart, WCEnd, second);
     if (eq == 5) Cidist[0] = Cjdist[0] = Fflux[0] = 0.0;
     coeff_make(WFStart, WFEnd);
     return;
@@ -54,7 +58,7 @@ void turbulenceCoefficients(int eq, bool parallel) {
   forEachChunk([second](int p) {
     int lo, hi;
     cellChunk(p, lo, hi);
-    if (lo <= hi) turbulenceCells(lo, hi, second);
+    if (lo <= hi) turbulenceCellTerms(lo, hi, second);
   });
   Cidist[0] = Cjdist[0] = Fflux[0] = 0.0;
   // With K 6 value 1 the second-order coefficients of k are built in face
@@ -72,11 +76,13 @@ void turbulenceCoefficients(int eq, bool parallel) {
   }
 }
 
+}  // namespace
+
 // Boundary conditions and the terms that act on single cells, on the main
 // thread.
-void turbulenceSources(int eq) {
+void turbulenceSources(int eq, int boundaryStamp) {
   boundary();
-  if (eq == 5) stamp(20);
+  stamp(boundaryStamp);
   if (FlagDragDLL > 0) extra_source();
   if (NoNestflater > 0) nestsource();
   if (OneCellSource == 1)
@@ -84,6 +90,8 @@ void turbulenceSources(int eq) {
       if (Conecell[c] == 1) Cap[c] += 1000.0 * Cvol[c];
   if (Wind[0] > 1e-10) WindFunction(eq);
 }
+
+namespace {
 
 // Transient term, neighbour sums and relaxation, then the residual into
 // MaxResidual[eq]; in chunks when parallel. Epsilon keeps the values the wall
@@ -157,7 +165,7 @@ void turbulenceStage(int i) {
   Cxvel[0] = Cyvel[0] = Czvel[0] = 0.0;
   turbulenceCoefficients(5, !stageOnMainThread(5));
   stamp(19);
-  turbulenceSources(5);
+  turbulenceSources(5, 20);
   stamp(21);
   finalise(5, !stageOnMainThread(9));
   accelerate(5, i);
@@ -175,7 +183,7 @@ void turbulenceStage(int i) {
   Cf_old = Cepsilon_old;
   if (FlagTimeOrder > 0) Cf_old2 = Cepsilon_old;
   turbulenceCoefficients(6, !stageOnMainThread(6));
-  turbulenceSources(6);
+  turbulenceSources(6, -1);
   finalise(6, !stageOnMainThread(9));
   accelerate(6, i);
   if (FlagTDMA == 1) notAvailable("the line solver of epsilon (F 186)");

@@ -1,5 +1,6 @@
 // Stages and services of the flow driver this build does not hold yet. Each
 // ends the run with "not available in this build"; building one removes its line.
+#include "flow/cellequations.h"
 #include "flow/stages.h"
 #include "io/log.h"
 

@@ -89,6 +89,10 @@ void checkCombinationsFirst() {
     fatal(0, "Error in control file: F 316 only works with F 206 = 0\n\n");
   if (FlagPresCorrStab > 0 && (NoProcessesSolver == 0 || FlagWaterSolveNew > 0))
     fatal(0, "Error in control file: F 373 data set will only work with F 206 > 0 and F 328 = 0\n\n");
+  // The modular driver has no grid sequencing: it would run 300 outer
+  // iterations on whatever level it found.
+  if (FlagWaterSolveNew == 1 && MGSNo > 0)
+    fatal(0, "Error in control file: F 152 data set does not work with F 328 1\n\n");
   if (FlagLogInflow > 0 && FlagCyclic != 0)
     fatal(0, "Error in control file: F 202 and (F 174 1st integer != 0) must not be used together\n\n");
   // The thermocline buoyancy weighs the temperature of component 0.

@@ -72,6 +72,10 @@ double waterDensity(double T);
 // turbidity current, deferred correction, one-cell term, diagonal doublings,
 // shallow-face damping, bridge drag.
 void VelocitySources();
+// Epsilon of the one-equation models (F 24 18, 19, 20) from k over the work
+// range; any other model, or a model without the heights it divides by, ends
+// the run with status -8.
+void computeEpsilon();
 // Sinking of sediment-laden water (w equation), F 18.
 void turbiditycurrentSource();
 // Buoyancy of the water against its density at the thermocline temperature
