@@ -5,7 +5,6 @@
 
 void surface_tfs(int, int) { notAvailable("the transient free-surface update (F 36 1, 11..19)"); }
 void surface_LS_update() { notAvailable("the level-set free-surface update (F 36 50)"); }
-void AlgMGMake() { notAvailable("the multigrid levels (F 168)"); }
 void ThixoDamp(int) { notAvailable("the thixotropic layer stability (F 289 0)"); }
 void ThixoDamp1(int) { notAvailable("the thixotropic layer stability (F 289 1)"); }
 void ThixoDamp2(int) { notAvailable("the thixotropic layer stability (F 289 2)"); }
