@@ -55,8 +55,20 @@ void quasiNeighbourPass(double* f, int first, int last, bool second) {
   for (int c = last; c >= first; --c) st<kShared>(f, c, qnSides<kShared>(f, c, second, Csource[c]) / Cap[c]);
 }
 
+// The pressure correction's levels have the plain sum of their couplings on
+// the diagonal: its Jacobi steps are damped (see the strategies of F 164), so
+// that an odd-even error does not come back unchanged after each pair.
+constexpr double kPressureJacobiWeight = 0.8;
+
 template <bool kEight>
 inline void jacobi2D(const double* from, double* to, int lo, int hi) {
+  if (Equation == 4) {
+    for (int c = lo; c <= hi; ++c) {
+      const double v = (horizontalSum<kEight, false>(from, c) + Csource[c]) / Cap[c];
+      to[c] = from[c] + kPressureJacobiWeight * (v - from[c]);
+    }
+    return;
+  }
   for (int c = lo; c <= hi; ++c) to[c] = (horizontalSum<kEight, false>(from, c) + Csource[c]) / Cap[c];
 }
 

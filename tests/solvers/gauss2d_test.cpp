@@ -66,7 +66,7 @@ class Gauss2DTest : public ::testing::Test {
     g.nx = 302, g.ny = 1, g.nz = 1;
     g.build();
     Cf = Cpres;
-    Equation = 4;
+    Equation = 1;
     assembleChain();
   }
   void TearDown() override { omp_set_num_threads(threadsBefore); }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "solvers/multigrid.h"
 #include "solvers/solver.h"
 #include "solvers/stencils.h"
 #include "state/arrays.h"
@@ -153,7 +154,9 @@ TEST_F(GaussNTest, AJacobiStepOnASubRangeDoesNotReadAStaleCopy) {
     GaussN(WCStart, WCEnd, 2);
     EXPECT_EQ(stale, field()) << "F 164 " << s;
     for (int c = 1; c <= NoCells; ++c) {
-      if (c < 101 || c > 200) EXPECT_EQ(Cf[c], 0.01 * (c % 5)) << "a cell outside the range was written";
+      if (c < 101 || c > 200) {
+        EXPECT_EQ(Cf[c], 0.01 * (c % 5)) << "a cell outside the range was written";
+      }
     }
   }
 }
@@ -173,4 +176,41 @@ TEST_F(GaussNTest, TheDispatcherHandsOverAboveTwenty) {
   startField();
   solver();
   EXPECT_NE(field(), jacobi);
+}
+
+// The pressure correction has the plain sum of its couplings on the
+// diagonal. Two cells coupled by 1, no source, the odd-even start 1, -1: an
+// undamped Jacobi pair gives it back unchanged, so its defect would never
+// go; the damped steps of the pressure correction take it to -0.6, 0.6 and
+// then 0.36, -0.36, in the strategies and on the coarse levels alike.
+TEST(GaussN, ThePressureCorrectionDampsTheOddEvenPattern) {
+  InProjectDir dir;
+  SmallGrid g;
+  g.nx = 2, g.ny = 1, g.nz = 1;
+  g.build();
+  Cf = Cpres;
+  for (int c = 1; c <= 2; ++c) {
+    Cae[c] = Ccelle[c] ? 1.0 : 0.0;
+    Caw[c] = Ccellw[c] ? 1.0 : 0.0;
+    Cap[c] = 1.0;
+    Csource[c] = 0.0;
+  }
+  struct Case {
+    int equation;
+    double expected;
+  };
+  for (const Case k : {Case{1, 1.0}, Case{4, 0.36}}) {
+    Equation = k.equation;
+    for (int s : {27, 29}) {
+      FlagRapSolver = s;
+      Cf[1] = 1.0, Cf[2] = -1.0;
+      GaussN(1, 2, 1);
+      EXPECT_NEAR(Cf[1], k.expected, 1e-15) << "equation " << k.equation << ", F 164 " << s;
+      EXPECT_NEAR(Cf[2], -k.expected, 1e-15);
+      if (s != 27) continue;  // 29 takes the Jacobi pairs on the levels from 302 cells on
+      Cf[1] = 1.0, Cf[2] = -1.0;
+      Gauss2D(1, 2, 1);
+      EXPECT_NEAR(Cf[1], k.expected, 1e-15) << "levels, equation " << k.equation;
+    }
+  }
 }
