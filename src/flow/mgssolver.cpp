@@ -126,12 +126,20 @@ void MGSsolver() {
   if (N < 1) return;
   for (int o = 1; o <= N; ++o) {
     if (FlagTSC == 0) Iter = o;
+    bool converged = false;
     for (int L = MGSNo; L >= 1; --L) {
       MGSSetLevel(L);
+      // A solve that converges says so by clearing gFlagFlow (and writes
+      // its results); on the real grid that ends the passes.
+      const int flowFlag = gFlagFlow;
+      gFlagFlow = 1;
       solve();
+      converged = L == 1 && gFlagFlow == 0;
+      gFlagFlow = flowFlag;
       if (FlagErrorBreak == 1) return;
       MGSProlong(L);
     }
+    if (converged) break;
   }
   MGSSetLevel(1);
 }

@@ -131,3 +131,21 @@ TEST_F(MGSsolverTest, PassCounts) {
   EXPECT_EQ(solves.size(), 20u);
   EXPECT_EQ(Iter, 7);
 }
+
+// The passes end once the real grid has converged (its solve clears
+// gFlagFlow); converged coarse levels do not end them.
+TEST_F(MGSsolverTest, ThePassesEndWhenTheRealGridConverges) {
+  g.nx = 2, g.ny = 2, g.nz = 1;
+  MGSNo = 2;
+  iterGlobalMax = 100;
+  g.build();
+  MGSLevelSolve = [] {
+    recordSolve();
+    if (MGSGrid == 2 || Iter == 3) gFlagFlow = 0;
+  };
+  gFlagFlow = 1;
+  MGSsolver();
+  EXPECT_EQ(solves.size(), 6u);
+  EXPECT_EQ(Iter, 3);
+  EXPECT_EQ(gFlagFlow, 1);
+}
