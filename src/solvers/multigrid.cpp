@@ -384,3 +384,162 @@ void AlgMGResidual(int first, int last, int, double* out) {
            Cap[c];
   }
 }
+
+// ---- Earlier forms of the two-dimensional acceleration (not called) ----
+
+namespace {
+
+// Walks the cells of the blocks of kind 0 in number order: a cell without a
+// bottom neighbour opens the next coarse cell (from NoCells + 1 on), every
+// cell calls visit(cell, coarse cell), a cell without a top neighbour closes
+// it. Returns the last coarse cell; stops before the arrays end.
+template <typename Visit>
+int columnWalk(Visit visit) {
+  int C = NoCells, open = 0;
+  for (int r = 1; r <= NoBlocks && r < 100; ++r) {
+    const BlockRecord& B = block[r];
+    if (B.kind != 0) continue;
+    const int first = std::max(B.firstCell, 1), last = std::min(B.lastCell, NoCells);
+    for (int c = first; c <= last; ++c) {
+      if (Ccellb[c] == 0) {
+        if (C + 1 >= MaxCeller) return C;
+        open = ++C;
+      }
+      if (open) visit(c, open, Ccellb[c] == 0, Ccellt[c] == 0);
+      if (Ccellt[c] == 0) open = 0;
+    }
+  }
+  return C;
+}
+
+}  // namespace
+
+void Acc2D() {
+  if (!hierarchyReady()) return;
+  const int b = multigridColumnBlock();
+  int first, last;
+  if (!levelCells(b, first, last)) return;
+  clearElementZero();
+  columnWalk([](int c, int C, bool opens, bool closes) {
+    if (opens) {
+      Csource[C] = Csource[c], Cae[C] = Cae[c], Caw[C] = Caw[c], Can[C] = Can[c], Cas[C] = Cas[c];
+      Cf[C] = 0.0;
+    } else {
+      Csource[C] += Csource[c], Cae[C] += Cae[c], Caw[C] += Caw[c], Can[C] += Can[c], Cas[C] += Cas[c];
+    }
+    if (closes) Cap[C] = Cae[C] + Caw[C] + Can[C] + Cas[C];
+  });
+  if (Flag2DAccSolver >= 2) {
+    for (int r = b + 1; r <= std::min(Flag2DAccSolver, 99); ++r) {
+      int lo, hi;
+      if (!levelCells(r, lo, hi)) continue;
+      for (int c = lo; c <= hi; ++c) {
+        const int p1 = child(c, 1), p2 = child(c, 2), p3 = child(c, 3), p4 = child(c, 4);
+        double src = 0.0;
+        for (int p : {p1, p2, p3, p4})
+          if (p) src += Csource[p];
+        Csource[c] = src;
+        outerCouplings(c, p1, p2, p3, p4);
+        const double S = Cae[c] + Caw[c] + Can[c] + Cas[c];
+        Cap[c] = S < 1e-15 ? 1e20 : S;
+        Cf[c] = 0.0;
+      }
+    }
+  }
+  for (int r = std::min(NoBlocks + Flag2DAccSolver, 99); r >= b + 1; --r) {
+    int lo, hi;
+    if (!levelCells(r, lo, hi)) continue;
+    Gauss2D(lo, hi, 1);
+    for (int c = lo; c <= hi; ++c)
+      for (int k = 1; k <= 4; ++k)
+        if (const int p = child(c, k)) Cf[p] = Cf[c];
+  }
+  Gauss2D(first, last, 1);
+  columnWalk([](int c, int C, bool, bool) { Cf[c] = Cf[C]; });
+}
+
+int Acc2Dcoeff(int levels) {
+  if (!hierarchyReady()) return 0;
+  const int b = multigridColumnBlock();
+  const int n = std::min(Flag2DAccSolver, levels);
+  clearElementZero();
+  const int lastTwo = columnWalk([](int c, int C, bool opens, bool) {
+    if (opens) Csource[C] = Cae[C] = Caw[C] = Can[C] = Cas[C] = Cap[C] = 0.0;
+    Csource[C] += Csource[c], Cae[C] += Cae[c], Caw[C] += Caw[c], Can[C] += Can[c], Cas[C] += Cas[c];
+    Cap[C] += Cap[c];
+  });
+  for (int r = b + 1; r <= std::min(n, 99); ++r) {
+    int lo, hi;
+    if (!levelCells(r, lo, hi)) continue;
+    for (int c = lo; c <= hi; ++c) {
+      const int p1 = child(c, 1), p2 = child(c, 2), p3 = child(c, 3), p4 = child(c, 4);
+      double src = 0.0, ap = 0.0;
+      for (int p : {p1, p2, p3, p4})
+        if (p) src += Csource[p], ap += Cap[p];
+      Csource[c] = src;
+      Cap[c] = ap;
+      outerCouplings(c, p1, p2, p3, p4);
+    }
+  }
+  for (int C = NoCells + 1; C <= lastTwo; ++C) Cap[C] += Cae[C] + Caw[C] + Can[C] + Cas[C];
+  for (int r = b + 1; r <= std::min(n, 99); ++r) {
+    int lo, hi;
+    if (!levelCells(r, lo, hi)) continue;
+    for (int c = lo; c <= hi; ++c) Cap[c] += Cae[c] + Caw[c] + Can[c] + Cas[c];
+  }
+  return n;
+}
+
+int Acc2Dsolver(int levels) {
+  if (!hierarchyReady()) return 0;
+  double* R = residualArray(Equation);
+  double* F = nullptr;
+  switch (Equation) {
+    case 1: F = Cxvel; break;
+    case 2: F = Cyvel; break;
+    case 3: F = Czvel; break;
+    case 5: F = Ckinen; break;
+    case 6: F = Cepsilon; break;
+    default: break;
+  }
+  if (!R || !F) return 0;
+  const int b = multigridColumnBlock();
+  int first, last;
+  if (!levelCells(b, first, last)) return 0;
+  const int n = std::min(Flag2DAccSolver, levels);
+  static thread_local int count;  // cells of the open column
+  columnWalk([R](int c, int C, bool opens, bool closes) {
+    if (opens) R[C] = 0.0, count = 0;
+    R[C] += R[c];
+    ++count;
+    if (closes) R[C] /= count;
+  });
+  for (int r = b + 1; r <= std::min(n, 99); ++r) {
+    int lo, hi;
+    if (!levelCells(r, lo, hi)) continue;
+    for (int c = lo; c <= hi; ++c) {
+      double s = 0.0;
+      int k = 0;
+      for (int q = 1; q <= 4; ++q)
+        if (const int p = child(c, q)) s += R[p], ++k;
+      R[c] = k > 0 ? s / k : 0.0;
+    }
+  }
+  // The levels relax the residual field; the caller's field pointer is put
+  // back afterwards.
+  double* const callerField = Cf;
+  Cf = R;
+  if (n >= 2)
+    for (int r = std::min(NoBlocks + n, 99); r >= b + 1; --r) {
+      int lo, hi;
+      if (!levelCells(r, lo, hi)) continue;
+      Gauss2D(lo, hi, 5);
+      for (int c = lo; c <= hi; ++c)
+        for (int k = 1; k <= 4; ++k)
+          if (const int p = child(c, k)) R[p] = 0.5 * (R[p] + R[c]);
+    }
+  Gauss2D(first, last, 1);
+  Cf = callerField;
+  columnWalk([R, F](int c, int C, bool, bool) { F[c] += R[C]; });
+  return n;
+}

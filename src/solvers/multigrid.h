@@ -34,3 +34,14 @@ int multigridColumnBlock();
 // Earlier forms of the two-dimensional acceleration, kept; the engine does
 // not call them.
 void AlgMGResidual(int first, int last, int ignored, double* out);
+// Level 2 made by walking the columns (coarse cells from NoCells + 1 in the
+// order of the cells), the coarser levels relaxed once each, the columns set
+// to their coarse values.
+void Acc2D();
+// The coarse coefficients of the walk and of the records up to
+// min(F 168, levels), each diagonal raised by its coupling sum; returns that
+// number.
+int Acc2Dcoeff(int levels);
+// The mean residual of each column relaxed on the levels and added to the
+// field of the equation (1, 2, 3, 5, 6); Cf is left as the caller set it.
+int Acc2Dsolver(int levels);

@@ -269,3 +269,96 @@ TEST(AlgMGSurfCasulli, LinksToTheReferenceColumnDoNotOutliveTheCall) {
   EXPECT_EQ(std::vector<int>(Ccelle + first, Ccelle + last + 1), links);
   EXPECT_NE(std::vector<double>(Cf, Cf + NoCells + 1), plain) << "the tie changed the solve";
 }
+
+// ---- The earlier forms, kept but not called by the engine ----
+
+namespace {
+
+// Two columns of two cells in a row (numbered column by column, so that the
+// walk of the earlier forms numbers the coarse cells as AlgMGMake does).
+struct TwoColumns {
+  InProjectDir dir;
+  SmallGrid g;
+  TwoColumns() {
+    g.nx = 2, g.ny = 1, g.nz = 2;
+    Flag2DAccSolver = 1;
+    g.build();
+    AlgMGMake();
+    for (int c = 1; c <= NoCells; ++c) {
+      Cae[c] = Ccelle[c] ? 1.0 : 0.0;
+      Caw[c] = Ccellw[c] ? 1.0 : 0.0;
+      Can[c] = Cas[c] = 0.0;
+      Cap[c] = 5.0;
+    }
+  }
+};
+
+}  // namespace
+
+// Acc2D: the column sums of the sources (2 and -2) and couplings (2) on level
+// 2: 2 x1 = 2 x2 + 2, 2 x2 = 2 x1 - 2; one sweep from 0 gives x1 = 1, x2 = 0
+// (forward 1, 0; backward 0, 1), and every cell takes its column's value.
+TEST(Acc2D, ColumnsTakeTheirCoarseValue) {
+  TwoColumns t;
+  Cf = Cpres;
+  Equation = 4;
+  for (int c = 1; c <= 4; ++c) Csource[c] = c <= 2 ? 1.0 : -1.0;
+  Acc2D();
+  EXPECT_DOUBLE_EQ(Cpres[1], 1.0);
+  EXPECT_DOUBLE_EQ(Cpres[2], 1.0);
+  EXPECT_DOUBLE_EQ(Cpres[3], 0.0);
+  EXPECT_DOUBLE_EQ(Cpres[4], 0.0);
+}
+
+// Acc2Dcoeff sums the diagonals (10) and couplings (2) of each column and
+// raises the diagonal by the coupling sum: 12. Acc2Dsolver then relaxes the
+// mean residual 0.4 of each column once with those coefficients and no
+// source: forward x1 = 2 0.4 / 12, x2 = 2 x1 / 12, backward x2 again, x1 =
+// 2 x2 / 12; the field adds them, and Cf stays the caller's.
+TEST(Acc2D, TheSolverFormAddsTheRelaxedResidual) {
+  TwoColumns t;
+  for (int c = 1; c <= 4; ++c) Csource[c] = 0.0;
+  EXPECT_EQ(Acc2Dcoeff(5), 1);
+  const int c1 = block[2].firstCell;
+  EXPECT_DOUBLE_EQ(Cap[c1], 12.0);
+  EXPECT_DOUBLE_EQ(Cae[c1], 2.0);
+  Equation = 1;
+  Cf = Cpres;
+  for (int c = 1; c <= 4; ++c) Cxvel[c] = 1.0, Cxvel_res[c] = 0.4;
+  Acc2Dsolver(5);
+  EXPECT_EQ(Cf, Cpres);
+  const double x2 = 2.0 * (2.0 * 0.4 / 12.0) / 12.0, x1 = 2.0 * x2 / 12.0;
+  EXPECT_DOUBLE_EQ(Cxvel[1], 1.0 + x1);
+  EXPECT_DOUBLE_EQ(Cxvel[2], 1.0 + x1);
+  EXPECT_DOUBLE_EQ(Cxvel[3], 1.0 + x2);
+}
+
+// Gauss2Dresi relaxes without the source: start 1, 1, couplings 1, diagonal
+// 2: forward 0.5, 0.25, backward 0.25, 0.125. AlgMGResidual gives the
+// residual over the diagonal, 0 for a fixed cell.
+TEST(Acc2D, TheSourceFreeSweepAndTheResidualForm) {
+  InProjectDir dir;
+  SmallGrid g;
+  g.nx = 2, g.ny = 1, g.nz = 1;
+  g.build();
+  Cf = Cxvel;
+  Equation = 1;
+  for (int c = 1; c <= 2; ++c) {
+    Cae[c] = Ccelle[c] ? 1.0 : 0.0;
+    Caw[c] = Ccellw[c] ? 1.0 : 0.0;
+    Cap[c] = 2.0, Csource[c] = 5.0, Cf[c] = 1.0;
+  }
+  Gauss2Dresi(1, 2, 1);
+  EXPECT_DOUBLE_EQ(Cf[1], 0.125);
+  EXPECT_DOUBLE_EQ(Cf[2], 0.25);
+
+  FlagResidual = 0;
+  std::vector<double> out(NoCells + 1, -1.0);
+  Cf[1] = 1.0, Cf[2] = 0.0;
+  AlgMGResidual(1, 2, 0, out.data());
+  EXPECT_DOUBLE_EQ(out[1], (5.0 - 2.0) / 2.0);
+  EXPECT_DOUBLE_EQ(out[2], (1.0 + 5.0) / 2.0);
+  Cap[2] = 1e30;
+  AlgMGResidual(1, 2, 0, out.data());
+  EXPECT_EQ(out[2], 0.0);
+}
