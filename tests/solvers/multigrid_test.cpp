@@ -362,3 +362,23 @@ TEST(Acc2D, TheSourceFreeSweepAndTheResidualForm) {
   AlgMGResidual(1, 2, 0, out.data());
   EXPECT_EQ(out[2], 0.0);
 }
+
+// On a grid of two blocks the levels stand one record further on: the test
+// for a small coarsest level looks at the record of that level, not at the
+// record with the level's number (here an empty water block), so level 2 of
+// twelve columns is kept and relaxed.
+TEST(AlgMGSurf, TheSmallLevelTestReadsTheRecordsOfTheLevels) {
+  InProjectDir dir;
+  SmallGrid g;
+  g.nx = 12, g.ny = 1, g.nz = 1;
+  Flag2DAccSolver = 2;
+  g.build();
+  block[2] = BlockRecord{};  // a second block without cells
+  NoBlocks = 2;
+  AlgMGMake();
+  ASSERT_EQ(block[3].gridLevel, 2);
+  Cf = Cpres;
+  assembleSurface();
+  AlgMGSurf();
+  for (int c = 1; c <= NoCells; ++c) EXPECT_NE(Cf[c], 7.0) << c;
+}
