@@ -13,6 +13,7 @@
 #include "io/log.h"
 #include "io/modelfiles.h"
 #include "physics/physics.h"
+#include "solvers/multigrid.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -186,8 +187,10 @@ void turbulenceStage(int i) {
   turbulenceSources(6, -1);
   finalise(6, !stageOnMainThread(9));
   accelerate(6, i);
-  if (FlagTDMA == 1) notAvailable("the line solver of epsilon (F 186)");
-  solver();
+  if (FlagTDMA == 1)
+    solverTDMA();
+  else
+    solver();
   for (int c = WCStart; c <= WCEnd; ++c) Cepsilon[c] = std::max(Cepsilon[c], 1e-16);
   debugDump(i);
   if (FlagThixoIsComputing == 0) stamp(25);

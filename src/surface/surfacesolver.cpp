@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "io/log.h"
+#include "solvers/multigrid.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -146,8 +147,9 @@ void levelChangeSweeps() {
 
 void multigridStep(bool casulliAllowed) {
   if (casulliAllowed && FlagTFS == 9 && FlagMGSurf == 0)
-    notAvailable("the multigrid solver of the semi-implicit surface equation (F 168 with F 343)");
-  notAvailable("the multigrid solver of the surface equation (F 168 with F 343)");
+    AlgMGSurfCasulli();
+  else
+    AlgMGSurf();
 }
 
 }  // namespace

@@ -59,6 +59,19 @@ TEST(SurfaceSolver, ModeFourSolvesTheEquation) {
   for (int c = 1; c <= 6; ++c) EXPECT_NEAR(Cf[c], expected[c], 1e-15) << c;
 }
 
+// With the two-dimensional multigrid on (F 168, F 343 3) mode 4 runs its
+// multigrid step before the sweeps and still reaches the linear solution.
+TEST(SurfaceSolver, ModeFourWithTheMultigridStepReachesTheSameSolution) {
+  InProjectDir d;
+  row(6);
+  Flag2DAccSolver = 1;
+  BlockCasulli = 3;
+  surfaceSolver(4);
+  for (int c = 1; c <= 6; ++c) EXPECT_NEAR(Cf[c], (c - 1) / 5.0, 1e-3) << c;
+  Flag2DAccSolver = 0;
+  BlockCasulli = 0;
+}
+
 // Mode 42 makes exactly three passes by grid column, i downwards, j up and
 // back; a block whose surface is not updated is left alone.
 TEST(SurfaceSolver, ModeFortyTwoAndTheUpdatedBlocks) {
