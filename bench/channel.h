@@ -2,7 +2,8 @@
 // bed at 0 and water at 1 m, cut into 10 cells per column by the default
 // distribution (F 64 11, znumber 12). Sets up the model state in a fresh
 // temporary directory and generates the grid once; false on any failure.
-// With several grain sizes (F 37 1) the per-size sediment rows exist.
+// With several grain sizes (F 37 1) the per-size sediment rows exist;
+// options, when given, sets further options before the arrays are allocated.
 #pragma once
 
 #include <unistd.h>
@@ -15,7 +16,8 @@
 #include "state/records.h"
 #include "state/runstate.h"
 
-inline bool benchChannel(char* dir, int nx, int ny, int cells, int faces, int points, int sizes = 1) {
+inline bool benchChannel(char* dir, int nx, int ny, int cells, int faces, int points, int sizes = 1,
+                         void (*options)() = nullptr) {
   if (!mkdtemp(dir) || chdir(dir) != 0) return false;
   SetArraysZero();
   setControlDefaults();
@@ -28,6 +30,7 @@ inline bool benchChannel(char* dir, int nx, int ny, int cells, int faces, int po
   MaxCeller = cells;
   MaxFlater = faces;
   MaxPunkter = points;
+  if (options) options();
   if (sialloc() != 0 || AllocateArrays(1, 1, 1) < 0) return false;
   NoBlocks = 1;
   block[1].i1 = 2;

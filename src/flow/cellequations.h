@@ -48,6 +48,17 @@ void coeff_makeWhole();
 // coeff_make over WFStart..WFEnd: one call, or the face chunks in one
 // parallel region followed by the whole-grid steps.
 void coeffMakeStage(bool parallel);
+// Second-order upwind coefficients with the fixed weights 1.5 and 0.5 over
+// the faces first..last (the velocity drivers with K 6 value 1 for u); each
+// face writes only its two cells' coefficients on its own sides.
+void coeff_make_sou2(int first, int last);
+// Coefficients of the quasi-neighbour lists (F 137) of the cells
+// WCStart..WCEnd and of the list cells toward them; the power-law or, with
+// K 6 value 1 for the equation in force, the second-order pass.
+void QNGridCoeff();
+// The sum of the list coefficients of cell c (F 137), with their
+// second-neighbour coefficients when `second`; 0 without lists.
+double quasiNeighbourSum(int c, bool second);
 // The makers of the parallel k stage and of grid sequencing.
 void coeff_make_pow(int first, int last);
 void coeff_MGS(int first, int last);
@@ -134,3 +145,39 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor);
 // The continuity record of the last p' equation: GlobContinuity (sum of the
 // mass defects of the work range), GlobDefMax and its cell Glob_dmI.
 void recordContinuity();
+
+// ---- Pieces the main and the modular flow drivers share ----
+
+// Start of a time step: the previous (and with F 208 the second previous)
+// velocities, k, epsilon and components of WCStart..WCEnd; stimet advances
+// by one time step.
+void copyPreviousTimeStep();
+// One more outer iteration in the regression sums of the top-cell pressure of
+// every column on the iteration counter (F 143), read by the surface update.
+void addPressureRegression();
+// Transient runs: the new values of velocity component eq blended with the
+// previous time step in triangle cells (F 235 10) and in cells with a small
+// bottom face (F 291 first value).
+void dampWithPreviousStep(int eq);
+// The storage of a moving surface in the p' equation (F 296, F 419), over
+// the work range.
+void storageTerms();
+// The volume storage of single-layer cells at the end of a line of cells
+// (F 104).
+void endCorrection();
+// Top cells of first..last with a cell below take the pressure of the linear
+// profile from that cell to zero at the surface.
+void linearTopCellPressure(int first, int last);
+// Cells of a nested block take F 66 of the velocities of their parent cells.
+void nestRelaxation();
+// Eddy viscosity, cleared coefficients and sources (the six second
+// neighbours too when `second`), the k or epsilon sources (not for the
+// models 2..7) and the wall laws of the cells lo..hi.
+void turbulenceCellTerms(int lo, int hi, bool second);
+// The boundary conditions of k or epsilon, the wall-clock stamp
+// boundaryStamp (none when negative), and the terms that act on single cells
+// (vegetation, nesting, the one-cell term, the wind), on the main thread.
+void turbulenceSources(int eq, int boundaryStamp);
+// Second-order upwind coefficients of the faces first..last for the momentum
+// equations (K 6 value 1 for u).
+void coeff_make_sou2(int first, int last);

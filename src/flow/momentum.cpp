@@ -34,23 +34,36 @@ double* velocityOld2(int eq) { return eq == 1 ? Cxvel_old2 : eq == 2 ? Cyvel_old
 
 // Bed-cell area over the vertical area of the bottom face: above 1.1 the
 // bottom face is much smaller than its bed cell.
-double bedRatio(int c) {
-  const int b = Cbed[c], f = Cflateb[c];
-  if (!Barea || b < 1 || b >= bedCellCapacity() || f < 1 || f > NoSurfaces || !(Faz[f] > 0.0)) return 0.0;
-  return Barea[b] / Faz[f];
-}
+inline double bedRatio(int c) { return steepnessRatio(c); }
 
 // Doubles the central coefficient of x and adds the matching source, which
 // leaves a converged field as it is.
-inline void doubleCell(int x, const double* phi) {
-  Cap[x] *= 2.0;
-  Csource[x] += 0.5 * phi[x] * Cap[x];
-}
+inline void doubleCell(int x, const double* phi) { doubleDiagonal(x, phi); }
 
-inline double rho(double T) { return 0.9999726 * (1.0 - 9.297173e-6 * std::pow(std::fabs(T - 4.029325), 1.894816)); }
+bool secondNeighbours() { return Caee && Caww && Cann && Cass && Catt && Cabb; }
 
 void clearCoefficients(int lo, int hi) {
   for (int c = lo; c <= hi; ++c) Cae[c] = Caw[c] = Can[c] = Cas[c] = Cat[c] = Cab[c] = 0.0;
+  if (sou[1] == 1 && secondNeighbours())
+    for (int c = lo; c <= hi; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
+}
+
+// The coefficients of u: the fixed-weight second-order maker with K 6 value 1
+// for u, else coeff_make.
+void velocityCoefficients(bool parallel) {
+  if (sou[1] != 1) {
+    coeffMakeStage(parallel);
+    return;
+  }
+  if (!parallel) {
+    coeff_make_sou2(WFStart, WFEnd);
+    return;
+  }
+  forEachChunk([](int p) {
+    int lo, hi;
+    faceChunk(p, lo, hi);
+    if (lo <= hi) coeff_make_sou2(lo, hi);
+  });
 }
 
 void coefficientStage(bool parallel) {
@@ -73,7 +86,7 @@ void coefficientStage(bool parallel) {
   if (FlagInitializedInvAp == 1) waterflowStage(parallel);
   if (FlagCorrTrekant >= 8 && FlagCorrTrekant <= 23) TrekantFluxCorr(WCStart, WCEnd);
   if (FlagCorrTrekant4 > 0) TrekantFluxCorr4();
-  coeffMakeStage(parallel);
+  velocityCoefficients(parallel);
   if (ompbugtrap > 0) computeOmpbugtrap();
   stamp(3);
 }
@@ -83,21 +96,17 @@ void coefficientStage(bool parallel) {
 // current and no higher-order convection source.
 void globalSources(int eq, bool predictor) {
   boundary();
-  if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
-  if (FlagDragDune == 1) notAvailable("the bed-form drag (F 498)");
+  if (FlagDragDLL > 0) extra_source();
+  if (FlagDragDune == 1 && eq <= 3) computeDragDune();
   if (FlagGravity > 0 || (FlagGravityTerm > 0 && !predictor)) GravityFunction(eq, WCStart, WCEnd);
   if (NoNestflater > 0) nestsource();
   if (Wind[0] > 1e-10 && eq != 3) WindFunction(eq);
-  if (TemperatureFlag == 1 && FlagThermocline == 0) notAvailable("the density-gradient force (F 67)");
-  if (FlagThermocline == 1 && eq == 3 && Ccomp) {
-    // Buoyancy of the water against the density at the thermocline, in N.
-    const double r0 = rho(Thermocline);
-    for (int c = WCStart; c <= WCEnd; ++c) Csource[c] += 9810.0 * Cvol[c] * (r0 - rho(Ccomp[0][c]));
-  }
+  if (TemperatureFlag == 1 && FlagThermocline == 0) DensityGradients(3);
+  if (FlagThermocline == 1 && eq == 3) thermoclineBuoyancy();
   if (FlagCoriolis == 1) CoriolisFunction();
   if (predictor) return;
-  if (SourDens > 0.001 && eq == 3) notAvailable("the turbidity-current source (F 18)");
-  if (sou[eq] > 9) notAvailable("the higher-order convection schemes (K 6 values 10..19)");
+  if (SourDens > 0.001 && eq == 3) turbiditycurrentSource();
+  if (sou[eq] > 9) coeff_make_source(WFStart, WFEnd);
 }
 
 }  // namespace
@@ -108,10 +117,8 @@ void globalSources(int eq, bool predictor) {
 void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   const int P = parallel ? NoProcessesSolver : 1;
   const bool slide = FlagThixoIsComputing == 1;
-  if (slide && FlagThixo != 0) notAvailable("the friction of a sliding layer");
   const int savedPresGrad = FlagPresGrad;
   if (slide) FlagPresGrad = 6;
-  if (FlagDrevan == 1 && eq <= 2 && !predictor) notAvailable("the roughness-layer drag (F 189)");
   runPhases(
       parallel, 1,
       [predictor](int, int, int lo, int hi) {
@@ -121,6 +128,10 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
       },
       [](int) {});
   FlagPresGrad = savedPresGrad;
+  // The roughness-layer drag writes whole columns, which may reach into the
+  // next chunk: it follows the region, on the main thread.
+  if (FlagDrevan == 1 && eq <= 2 && !predictor) computeDrevan(WCStart, WCEnd);
+  if (slide && FlagThixo != 0) wall_thixo();
   stamp(5);
   globalSources(eq, predictor);
   stamp(6);
@@ -130,6 +141,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   const bool transient = TimeStep > 1e-8;
   const bool earlyTime = transient && TimeRelaxFlag == 0, lateTime = transient && TimeRelaxFlag != 0;
   const double rv = relaxVelocity, irv = invRelaxVelocity;
+  const bool second = sou[eq] == 1 && secondNeighbours(), lists = QNFlag > 0;
   std::vector<double> sums(P, 0.0);
   std::vector<int> badCell(P, INT_MAX);
 
@@ -145,6 +157,10 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
         if (FlagSIMPLE == 1 && eq == 1 && CinvApP)
           for (int c = lo; c <= hi; ++c) CinvApP[c] = rv / Cap[c];
         for (int c = lo; c <= hi; ++c) Cap[c] += Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
+        if (second)
+          for (int c = lo; c <= hi; ++c) Cap[c] += Caee[c] + Caww[c] + Cann[c] + Cass[c] + Catt[c] + Cabb[c];
+        if (lists)
+          for (int c = lo; c <= hi; ++c) Cap[c] += quasiNeighbourSum(c, second);
         break;
       case 2:
         for (int c = lo; c <= hi; ++c) {
@@ -229,7 +245,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
     for (double v : sums) S += v;
     MaxResidual[eq] = S;
   }
-  if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) notAvailable("the two-way nesting terms (F 261 11..19)");
+  if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) CoupledSolver2Nesting();
 }
 
 namespace {
@@ -247,21 +263,8 @@ void accelerate(int eq, int i) {
 // velocity at the bottom of a sliding layer.
 void afterSolve(int eq) {
   double* phi = velocity(eq);
-  const double* old = velocityOld(eq);
-  if (old) {
-    if (FlagCorrTrekant == 10 && Ctrekant)
-      for (int c = WCStart; c <= WCEnd; ++c)
-        if (Ctrekant[c] > 0) phi[c] = (1.0 - relaxTrekant1) * phi[c] + relaxTrekant1 * old[c];
-    if (FlagDamp1 == 1 || FlagDamp1 == 2)
-      for (int c = WCStart; c <= WCEnd; ++c) {
-        if (!(bedRatio(c) > 1.1)) continue;
-        if (FlagDamp1 == 1)
-          phi[c] = 0.5 * phi[c] + 0.5 * old[c];
-        else if (Ccellb[c] == 0 && Ccellt[c] == 0)
-          phi[c] = 0.2 * phi[c] + 0.8 * old[c];
-      }
-  }
-  if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) notAvailable("the two-way nesting (F 261 1..9)");
+  dampWithPreviousStep(eq);
+  if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) CoupledSolverNesting();
   if (FlagThixoIsComputing == 1)
     for (int c = WCStart; c <= WCEnd; ++c) {
       const int b = Cbed[c];
@@ -291,6 +294,25 @@ void limitSlideVelocities() {
 }
 
 }  // namespace
+
+// Transient runs: triangle cells (F 235 10) and cells with a small bottom
+// face (F 291 first value) blended with the previous time step.
+void dampWithPreviousStep(int eq) {
+  double* phi = velocity(eq);
+  const double* old = velocityOld(eq);
+  if (!old) return;
+  if (FlagCorrTrekant == 10 && Ctrekant)
+    for (int c = WCStart; c <= WCEnd; ++c)
+      if (Ctrekant[c] > 0) phi[c] = (1.0 - relaxTrekant1) * phi[c] + relaxTrekant1 * old[c];
+  if (FlagDamp1 == 1 || FlagDamp1 == 2)
+    for (int c = WCStart; c <= WCEnd; ++c) {
+      if (!(bedRatio(c) > 1.1)) continue;
+      if (FlagDamp1 == 1)
+        phi[c] = 0.5 * phi[c] + 0.5 * old[c];
+      else if (Ccellb[c] == 0 && Ccellt[c] == 0)
+        phi[c] = 0.2 * phi[c] + 0.8 * old[c];
+    }
+}
 
 void momentumStage(int i) {
   coefficientStage(!stageOnMainThread(1));

@@ -101,6 +101,8 @@ void cornerCells() {
   }
 }
 
+}  // namespace
+
 // Storage of a moving surface in the p' equation (F 296, F 419).
 void storageTerms() {
   const double dt = TimeStep, g = 9.81;
@@ -160,6 +162,8 @@ void endCorrection() {
     if (lateral <= 1) Cap[c] += FlagEndCorrect * Cvol[c];
   }
 }
+
+namespace {
 
 // The central coefficients, the conditions that act on them, the residual
 // MaxResidual[4] and the start value p' = 0: in chunks, or over the whole
@@ -235,9 +239,11 @@ void smoothTriangleCells(double* pc) {
       pc[c] = 0.75 * pc[c] + 0.125 * (pc[Ccells[c]] + pc[Ccelln[c]] + pc[Ccelle[c]] + pc[Ccellw[c]]);
 }
 
+}  // namespace
+
 // The top cell of a column takes the pressure of the linear profile from zero
 // at its top face through the centre of the cell below.
-void topCellPressure(int first, int last) {
+void linearTopCellPressure(int first, int last) {
   for (int t = std::max(first, 1); t <= last && t <= NoCells; ++t) {
     const int b = Ccellb[t];
     if (Ccellt[t] != 0 || !cellOk(b)) continue;
@@ -257,6 +263,8 @@ void nestRelaxation() {
     Czvel[c] = r * Czvel[p] + (1.0 - r) * Czvel[c];
   }
 }
+
+namespace {
 
 void swapInvAp() {
   if (CinvApP) std::swap(CinvAp, CinvApP);
@@ -360,9 +368,9 @@ int pressureStage(int i, double R) {
   CorrSimpleCorrections(i);
   stamp(16);
   if (Seiche4 > 0) SeicheFunctions();
-  if (FlagTFS >= 13 && FlagTFS <= 19) topCellPressure(WCStart, WCEnd);
+  if (FlagTFS >= 13 && FlagTFS <= 19) linearTopCellPressure(WCStart, WCEnd);
   if (FlagPresFilter > 0) pressureFilter();
-  if (subBedInRange() && NoBlocks >= 2) topCellPressure(block[2].firstCell, block[2].lastCell);
+  if (subBedInRange() && NoBlocks >= 2) linearTopCellPressure(block[2].firstCell, block[2].lastCell);
   if (slideComputation() && FlagThixoDampVel > 0) ThixoVelDamp();
   if (FlagCorrectContinuity == 3) correctContinuity2();
   if (NoNestflater > 0 && NestInterpolRelax > 1e-8) nestRelaxation();

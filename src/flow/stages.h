@@ -37,9 +37,17 @@ void printDebugTrekant(int cell, int i);
 // values 10..19) over the faces first..last; for sediment the size
 // grainsize_number.
 void coeff_make_source(int first, int last);
+// The limiter psi(r) of scheme 10..19 (0 for 18, for other values and where
+// it is not a number).
+double convectionLimiter(int scheme, double r);
 
 // Block correction of the equation in force (K 5 values 1..3).
 void BlockCorrection();
+// Feedback of nested blocks to the coarser grid (F 261): the coarse values
+// pulled towards their fine cells after the solve (1..9), or coupling terms
+// in the coarse equations before it (11..19).
+void CoupledSolverNesting();
+void CoupledSolver2Nesting();
 // Flux corrections of the cross-sections of the columns i1..i2 (F 360).
 void fluxCorrFunction(int i1, int i2);
 // Continuity correction of the velocities (F 413 2, 3).

@@ -13,6 +13,7 @@
 #include "io/log.h"
 #include "io/modelfiles.h"
 #include "physics/physics.h"
+#include "solvers/multigrid.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -32,21 +33,25 @@ void clearCell(int lo, int hi, bool second) {
     for (int c = lo; c <= hi; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
 }
 
+}  // namespace
+
 // The cell part of the coefficients: eddy viscosity, the production and
 // dissipation terms (not for the models 2..7) and the wall laws.
-void turbulenceCells(int lo, int hi, bool second) {
+void turbulenceCellTerms(int lo, int hi, bool second) {
   GammaCalc(lo, hi);
   clearCell(lo, hi, second);
   if (!(TurbulenceModel >= 2 && TurbulenceModel <= 7)) turbulence(lo, hi);
   wall_laws(lo, hi);
 }
 
+namespace {
+
 // Coefficients of k or epsilon: cell chunks, then face chunks (k with the
 // power-law maker in chunks, as the parallel route has it).
 void turbulenceCoefficients(int eq, bool parallel) {
   const bool second = sou[eq] == 1 && secondNeighbours();
   if (!parallel) {
-    turbulenceCells(WCStart, WCEnd, second);
+    turbulenceCellTerms(WCStart, WCEnd, second);
     if (eq == 5) Cidist[0] = Cjdist[0] = Fflux[0] = 0.0;
     coeff_make(WFStart, WFEnd);
     return;
@@ -54,10 +59,12 @@ void turbulenceCoefficients(int eq, bool parallel) {
   forEachChunk([second](int p) {
     int lo, hi;
     cellChunk(p, lo, hi);
-    if (lo <= hi) turbulenceCells(lo, hi, second);
+    if (lo <= hi) turbulenceCellTerms(lo, hi, second);
   });
   Cidist[0] = Cjdist[0] = Fflux[0] = 0.0;
-  if (eq == 6) {
+  // With K 6 value 1 the second-order coefficients of k are built in face
+  // chunks as well, so that the scheme does not depend on the thread count.
+  if (eq == 6 || sou[5] == 1) {
     coeffMakeStage(true);
   } else if (!stageOnMainThread(0)) {
     forEachChunk([](int p) {
@@ -70,18 +77,22 @@ void turbulenceCoefficients(int eq, bool parallel) {
   }
 }
 
+}  // namespace
+
 // Boundary conditions and the terms that act on single cells, on the main
 // thread.
-void turbulenceSources(int eq) {
+void turbulenceSources(int eq, int boundaryStamp) {
   boundary();
-  if (eq == 5) stamp(20);
-  if (FlagDragDLL > 0) notAvailable("the vegetation and porosity terms (F 115)");
+  stamp(boundaryStamp);
+  if (FlagDragDLL > 0) extra_source();
   if (NoNestflater > 0) nestsource();
   if (OneCellSource == 1)
     for (int c = WCStart; c <= WCEnd; ++c)
       if (Conecell[c] == 1) Cap[c] += 1000.0 * Cvol[c];
   if (Wind[0] > 1e-10) WindFunction(eq);
 }
+
+namespace {
 
 // Transient term, neighbour sums and relaxation, then the residual into
 // MaxResidual[eq]; in chunks when parallel. Epsilon keeps the values the wall
@@ -92,7 +103,7 @@ void finalise(int eq, bool parallel) {
   const double r = eq == 5 ? relaxK : relaxEpsilon;
   const bool transient = TimeStep > 1e-8;
   const bool second = sou[eq] == 1 && secondNeighbours();
-  if (QNFlag > 0) notAvailable("the coefficients of quasi-neighbour lists (F 137)");
+  const bool lists = QNFlag > 0;
   const int P = parallel ? NoProcessesSolver : 1;
   std::vector<double> sums(P, 0.0);
   auto cells = [&](int s, int p, int lo, int hi) {
@@ -103,6 +114,7 @@ void finalise(int eq, bool parallel) {
     for (int c = lo; c <= hi; ++c) {
       Cap[c] += Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
       if (second) Cap[c] += Caee[c] + Caww[c] + Cann[c] + Cass[c] + Catt[c] + Cabb[c];
+      if (lists) Cap[c] += quasiNeighbourSum(c, second);
     }
     for (int c = lo; c <= hi; ++c) {
       if (eq == 6 && !(Cap[c] < 1e20)) continue;
@@ -112,7 +124,6 @@ void finalise(int eq, bool parallel) {
     if (parallel) {
       sums[p] = residualN(lo, hi);
     } else {
-      if (eq == 5 && FlagCoupledNesting == 13) notAvailable("the two-way nesting terms (F 261 13)");
       MaxResidual[eq] = 0.0;
       residual(lo, hi);
     }
@@ -121,6 +132,7 @@ void finalise(int eq, bool parallel) {
     if (s == 0 && transient) sideDamping();
   };
   runPhases(parallel, 2, cells, whole);
+  if (eq == 5 && FlagCoupledNesting == 13) CoupledSolver2Nesting();
   if (parallel) {
     residualNCheck();
     double S = 0.0;
@@ -154,14 +166,14 @@ void turbulenceStage(int i) {
   Cxvel[0] = Cyvel[0] = Czvel[0] = 0.0;
   turbulenceCoefficients(5, !stageOnMainThread(5));
   stamp(19);
-  turbulenceSources(5);
+  turbulenceSources(5, 20);
   stamp(21);
   finalise(5, !stageOnMainThread(9));
   accelerate(5, i);
   stamp(22);
   solver();
   stamp(23);
-  if (FlagCoupledNesting == 3) notAvailable("the two-way nesting (F 261 3)");
+  if (FlagCoupledNesting == 3) CoupledSolverNesting();
   debugDump(i);
   for (int c = WCStart; c <= WCEnd; ++c) Ckinen[c] = std::max(Ckinen[c], ArtMinKinen);
   stamp(24);
@@ -172,11 +184,13 @@ void turbulenceStage(int i) {
   Cf_old = Cepsilon_old;
   if (FlagTimeOrder > 0) Cf_old2 = Cepsilon_old;
   turbulenceCoefficients(6, !stageOnMainThread(6));
-  turbulenceSources(6);
+  turbulenceSources(6, -1);
   finalise(6, !stageOnMainThread(9));
   accelerate(6, i);
-  if (FlagTDMA == 1) notAvailable("the line solver of epsilon (F 186)");
-  solver();
+  if (FlagTDMA == 1)
+    solverTDMA();
+  else
+    solver();
   for (int c = WCStart; c <= WCEnd; ++c) Cepsilon[c] = std::max(Cepsilon[c], 1e-16);
   debugDump(i);
   if (FlagThixoIsComputing == 0) stamp(25);

@@ -98,8 +98,10 @@ bool printThisIteration() {
          (debugging == 'J' && multipleOf(it, 100));
 }
 
+}  // namespace
+
 // Start of a time step: the fields of the previous steps.
-void transientCopies() {
+void copyPreviousTimeStep() {
   const int first = WCStart < 0 ? 0 : WCStart;
   if (FlagTimeOrder > 0 && Cxvel_old2 && Cyvel_old2 && Czvel_old2 && Cxvel_old && Cyvel_old && Czvel_old)
     for (int c = first; c <= WCEnd; ++c) {
@@ -121,14 +123,18 @@ void transientCopies() {
   stimet += TimeStep;
 }
 
+namespace {
+
 void thixoStability() {
   const int b = NoBlocks >= 2 && block[2].subBed > 0 ? 2 : 1;
   if (FlagThixoDamp >= 0 && FlagThixoDamp <= 3) flowDriverCalls.thixoDamp[FlagThixoDamp](b);
 }
 
+}  // namespace
+
 // Sums of the regression of each column's top pressure on the iteration
 // counter (F 143), read by the surface update.
-void pressureRegression() {
+void addPressureRegression() {
   ++RegIter;
   if (!PresRegresN || !PresRegresSumX || !PresRegresSumXX || !PresRegresSumPres || !PresRegresSumXPres) return;
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
@@ -148,6 +154,8 @@ void pressureRegression() {
       }
   }
 }
+
+namespace {
 
 // The pressures of block 1 relative to the reference column (F 481).
 void scalePressureToReference() {
@@ -267,7 +275,7 @@ void WaterSolve() {
     setRelaxationFactors();
     if (NoProcessesSolver > 0) computeChunkSizes();
     if (FlagTSC == 0) FlagPrint = printThisIteration() ? 0 : 1;
-    if (transient()) transientCopies();
+    if (transient()) copyPreviousTimeStep();
     if (FlagTSC == 0) {
       if (TimePrintNo > 0 && stimet >= TimePrint[0].time && (multipleOf(Iter, PrintIterTime) || Iter == 2))
         call.timePrintFunction();
@@ -350,7 +358,7 @@ void WaterSolve() {
     if (FlagPrint == 0 && debugging == 'D')
       logf("Average max residual: %lf, Average number of inner iterations: %lf\n",
            AverageMaxResidual / (NoAverages + 1e-20), AverageInnerIter / (NoAverages + 1e-20));
-    if (PresRegres > 0) pressureRegression();
+    if (PresRegres > 0) addPressureRegression();
     if (FlagThixoIsComputing == 0) {
       stamp(27);
       otime[28] = otime[29] = otime[30] = otime[27];

@@ -99,7 +99,10 @@ void flocNeedsSediment(DataSetRead& d) {
     d.refuseWith(1, "Error in control file. The F 260 data set will only work\nwhen the F 37 data set is set to 2 or 3\n\n");
 }
 
-void coupledNestingNote(DataSetRead&) {
+void coupledNestingNote(DataSetRead& d) {
+  // The values 11..15 divide the coarse coefficients by 1 - r.
+  if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 15 && !(RelaxCoupledNesting < 1.0))
+    d.refuseWith(2, "Error for F 261 in control\nThe relaxation factor of the values 11..15 must be below 1\n");
   if (NoProcessesSolver >= 1 && (FlagCoupledNesting == 16 || FlagCoupledNesting == 18))
     logf("Warning: The combination of F 206 and F 261 data sets in the control file will\ngive incorrect residuals\n");
 }

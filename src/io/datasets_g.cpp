@@ -379,13 +379,14 @@ void openMPDefault() {
   FlagOpenMP[10] = FlagOpenMP[11] = 1;
 }
 
-// G 51: multiplier per size of the inflow concentrations of timei; a
-// refused value is reported and kept.
+// G 51: multiplier per size of the inflow concentrations of timei. A
+// missing or negative multiplier would feed negative or stale sediment
+// inflow, so it ends the reading with its report.
 void readG51(DataSetRead& d) {
   for (int l = 1; l <= lnumber; ++l) {
     bool ok = d.s.readDouble(multCinn[l]);
     if (!ok || multCinn[l] < 0.0)
-      logf("Error for G 51 data set in control file\nInteger no. %d = %lf\n", l, multCinn[l]);
+      d.refuseWith(1, "Error for G 51 data set in control file\nInteger no. %d = %lf\n", l, multCinn[l]);
   }
 }
 void multCinnDefault() { std::fill(std::begin(multCinn), std::end(multCinn), 1.0); }

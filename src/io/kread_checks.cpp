@@ -89,8 +89,15 @@ void checkCombinationsFirst() {
     fatal(0, "Error in control file: F 316 only works with F 206 = 0\n\n");
   if (FlagPresCorrStab > 0 && (NoProcessesSolver == 0 || FlagWaterSolveNew > 0))
     fatal(0, "Error in control file: F 373 data set will only work with F 206 > 0 and F 328 = 0\n\n");
+  // The modular driver has no grid sequencing: it would run 300 outer
+  // iterations on whatever level it found.
+  if (FlagWaterSolveNew == 1 && MGSNo > 0)
+    fatal(0, "Error in control file: F 152 data set does not work with F 328 1\n\n");
   if (FlagLogInflow > 0 && FlagCyclic != 0)
     fatal(0, "Error in control file: F 202 and (F 174 1st integer != 0) must not be used together\n\n");
+  // The thermocline buoyancy weighs the temperature of component 0.
+  if (FlagThermocline == 1 && NoComponents < 1)
+    fatal(0, "Error in control file: F 75 needs the water temperature as component 0 (F 67 1)\n\n");
   // The constant-height pressure force has no lateral form beyond F 496 1:
   // refused here rather than reported for every cell at every iteration.
   if (FlagPresGrad == 8 && FlagPresLatSource >= 2) fatal(0, "Error for gradients in j-direction: not coded yet\n\n");
@@ -108,6 +115,23 @@ void checkSedimentCombinations() {
     fatal(0, "Error in control file: F 63 1 works only with one grain size and F 37 1 or 2\n\n");
   if (LevelInflowSed > 0 && FlagInflowConcVar > 0)
     fatal(0, "Error in control file: F 455 and F 497 must not be used together\n\n");
+}
+
+// The modular and river wall laws know u+ only for the wall-law families 0,
+// 5 and 8; the layer variants 0 and 3 of F 289 weigh the inertia of the
+// layer by the velocity of the previous time step, which a steady run does
+// not have.
+void checkWallAndLayerCombinations() {
+  if ((FlagNewWall == 1 || FlagNewWall == 2) && FlagWallAll != 0 && FlagWallAll != 5 && FlagWallAll != 8)
+    fatal(0,
+          "Error in control file: F 305 %d works only with F 15 0, 5 or 8: the modular and river wall laws have no "
+          "u+ for the wall laws of F 15 %d\n\n",
+          FlagNewWall, FlagWallAll);
+  if (FlagThixo >= 2 && (FlagThixoDamp == 0 || FlagThixoDamp == 3) && !(TimeStep > 1e-8))
+    fatal(0,
+          "Error in control file: F 289 %d needs a transient computation (F 33): the stability of the layer uses the "
+          "velocities of the previous time step\n\n",
+          FlagThixoDamp);
 }
 
 // Combinations tested once the block grid exists, then the N sums.
@@ -237,6 +261,7 @@ void kreadAfterFirstPass() {
   fractionFileInsteadOfN();
   checkCombinationsFirst();
   checkSedimentCombinations();
+  checkWallAndLayerCombinations();
 
   if (sialloc() != 0) fatal(-3, "Could not allocate enough memory");
   logf("%s\n\n", Title + 1);

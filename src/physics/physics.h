@@ -1,6 +1,11 @@
 // Turbulence, wall laws and momentum sources.
 #pragma once
 
+// Bed roughness from the terrain points (run letter K): Croughness of the
+// bottom cells of block 1, the column roughness, the bed cells and the file
+// `bedrough.new`. 0 without terrain points (nothing changes), 1 when done, -1
+// when `bedrough.new` cannot be written (an Error line; the column and bed-cell
+// roughness keep their values).
 int computeRoughness();
 
 // Eddy viscosity of the equation in force (Equation) for the cells
@@ -26,6 +31,24 @@ void turbulence(int first, int last);
 // values of k and epsilon for a..b; wall cells are cleared first.
 void wall_laws(int a, int b);
 
+// The modular (F 305 1) and river (F 305 2) wall laws for a..b, which
+// wall_laws hands the whole call to, and their pieces: u+ by F 15 at y+ and
+// r = y / ks; the velocity term of one face of c (faces: Cflatee..Cflateb,
+// dist: Cidist, Cjdist or Ckdist); the k term and the epsilon (omega) fixing
+// of one wall direction of c.
+void wall_laws_new(int a, int b);
+void wall_laws_river(int a, int b);
+double wall_laws_uplus(double yplus, double r);
+void wall_laws_surface_u(int c, const int* faces, const double* dist);
+void wall_laws_surface_k(int c, const double* dist);
+void wall_laws_surface_eps(int c, const double* dist);
+
+// Kernels of the fast flow driver on WCStart..WCEnd: the k and epsilon
+// production and sinks into rows 3 and 4 of Csourcem and CinvApf, and the
+// wall terms of all five rows (u, v, w, k, epsilon) of the wall cells.
+void turbulenceFast();
+void wallFast();
+
 // Weight of the water and surface slope (eq 1..3), wind stress and surface
 // turbulence (eq 1, 2, 5, 6), Coriolis force (Equation 1, 2).
 void GravityFunction(int eq, int first, int last);
@@ -37,5 +60,65 @@ double windDrag(double U);
 // Wind speed and direction at the simulated time: F 52, or the timei series.
 void windValues(double& U, double& cx, double& cy);
 
-// Damping of the velocities of a sliding layer (F 289).
+// Damping of the velocities of a sliding layer (F 289 fourth value).
 void ThixoVelDamp();
+
+// Relative density of water at the temperature T (deg C), 1 at 4.03 deg C.
+double waterDensity(double T);
+
+// The momentum sources of the velocity equation in force (Equation), in
+// their fixed order: boundary conditions, vegetation, dune drag, gravity,
+// nesting, wind, density gradients or thermocline buoyancy, Coriolis force,
+// turbidity current, deferred correction, one-cell term, diagonal doublings,
+// shallow-face damping, bridge drag.
+void VelocitySources();
+// Epsilon of the one-equation models (F 24 18, 19, 20) from k over the work
+// range; any other model, or a model without the heights it divides by, ends
+// the run with status -8.
+void computeEpsilon();
+// Sinking of sediment-laden water (w equation), F 18.
+void turbiditycurrentSource();
+// Buoyancy of the water against its density at the thermocline temperature
+// (w equation), F 75; 9810 x volume x density difference, in N.
+void thermoclineBuoyancy();
+// 1000 x volume on the diagonal of the dead-end cells (F 96).
+void oneCellSource();
+// Damping of the flow across faces between the lowest cells of neighbouring
+// columns of block 1 where the water is shallow against the cells (F 341).
+void sourceShallowDamp();
+// Drag of the bridge boxes of G 22 on every cell they overlap.
+void sourceBridge();
+// Horizontal area of the bed cell of c over the vertical area of its bottom
+// face (0 when either is missing); above 1.1 the bottom face is steep.
+double steepnessRatio(int c);
+// Cap twice as large with the source that keeps a converged phi: an implicit
+// under-relaxation by one half in cell c.
+void doubleDiagonal(int c, const double* phi);
+// The doublings of F 291 (FlagDamp2 1, 2, 3) over the work range.
+void doubleSteepCells(const double* phi);
+
+// Form drag of dunes on every cell of the columns of block 1 (Equation 1..3):
+// per cell 9810/26^2 ks^0.333 (U/n) A / (n h^0.333) from the bed-form height
+// (ks), the top-cell speed U, the plan area A and depth h of the column and
+// its number of cells n.
+void computeDragDune();
+double duneDragCoefficient(double ks, double U, double area, double depth, int n);
+// Drag inside the roughness layer for the columns whose bottom cells lie in
+// first..last (Equation 1, 2, F 189 1); writes cells above the range too.
+void computeDrevan(int first, int last);
+
+// Density-gradient force of a temperature field (u, v) and damping of w in
+// stable stratification (F 67, F 40, F 69, F 64, G 40). The argument is not
+// used; the terms follow Equation.
+void DensityGradients(int eq);
+
+// Vegetation, porous zones and solid objects of `vegdata` (F 115): read on
+// the first call, Cporosity of every cell from the profiles, then the terms
+// of the equation in force (1..3, 5, 6) over all cells.
+void extra_source();
+// Pressure load (N per m of width) of the column below and including cell
+// above the water level W 1, the cell reaching down to it counted from z.
+double computeAccHystatForce(int cell, double z);
+// Friction of the sliding layer on the second cell of each of its columns
+// (F 338), added to Cap of the velocity equation in force.
+void wall_thixo();

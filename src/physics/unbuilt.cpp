@@ -2,5 +2,3 @@
 #include "io/log.h"
 #include "physics/physics.h"
 
-int computeRoughness() { notAvailable("the bed roughness computation (run letter K)"); }
-void ThixoVelDamp() { notAvailable("the velocity damping of a sliding layer (F 289)"); }

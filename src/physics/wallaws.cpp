@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cmath>
 
-#include "io/log.h"
 #include "physics/physics.h"
 #include "physics/walllaw.h"
 #include "state/arrays.h"
@@ -11,17 +10,6 @@
 #include "state/runstate.h"
 
 namespace {
-
-// Friction coefficient cf on face f of cell c: Cap += cf and the source of
-// the wall-normal part of the velocity, so that the net force is -cf times
-// the wall-parallel velocity. Side faces see the horizontal velocity only.
-inline void addVelocityTerm(int c, int f, double cf, bool side) {
-  const double nx = Fvx[f], ny = Fvy[f], nz = Fvz[f];
-  const double nU = side ? nx * Cxvel[c] + ny * Cyvel[c] : nx * Cxvel[c] + ny * Cyvel[c] + nz * Czvel[c];
-  const double ne = Equation == 1 ? nx : Equation == 2 ? ny : side ? 0.0 : nz;
-  Cap[c] += cf;
-  Csource[c] += cf * nU * ne;
-}
 
 double sideFriction(int c, int f, int side, const WallConstants& w) {
   const double y = wallDistance(side == 0 ? Cidist[c] : Cjdist[c]);
@@ -117,7 +105,14 @@ void thinColumnPass(int a, int b, const WallConstants& w) {
 }
 
 void wall_laws(int a, int b) {
-  if (FlagNewWall == 1 || FlagNewWall == 2) notAvailable("the modular and river wall laws (F 305)");
+  if (FlagNewWall == 1) {
+    wall_laws_new(a, b);
+    return;
+  }
+  if (FlagNewWall == 2) {
+    wall_laws_river(a, b);
+    return;
+  }
   // Every thread stores the same values: relaxed atomic accesses, and no
   // store once they hold.
   std::atomic_ref<double> kappa(Xkappa), ks(XksWall);
@@ -135,8 +130,10 @@ void wall_laws(int a, int b) {
                       Fflagflow[Cflaten[c]] == -1 || Fflagflow[Cflatet[c]] == -1 || Fflagflow[Cflateb[c]] == -1;
     if (thin || wall) Cap[c] = Csource[c] = 0.0;
   }
-  if (FlagWallAll == 5 || FlagWallAll == 8 || FlagWallAll == 9 || FlagWallAll == 19)
-    notAvailable("the smooth, transitional and mixed wall laws (F 15)");
+  if (FlagWallAll == 5 || FlagWallAll == 8 || FlagWallAll == 9 || FlagWallAll == 19) {
+    wallFamilies(a, b, w);
+    return;
+  }
   if (FlagWallAll != 0 && FlagWallAll != 11) return;
   if (Equation >= 1 && Equation <= 3)
     velocityWallTerms(a, b, w);

@@ -10,15 +10,6 @@
 
 namespace {
 
-inline bool isWall(int f) { return Fflagflow[f] == -1; }
-inline double speed2(int c) { return Cxvel[c] * Cxvel[c] + Cyvel[c] * Cyvel[c] + Czvel[c] * Czvel[c]; }
-inline double conc0(int c) { return Cconc ? Cconc[0][c] : 0.0; }
-
-inline void fix(int c, double value, double weight) {
-  Cap[c] += weight;
-  Csource[c] += weight * value;
-}
-
 // u+ of the side walls for k (F 397 limiter 3 and the pressure-gradient
 // slope of F 273 value 4).
 double sideUplusK(int c, int side, double y, const WallConstants& w, bool genmix) {
@@ -111,13 +102,6 @@ double kappaEps(int c, int side, double y, const WallConstants& w) {
   return w.kappa;
 }
 
-// Epsilon under the water surface from half the depth h_s (F 185 value 1).
-void surfaceEpsilon(int c, const WallConstants& w) {
-  double hs = 0.0;
-  for (int t = c; t > 0; t = Ccellb[t]) hs += Ckdist[t];
-  fix(c, std::pow(w.kc(c), 1.5) / (2.0 * hs * SurfEpsCoeff + 1e-20), 1e30);
-}
-
 void epsilonWall(int c, const WallConstants& w) {
   const double k15 = std::pow(w.kc(c), 1.5);
   const bool bedWall = isWall(Cflateb[c]);
@@ -151,8 +135,22 @@ void epsilonWall(int c, const WallConstants& w) {
   }
 }
 
-// Omega at the wall of the k-omega model 16: sqrt(k) / (Cmu^0.25 kappa y).
 void omegaWall(int c, const WallConstants& w) {
+  omegaWallPairs(c, w);
+  if (Ccellt[c] == 0 && FlagSurfEps == 1) surfaceEpsilon(c, w);
+}
+
+}  // namespace
+
+// Epsilon under the water surface from half the depth h_s (F 185 value 1).
+void surfaceEpsilon(int c, const WallConstants& w) {
+  double hs = 0.0;
+  for (int t = c; t > 0; t = Ccellb[t]) hs += Ckdist[t];
+  fix(c, std::pow(w.kc(c), 1.5) / (2.0 * hs * SurfEpsCoeff + 1e-20), 1e30);
+}
+
+// Omega at the wall of the k-omega model 16: sqrt(k) / (Cmu^0.25 kappa y).
+void omegaWallPairs(int c, const WallConstants& w) {
   const double sk = std::sqrt(w.kc(c));
   auto value = [sk](double dist) {
     return dist >= 1000.0 ? sk / (1000.0 * 0.21908) : sk / (0.21908 * dist + 1e-20);
@@ -160,10 +158,7 @@ void omegaWall(int c, const WallConstants& w) {
   if (isWall(Cflatet[c]) || isWall(Cflateb[c])) fix(c, value(Ckdist[c]) * (2.5 * conc0(c) + 1.0), 1e30);
   if (isWall(Cflatee[c]) || isWall(Cflatew[c])) fix(c, value(Cidist[c]), 1e30);
   if (isWall(Cflates[c]) || isWall(Cflaten[c])) fix(c, value(Cjdist[c]), 1e30);
-  if (Ccellt[c] == 0 && FlagSurfEps == 1) surfaceEpsilon(c, w);
 }
-
-}  // namespace
 
 void wallValuesStandard(int a, int b, const WallConstants& w) {
   for (int c = a; c <= b; ++c) {

@@ -11,6 +11,7 @@
 #include "io/log.h"
 #include "solvers/relaxed.h"
 #include "solvers/share.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -136,18 +137,6 @@ int columnBlocks() {
   return std::max(1, NoProcessesSolver);
 }
 
-void setBlockBounds(std::vector<int>& bound, int P, int first, int last) {
-  if (static_cast<int>(bound.size()) < P + 1) bound.resize(P + 1);
-  const double s = static_cast<double>(last - first + 1) / P;
-  bound[0] = first - 1;
-  for (int i = 1; i < P; ++i) {
-    int b = first - 1 + static_cast<int>(i * s);
-    for (int k = 0; k < znumber && b >= first && b < last && Ccellt[b] != 0; ++k) ++b;
-    bound[i] = std::clamp(b, bound[i - 1], last);
-  }
-  bound[P] = last;
-}
-
 // Forward half-step: Cfn from the neighbours in Cf, the bottom neighbour
 // (same column, same block, just relaxed) from Cfn. Backward half-step: Cf
 // from the neighbours in Cfn, the top neighbour from Cf. Each thread writes
@@ -186,7 +175,7 @@ void columnAligned(const Rows& r, double* f, int first, int last) {
   g[0] = 0.0;
   const int P = columnBlocks();
   std::vector<int>& bound = blockTable();
-  setBlockBounds(bound, P, first, last);
+  columnAlignedBounds(bound, P, first, last, static_cast<double>(last - first + 1) / P);
   const int* B = bound.data();
 #pragma omp parallel
   {

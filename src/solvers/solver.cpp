@@ -5,6 +5,7 @@
 
 #include "solvers/relaxed.h"
 #include "solvers/share.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -79,40 +80,10 @@ inline void update12(double* f, int c) {
   st<kShared>(f, c, (sum + Csource[c]) / Cap[c]);
 }
 
-// One horizontal side of a cell in the quasi-neighbour form. Without a list
-// (count 0) the ordinary neighbour link[c] with coefficient ad[c]; with a
-// list the count consecutive cells from its first entry, each with its own
-// coefficient. The second-order form adds, for each term, the neighbour
-// behind it in the same direction (link[q]) with its second coefficient.
-template <bool kShared>
-inline double qnSide(const double* f, int c, int count, int* const* list, double* const* a, double* const* a2,
-                     const double* ad, const double* add, const int* link, bool second) {
-  if (count <= 0) {
-    const int nb = link[c];
-    double t = ad[c] * ld<kShared>(f, nb);
-    if (second && add) t = add[c] * ld<kShared>(f, link[nb]) + t;
-    return t;
-  }
-  const int first = list[c][0];
-  const double* ac = a[c];
-  const double* a2c = second && a2 ? a2[c] : nullptr;
-  double s = 0.0;
-  for (int j = 0; j < count; ++j) {
-    const int q = first + j;
-    double t = ac[j] * ld<kShared>(f, q);
-    if (a2c) t = a2c[j] * ld<kShared>(f, link[q]) + t;
-    s += t;
-  }
-  return s;
-}
-
 template <bool kShared>
 inline void updateQN(double* f, int c, bool second) {
-  double s = Cat[c] * ld<kShared>(f, Ccellt[c]) + Cab[c] * ld<kShared>(f, Ccellb[c]) + Csource[c];
-  s += qnSide<kShared>(f, c, Cncelle[c], Cqncelle, Cqnae, Cqnaee, Cae, Caee, Ccelle, second);
-  s += qnSide<kShared>(f, c, Cncellw[c], Cqncellw, Cqnaw, Cqnaww, Caw, Caww, Ccellw, second);
-  s += qnSide<kShared>(f, c, Cncells[c], Cqncells, Cqnas, Cqnass, Cas, Cass, Ccells, second);
-  s += qnSide<kShared>(f, c, Cncelln[c], Cqncelln, Cqnan, Cqnann, Can, Cann, Ccelln, second);
+  const double s = qnSides<kShared>(f, c, second, Cat[c] * ld<kShared>(f, Ccellt[c]) +
+                                                     Cab[c] * ld<kShared>(f, Ccellb[c]) + Csource[c]);
   st<kShared>(f, c, s / Cap[c]);
 }
 
@@ -120,7 +91,7 @@ template <bool kShared>
 void gaussKernel(int first, int last, int n) {
   double* f = Cf;
   if (!f || first > last) return;
-  if (QNFlag != 0 && Cncelle && Cncellw && Cncells && Cncelln && Cqncelle && Cqnae) {
+  if (qnListsExist()) {
     const bool second = sou[equationIndex()] == 1;
     for (int c = first; c <= last; ++c) updateQN<kShared>(f, c, second);
     for (int c = last; c >= first; --c) updateQN<kShared>(f, c, second);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "io/log.h"
@@ -14,7 +15,10 @@ void initialiseOptionalArrays();
 
 int bedCellCapacity() { return (xnumber + 3) * (ynumber + 3); }
 
-void SetArraysZero() { alloc::releaseAll(); }
+void SetArraysZero() {
+  alloc::releaseAll();
+  numSlots = 0;
+}
 
 namespace {
 
@@ -45,7 +49,14 @@ double AllocateArrays(int, int, int) {
   const std::size_t nb = alloc::extent(bedCellCapacity());
   const std::size_t nl = alloc::extent(lnumber, 1);
   const std::size_t nx = alloc::extent(xnumber, 2), ny = alloc::extent(ynumber, 2);
-  const std::size_t nk = alloc::extent(std::max(znumber, Flag2DAccSolver), 2);
+  // num holds the cells per level of a column and the coarse levels of the
+  // multigrid (F 168: up to int(ln(extent + 2)) + 3 of them) and of the grid
+  // sequencing (F 152).
+  int levelSlots = std::max({znumber, Flag2DAccSolver, MGSNo});
+  if (Flag2DAccSolver > 0)
+    levelSlots = std::max(levelSlots, static_cast<int>(std::log(std::max(xnumber, ynumber) + 4.0)) + 3);
+  const std::size_t nk = alloc::extent(levelSlots, 2);
+  numSlots = static_cast<int>(nk);
   const std::size_t nline = alloc::extent(std::max({xnumber, ynumber, znumber}), 2);
 
   // Cell topology; Cflatee first: it marks the arrays as allocated.

@@ -110,7 +110,10 @@ bool perCell() {
     if (!twos<int>({&MGSCpoint}, nc, 5)) return false;
     MGSCpointCols = 5;
   }
-  if ((FlagTDMA > 0 || FlagCoupledNesting == 18 || BlockCasulli == 2) && !ones<double>({&Cpt, &Cqt}, nc))
+  // F 261 18 and 19, and the line solvers after the multigrid (F 344 1, 2).
+  if ((FlagTDMA > 0 || FlagCoupledNesting == 18 || FlagCoupledNesting == 19 || BlockCasulli == 2 ||
+       FlagSolverVertTDMA == 1 || FlagSolverVertTDMA == 2) &&
+      !ones<double>({&Cpt, &Cqt}, nc))
     return false;
   if (ExtrapAlgo1 == 0 && !allocate1(Czcenter_old, nc)) return false;
   if (ExtrapAlgo1 == 2 && !allocate1(Ckdist_old, nc)) return false;

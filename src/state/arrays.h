@@ -44,6 +44,7 @@ inline double *Sqt, *Spt;
 inline int **ant, **antlin, **antmin, **antmax, **vv;
 // Cell-number map [xnumber+2][ynumber+2][max(znumber, F 168)+2]
 inline int*** num;
+inline int numSlots = 0;  // slots per column of num: the levels, and the coarse levels of F 168 and F 152
 
 // Joined face pairs [MaxConnFlate][2]
 inline int** connFlate;

@@ -23,6 +23,7 @@ void setRunStateInitial() {
   NoGeo = FlushedNo = NoCyclesDone = NoNumSurfUpdate = NoNumNoSurfUpdate = NoDepthTimeo = BedStatNo = MorphInitiated =
       MGSGrid = graphN = 0;
   NoInterpol = NoBaggerTimes = -1;
+  NoMGlevels = 0;
   FlagDSO1 = -1;
   BlockID = RoughnessIter = grainsize_number = bnodem = lnodem = 1;
   FlagAngleType = FlagImplicitMPI = 0;

@@ -46,6 +46,9 @@ inline int NoCells = 0, NoSurfaces = 0, NoPoints = 0, NoBlocks = 0, NoBCells = 0
 inline int NoGeo = 0, FlushedNo = 0, NoCyclesDone = 0, NoNumSurfUpdate = 0, NoNumNoSurfUpdate = 0, NoDepthTimeo = 0,
            BedStatNo = 0, MorphInitiated = 0, MGSGrid = 0, graphN = 0;
 inline int NoInterpol = -1, NoBaggerTimes = -1;
+// Levels of the column multigrid hierarchy (AlgMGMake), the 3-D grid counting
+// as level 1; 0 while none is built.
+inline int NoMGlevels = 0;
 inline int FlagDSO1 = -1;
 inline int BlockID = 1, RoughnessIter = 1, grainsize_number = 1, bnodem = 1, lnodem = 1;
 inline int FlagAngleType = 0, FlagImplicitMPI = 0;

@@ -40,17 +40,52 @@ double computeAvDepth();
 // of supercritical faces to a critical-flow head.
 void computeSetPresZero();
 
+// ---- Levels before the regeneration ----
+
+// Pins the corners of the open sides of the outlet columns of group FlagDSO1
+// to GlobZRef and blends the lines behind them by F 353 10 and 11 (slot
+// znumber only).
+void computeSurfDownstream();
+// The edge rule of F 187 with the reference level zref: levels across wet/dry
+// borders (1), outlet pinning with raised lines behind (2..99), outlet blends
+// (100, 101), least inflow depth (-1). Writes both level slots.
+void surfaceEdge(double zref);
+// Draws the grid points on the wet/dry border of block 1 towards their
+// neighbours (F 425 1, 2).
+void smoothNewCorners();
+// Smooths the levels of the updated blocks by F 154 1..5.
+void surface_smoother();
+
+// ---- Surface-height equation: level differences and fixed rows ----
+
+// Level change between top cell t and its neighbour n at horizontal distance
+// d (m) that their pressures ask for, minus their present top-level difference;
+// the head slope is cut at Diffslope (F 246), scaled by scaleBackwater2 with
+// F 477 above 2.
+double computeDhSurf(double d, int n, int t);
+// The same from the friction law of Strickler coefficient M and the flux of
+// face f, with the flow direction sign (+1, -1).
+double computeDhMann(double d, double M, int n, int t, int f, int sign);
+// Limiting depth (m) of column cell c at Froude number Fr and speed U (m/s) by
+// F 246's third value; 0 below the Froude limit of the formula.
+double computeLimdepth(double Fr, double U, int c);
+// Head difference times d, without the level difference or scaling.
+double computeDhSurf2(double d, int n, int t);
+// Horizontal distance between the centres of cells a and b.
+double computeDist1(int a, int b);
+// The larger of the two water-surface slopes at grid point (i, j) of block 1.
+double computeSlopeWatersurface(int i, int j);
+// Fixed rows of the reference columns and outlet groups; with F 36 9 also the
+// group discharges in the column sources and the start levels.
+void setSurfaceBoundary();
+// Rows of the G 28 weir columns at the weir-formula level (after
+// setSurfaceBoundary).
+void computeWeirs();
+
 // ---- Methods and adjustments built elsewhere ----
 
 void backwater();
 void groundwater();
-// Outlet levels of the reference group before the regeneration.
-void computeSurfDownstream();
-// Levels of the wet/dry edges (F 187) from the reference level.
-void surfaceEdge(double zref);
-// Levels of newly wetted corners (F 425) and the surface smoothing (F 154).
-void smoothNewCorners();
-void surface_smoother();
 // Grid-split prevention (F 371) and pond reduction (F 379).
 void NoGridSplit();
 void NoGridSplitRise();

@@ -86,15 +86,3 @@ TEST(ChannelFlowCase, ATooLargeRelaxationDivergesWithAFailureStatus) {
   EXPECT_EQ(log.find("Solution converged"), std::string::npos) << log;
 }
 
-// A missing piece met by a worker thread inside a parallel stage (the wall
-// laws of F 305 in the momentum assembly, cut into two chunks) ends the run
-// at once with its message and a failure status, while the other thread is
-// still working.
-TEST(ChannelFlowCase, AMissingPieceMetInsideAParallelStageEndsTheRunWithItsMessage) {
-  ChannelRun r("K 1 20\nF 206 2\nF 305 1\n", {"OMP_NUM_THREADS=2", "OMP_WAIT_POLICY=passive"});
-  const std::string log = r.dir.boogie();
-  EXPECT_EQ(r.status, 2) << log;
-  EXPECT_NE(log.find("Error: the modular and river wall laws (F 305) is not available in this build\n"),
-            std::string::npos)
-      << log;
-}

@@ -64,6 +64,8 @@ const ReadCase kPlain[] = {
     {"F 259 11\n", nullptr, {EI(FlagStressStrain, 9, 11)}},
     {"F 260 2\n", [] { FlagTSC = 2; }, {EI(FlagFlocDLL, 0, 2)}},
     {"F 261 2 2.0\n", nullptr, {EI(FlagCoupledNesting, 0, 2), ED(RelaxCoupledNesting, 0.5, 2.0)}},
+    {"F 261 11 0.99\n", nullptr, {EI(FlagCoupledNesting, 0, 11), ED(RelaxCoupledNesting, 0.5, 0.99)}},
+    {"F 261 16 1.0\n", nullptr, {EI(FlagCoupledNesting, 0, 16), ED(RelaxCoupledNesting, 0.5, 1.0)}},
     {"F 262 2 1.5000053\n", nullptr, {EI(FlagGroundwater, 0, 2), ED(Conductivity, 5.3e-06, 1.5000053)}},
     {"F 264 3\n", nullptr, {EI(FlagDensityAlgo, 0, 3)}},
     {"F 265 0.2505\n", nullptr, {ED(di_graph, 0.5, 0.2505)}},
@@ -279,6 +281,9 @@ const RefusalCase kRefusals[] = {
     {"F 261 -1 2.0\n", 2, "Error for F 261 in control\n"},
     {"F 261 2 -0.5\n", 2, "Error for F 261 in control\n"},
     {"F 261 2\n", 2, "Error for F 261 in control\n"},
+    // The values 11..15 divide by 1 - r.
+    {"F 261 11 1.0\n", 2, "Error for F 261 in control\nThe relaxation factor of the values 11..15 must be below 1\n"},
+    {"F 261 15 1.5\n", 2, "Error for F 261 in control\nThe relaxation factor of the values 11..15 must be below 1\n"},
     {"F 262 -1 1.5000053\n", 2, "Error for F 262 in control\n"},
     {"F 262 2 -0.5\n", 2, "Error for F 262 in control\n"},
     {"F 262 2\n", 2, "Error for F 262 in control\n"},

@@ -88,6 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
         // F 257 2 sends the grid to unstruc.dbg, reported in the log as well.
         StatusCase{"LetterHCannotWriteDebugGrid", "F 2 H\nF 257 2\n", {}, "unstruc.dbg", 252,
                    "Error: can not open 'unstruc.dbg' file\n"},
+        // A negative or missing G 51 multiplier would feed negative or stale
+        // sediment inflow.
+        StatusCase{"G51Negative", "G 1 20 10 11 1\nG 51 -0.5\n", {}, nullptr, 2,
+                   "Error for G 51 data set in control file\nInteger no. 1 = -0.500000\n"},
+        StatusCase{"G51Missing", "G 1 20 10 11 2\nG 51 1.0\n", {}, nullptr, 2,
+                   "Error for G 51 data set in control file\nInteger no. 2 = 1.000000\n"},
         // The pressure force of F 114 8 has no lateral form for F 496 2.
         StatusCase{"F496TwoWithF114Eight", "F 114 8\nF 496 2\n", {}, nullptr, 2,
                    "Error for gradients in j-direction: not coded yet\n\n"}),
@@ -110,11 +116,12 @@ TEST_P(NormalEnd, EndsWithStatusOne) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, NormalEnd,
     ::testing::Values(
-        // G 50 and G 51 report a value outside their range and keep it.
+        // G 50 reports a value outside its range and keeps it (a stage
+        // switch other than 1 leaves the stage parallel).
         StatusCase{"G50ValueThreeKept", "G 50 0 0 0 3 0 0 0 0 0 0\n", {}, nullptr, 1,
                    "Error for G 50 data set in control file\nInteger no. 3 = 3\n"},
-        StatusCase{"G51NegativeKept", "G 51 -0.5\n", {}, nullptr, 1,
-                   "Error for G 51 data set in control file\nInteger no. 1 = -0.500000\n"},
+        // A zero multiplier is accepted.
+        StatusCase{"G51ZeroAccepted", "G 1 20 10 11 1\nG 51 0\n", {}, nullptr, 1, ""},
         // The limits of the refusals above are accepted.
         StatusCase{"F260AfterF37Two", "F 37 2\nF 260 1\n", {}, nullptr, 1, ""},
         StatusCase{"NDistributionZero", "N 0 1 1.0\n", {}, nullptr, 1, ""},

@@ -22,6 +22,7 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
+#include "support/flow_grid.h"
 #include "support/in_dir.h"
 #include "surface/surface.h"
 
@@ -369,31 +370,31 @@ TEST_F(Tail, AGridThatCannotBeRegeneratedEndsTheRun) {
   EXPECT_NE(log.find(line), std::string::npos) << log;
 }
 
-// F 168: the coarse two-dimensional blocks are made again for the new grid.
-// This build does not hold them yet, so the call ends the run.
+// F 168: the coarse two-dimensional blocks are made again for the new grid:
+// level 2 after the last block, one coarse cell per wet column of the new grid.
 TEST_F(Tail, F168RebuildsTheCoarseBlocksAfterTheRegeneration) {
   ParentDir parent(dir().path());
   BlockGrid g;
   g.nx = 3;
   g.ny = 2;
+  Flag2DAccSolver = 1;  // before the arrays: the level links exist with it
   ASSERT_TRUE(build(g));
-  Flag2DAccSolver = 1;
-  EXPECT_EXIT(
-      {
-        ParentDir::enter();
-        computeTailSurf();
-      },
-      ::testing::ExitedWithCode(2), "");
-  EXPECT_TRUE(dir().boogieHas("Error: the multigrid levels (F 168) is not available in this build"))
-      << dir().boogie();
+  // Stale levels of the old grid must not stand.
+  block[NoBlocks + 1].firstCell = block[NoBlocks + 1].lastCell = 0;
+  computeTailSurf();
+  const BlockRecord& two = block[NoBlocks + 1];
+  EXPECT_EQ(two.kind, 2);
+  EXPECT_EQ(two.gridLevel, 2);
+  EXPECT_EQ(two.firstCell, NoCells + 1);
+  EXPECT_EQ(two.lastCell - two.firstCell + 1, g.nx * g.ny);
+  EXPECT_GE(NoMGlevels, 2);
 }
 
 // ---- Adjustments before the regeneration ----
 
-// The adjustments of other routines are called under their options (this
-// build holds none of them yet: a call ends the run with its name); the
-// others leave them out. A sediment run keeps the grid here, so that the
-// rows that go through are quick.
+// The adjustments not built yet are called under their options (a call ends
+// the run with its name); the others leave them out. A sediment run keeps
+// the grid here, so that the rows that go through are quick.
 TEST_F(Tail, AdjustmentsAreCalledUnderTheirOptions) {
   struct Row {
     const char* what;
@@ -402,14 +403,9 @@ TEST_F(Tail, AdjustmentsAreCalledUnderTheirOptions) {
   };
   DeathStyle fast("fast");  // the calls come before any parallel region
   const Row rows[] = {
-      {"outlet group found", [] { FlagDSO1 = 1; }, "the outlet levels"},
       {"no outlet group", [] { FlagDSO1 = 0; }, nullptr},
       {"outlet group without bed-cell index", [] { FlagDSO1 = 2; Bkooi = nullptr; }, nullptr},
-      {"F 187 1", [] { FlagSurfEdge = 1; }, "the wet/dry edge levels"},
-      {"F 187 -1", [] { FlagSurfEdge = -1; }, "the wet/dry edge levels"},
-      {"F 425 1", [] { FlagSmoothNewCorners = 1; }, "newly wetted corners"},
       {"F 425 -1", [] { FlagSmoothNewCorners = -1; }, nullptr},
-      {"F 154 1", [] { SurfSmoothFlag = 1; }, "the surface smoothing"},
       {"F 154 -1", [] { SurfSmoothFlag = -1; }, nullptr},
       {"F 371 1", [] { FlagNoGridSplit = 1; }, "the grid-split prevention"},
       {"F 371 1 with F 351 2", [] { FlagNoGridSplit = 1; solverFroude = 2; }, nullptr},
@@ -442,6 +438,46 @@ TEST_F(Tail, AdjustmentsAreCalledUnderTheirOptions) {
           ::testing::ExitedWithCode(7), "");
     }
     Bkooi = kooi;
+  }
+}
+
+// The level adjustments act on the new levels before the grid is generated
+// from them, in their order: on a box of 6 x 3 columns (grid points
+// 1..7 x 1..4, 1 m of water) with its outflow group along the east edge the
+// outlet pinning (reference 0.8 m) comes before the smoothing, which averages
+// the pinned levels (F 154 3, s = 1: point (6, 2) between the pinned (7, 2)
+// and (6, 1) and the untouched (5, 2) and (6, 3) takes 0.9 m); F 187 1
+// copies across the dry border of the wall; F 154 1 draws a spike of 5 m at
+// (4, 3) down to the mean of (3, 3) and (4, 2), which the sweep has just
+// raised to 2 m each, and of the two 1 m points beyond: 1.5 m. A
+// sediment run keeps the grid, so the levels stay as the adjustments left
+// them.
+TEST_F(Tail, TheLevelAdjustmentsActBeforeTheRegeneration) {
+  struct Row {
+    const char* what;
+    std::function<void()> set;
+    int i, j;
+    double expected;
+  };
+  const Row rows[] = {
+      {"outlet pinned", [] { FlagDSO1 = 2; }, 7, 3, 0.8},
+      {"F 154 3 averages the pinned levels", [] { FlagDSO1 = 2; SurfSmoothFlag = 3; SurfSmoothVal = 1.0; }, 6, 2, 0.9},
+      {"F 187 1", [] { FlagSurfEdge = 1; zval[3][1][znumber] = 5.0; }, 3, 1, 1.0},
+      {"F 154 1", [] { SurfSmoothFlag = 1; SurfSmoothVal = 1.0; zval[4][3][znumber] = 5.0; }, 4, 3, 1.5},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    InProjectDir p;
+    setRunStateInitial();
+    FlowGrid g = FlowGrid::box(6, 3, 1.0);
+    ASSERT_TRUE(g.build());
+    for (int i = 0; i <= xnumber + 1; ++i)
+      for (int j = 0; j <= ynumber + 1; ++j) zval[i][j][znumber] = zval[i][j][znumber + 1] = 1.0;
+    FlagTSC = 1;
+    GlobZRef = 0.8;
+    r.set();
+    computeTailSurf();
+    EXPECT_NEAR(zval[r.i][r.j][znumber], r.expected, 1e-12);
   }
 }
 

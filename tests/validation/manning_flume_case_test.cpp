@@ -29,83 +29,23 @@
 #include "state/options.h"
 #include "state/runstate.h"
 #include "support/case_runner.h"
+#include "support/flume.h"
 #include "support/in_dir.h"
 #include "support/validation.h"
 
 namespace {
 
-constexpr double kSlope = 0.001, kKs = 0.01, kQ = 5.0, kWidth = 10.0, kLength = 80.0;
-
-// Strickler's coefficient of the bed roughness, M = 26 / ks^(1/6).
-double manningM() { return 26.0 / std::pow(kKs, 1.0 / 6.0); }
-
-// Normal depth of Manning's formula Q = M A R^(2/3) S^(1/2) in the
-// rectangular section (R = A / P with the side walls), by bisection.
-double normalDepth() {
-  double lo = 0.01, hi = 5.0;
-  for (int k = 0; k < 200; ++k) {
-    const double h = 0.5 * (lo + hi), A = kWidth * h, R = A / (kWidth + 2 * h);
-    (manningM() * A * std::pow(R, 2.0 / 3.0) * std::sqrt(kSlope) < kQ ? lo : hi) = h;
-  }
-  return 0.5 * (lo + hi);
-}
-
-double bed(double x) { return kSlope * (kLength - x); }
-
-// Grid lines 4 m apart along the flume, 2 m across; the surface starts
-// through the normal depth at the outlet, rising downstream at the bed slope.
-double initialLevel(double x) { return normalDepth() - kSlope * (kLength - x); }
-std::string flumeKoosurf() {
-  std::ostringstream s;
-  s.precision(10);
-  for (int i = 1; i <= 21; ++i)
-    for (int j = 1; j <= 6; ++j) {
-      const double x = 4.0 * (i - 1), y = 2.0 * (j - 1);
-      s << i << " " << j << " " << x << " " << y << " " << bed(x) << " " << initialLevel(x) << "\n";
-    }
-  return s.str();
-}
-
-// Reference column at the outlet on the centre line (F 91), the default
-// surface update every 100 iterations once the residual is below 1 (K 1,
-// G 6), the surface trace (F 1 C) and the final levels in a koosurf file
-// (F 329).
-std::string flumeControl() {
-  char w1[80];
-  std::snprintf(w1, sizeof w1, "W 1 %.6f %.6f %.6f\n", manningM(), kQ, normalDepth());
-  return std::string("F 2 YW\nG 1 23 8 12 1\nF 314 1 1\nF 237 1 5.0\nF 237 2 5.0\nF 16 0.01\n") + w1 +
-         "K 1 40000 100\nG 6 1 0 0 0.1 1.0\nF 91 21 4\nF 1 C\nF 329 1 1 0 0 0 0 0 0 0 0 0 0 0 0 6\n";
-}
-
-struct Point {
-  double x, y, zb, zs;
-};
-
-std::vector<Point> readLevels(const std::string& text) {
-  std::vector<Point> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    int i, j;
-    Point p;
-    if (std::sscanf(line.c_str(), "%d %d %lf %lf %lf %lf", &i, &j, &p.x, &p.y, &p.zb, &p.zs) == 6) out.push_back(p);
-  }
-  return out;
-}
-
-// The numbered koosurf file the end of the computation wrote.
-std::string levelFileName(const std::string& dir) {
-  std::string best;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      const std::string n = e->d_name;
-      if (n.rfind("koosurf.", 0) == 0 && n.size() > 8 && std::isdigit(static_cast<unsigned char>(n[8])) && n > best)
-        best = n;
-    }
-    closedir(d);
-  }
-  return best;
-}
+using flumecase::bed;
+using flumecase::initialLevel;
+using flumecase::kLength;
+using flumecase::kQ;
+using flumecase::kSlope;
+using flumecase::levelFileName;
+using flumecase::normalDepth;
+using flumecase::Point;
+using flumecase::readLevels;
+std::string flumeKoosurf() { return flumecase::koosurf(); }
+std::string flumeControl() { return flumecase::control(); }
 
 struct FlumeRun {
   CaseDir dir;

@@ -1,0 +1,235 @@
+// Point Gauss-Seidel solver of the surface equation and its check.
+#include <cmath>
+
+#include "io/log.h"
+#include "solvers/multigrid.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/blockgrid.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+#include "surface/surfacesolver.h"
+
+namespace {
+
+inline bool isCell(int c) { return c >= 1 && c <= NoCells; }
+inline int cellOr0(int c) { return isCell(c) ? c : 0; }
+
+bool updated(int b) { return b >= 1 && b < 100 && block[b].gridLevel == 0 && SurfUpdate[b] == 1; }
+
+int columnCell(int i, int j) {
+  if (i < 0 || j < 0 || i > xnumber + 1 || j > ynumber + 1) return 0;
+  return cellOr0(static_cast<int>(zval[i][j][0]));
+}
+
+double fivePoint(int c) {
+  return (Cae[c] * Cf[cellOr0(Ccelle[c])] + Caw[c] * Cf[cellOr0(Ccellw[c])] + Can[c] * Cf[cellOr0(Ccelln[c])] +
+          Cas[c] * Cf[cellOr0(Ccells[c])] + Csource[c]) /
+         Cap[c];
+}
+
+// A diagonal neighbour: across a then b, else across b then a.
+int diagonal(const int* a, const int* b, int c) {
+  const int x = cellOr0(a[c]);
+  const int y = x > 0 ? cellOr0(b[x]) : 0;
+  if (y > 0) return y;
+  const int z = cellOr0(b[c]);
+  return z > 0 ? cellOr0(a[z]) : 0;
+}
+
+double ninePoint(int c) {
+  double s = Cae[c] * Cf[cellOr0(Ccelle[c])] + Caw[c] * Cf[cellOr0(Ccellw[c])] + Can[c] * Cf[cellOr0(Ccelln[c])] +
+             Cas[c] * Cf[cellOr0(Ccells[c])] + Csource[c];
+  if (Caee) s += Caee[c] * Cf[diagonal(Ccelln, Ccelle, c)];
+  if (Cass) s += Cass[c] * Cf[diagonal(Ccells, Ccelle, c)];
+  if (Cann) s += Cann[c] * Cf[diagonal(Ccelln, Ccellw, c)];
+  if (Caww) s += Caww[c] * Cf[diagonal(Ccells, Ccellw, c)];
+  return s / Cap[c];
+}
+
+double lowerBound(int c, double v, bool bounded) {
+  if (!bounded || !BLevFroude) return v;
+  const int b = Cbed[c];
+  if (b < 1 || b >= bedCellCapacity()) return v;
+  return std::fmax(v, BLevFroude[b]);
+}
+
+int firstOf(int b) { return block[b].firstCell < 1 ? 1 : block[b].firstCell; }
+int lastOf(int b) { return block[b].lastCell > NoCells ? NoCells : block[b].lastCell; }
+
+void cellSweeps(bool bounded) {
+  for (int it = 0; it < iterSurfSolv2; ++it) {
+    for (int b = 1; b <= NoBlocks; ++b) {
+      if (!updated(b)) continue;
+      for (int c = firstOf(b); c <= lastOf(b); ++c)
+        if (Ccellb[c] == 0) Cf[c] = lowerBound(c, fivePoint(c), bounded);
+    }
+    double sum = 0.0;
+    long count = 0;
+    for (int b = 1; b <= NoBlocks; ++b) {
+      if (!updated(b)) continue;
+      for (int c = lastOf(b); c >= firstOf(b); --c) {
+        if (Ccellb[c] != 0) continue;
+        const double v = lowerBound(c, fivePoint(c), bounded);
+        sum += std::fabs(v - Cf[c]);
+        ++count;
+        Cf[c] = v;
+      }
+    }
+    if (sum / (count + 1e-15) < residualCasulli) break;
+  }
+}
+
+void columnSweeps(bool bounded) {
+  for (int it = 0; it < iterSurfSolv1; ++it)
+    for (int dir = 0; dir < 4; ++dir)
+      for (int b = 1; b <= NoBlocks; ++b) {
+        if (!updated(b)) continue;
+        const BlockRecord& B = block[b];
+        const bool iDown = dir >= 2, jDown = dir % 2 == 1;
+        for (int ii = B.i1; ii <= B.i2; ++ii) {
+          const int i = iDown ? B.i1 + B.i2 - ii : ii;
+          for (int jj = B.j1; jj <= B.j2; ++jj) {
+            const int j = jDown ? B.j1 + B.j2 - jj : jj;
+            const int c = columnCell(i, j);
+            if (c > 0) Cf[c] = lowerBound(c, ninePoint(c), bounded);
+          }
+        }
+      }
+}
+
+void threePasses() {
+  for (int pass = 0; pass < 3; ++pass)
+    for (int b = 1; b <= NoBlocks; ++b) {
+      if (!updated(b)) continue;
+      const BlockRecord& B = block[b];
+      for (int i = B.i2; i >= B.i1; --i) {
+        for (int j = B.j1; j <= B.j2; ++j)
+          if (const int c = columnCell(i, j)) Cf[c] = fivePoint(c);
+        for (int j = B.j2; j >= B.j1; --j)
+          if (const int c = columnCell(i, j)) Cf[c] = fivePoint(c);
+      }
+    }
+}
+
+double deltah(int c) {
+  const int b = Cbed[c];
+  return b >= 1 && b < bedCellCapacity() ? Bdeltah[b] : 0.0;
+}
+
+double levelChange(int c) {
+  const int b = Cbed[c];
+  const double src = b >= 1 && b < bedCellCapacity() && BsourceLS ? BsourceLS[b] : 0.0;
+  return (Cae[c] * deltah(cellOr0(Ccelle[c])) + Caw[c] * deltah(cellOr0(Ccellw[c])) +
+          Can[c] * deltah(cellOr0(Ccelln[c])) + Cas[c] * deltah(cellOr0(Ccells[c])) + src) /
+         Cap[c];
+}
+
+void levelChangeSweeps() {
+  if (!Bdeltah) return;
+  for (int it = 0; it < iterSurfSolv1; ++it) {
+    for (int b = 1; b <= NoBlocks; ++b) {
+      if (!updated(b)) continue;
+      for (int c = firstOf(b); c <= lastOf(b); ++c) {
+        if (Ccellb[c] != 0 || Cbed[c] < 1 || Cbed[c] >= bedCellCapacity()) continue;
+        const double v = levelChange(c);
+        Bdeltah[Cbed[c]] = std::fabs(v) < 1e-80 ? 0.0 : v;
+      }
+    }
+    for (int b = 1; b <= NoBlocks; ++b) {
+      if (!updated(b)) continue;
+      for (int c = lastOf(b); c >= firstOf(b); --c)
+        if (Ccellb[c] == 0 && Cbed[c] >= 1 && Cbed[c] < bedCellCapacity()) Bdeltah[Cbed[c]] = levelChange(c);
+    }
+  }
+}
+
+void multigridStep(bool casulliAllowed) {
+  if (casulliAllowed && FlagTFS == 9 && FlagMGSurf == 0)
+    AlgMGSurfCasulli();
+  else
+    AlgMGSurf();
+}
+
+}  // namespace
+
+void surfaceSolver(int mode) {
+  if (!Cf || !zval) return;
+  switch (mode) {
+    case 4:
+      if (FlagBugFind == 1) surfaceBugtrap(8);
+      if (Flag2DAccSolver > 0 && BlockCasulli > 2) multigridStep(true);
+      if (FlagBugFind == 1) surfaceBugtrap(9);
+      cellSweeps(false);
+      break;
+    case 43:
+      if (Flag2DAccSolver > 0 && (iterSurfSolv2 < 10 || BlockCasulli == 3)) multigridStep(false);
+      cellSweeps(true);
+      break;
+    case 8:
+      columnSweeps(false);
+      break;
+    case 83:
+      columnSweeps(true);
+      break;
+    case 42:
+      threePasses();
+      break;
+    case 41:
+      levelChangeSweeps();
+      break;
+    default:
+      break;
+  }
+  if (FlagNoGridSplit > 0 && Bminlevdh && NoBlocks >= 1) {
+    const BlockRecord& B = block[1];
+    for (int i = B.i1; i <= B.i2; ++i)
+      for (int j = B.j1; j <= B.j2; ++j) {
+        const int c = columnCell(i, j);
+        if (c == 0 || Cbed[c] < 1 || Cbed[c] >= bedCellCapacity()) continue;
+        Cf[c] = std::fmax(Cf[c], Bminlevdh[Cbed[c]]);
+      }
+  }
+}
+
+void surfaceBugtrap(int location) {
+  double sumAp = 0, sumSource = 0, sumF = 0;
+  long n = 0;
+  for (int b = 1; b <= NoBlocks; ++b) {
+    if (!updated(b)) continue;
+    const BlockRecord& B = block[b];
+    for (int i = B.i1; i <= B.i2; ++i)
+      for (int j = B.j1; j <= B.j2; ++j) {
+        const int c = columnCell(i, j);
+        if (c == 0 || !(Cap[c] < 1e10)) continue;
+        sumSource += Csource[c];
+        sumAp += Cap[c];
+        sumF += Cf[c];
+        ++n;
+      }
+    for (int c = firstOf(b); c <= lastOf(b); ++c) {
+      if (Ccellb[c] != 0) continue;
+      const double v = Cf[c];
+      const bool strange = std::isnan(v) || (std::fabs(v) > 1e-10 && (Cap[c] < 1e-5 || Cae[c] < -1e-10 ||
+                                                                        Caw[c] < -1e-10 || Cas[c] < -1e-10 ||
+                                                                        Can[c] < -1e-10 || v > 1000 || v < -1000));
+      if (!strange) continue;
+      const int bc = Cbed[c];
+      const double fr = BFroude && bc >= 1 && bc < bedCellCapacity() ? BFroude[bc] : 0.0;
+      logf("Warning, strange values in surface algorithm, F 36 %d, cell %d\n", FlagTFS, c);
+      logf("Called from location %d\n", location);
+      logf("Cap, Cae, Caw, Cas, Can, Cf, Csource = %lf %lf %lf %lf %lf %lf %lf\n", Cap[c], Cae[c], Caw[c], Cas[c],
+           Can[c], v, Csource[c]);
+      logf("Froude no.: %lf\n", fr);
+    }
+  }
+  if (location == 9 && debugging == 'D') {
+    logf("Special data for F 369 1: \n");
+    for (int b = 1; b <= 12 && b < 100; ++b) logf("Block %d, cellstart %d, cellend %d\n", b, block[b].firstCell, block[b].lastCell);
+    logf("\n");
+  }
+  if (FlagTFS == 4 || FlagTFS == 7)
+    logf("Surface sums: Cap = %lf, Csource = %lf, Cf = %lf\n", sumAp / (n + 1e-20), sumSource / (n + 1e-20),
+         sumF / (n + 1e-20));
+}

@@ -1,0 +1,48 @@
+// The momentum sources on the real engine: each option runs in the main flow
+// driver of the fixed-lid channel (letter Y, then W) and ends normally; a
+// thermocline temperature without the temperature component is refused when
+// the control file is read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/case_runner.h"
+
+namespace {
+
+const std::string kChannel =
+    "F 2 YW\nG 1 23 8 5 1\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 24 6\nK 1 30\n";
+
+}  // namespace
+
+TEST(MomentumSourcesCase, EachSourceRunsInTheMainDriver) {
+  struct Row {
+    const char* name;
+    std::string options;
+    std::string vegdata;
+  };
+  const Row rows[] = {
+      {"density gradients (F 67, F 40)", "F 67 1\nF 40 1.0\nF 64 0\n", ""},
+      {"thermocline (F 75)", "F 67 1\nF 75 12.0\n", ""},
+      {"vegetation (F 115)", "F 115 1\n", "V 8 3 0.0 0.3 0.6 0.9 1 1 1 1\n"},
+      {"dune drag (F 498)", "F 498 1\n", ""},
+      {"roughness-layer drag (F 189)", "F 189 1 0.5\n", ""},
+      {"turbidity current (F 18)", "F 18 0.01\n", ""},
+      {"the same with four chunks", "F 206 4\nF 189 1 0.5\nF 115 1\nF 18 0.01\n", "V 8 3 0.0 0.3 0.6 0.9 1 1 1 1\n"},
+  };
+  for (const Row& r : rows) {
+    CaseDir dir;
+    dir.write("koosurf", straightChannelKoosurf());
+    if (!r.vegdata.empty()) dir.write("vegdata", r.vegdata);
+    dir.write("control", kChannel + r.options);
+    EXPECT_EQ(dir.run(), 1) << r.name << "\n" << dir.boogie();
+    EXPECT_EQ(dir.boogie().find("not available"), std::string::npos) << r.name;
+    EXPECT_EQ(dir.boogie().find("Error"), std::string::npos) << r.name << "\n" << dir.boogie();
+  }
+}
+
+TEST(MomentumSourcesCase, AThermoclineWithoutComponentsIsRefused) {
+  CaseResult r = runControl("F 75 12.0\n");
+  EXPECT_EQ(r.status, 2) << r.boogie;
+  EXPECT_TRUE(r.has("Error in control file: F 75 needs the water temperature as component 0 (F 67 1)\n")) << r.boogie;
+}
