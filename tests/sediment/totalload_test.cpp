@@ -44,7 +44,7 @@ void uniformColumns(double u, double k) {
 
 void oneSizeBed(double fraction = 1.0) {
   for (int b = 1; b <= NoBCells; ++b)
-    for (int layer = 0; layer <= 2; ++layer) {
+    for (int layer = 0; layer <= 1; ++layer) {
       BSedDistrib[layer][0][b] = 0.5;
       BSedDistrib[layer][1][b] = fraction;
     }
@@ -156,14 +156,22 @@ TEST(ConcEngelund, CriticalShearOfTheShieldsOptions) {
 // One size: d90 = gsize[1] whatever its fraction says; several sizes: the
 // sieve diameter of the top layer.
 TEST(ConcEngelund, D90OfOneAndOfSeveralSizes) {
-  TotalLoadBox t;
-  oneSizeBed(0.3);
-  SedimentFormula = 'E';
-  concEngelund();
-  EXPECT_EQ(Bd90[1], 0.0005);
-  lnumber = 2;
+  {
+    TotalLoadBox t;
+    oneSizeBed(0.3);
+    SedimentFormula = 'E';
+    concEngelund();
+    EXPECT_EQ(Bd90[1], 0.0005);
+  }
+  InProjectDir p;
+  SedimentBox box;
+  box.sizes = 2;
+  ASSERT_TRUE(box.build());
+  ASSERT_EQ(lnumber, 2);
+  gsize[1] = 0.0005;
   gsize[2] = 0.0001;
-  for (int layer = 0; layer <= 2; ++layer) {
+  for (int layer = 0; layer <= 1; ++layer) {
+    BSedDistrib[layer][0][1] = 0.5;
     BSedDistrib[layer][1][1] = 0.4;
     BSedDistrib[layer][2][1] = 0.6;
   }
