@@ -250,7 +250,7 @@ std::vector<DataSet> datasetsF400() {
        .message = "Error for F 474 in control\n"},
       {.letter = 'F', .number = 475, .values = {I(FlagFriction, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
        .message = "Error for F 475 in control\n"},
-      {.letter = 'F', .number = 476, .values = {I(FlagDuneFormula, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
+      {.letter = 'F', .number = 476, .values = {I(FlagDuneFormula, 0)}, .bounds = {range(0, 0, 3)}, .required = 1,
        .message = "Error for F 476 in control\n", .after = duneFormulaCoeff, .defaults = karimDefault},
       {.letter = 'F', .number = 477, .values = {I(FlagScaleFreeSource, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
        .message = "Error for F 477 in control\n"},

@@ -371,6 +371,7 @@ const RefusalCase kRefusals[] = {
     {"F 475 -1\n", 2, "Error for F 475 in control\n"},
     {"F 475\n", 2, "Error for F 475 in control\n"},
     {"F 476 -1\n", 2, "Error for F 476 in control\n"},
+    {"F 476 4\n", 2, "Error for F 476 in control\n"},
     {"F 476\n", 2, "Error for F 476 in control\n"},
     {"F 477 -1\n", 2, "Error for F 477 in control\n"},
     {"F 477\n", 2, "Error for F 477 in control\n"},
