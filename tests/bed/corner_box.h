@@ -1,0 +1,32 @@
+// A 3 x 3 box of 1 m columns (uniform areas) for the bed-change tests, no
+// regrid unless asked. Its columns are (2..4, 2..4), its grid lines 1..4;
+// the middle column is (3, 3). The non-erodible level lies 5 m below the bed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "sediment/sediment_fixture.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/blockgrid.h"
+#include "state/options.h"
+#include "state/runstate.h"
+#include "support/in_dir.h"
+
+struct CornerBox {
+  InProjectDir dir;
+  explicit CornerBox(int regrid = 0, int n = 3) {
+    FlagTSC = 2;
+    TimeStep = 1.0;
+    SedimentBox box;
+    box.nx = box.ny = n;
+    EXPECT_TRUE(box.build());
+    BedRecIter = regrid;
+    for (int i = 0; i <= xnumber + 1; ++i)
+      for (int j = 0; j <= ynumber + 1; ++j) {
+        Surfaces[0][i][j] = zval[i][j][1];
+        Surfaces[3][i][j] = zval[i][j][1] - 5.0;
+      }
+  }
+  static int bedAt(int i, int j) { return pointbed[i][j]; }
+};
