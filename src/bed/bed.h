@@ -7,6 +7,9 @@ int computeSlidemovement();
 void computeSlideBlock();
 void smoothBedchange();
 void computeSandSlide();
+// The bed filter of F 144 (one option per call; 5 filters Bedmove, the
+// others the corner levels).
+void bedsmooth();
 // The bed change of a time step into the grid corners, and the new grid.
 void bedchange();
 void bedchange2();

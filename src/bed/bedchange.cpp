@@ -10,6 +10,7 @@
 
 #include "bed/bed.h"
 #include "bed/bedtail.h"
+#include "bed/columns.h"
 #include "bed/cornershares.h"
 #include "flow/stages.h"
 #include "grid/generate.h"
@@ -29,35 +30,7 @@
 
 namespace {
 
-inline bool gridLine(int i, int j) { return i >= 0 && j >= 0 && i <= xnumber + 1 && j <= ynumber + 1; }
-inline bool bedCell(int b) { return b >= 1 && b < bedCellCapacity(); }
-
-// Lowest cell of column (i, j); 0 for a dry column or no cell.
-int columnCell(int i, int j) {
-  if (!gridLine(i, j)) return 0;
-  const double v = zval[i][j][0];
-  return v >= 1.0 && v < static_cast<double>(NoCells) + 1.0 ? static_cast<int>(v) : 0;
-}
-
-// A block the bed routines treat: ordinary, not a coarse level, active.
-bool bedBlock(const BlockRecord& B) { return B.kind == 0 && B.gridLevel == 0 && B.active == 1; }
-
-// The lowest cell of the water column of neighbour column (i, j): the bottom
-// cell of its bed cell, followed down; 0 where there is none.
-int neighbourCell(int i, int j) {
-  if (!gridLine(i, j)) return 0;
-  const int nb = pointbed[i][j];
-  if (!bedCell(nb)) return 0;
-  int c = Bcellt[nb];
-  if (c < 1 || c > NoCells) return 0;
-  for (int guard = 0; guard < NoCells && Ccellb[c] >= 1 && Ccellb[c] <= NoCells; ++guard) c = Ccellb[c];
-  return c;
-}
-
-inline int bedOf(int c) {
-  const int b = c >= 1 && c <= NoCells ? Cbed[c] : 0;
-  return bedCell(b) ? b : 0;
-}
+using namespace bedcols;
 
 enum { East, South, West, North, SouthEast, SouthWest, NorthWest, NorthEast };
 
@@ -436,6 +409,18 @@ void nestToCoarseByLines() {
   }
 }
 
+void nestToCoarseByBedCells() {
+  if (!Bnestcoarse || NoNestflater <= 1 || NoBCells <= 0) return;
+  for (int b = 1; b <= NoBCells && bedCell(b); ++b) {
+    const int c = Bnestcoarse[b];
+    if (!bedCell(c)) continue;
+    const int I = Bkooi[c], J = Bkooj[c], i = Bkooi[b], j = Bkooj[b];
+    if (!gridLine(I, J) || !gridLine(i, j)) continue;
+    zval[I][J][1] = zval[i][j][1];
+    Surfaces[1][I][J] = Surfaces[1][i][j];
+  }
+}
+
 void computeBedBoundary() {
   const int v = FlagBedDownstream;
   if (v < 1 || v > 3 || !Binout) return;
@@ -484,11 +469,14 @@ void computeBedBoundary() {
   }
 }
 
-void bedChangeTail(bool full) {
+void bedChangeTail(bool full, bool allFilters) {
   const int s = FlagBedSmooth;
-  if (s == 1 || s == 3 || s == 6 || s > 8) notAvailable("the bed smoothing filters (F 144)");
+  if (s == 1 || s == 3 || (allFilters && (s == 6 || s > 8))) bedsmooth();
   if (full && FlagGLEA > 0) notAvailable("the GLEA slope check (F 266)");
-  if (full) nestToCoarseByLines();
+  if (full)
+    nestToCoarseByLines();
+  else
+    nestToCoarseByBedCells();
   if (FlagBedDownstream != 0) computeBedBoundary();
   if ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) || (IterAvalanche < 1 && FlagSlideDLL > 0))
     computeSandSlide();
@@ -526,7 +514,7 @@ void bedchange() {
         for (int j = std::max(B.j1 - 1, 0); j <= std::min(B.j2, ynumber + 1); ++j)
           zval[i][j][1] = Surfaces[0][i][j] + Surfaces[1][i][j] + Surfaces[6][i][j];
     }
-  if (FlagBedSmooth == 5) notAvailable("the bed smoothing filters (F 144 5)");
+  if (FlagBedSmooth == 5) bedsmooth();
   for (int n = 1; n <= NoBlocks && n < 100; ++n) {
     const BlockRecord& B = block[n];
     if (!bedBlock(B) || B.subBed != 0) continue;

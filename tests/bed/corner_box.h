@@ -15,11 +15,13 @@
 
 struct CornerBox {
   InProjectDir dir;
-  explicit CornerBox(int regrid = 0, int n = 3) {
+  // n x m columns (m 0: n x n).
+  explicit CornerBox(int regrid = 0, int n = 3, int m = 0) {
     FlagTSC = 2;
     TimeStep = 1.0;
     SedimentBox box;
-    box.nx = box.ny = n;
+    box.nx = n;
+    box.ny = m > 0 ? m : n;
     EXPECT_TRUE(box.build());
     BedRecIter = regrid;
     for (int i = 0; i <= xnumber + 1; ++i)
