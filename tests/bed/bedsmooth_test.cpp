@@ -33,16 +33,6 @@ double levelSum() {
   return s;
 }
 
-// Bed volume: each grid line stands for a quarter of the columns around it.
-double bedVolume() {
-  auto wet = [](int i, int j) { return i <= xnumber + 1 && j <= ynumber + 1 && zval[i][j][0] >= 1.0 ? 1.0 : 0.0; };
-  double V = 0.0;
-  for (int i = 0; i <= xnumber; ++i)
-    for (int j = 0; j <= ynumber; ++j)
-      V += zval[i][j][1] * 0.25 * (wet(i, j) + wet(i + 1, j) + wet(i + 1, j + 1) + wet(i, j + 1));
-  return V;
-}
-
 // Sediment, bed forms and flow in every column, for the edge exchanges.
 void movingSediment(double conc) {
   for (int c = 1; c <= NoCells; ++c) {

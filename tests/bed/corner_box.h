@@ -32,3 +32,14 @@ struct CornerBox {
   }
   static int bedAt(int i, int j) { return pointbed[i][j]; }
 };
+
+// Bed volume (m3 above level 0): each grid line stands for a quarter of the
+// wet columns around it.
+inline double bedVolume() {
+  auto wet = [](int i, int j) { return i <= xnumber + 1 && j <= ynumber + 1 && zval[i][j][0] >= 1.0 ? 1.0 : 0.0; };
+  double V = 0.0;
+  for (int i = 0; i <= xnumber; ++i)
+    for (int j = 0; j <= ynumber; ++j)
+      V += zval[i][j][1] * 0.25 * (wet(i, j) + wet(i + 1, j) + wet(i + 1, j + 1) + wet(i, j + 1));
+  return V;
+}
