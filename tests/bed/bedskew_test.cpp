@@ -161,3 +161,28 @@ TEST(BedSkew, OptionTwelveOnlyWhereAColumnMoves) {
   EXPECT_EXIT(bedchange(), ::testing::ExitedWithCode(256 - 3),
               "");
 }
+
+// Which corner takes the larger share, by option and direction, on a column
+// whose corner (2, 2) lies 0.3 m below the other three under 0.5 m of water
+// level: +1 the low corner, -1 a high corner, 0 equal shares.
+TEST(BedSkew, EachOptionFavoursItsCorners) {
+  struct Row {
+    int option, deposit, erode;
+  } rows[] = {{1, 1, -1},  {2, 0, -1},  {4, -1, 1}, {9, 0, 0},   {11, 0, -1}, {13, 1, 1},  {14, 1, -1},
+              {15, 1, -1}, {16, 1, -1}, {17, 0, 0}, {18, 1, 1},  {19, 1, 0},  {20, 1, -1}, {21, 1, -1}};
+  for (const Row& r : rows)
+    for (double move : {0.04, -0.04}) {
+      CornerBox box;
+      FlagSkewedBedchange = r.option;
+      for (int i = 0; i <= xnumber + 1; ++i)
+        for (int j = 0; j <= ynumber + 1; ++j) zval[i][j][znumber] = 0.5;
+      for (auto [i, j] : {std::pair{3, 3}, {2, 3}, {3, 2}}) zval[i][j][1] = 0.3;
+      Bedmove[CornerBox::bedAt(3, 3)] = move;
+      bedchange();
+      const double low = zval[2][2][1] / move, high = (zval[3][3][1] - 0.3) / move;
+      const int expected = move > 0.0 ? r.deposit : r.erode;
+      if (expected == 0) EXPECT_NEAR(low, high, 1e-12) << r.option << " " << move;
+      else if (expected > 0) EXPECT_GT(low, high + 1e-6) << r.option << " " << move;
+      else EXPECT_LT(low + 1e-6, high) << r.option << " " << move;
+    }
+}
