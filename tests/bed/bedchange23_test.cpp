@@ -183,3 +183,18 @@ TEST(BedChangeVariants, CornerMeanBooksTheCutAndTheLift) {
   EXPECT_NEAR(BedMoveDefectSum, expected, 1e-9);
   EXPECT_NEAR(BedMoveDefectAbs, -expected, 1e-9);
 }
+
+// On a block's edge the corner mean takes the columns across the edge that
+// the bed cell map holds there, not the window's slots: with the block cut
+// to columns 2..3 (column 4 belonging to the grid beyond, with no cell in
+// the level list) the edge corner (3, 3) still takes the mean of its four
+// columns, and a corner beyond the block is not moved.
+TEST(BedChangeVariants, CornerMeanReachesAcrossTheBlockEdge) {
+  CornerBox box;
+  block[1].i2 = 3;
+  for (int j = 0; j <= ynumber + 1; ++j) zval[4][j][0] = 0.0;
+  moveOf(3, 3) = 0.1, moveOf(3, 4) = 0.1, moveOf(4, 4) = 0.2, moveOf(4, 3) = 0.0;
+  bedchange3();
+  EXPECT_NEAR(z(3, 3), 0.1, 1e-15);
+  EXPECT_EQ(z(4, 3), 0.0);
+}

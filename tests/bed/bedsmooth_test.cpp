@@ -223,3 +223,45 @@ TEST(BedSmooth, OptionSixMovesDownTheSlope) {
   EXPECT_LE(z(7, 7), 0.001 * 0.71);
   EXPECT_LT(z(1, 1), 0.0);
 }
+
+// F 144 3: with equal areas around both corners of every edge the volume
+// stays; at the shoreline, where the areas differ, the volume changes and
+// the change is booked.
+TEST(BedSmooth, OptionThreeBooksWhatUnequalAreasChange) {
+  for (bool shore : {false, true}) {
+    SmoothBox box(3, 0.5);
+    movingSediment(0.01);
+    for (int i = 1; i <= 7; ++i)
+      for (int j = 1; j <= 7; ++j) z(i, j) = 0.05 * i + 0.02 * ((i * j) % 3);
+    if (shore)
+      for (int j = 2; j <= 7; ++j) zval[7][j][0] = 0.0;  // the east row of columns dry
+    const double V = bedVolume();
+    bedsmooth();
+    const double change = bedVolume() - V;
+    if (!shore) {
+      // Only the edges of the box have unequal areas.
+      EXPECT_NEAR(BedMoveDefectSum, -change * kKg, 1e-9);
+    } else {
+      EXPECT_GT(std::fabs(change), 1e-9);
+      EXPECT_NEAR(BedMoveDefectSum, -change * kKg, 1e-9);
+    }
+  }
+}
+
+// F 144 12 moves a corner only where all four bed cells around it twist
+// beyond P (signed in the backward pass).
+TEST(BedSmooth, OptionTwelveNeedsTheTwist) {
+  double after[3] = {};
+  const double twists[3] = {0.0, -0.5, 0.5};
+  for (int n = 0; n < 3; ++n) {
+    SmoothBox box(12, 0.3);
+    z(4, 4) = 0.3;
+    for (int b = 1; b <= NoBCells; ++b) Bfly[b] = twists[n];
+    bedsmooth();
+    after[n] = z(4, 4);
+  }
+  EXPECT_EQ(after[0], 0.3);
+  // The negative twist passes only the forward test, the positive both.
+  EXPECT_LT(after[1], 0.3);
+  EXPECT_LT(after[2], after[1]);
+}
