@@ -198,3 +198,31 @@ TEST(BedChangeVariants, CornerMeanReachesAcrossTheBlockEdge) {
   EXPECT_NEAR(z(3, 3), 0.1, 1e-15);
   EXPECT_EQ(z(4, 3), 0.0);
 }
+
+// Erosion into the non-erodible level (0.01 m below every corner): what the
+// corners take and what is booked add up to the columns' change, in every
+// variant and under every skew (F 255 0 with F 205, F 255 1, F 255 3).
+TEST(BedChangeVariants, TheCutErosionIsBookedInEveryVariant) {
+  auto check = [](const char* name, int opt, void (*variant)()) {
+    CornerBox box;
+    FlagSkewedBedchange = opt;
+    wavyBed();
+    for (int i = 0; i <= xnumber + 1; ++i)
+      for (int j = 0; j <= ynumber + 1; ++j) Surfaces[3][i][j] = z(i, j) - 0.01;
+    const double V0 = bedVolume();
+    double asked = 0.0;
+    for (int i = 2; i <= 4; ++i)
+      for (int j = 2; j <= 4; ++j) {
+        moveOf(i, j) = -0.004 * (i + 2 * j);
+        asked += moveOf(i, j);
+      }
+    variant();
+    const double placed = bedVolume() - V0, booked = BedMoveDefectSum / kKg;
+    EXPECT_GT(BedMoveDefectAbs, 0.0) << name << " " << opt;
+    EXPECT_NEAR(placed + booked, asked, 1e-9) << name << " " << opt;
+  };
+  for (int opt = 0; opt <= 21; ++opt)
+    if (opt != 12) check("F 255 0", opt, bedchange);
+  for (int opt = 0; opt <= 6; ++opt) check("F 255 1", opt, bedchange2);
+  check("F 255 3", 0, bedchange3);
+}
