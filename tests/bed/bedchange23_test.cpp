@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "bed/bed.h"
 #include "bed/corner_box.h"
@@ -225,4 +226,34 @@ TEST(BedChangeVariants, TheCutErosionIsBookedInEveryVariant) {
     if (opt != 12) check("F 255 0", opt, bedchange);
   for (int opt = 0; opt <= 6; ++opt) check("F 255 1", opt, bedchange2);
   check("F 255 3", 0, bedchange3);
+}
+
+// Erosion of a column whose corners lie on the fixed bed: nothing moves
+// and the whole change is booked; with F 1 S the column's lines go to the
+// log; with F 163 2 the fixed bed does not hold the erosion.
+TEST(BedChangeVariants, ColumnWiseErosionOnTheFixedBed) {
+  for (int limit : {0, 2}) {
+    CornerBox box;
+    FlagBedChange = limit;
+    debugging = 'S';
+    for (int i = 0; i <= xnumber + 1; ++i)
+      for (int j = 0; j <= ynumber + 1; ++j) Surfaces[3][i][j] = z(i, j);
+    moveOf(3, 3) = -0.2;
+    bedchange2();
+    const std::string log = box.dir.dir().boogie();
+    if (limit == 2) {
+      EXPECT_NEAR(z(3, 3), -0.05, 1e-15);
+      EXPECT_EQ(BedMoveDefectAbs, 0.0);
+      EXPECT_EQ(log.find("Warning in bed change"), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(z(3, 3), 0.0);
+    EXPECT_NEAR(BedMoveDefectSum, -0.2 * kKg, 1e-9);
+    const int c = Bcellt[CornerBox::bedAt(3, 3)];
+    const std::string first = "Warning in bed change, i,j,ii,Bedmove,rest,dz,area = 3 3 " +
+                              std::to_string(c % 2 ? 3 : 5) + " -0.2 0.2 -0.2 1\n";
+    EXPECT_NE(log.find(first), std::string::npos) << log;
+    EXPECT_NE(log.find("Corner 1, move, factor, minmove = 0 4 0\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Cell P: Size 1, Conc: 0, Fraction: 1\n"), std::string::npos) << log;
+  }
 }
