@@ -12,4 +12,9 @@ void nestToCoarseByLines();
 // for the new bed; the change of suspended mass through the regrid is booked
 // in SuspVolChangeDef. full: the tail of the default bed change, with the
 // slope check, the water-surface update and the grid-split levels.
-void bedChangeTail(bool full);
+// allFilters false: of the filters after the corner update only F 144 1
+// and 3 (the corner-mean bed change).
+void bedChangeTail(bool full, bool allFilters = true);
+// Coarse bed cells take the corner level and accumulated change of the
+// nested bed cells over them.
+void nestToCoarseByBedCells();
