@@ -23,7 +23,10 @@ int columnCell(int i, int j) {
   return cellOr0(static_cast<int>(zval[i][j][0]));
 }
 
+// A row without diagonal (an isolated column that takes the mean of
+// neighbours it does not have) leaves its value as it is.
 double fivePoint(int c) {
+  if (Cap[c] == 0.0) return Cf[c];
   return (Cae[c] * Cf[cellOr0(Ccelle[c])] + Caw[c] * Cf[cellOr0(Ccellw[c])] + Can[c] * Cf[cellOr0(Ccelln[c])] +
           Cas[c] * Cf[cellOr0(Ccells[c])] + Csource[c]) /
          Cap[c];
@@ -39,6 +42,7 @@ int diagonal(const int* a, const int* b, int c) {
 }
 
 double ninePoint(int c) {
+  if (Cap[c] == 0.0) return Cf[c];
   double s = Cae[c] * Cf[cellOr0(Ccelle[c])] + Caw[c] * Cf[cellOr0(Ccellw[c])] + Can[c] * Cf[cellOr0(Ccelln[c])] +
              Cas[c] * Cf[cellOr0(Ccells[c])] + Csource[c];
   if (Caee) s += Caee[c] * Cf[diagonal(Ccelln, Ccelle, c)];
@@ -120,6 +124,7 @@ double deltah(int c) {
 
 double levelChange(int c) {
   const int b = Cbed[c];
+  if (Cap[c] == 0.0) return deltah(c);
   const double src = b >= 1 && b < bedCellCapacity() && BsourceLS ? BsourceLS[b] : 0.0;
   return (Cae[c] * deltah(cellOr0(Ccelle[c])) + Caw[c] * deltah(cellOr0(Ccellw[c])) +
           Can[c] * deltah(cellOr0(Ccelln[c])) + Cas[c] * deltah(cellOr0(Ccells[c])) + src) /
@@ -182,7 +187,9 @@ void surfaceSolver(int mode) {
     default:
       break;
   }
-  if (FlagNoGridSplit > 0 && Bminlevdh && NoBlocks >= 1) {
+  // The lowest levels of the grid-split prevention bound water levels: not
+  // the roughness field that the roughness interpolation solves here.
+  if (FlagNoGridSplit > 0 && Bminlevdh && NoBlocks >= 1 && Cf != Croughness) {
     const BlockRecord& B = block[1];
     for (int i = B.i1; i <= B.i2; ++i)
       for (int j = B.j1; j <= B.j2; ++j) {
