@@ -190,3 +190,43 @@ TEST(SurfaceSolver, TheGridSplitBoundLeavesTheRoughnessAlone) {
   EXPECT_NEAR(Cf[2], 0.5, 1e-3);
   Cf = Cfn;
 }
+
+// Mode 8 on 4 x 4 columns with unequal weights on all eight links and the
+// source that makes f = i + 2 j the exact solution; the border columns are
+// fixed. Each diagonal weight multiplies its own neighbour: a swapped
+// diagonal gives another answer.
+TEST(SurfaceSolver, ModeEightCouplesEachDiagonalToItsNeighbour) {
+  InProjectDir d;
+  SmallGrid g;
+  g.nx = 4;
+  g.ny = 4;
+  g.nz = 1;
+  g.build();
+  for (double** a : {&Caee, &Caww, &Cass, &Cann})
+    if (!*a) {
+      ASSERT_TRUE(allocate1(*a, static_cast<std::size_t>(NoCells + 1)));
+    }
+  Cf = Cfn;
+  auto f = [](int i, int j) { return i + 2.0 * j; };
+  for (int i = g.i1(); i <= g.i2(); ++i)
+    for (int j = g.j1(); j <= g.j2(); ++j) {
+      const int c = g.cell(i, j, 1);
+      Cf[c] = 0.0;
+      if (i == g.i1() || i == g.i2() || j == g.j1() || j == g.j2()) {
+        Cae[c] = Caw[c] = Can[c] = Cas[c] = Caee[c] = Cass[c] = Cann[c] = Caww[c] = 0.0;
+        Cap[c] = 1e20;
+        Csource[c] = 1e20 * f(i, j);
+        continue;
+      }
+      Cae[c] = Caw[c] = Can[c] = Cas[c] = 1.0;
+      Caee[c] = 2.0;  // north-east
+      Cass[c] = 3.0;  // south-east
+      Cann[c] = 4.0;  // north-west
+      Caww[c] = 5.0;  // south-west
+      Cap[c] = 18.0;
+      Csource[c] = -(2.0 * 3 + 3.0 * (1 - 2) + 4.0 * (-1 + 2) + 5.0 * (-1 - 2));
+    }
+  surfaceSolver(8);
+  for (int i = g.i1(); i <= g.i2(); ++i)
+    for (int j = g.j1(); j <= g.j2(); ++j) EXPECT_NEAR(Cf[g.cell(i, j, 1)], f(i, j), 1e-9) << i << " " << j;
+}
