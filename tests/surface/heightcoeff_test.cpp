@@ -228,3 +228,131 @@ TEST(SurfaceCoeff, FivePointBuilder) {
   EXPECT_NEAR(Csource[c], 0.01 * Cae[c], 1e-6);
   (void)e;
 }
+
+// The options of the F 36 7 builder on the middle column of 3 x 3 columns of
+// one cell (1 m apart, 1 m deep, flow eastwards, flat surface): with F 36 7
+// and Fr 0.5 the east link weighs 0.03 + 1 x (4 - 2) and the two eastern
+// diagonals 0.03 + 0.7071 x 2; S, the half sum of |cos|, is 1 + sqrt 2.
+TEST(SurfaceCoeff, OptionsOfTheFroudeLimiterBuilder) {
+  InProjectDir d;
+  const double east = 2.03, diag = 0.03 + std::sqrt(0.5) * 2.0, S = 1.0 + std::sqrt(2.0);
+  struct Case {
+    const char* what;
+    void (*set)(const SmallGrid&);
+    double cap, source;
+  };
+  const Case cases[] = {
+      {"base formula", [](const SmallGrid&) {}, east + 2 * diag, 0.0},
+      {"F 322 adds Fr to the diagonal", [](const SmallGrid&) { FlagTimeSurf = 2; }, east + 2 * diag + 1.0, 0.0},
+      {"F 405 adds the time term", [](const SmallGrid&) { FlagTFS7 = 2, TimeStep = 4.0; }, east + 2 * diag + 0.5, 0.0},
+      {"F 352 2nd 1 cuts the link to a supercritical neighbour downstream",
+       [](const SmallGrid& g) {
+         FlagTFS6 = 1;
+         BFroude[g.bedCell(4, 3)] = 2.0;
+       },
+       2 * diag, 0.0},
+      {"F 352 1st weighs by the neighbour's Froude number",
+       [](const SmallGrid& g) {
+         FlagTFS5 = 1;
+         for (int b = 1; b <= NoBCells; ++b)
+           if (b != g.bedCell(3, 3)) BFroude[b] = 0.9;
+       },
+       1.03 + 2 * (0.03 + std::sqrt(0.5)), 0.0},
+      {"F 246 2nd 1 bumps the diagonal at Fr 1",
+       [](const SmallGrid&) {
+         FlagSurfLimit2 = 1;
+         for (int b = 1; b <= NoBCells; ++b) BFroude[b] = 1.0;
+       },
+       S, 0.0},
+      {"F 246 2nd 5 makes an uncoupled row an identity of change 0",
+       [](const SmallGrid&) {
+         FlagSurfLimit2 = 5;
+         for (int b = 1; b <= NoBCells; ++b) BFroude[b] = 1.0;
+       },
+       1.0, 0.0},
+      {"head differences, F 233 0",
+       [](const SmallGrid& g) {
+         for (int c = 1; c <= NoCells; ++c) Cpres[c] = c == g.cell(3, 3, 1) ? 0.0 : 98.1;
+       },
+       east + 2 * diag, -0.01 * (east + 2 * diag)},
+      {"F 246 1st 2 with the critical depth of F 246 3rd -1 floors the fall",
+       [](const SmallGrid& g) {
+         FlagSurfLimit1 = 2;
+         FlagSurfLimit3 = -1;
+         for (int b = 1; b <= NoBCells; ++b) BFroude[b] = 1.5;
+         for (int c = 1; c <= NoCells; ++c) Cpres[c] = c == g.cell(3, 3, 1) ? 0.0 : 98.1;
+       },
+       0.5 + 2 * 0.5 * std::sqrt(0.5), 0.0},
+      {"without the floor the same fall stays",
+       [](const SmallGrid& g) {
+         for (int b = 1; b <= NoBCells; ++b) BFroude[b] = 1.5;
+         for (int c = 1; c <= NoCells; ++c) Cpres[c] = c == g.cell(3, 3, 1) ? 0.0 : 98.1;
+       },
+       0.5 + 2 * 0.5 * std::sqrt(0.5), -0.01 * (0.5 + 2 * 0.5 * std::sqrt(0.5))},
+  };
+  for (const Case& k : cases) {
+    setControlDefaults();
+    const SmallGrid g = nine();
+    FlagTFS = 7;
+    for (int c = 1; c <= NoCells; ++c) Cpres[c] = 0.0;
+    for (int b = 1; b <= NoBCells; ++b) {
+      BFroude[b] = 0.5;
+      Bdepth[b] = 1.0;
+    }
+    k.set(g);
+    computeCoeffTFS7();
+    const int c = g.cell(3, 3, 1);
+    EXPECT_NEAR(Cap[c], k.cap, 1e-5) << k.what;
+    EXPECT_NEAR(Csource[c], k.source, 1e-5) << k.what;
+  }
+}
+
+// The options of the five-point builder on the middle column (flow eastwards
+// at 0.5 m/s, 1 m deep, east neighbour 1 cm lower in head).
+TEST(SurfaceCoeff, OptionsOfTheFivePointBuilder) {
+  InProjectDir d;
+  const double Fr = 0.5 / std::sqrt(9.81), east = 0.03 + 1.0 / Fr;
+  struct Case {
+    const char* what;
+    void (*set)();
+    double cap, source;
+  };
+  const Case cases[] = {
+      {"base", [] {}, east, 0.01 * east},
+      {"F 246 2nd 7 adds 0.05 to the source", [] { FlagSurfLimit2 = 7; }, east, 0.01 * east + 0.05},
+      {"F 322 adds Fr to the diagonal", [] { FlagTimeSurf = 2; }, east + 2 * Fr, 0.01 * east},
+      {"F 246 2nd 2 at rest: Cap at least 1",
+       [] {
+         FlagSurfLimit2 = 2;
+         for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.0;
+       },
+       1.0, 0.0},
+      {"F 246 2nd 5 at rest: identity of change 0",
+       [] {
+         FlagSurfLimit2 = 5;
+         for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.0;
+       },
+       1.0, 0.0},
+      {"F 246 2nd 4 at rest: the critical depth of Fr 0, minus the depth",
+       [] {
+         FlagSurfLimit2 = 4;
+         for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.0;
+         for (int b = 1; b <= NoBCells; ++b) Bdepth[b] = 0.8;
+       },
+       1.0, -0.8},
+  };
+  for (const Case& k : cases) {
+    setControlDefaults();
+    const SmallGrid g = nine();
+    FlagTFS = 4;
+    for (int c = 1; c <= NoCells; ++c) {
+      Cxvel[c] = 0.5;
+      Cpres[c] = c == g.cell(3, 3, 1) ? 98.1 : 0.0;
+    }
+    k.set();
+    computeCoeffTFS4();
+    const int c = g.cell(3, 3, 1);
+    EXPECT_NEAR(Cap[c], k.cap, 1e-6) << k.what;
+    EXPECT_NEAR(Csource[c], k.source, 1e-6) << k.what;
+  }
+}
