@@ -247,8 +247,11 @@ double limitDepth4(double Fr, double U, double D, int c) {
   const int fb = Cflateb[c];
   const double nz = faceInGrid(fb) ? Fvz[fb] : 1.0;
   if (nz < 0.9) {
+    // A bed without roughness has an infinite Strickler coefficient and so
+    // a normal depth of 0.
     const double ks = Croughness ? Croughness[c] : 0.0;
-    const double strickler = ks > 0 ? 26.0 / std::pow(ks, 1.0 / 6.0) : 0.0;
+    if (!(ks > 0)) return 0.0;
+    const double strickler = 26.0 / std::pow(ks, 1.0 / 6.0);
     return std::pow((U * D) / (std::sqrt(std::acos(nz)) * strickler + 1e-20), 0.6);
   }
   if (nz > 0.9) return std::pow(U * D / 3.132091952673165, 0.666666666667);

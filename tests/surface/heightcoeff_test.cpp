@@ -312,6 +312,9 @@ TEST(SurfaceCoeff, OptionsOfTheFroudeLimiterBuilder) {
 TEST(SurfaceCoeff, OptionsOfTheFivePointBuilder) {
   InProjectDir d;
   const double Fr = 0.5 / std::sqrt(9.81), east = 0.03 + 1.0 / Fr;
+  // 4 m/s at 1 m: Fr 1.28, the upstream link weighs Fr; q = 4 m2/s has the
+  // critical depth (q^2 / g)^(1/3) = 1.177 m.
+  const double fast = 4.0 / std::sqrt(9.81), critical = std::cbrt(16.0 / 9.81);
   struct Case {
     const char* what;
     void (*set)();
@@ -340,6 +343,12 @@ TEST(SurfaceCoeff, OptionsOfTheFivePointBuilder) {
          for (int b = 1; b <= NoBCells; ++b) Bdepth[b] = 0.8;
        },
        1.0, -0.8},
+      {"F 246 1st 2 on a flat bed: the level stands at least at the critical depth",
+       [] {
+         FlagSurfLimit1 = 2;
+         for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 4.0, Cpres[c] = 0.0;
+       },
+       fast, (critical - 1.0) * fast},
   };
   for (const Case& k : cases) {
     setControlDefaults();
