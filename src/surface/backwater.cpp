@@ -102,11 +102,12 @@ double strickler(const BlockRecord& B, int i, double z) {
 
 // Length of the step onto line i: twice the half length of the middle
 // column's lowest cell, or the distance between lines i and i + 1 at the
-// middle when that column is dry.
+// middle when that column is dry or its cells are not measured yet (letter Q
+// straight after the grid generation).
 double stepLength(const BlockRecord& B, int i) {
   const int jm = (B.j1 + B.j2) / 2;
   const int c = lowestCellOf(i, jm);
-  if (c != 0 && Cidist) return 2.0 * Cidist[c];
+  if (c != 0 && Cidist && Cidist[c] > 0.0) return 2.0 * Cidist[c];
   const double xa = 0.5 * (xval[lineI(i)][lineJ(jm - 1)] + xval[lineI(i)][lineJ(jm)]);
   const double ya = 0.5 * (yval[lineI(i)][lineJ(jm - 1)] + yval[lineI(i)][lineJ(jm)]);
   const double xb = 0.5 * (xval[lineI(i + 1)][lineJ(jm - 1)] + xval[lineI(i + 1)][lineJ(jm)]);
