@@ -245,3 +245,23 @@ TEST_F(Backwater, HeadProfileOfThePressures) {
     EXPECT_NEAR(Cf[c], expect, 1e-9) << "row " << i;
   }
 }
+
+// One step by hand: 0.5 m of water on the downstream line, 5 m wide, 2 m3/s,
+// M 40; the section of the next line upstream at that level is 1 mm
+// shallower (bed slope 0.001 over 1 m), and the step is 2 Cidist of the
+// middle column of that line, about 1 m.
+TEST_F(Backwater, OneStepByHand) {
+  buildChannel();
+  const BlockRecord& B = block[1];
+  level = zval[B.i2][B.j1][1] + 0.5;
+  backwater();
+  const double h = 0.5 - kSlope, A = 5.0 * h, R = A / 5.0, V = kQ / A;
+  const double S = V * V / (kM * kM * std::pow(R, 1.33333));
+  const double dx = 2.0 * Cidist[lowestCellOf(B.i2 - 1, (B.j1 + B.j2) / 2)];
+  EXPECT_NEAR(dx, 1.0, 1e-3);
+  EXPECT_NEAR(lineLevel(B.i2 - 1), level + S * dx, 1e-12);
+  EXPECT_NEAR(zval[B.i2 - 1][B.j2][znumber + 1], level + S * dx, 1e-12);
+  // Cf of the column between the two lines: the mean of its four corners.
+  const int c = lowestCellOf(B.i2, B.j1);
+  EXPECT_NEAR(Cf[c], level + 0.5 * S * dx, 1e-12);
+}
