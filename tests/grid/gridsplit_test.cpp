@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "grid/generate.h"
@@ -250,4 +251,31 @@ TEST_F(GridSplit, StagnantShallowPondsAreLowered) {
   EXPECT_DOUBLE_EQ(zval[5][5][znumber], 1.0);
   EXPECT_DOUBLE_EQ(zval[1][1][znumber], 0.04);
   EXPECT_DOUBLE_EQ(zval[2][1][znumber], 0.04);
+}
+
+// The regridding tail raises the lines before the grid is built again,
+// unless F 351 2 holds the levels itself; F 379 1 lowers the ponds there.
+TEST_F(GridSplit, TailRaisesTheLinesUnlessF351Two) {
+  for (int froude : {0, 2}) {
+    SCOPED_TRACE(froude);
+    SetArraysZero();
+    setControlDefaults();
+    build(1);
+    FlagTSC = 1;  // a sediment run keeps its grid here
+    solverFroude = froude;
+    for (int b = 1; b <= NoBCells; ++b) Bminwaterlevel[b] = -1000.0;
+    Bminwaterlevel[pointbed[4][4]] = 1.3;
+    // The tail ends in ways that need a whole run; it runs in a copy of this
+    // process, which ends with 7 when the line stood at the level expected.
+    const double expected = froude == 2 ? 1.0 : 1.3;
+    EXPECT_EXIT(
+        {
+          computeTailSurf();
+          std::exit(zval[4][4][znumber] == expected ? 7 : 8);
+        },
+        ::testing::ExitedWithCode(7), "");
+    solverFroude = 0;
+    FlagTSC = 0;
+    FlagNoGridSplit = 0;
+  }
 }
