@@ -279,3 +279,45 @@ TEST_F(GridSplit, TailRaisesTheLinesUnlessF351Two) {
     FlagNoGridSplit = 0;
   }
 }
+
+// A flume with a deep middle row (lines j = 3, 4 at 0, the banks at 0.5 m),
+// all of it flowing: F 371 1 holds every column at the banks plus the
+// margin. When the reference falls to 0.2 m, below the banks, the rise before
+// the next build keeps three wet grid lines (and cells) in every section;
+// without it only the two deep lines stay wet.
+TEST_F(GridSplit, LoweredReferenceLeavesThreeWetLines) {
+  for (bool rise : {true, false}) {
+    SCOPED_TRACE(rise);
+    SetArraysZero();
+    setControlDefaults();
+    FlagNoGridSplit = 1;
+    BlockGrid g;
+    g.nx = 10;
+    g.ny = 5;
+    g.bed = [](int, int j) { return j == 3 || j == 4 ? 0.0 : 0.5; };
+    g.water = [](int, int) { return 0.8; };
+    g.prepare();
+    ASSERT_EQ(UnstructureBuild(), 1);
+    metric();
+    BedMake();
+    for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.5;
+    NoGridSplit();
+    const BlockRecord& B = block[1];
+    for (int i = B.i1 - 1; i <= B.i2; ++i)
+      for (int j = B.j1 - 1; j <= B.j2; ++j) zval[i][j][znumber] = zval[i][j][znumber + 1] = 0.2;
+    if (rise) NoGridSplitRise();
+    ASSERT_EQ(UnstructureBuild(), 1);
+    for (int i = B.i1; i <= B.i2; ++i) {
+      int wetLines = 0, cells = 0;
+      for (int j = B.j1 - 1; j <= B.j2; ++j)
+        if (zval[i][j][znumber] - zval[i][j][1] > MinVertDist0) ++wetLines;
+      for (int j = B.j1; j <= B.j2; ++j) cells += lowestCellOf(i, j) != 0;
+      if (rise) {
+        EXPECT_GE(wetLines, 3) << "section " << i;
+        EXPECT_GE(cells, 3) << "section " << i;
+      } else {
+        EXPECT_EQ(wetLines, 2) << "section " << i;
+      }
+    }
+  }
+}
