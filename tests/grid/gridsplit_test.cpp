@@ -321,3 +321,36 @@ TEST_F(GridSplit, LoweredReferenceLeavesThreeWetLines) {
     }
   }
 }
+
+// The critical-depth rule that no variant selects: 0.9 of 1111.1 l/s (no
+// flux through the faces) over 5 m width at Froude 1 gives the critical
+// depth (1 / (25 g))^(1/3) above the lowest cell bottom.
+TEST_F(GridSplit, CriticalDepthRule) {
+  build(1);
+  for (int f = 1; f <= NoSurfaces; ++f) Fflux[f] = 0.0;
+  DischargeArray[1] = 1000.0 / 0.9;
+  FroudeSplit = 1.0;
+  computeMinwaterlevel3();
+  EXPECT_NEAR(minLevel(block[1].i1, block[1].j1), std::cbrt(1.0 / (25.0 * 9.81)), 1e-6);
+}
+
+// F 371 24: a single-cell column holds the velocity head of its west face,
+// at most the margin, above its east bottom corners.
+TEST_F(GridSplit, SingleCellColumnKeepsItsVelocityHead) {
+  build(24, 6);
+  for (int i = 0; i <= xnumber + 1; ++i)
+    for (int j = 0; j <= ynumber + 1; ++j) zval[i][j][znumber] = 0.015;  // shallow: one cell per column
+  ASSERT_EQ(UnstructureBuild(), 1);
+  metric();
+  BedMake();
+  MinVertDist0 = 0.01;
+  const int c = lowestCellOf(4, 4);
+  ASSERT_NE(c, 0);
+  ASSERT_EQ(Ccellt[c], 0);
+  for (int f = 1; f <= NoSurfaces; ++f) Fflux[f] = 0.0;
+  Fflux[Cflatew[c]] = 1000.0 * 0.2 * Farea[Cflatew[c]];  // 0.2 m/s
+  NoGridSplit();
+  EXPECT_NEAR(minLevel(4, 4), 0.04 / 9.81, 1e-9);
+  EXPECT_NEAR(minLevel(5, 4), 0.04 / 9.81, 1e-9);  // the east neighbour, one cell as well
+  EXPECT_NEAR(minLevel(3, 3), 0.0, 1e-9);          // no flow: the bed itself
+}
