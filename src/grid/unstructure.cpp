@@ -55,7 +55,7 @@ void refuseUnbuiltSteps() {
   // lower its levels differently and link cells many to one: the cells would
   // not close and their faces would name other cells than their neighbours.
   if (FlagGridStab5 == 4) notAvailable("the cells along warped steep beds (F 159 5th integer 4)");
-  if (FlagRemovePonds > 0) notAvailable("the pond removal (F 394)");
+  if (FlagRemovePonds > 0 && !adaptiveMethod(UMethod)) notAvailable("the pond removal of this vertical distribution (F 394)");
   if (TetI1 > 0 && NoBlocks <= 8) notAvailable("the local refinement block (F 130)");
   if (shorelineMethod(UMethod) && FlagMinLevUnstruc > 0) notAvailable("the shoreline steps (F 102)");
   if (FlagThixo >= 2 || FlagGroundwater > 0) notAvailable("the sub-bed block (F 236, F 262)");

@@ -248,7 +248,7 @@ std::vector<DataSet> datasetsF400() {
        .message = "Error for F 473 in control\n"},
       {.letter = 'F', .number = 474, .values = {I(FlagGradSurf, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
        .message = "Error for F 474 in control\n"},
-      {.letter = 'F', .number = 475, .values = {I(FlagFriction, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
+      {.letter = 'F', .number = 475, .values = {I(FlagFriction, 0)}, .bounds = {range(0, 0, 2)}, .required = 1,
        .message = "Error for F 475 in control\n"},
       {.letter = 'F', .number = 476, .values = {I(FlagDuneFormula, 0)}, .bounds = {range(0, 0, 3)}, .required = 1,
        .message = "Error for F 476 in control\n", .after = duneFormulaCoeff, .defaults = karimDefault},

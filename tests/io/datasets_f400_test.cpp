@@ -369,6 +369,7 @@ const RefusalCase kRefusals[] = {
     {"F 474 -1\n", 2, "Error for F 474 in control\n"},
     {"F 474\n", 2, "Error for F 474 in control\n"},
     {"F 475 -1\n", 2, "Error for F 475 in control\n"},
+    {"F 475 3\n", 2, "Error for F 475 in control\n"},
     {"F 475\n", 2, "Error for F 475 in control\n"},
     {"F 476 -1\n", 2, "Error for F 476 in control\n"},
     {"F 476 4\n", 2, "Error for F 476 in control\n"},
