@@ -3,6 +3,4 @@
 #include "io/log.h"
 
 
-void WaterSolveHydrostatic() { notAvailable("the hydrostatic flow computation (run letter W, F 68 1)"); }
-void WaterSolve2D() { notAvailable("the two-dimensional flow computation (run letter W, F 68 3)"); }
 int shallowWater() { notAvailable("the shallow-water computation (run letter L)"); }
