@@ -2,9 +2,17 @@
 // drivers.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
+#include "flow/equationdrivers.h"
+#include "flow/flow.h"
 #include "flow/hydrostatic.h"
+#include "flow/stages.h"
+#include "grid/generate.h"
+#include "io/kread.h"
+#include "io/modelfiles.h"
+#include "support/case_runner.h"
 #include "state/arrays.h"
 #include "state/flowstate.h"
 #include "state/options.h"
@@ -47,4 +55,37 @@ TEST(SimpleWater, ZeroDiagonalStopsBeforeAnySolve) {
   EXPECT_NE(log.find("Neighbour indexes: 2 0 3 0 0 0\n"), std::string::npos) << log;
   EXPECT_NE(log.find("Bed level: 0.000000e+00"), std::string::npos) << log;
   EXPECT_NE(log.find("Water level: 1.000000e+00"), std::string::npos) << log;
+}
+
+namespace {
+
+int divergedPressureCalls = 0;
+void pressureGivingNaN(int) {
+  ++divergedPressureCalls;
+  MaxResidual[4] = NAN;
+}
+
+}  // namespace
+
+// A residual that is not a number stops the depth-averaged driver as
+// diverged in that very inner iteration, with FlagErrorBreak set.
+TEST(WaterSolve2D, ResidualThatIsNotANumberStopsAsDiverged) {
+  InProjectDir p;
+  p.dir().write("koosurf", straightChannelKoosurf());
+  p.dir().write("control", "F 2 YW\nG 1 23 8 5 1\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 68 3\nK 1 5\n");
+  kread();
+  ASSERT_GE(AllocateArrays(1, 1, 1), 0.0);
+  readKoosurf();
+  Unstructure();
+  computeWCStart();
+  const ModularDriverCalls saved = modularDriverCalls;
+  modularDriverCalls.simplePressure = pressureGivingNaN;
+  divergedPressureCalls = 0;
+  FlagErrorBreak = 0;
+  WaterSolve2D();
+  modularDriverCalls = saved;
+  EXPECT_EQ(divergedPressureCalls, 1);
+  EXPECT_EQ(FlagErrorBreak, 1);
+  EXPECT_EQ(gFlagFlow, 0);
+  EXPECT_NE(p.dir().boogie().find("Solution diverged\n"), std::string::npos) << p.dir().boogie();
 }
