@@ -349,13 +349,14 @@ void computeBedBoundary() {
   }
 }
 
-void bedChangeTail(bool full) {
+void bedChangeTail(bool full, bool slides) {
   const int s = FlagBedSmooth;
   if (s == 1 || s == 3 || s == 6 || s > 8) notAvailable("the bed smoothing filters (F 144)");
   if (full && FlagGLEA > 0) notAvailable("the GLEA slope check (F 266)");
   if (full) nestToCoarseByLines();
   if (FlagBedDownstream != 0) computeBedBoundary();
-  if ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) || (IterAvalanche < 1 && FlagSlideDLL > 0))
+  if (slides && ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) ||
+                 (IterAvalanche < 1 && FlagSlideDLL > 0)))
     computeSandSlide();
   const double M1 = suspendedVolume();
   if (regridStep()) {

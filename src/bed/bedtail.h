@@ -11,5 +11,6 @@ void nestToCoarseByLines();
 // Smoothing, boundary, slides, and every F 99 steps the grid generated anew
 // for the new bed; the change of suspended mass through the regrid is booked
 // in SuspVolChangeDef. full: the tail of the default bed change, with the
-// slope check, the water-surface update and the grid-split levels.
-void bedChangeTail(bool full);
+// slope check, the water-surface update and the grid-split levels. slides:
+// false where the caller has run the sand slides before its corner update.
+void bedChangeTail(bool full, bool slides = true);

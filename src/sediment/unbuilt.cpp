@@ -11,7 +11,5 @@ void computeBedLoadVector3() { notAvailable("the bed-load vectors of F 78 21..29
 void computeBedLoadVector4() { notAvailable("the bed-load vectors of F 78 31..39"); }
 void bedloadVectorExplicitConc() { notAvailable("the explicit bed-load vectors (F 78 200)"); }
 void concEngelund() { notAvailable("the bed concentration of the F 10 formulas other than R"); }
-void morphology3_fractions(double) { notAvailable("the multi-layer bed fractions (F 37 3)"); }
 void computeExplicitF78() { notAvailable("the lateral slope transport (F 78 101..199)"); }
-void computeCohesion() { notAvailable("the cohesion update (F 385, F 330)"); }
 void makeQuorvel() { notAvailable("the profiles at the interpolation points (F 329 19)"); }
