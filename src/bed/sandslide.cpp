@@ -199,6 +199,11 @@ void m_rise(int b, double d) {
 
 void m_updatebed(int b1, int b2, int b3, int b4, int b5, int b6, int iH, int jH, int iL, int jL, double dz) {
   const int N = sizeCount();
+  double A = 0.0;
+  for (int b : {b1, b2, b5, b6})
+    if (b > 0) A += Barea[b];
+  // Without area to receive it nothing can move.
+  if (!(A > 0.0)) return;
   zval[iH][jH][1] -= dz;
   Surfaces[1][iH][jH] -= dz;
   for (int k = 0; k <= 50; ++k) AvalMove[k] = 0.0;
@@ -207,10 +212,6 @@ void m_updatebed(int b1, int b2, int b3, int b4, int b5, int b6, int iH, int jH,
   double V = 0.0;
   for (int k = 1; k <= N; ++k) V += AvalMove[k];
   AvalMove[0] = V;
-  double A = 0.0;
-  for (int b : {b1, b2, b5, b6})
-    if (b > 0) A += Barea[b];
-  if (!(A > 0.0)) return;
   zval[iL][jL][1] += 4.0 * V / A;
   Surfaces[1][iL][jL] += 4.0 * V / A;
   for (int k = 1; k <= N; ++k) Moved[k] = V > 0.0 ? AvalMove[k] / V : 0.0;
