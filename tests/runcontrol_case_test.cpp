@@ -10,11 +10,19 @@ TEST(RunLetters, XEndsWithStatusZeroAndNothingAfterItRuns) {
 }
 
 TEST(RunLetters, LettersOfSubsystemsNotInThisBuildEndWithStatus2) {
-  for (const char* letter : {"Q", "D", "Z"}) {
+  for (const char* letter : {"D", "Z"}) {
     CaseResult r = runControl(std::string("F 2 ") + letter + "\n");
     EXPECT_EQ(r.status, 2) << letter;
     EXPECT_TRUE(r.has("is not available in this build\n")) << letter << r.boogie;
   }
+}
+
+// The backwater of letter Q steps along the grid lines of block 1: without
+// a grid there is nothing to step along, which is an error, not a success.
+TEST(RunLetters, QWithoutAGridEndsWithAnError) {
+  CaseResult r = runControl("F 2 Q\n");
+  EXPECT_EQ(r.status, 2) << r.boogie;
+  EXPECT_TRUE(r.has("Error: the backwater computation needs the grid lines of block 1")) << r.boogie;
 }
 
 // A flow computation without a grid and without discharges cannot be

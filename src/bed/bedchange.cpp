@@ -10,11 +10,14 @@
 
 #include "bed/bed.h"
 #include "bed/bedtail.h"
+#include "bed/columns.h"
+#include "bed/cornershares.h"
 #include "flow/stages.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "io/gridfiles.h"
 #include "io/log.h"
+#include "physics/bedshear.h"
 #include "sediment/morphology.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -27,35 +30,7 @@
 
 namespace {
 
-inline bool gridLine(int i, int j) { return i >= 0 && j >= 0 && i <= xnumber + 1 && j <= ynumber + 1; }
-inline bool bedCell(int b) { return b >= 1 && b < bedCellCapacity(); }
-
-// Lowest cell of column (i, j); 0 for a dry column or no cell.
-int columnCell(int i, int j) {
-  if (!gridLine(i, j)) return 0;
-  const double v = zval[i][j][0];
-  return v >= 1.0 && v < static_cast<double>(NoCells) + 1.0 ? static_cast<int>(v) : 0;
-}
-
-// A block the bed routines treat: ordinary, not a coarse level, active.
-bool bedBlock(const BlockRecord& B) { return B.kind == 0 && B.gridLevel == 0 && B.active == 1; }
-
-// The lowest cell of the water column of neighbour column (i, j): the bottom
-// cell of its bed cell, followed down; 0 where there is none.
-int neighbourCell(int i, int j) {
-  if (!gridLine(i, j)) return 0;
-  const int nb = pointbed[i][j];
-  if (!bedCell(nb)) return 0;
-  int c = Bcellt[nb];
-  if (c < 1 || c > NoCells) return 0;
-  for (int guard = 0; guard < NoCells && Ccellb[c] >= 1 && Ccellb[c] <= NoCells; ++guard) c = Ccellb[c];
-  return c;
-}
-
-inline int bedOf(int c) {
-  const int b = c >= 1 && c <= NoCells ? Cbed[c] : 0;
-  return bedCell(b) ? b : 0;
-}
+using namespace bedcols;
 
 enum { East, South, West, North, SouthEast, SouthWest, NorthWest, NorthEast };
 
@@ -63,6 +38,7 @@ struct Column {
   int i, j, b, c, code, passes;
   double A, q;
   double r[5], w[5], a[5], f[5];
+  double wa[5];  // the area factors before the skew: corner k stands for wa[k]/4
   int ci[5], cj[5];
   int nc[8];
 };
@@ -129,6 +105,136 @@ void factors(Column& k, const BlockRecord& B) {
   k.w[4] = A + w + n + nw;
 }
 
+// The corner point of cell c at corner k of its column (0: none).
+int cornerPoint(int c, int k) {
+  const int* const pts[5] = {nullptr, Cpoint3, Cpoint2, Cpoint1, Cpoint4};
+  const int p = pts[k] ? pts[k][c] : 0;
+  return p >= 1 && p <= NoPoints ? p : 0;
+}
+
+// F 205: the shares of the corners skewed by their levels, the flow
+// direction or the bed slope. The factors of options 1 to 6 and 11 are
+// scaled afterwards so that the corners hold the column's whole volume; the
+// weights of options 9 and 13 to 21 sum to 4.
+void skewShares(Column& k, double move) {
+  const int opt = FlagSkewedBedchange;
+  if (opt <= 0 || opt > 21 || opt == 7 || opt == 8 || opt == 10) return;
+  if (opt == 12) fatal(-3, "Error in F 205 data set. Option 12 is discontinued due to bug\n");
+  const bool erosion = move < 0.0;
+  const double p = f205param;
+  double z[5], s[5];
+  double zmax = -1e300, zmin = 1e300, smax = -1e300;
+  for (int m = 1; m <= 4; ++m) {
+    z[m] = zval[k.ci[m]][k.cj[m]][1];
+    s[m] = zval[k.ci[m]][k.cj[m]][znumber];
+    zmax = std::max(zmax, z[m]);
+    zmin = std::min(zmin, z[m]);
+    smax = std::max(smax, s[m]);
+  }
+  const int c = k.c;
+  if (opt <= 6 || opt == 11) {
+    const double d = 1.0 / ((zmax - zmin) + 1e-20);
+    bool high = false, low = false;  // high: erode the high corners, fill the low ones
+    if (opt == 1 || opt == 2 || opt == 3) {
+      high = erosion || opt != 2;
+      if (opt == 3) {
+        const int b = k.b;
+        double mean = 0.0;
+        for (int dir : {East, South, West, North}) mean += Bfly ? Bfly[bedOf(k.nc[dir])] : 0.0;
+        mean *= 0.25;
+        const double t = Bfly ? Bfly[b] : 0.0;
+        high = (t > 0.03 && mean < -0.03) || (t < -0.03 && mean > 0.03);
+      }
+    } else if (opt == 4) {
+      low = true;
+    } else if (opt == 11 && erosion) {
+      double depth = 0.0;
+      for (int m = 1; m <= 4; ++m) depth += 0.25 * (s[m] - z[m]);
+      high = depth > MinVertDist1;
+    }
+    if (high || low)
+      for (int m = 1; m <= 4; ++m) {
+        const bool fromTop = high == erosion;  // (zmax - z) for eroding high or filling low with option 4
+        k.w[m] *= (fromTop ? zmax - z[m] : z[m] - zmin) * d + p;
+      }
+    if ((opt == 5 || (opt == 6 && erosion)) && c >= 1 && c <= NoCells)
+      for (int m = 1; m <= 4; ++m) {
+        const int pt = cornerPoint(c, m);
+        if (pt == 0) continue;
+        const double cs = dotproduct(Cxvel[c], Cyvel[c], Cxcenter[c] - Px[pt], Cycenter[c] - Py[pt]);
+        if (cs > 0.0) k.w[m] *= 1.0 + cs;
+      }
+    keepColumnVolume(k.wa, k.w);
+    return;
+  }
+  if (opt == 9) {
+    const int f = c >= 1 && c <= NoCells ? Cflateb[c] : 0;
+    if (f < 1 || f > NoSurfaces) return;
+    const double sl = erosion ? -1.0 : std::min(Fvz[f] / BedCritTanSlopeUp, 1.0);
+    for (int m = 1; m <= 4; ++m) {
+      const int pt = cornerPoint(c, m);
+      if (pt != 0) k.f[m] = 1.0 + sl * dotproduct(Fvx[f], Fvy[f], Px[pt] - Cxcenter[c], Py[pt] - Cycenter[c]);
+    }
+    weightsSumFour(k.f);
+    return;
+  }
+  // Options 13 to 21: level differences D over a range R.
+  double R = 0.0, D[5] = {};
+  bool skew = true;
+  const bool deposition = !erosion;
+  auto fromLevel = [&](double top) {
+    for (int m = 1; m <= 4; ++m) D[m] = top - z[m];
+  };
+  auto aboveLowest = [&] {
+    for (int m = 1; m <= 4; ++m) D[m] = z[m] - zmin;
+  };
+  switch (opt) {
+    case 13:
+    case 18:
+    case 19: {
+      const double top = std::max(smax, zmin);
+      R = top - zmin;
+      fromLevel(top);
+      skew = opt != 19 || deposition;
+      break;
+    }
+    case 14:
+      R = zmax - zmin;
+      if (erosion) aboveLowest(); else fromLevel(zmax);
+      break;
+    case 15:
+    case 21:
+      R = smax - zmin;
+      if (erosion) aboveLowest(); else fromLevel(smax);
+      break;
+    case 16:
+      if (erosion) R = zmax - zmin, aboveLowest(); else R = smax - zmin, fromLevel(smax);
+      break;
+    case 17: {
+      double h = 1e300;
+      for (int m = 1; m <= 4; ++m) h = std::min(h, s[m] - z[m]);
+      skew = deposition && move > h;
+      const double L = std::min(zmin, h - MinVertDist0);
+      R = h - L;
+      fromLevel(h);
+      break;
+    }
+    case 20: {
+      R = smax - zmin;
+      const double depth3 = s[3] - z[3];
+      if (move > 0.0 || std::min(smax, depth3) < 0.0) fromLevel(smax); else aboveLowest();
+      break;
+    }
+    default:
+      skew = false;
+  }
+  if (skew) {
+    const double d = R > 1e-10 ? 1.0 / R : 1e10;
+    for (int m = 1; m <= 4; ++m) k.f[m] *= std::max(0.001, std::max(0.0, D[m]) * d + p);
+  }
+  weightsSumFour(k.f);
+}
+
 void place(Column& k, double move) {
   const int order[2][4] = {{1, 2, 3, 4}, {2, 1, 4, 3}};
   const bool odd = k.c % 2 != 0;
@@ -141,7 +247,7 @@ void place(Column& k, double move) {
     // The remainder a corner could not hold (erosion); a deposit is never
     // limited here, so nothing of it remains.
     if (move < 0.0)
-      for (int m = 1; m <= 4; ++m) k.q += std::max(k.r[m] - k.a[m], 0.0) * k.w[m] * 0.25 / k.A;
+      for (int m = 1; m <= 4; ++m) k.q += std::max(k.r[m] - k.a[m], 0.0) * k.wa[m] * 0.25 / k.A;
     return;
   }
   k.code = odd ? 3 : 5;
@@ -152,7 +258,7 @@ void place(Column& k, double move) {
     for (int n = 0; n < 4; ++n) {
       const int m = order[odd][n];
       if (k.r[m] > k.a[m]) {
-        q += (k.r[m] - k.a[m]) * k.w[m] * 0.25 / k.A;
+        q += (k.r[m] - k.a[m]) * k.wa[m] * 0.25 / k.A;
         k.r[m] = k.a[m];
       }
     }
@@ -219,6 +325,8 @@ void treatColumn(int i, int j, const BlockRecord& B) {
   k.ci[4] = i - 1, k.cj[4] = j;
   for (int m = 1; m <= 4; ++m) k.f[m] = 1.0;
   factors(k, B);
+  for (int m = 1; m <= 4; ++m) k.wa[m] = k.w[m];
+  skewShares(k, move);
   for (int m = 1; m <= 4; ++m) {
     const double z = zval[k.ci[m]][k.cj[m]][1], s = zval[k.ci[m]][k.cj[m]][znumber];
     if (FlagBedChange == 2)
@@ -301,6 +409,19 @@ void nestToCoarseByLines() {
   }
 }
 
+void nestToCoarseByBedCells(bool withChange) {
+  if (!Bnestcoarse || NoNestflater <= 1 || NoBCells <= 0) return;
+  const int nb = std::min(NoBCells, bedCellCapacity() - 1);
+  for (int b = 1; b <= nb; ++b) {
+    const int c = Bnestcoarse[b];
+    if (c < 1 || c > nb) continue;
+    const int I = Bkooi[c], J = Bkooj[c], i = Bkooi[b], j = Bkooj[b];
+    if (!gridLine(I, J) || !gridLine(i, j)) continue;
+    zval[I][J][1] = zval[i][j][1];
+    if (withChange) Surfaces[1][I][J] = Surfaces[1][i][j];
+  }
+}
+
 void computeBedBoundary() {
   const int v = FlagBedDownstream;
   if (v < 1 || v > 3 || !Binout) return;
@@ -349,11 +470,14 @@ void computeBedBoundary() {
   }
 }
 
-void bedChangeTail(bool full, bool slides) {
+void bedChangeTail(bool full, bool allFilters, bool slides) {
   const int s = FlagBedSmooth;
-  if (s == 1 || s == 3 || s == 6 || s > 8) notAvailable("the bed smoothing filters (F 144)");
+  if (s == 1 || s == 3 || (allFilters && (s == 6 || s > 8))) bedsmooth();
   if (full && FlagGLEA > 0) notAvailable("the GLEA slope check (F 266)");
-  if (full) nestToCoarseByLines();
+  if (full)
+    nestToCoarseByLines();
+  else
+    nestToCoarseByBedCells();
   if (FlagBedDownstream != 0) computeBedBoundary();
   if (slides && ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) ||
                  (IterAvalanche < 1 && FlagSlideDLL > 0)))
@@ -392,8 +516,7 @@ void bedchange() {
         for (int j = std::max(B.j1 - 1, 0); j <= std::min(B.j2, ynumber + 1); ++j)
           zval[i][j][1] = Surfaces[0][i][j] + Surfaces[1][i][j] + Surfaces[6][i][j];
     }
-  if (FlagBedSmooth == 5) notAvailable("the bed smoothing filters (F 144 5)");
-  if (FlagSkewedBedchange != 0) notAvailable("the corner skew of the bed change (F 205)");
+  if (FlagBedSmooth == 5) bedsmooth();
   for (int n = 1; n <= NoBlocks && n < 100; ++n) {
     const BlockRecord& B = block[n];
     if (!bedBlock(B) || B.subBed != 0) continue;

@@ -88,19 +88,6 @@ void moveEdgeCorner(int i, int j, double d, int later) {
   if (later) Surfaces[1][i][j] += d;
 }
 
-// Nested blocks hand their corner levels to the coarse bed cells under them.
-void nestToCoarseByBedCells(bool withChange) {
-  if (!Bnestcoarse || NoNestflater <= 1 || NoBCells <= 0) return;
-  const int nb = std::min(NoBCells, bedCellCapacity() - 1);
-  for (int b = 1; b <= nb; ++b) {
-    const int c = Bnestcoarse[b];
-    if (c < 1 || c > nb) continue;
-    const int I = Bkooi[c], J = Bkooj[c], i = Bkooi[b], j = Bkooj[b];
-    if (!gridLine(I, J) || !gridLine(i, j)) continue;
-    zval[I][J][1] = zval[i][j][1];
-    if (withChange) Surfaces[1][I][J] = Surfaces[1][i][j];
-  }
-}
 
 void refuseUnbuilt(bool tailSlides) {
   if (FlagBedSmooth4 > 0) notAvailable("the layer smoothing of the bed (F 451)");
@@ -196,5 +183,5 @@ void bedchange5() {
       }
   }
   nestToCoarseByBedCells(true);
-  bedChangeTail(false, false);
+  bedChangeTail(false, true, false);
 }

@@ -7,5 +7,3 @@ void computeSlideLocation() { notAvailable("the slope stability computation (run
 int computeSlidemovement() { notAvailable("the slide movement computation (run letter D)"); }
 void computeSlideBlock() { notAvailable("the slide block computation (F 236 3)"); }
 void smoothBedchange() { notAvailable("the bed-change smoothing (F 414)"); }
-void bedchange2() { notAvailable("the column-wise bed change (F 255 1)"); }
-void bedchange3() { notAvailable("the corner-mean bed change (F 255 3)"); }

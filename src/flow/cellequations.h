@@ -72,6 +72,9 @@ double coeff_bedform(int face, int c1, int c2);
 void addTimestep(int first, int last);
 // The per-cell part of addTimestep, for one chunk.
 void addTimestepCells(int first, int last);
+// 1/Ap of first..last into CinvAp; a diagonal below 1e-30 or above 1e20 is
+// left out and the lowest such cell is kept in firstBad (for the report).
+void storeInverseAp(int first, int last, int& firstBad);
 // The side damping of block 1 (F 415), once per build of an equation.
 void sideDamping();
 // Raises the diagonal of cells with at most two lateral neighbours (F 382).

@@ -181,14 +181,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
         if (lateTime) addTimestepCells(lo, hi);
         break;
       case 4:
-        if (eq == 1)
-          for (int c = lo; c <= hi; ++c) {
-            if (Cap[c] < 1e-30 || Cap[c] > 1e20) {
-              badCell[p] = std::min(badCell[p], c);
-              continue;
-            }
-            CinvAp[c] = 1.0 / Cap[c];
-          }
+        if (eq == 1) storeInverseAp(lo, hi, badCell[p]);
         break;
       case 5:
         if (predictor) break;

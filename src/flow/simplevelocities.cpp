@@ -163,14 +163,7 @@ void assemble(int eq) {
         if (lateTime) addTimestepCells(lo, hi);
         break;
       case 3:
-        if (eq == 1)
-          for (int c = lo; c <= hi; ++c) {
-            if (Cap[c] < 1e-30 || Cap[c] > 1e20) {
-              chunkBadCell[p] = std::min(chunkBadCell[p], c);
-              continue;
-            }
-            CinvAp[c] = 1.0 / Cap[c];
-          }
+        if (eq == 1) storeInverseAp(lo, hi, chunkBadCell[p]);
         break;
       case 4:
         if (parallel) {

@@ -133,3 +133,13 @@ void addAp(int first, int last) {
       if (cellOk(n) && Ckdist[n] > 0.0) Cap[c] = std::max(Cap[c], Cap[n] * Ckdist[c] / Ckdist[n]);
   }
 }
+
+void storeInverseAp(int first, int last, int& firstBad) {
+  for (int c = first; c <= last; ++c) {
+    if (Cap[c] < 1e-30 || Cap[c] > 1e20) {
+      firstBad = std::min(firstBad, c);
+      continue;
+    }
+    CinvAp[c] = 1.0 / Cap[c];
+  }
+}

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "grid/generate.h"
+#include "grid/gridsplit.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -131,8 +132,10 @@ int buildBlock(int b) {
 
   const double ratio = (blk.nestLevel > 0 ? 1.0 : NestNoRatio) / (MaxDepth + 1e-10);
   MakeAntlin(ratio, i1, i2, j1, j2);
+  if (FlagRemovePonds > 1000) makeRidge();
   Grid1Stability(i1, i2, j1, j2);
   MakeAnt(i1, i2, j1, j2);
+  if (FlagRemovePonds > 0) removePonds();
   Grid2Stability(i1, i2, j1, j2);
 
   for (int i = i1; i <= i2; ++i)

@@ -72,3 +72,16 @@ int Connect(int pointA, int pointB, int cell, int side);
 void connectUneven();
 // Lists the outer faces of nested blocks; 0, or -46 when the list is full.
 int computeNestedArrays();
+
+// The depth-averaged block (kind 1) as the last block, renewed in place when
+// the last block already is one: with F 68 1 or above 2 one cell for each
+// column with cells of the blocks before it (HydroStaticMake, the column's
+// lowest and top cells giving its corners), with F 311 one cell for every
+// column of block 1 (HydroStaticMake2, corners from the block-grid levels,
+// slot 0 of zval becoming the new cell). Blocks taken in order, j outer, i
+// inner; num[i][j][1] is the cell of column (i, j); the work range becomes
+// the new cells. The F 65 sizes are tested before every cell: -1 after the
+// F 65 message when they would be passed (the caller ends the run), -47 when
+// the face-pair list of the block interfaces is full, else 0.
+int HydroStaticMake();
+int HydroStaticMake2();

@@ -55,12 +55,10 @@ void refuseUnbuiltSteps() {
   // lower its levels differently and link cells many to one: the cells would
   // not close and their faces would name other cells than their neighbours.
   if (FlagGridStab5 == 4) notAvailable("the cells along warped steep beds (F 159 5th integer 4)");
-  if (FlagRemovePonds > 0) notAvailable("the pond removal (F 394)");
+  if (FlagRemovePonds > 0 && !adaptiveMethod(UMethod)) notAvailable("the pond removal of this vertical distribution (F 394)");
   if (TetI1 > 0 && NoBlocks <= 8) notAvailable("the local refinement block (F 130)");
   if (shorelineMethod(UMethod) && FlagMinLevUnstruc > 0) notAvailable("the shoreline steps (F 102)");
   if (FlagThixo >= 2 || FlagGroundwater > 0) notAvailable("the sub-bed block (F 236, F 262)");
-  if (Hydrostatic == 1 || Hydrostatic > 2 || FlagShallowWater == 1)
-    notAvailable("the two-dimensional block (F 68, F 311)");
 }
 
 // The block windows must lie inside the block grid before anything is built.
@@ -306,6 +304,10 @@ int UnstructureBuild() {
   double start = 0;
   if (debugging == 'P') start = omp_get_wtime();
   refuseUnbuiltSteps();
+  // The depth-averaged block of an earlier build has no window of its own: the
+  // blocks of this build are those before it, and it is renewed in its record
+  // at the end.
+  if (NoBlocks >= 1 && NoBlocks < 100 && block[NoBlocks].kind == 1) NoBlocks -= 1;
   if (stimet < 0.001 || debugging == 'D') logf("Generating grid with F 64 %d algorithm. \n", UMethod);
   // The parts of a divided run only fit together with one fixed reference
   // depth: without it each part would be built to its own depth.
@@ -351,7 +353,13 @@ int UnstructureBuild() {
   NoBlocks0 = NoBlocks;
   NoSurfaces0 = NoSurfaces;
   NoConnect0 = NoConnect;
-  if (NoBlocks >= 1 && NoBlocks < 100 && block[NoBlocks].kind == 1) NoBlocks -= 1;
+  // The depth-averaged block follows every three-dimensional cell; without
+  // F 68 1, above 2 or F 311 a block of an earlier build stays dropped.
+  if (Hydrostatic == 1 || Hydrostatic > 2 || FlagShallowWater == 1) {
+    const int r = Hydrostatic == 1 || Hydrostatic > 2 ? HydroStaticMake() : HydroStaticMake2();
+    if (r == -47) return fail(-47, -47);
+    if (r < 0) return fail(-4, -NoCells);
+  }
 
   markDeadEnds();
   findPrintCells();

@@ -315,7 +315,7 @@ std::vector<DataSet> datasetsF200() {
        .message = "Error for F 276 in control\n"},
       {.letter = 'F', .number = 277, .values = {I(FlagBedDefect, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
        .message = "Error for F 277 in control\n"},
-      {.letter = 'F', .number = 278, .values = {I(FlagTFS3, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
+      {.letter = 'F', .number = 278, .values = {I(FlagTFS3, 0)}, .bounds = {range(0, 0, 21)}, .required = 1,
        .message = "Error for F 278 in control\n"},
       {.letter = 'F', .number = 279, .values = {I(FlagShearNB, 0)}, .bounds = {atLeast(0, 0)}, .required = 1,
        .message = "Error for F 279 in control\n"},

@@ -44,7 +44,7 @@ void turbulenceFast() {
   }
 }
 
-void wallFast() {
+void wallFast(bool turbulenceRows) {
   Xkappa = 0.4;
   if (XksWall < 0.0001) XksWall = 0.0001;
   if (!fastRows()) return;
@@ -52,7 +52,8 @@ void wallFast() {
   const double sqrtCmu1000 = 1000.0 * std::sqrt(cmu), cmu75 = std::pow(cmu, 0.75);
   for (int c = WCStart; c <= WCEnd; ++c) {
     if (!touchesWall(c)) continue;
-    for (int r = 0; r < 5; ++r) CinvApf[r][c] = Csourcem[r][c] = 0.0;
+    const int rows = turbulenceRows ? 5 : 3;
+    for (int r = 0; r < rows; ++r) CinvApf[r][c] = Csourcem[r][c] = 0.0;
     const double kc = Ckinen[c] > ArtMinKinen ? Ckinen[c] : ArtMinKinen;
     const double a = 31.62 * std::sqrt(sqrtCmu1000 * kc);
     const double u = Cxvel[c], v = Cyvel[c], wv = Czvel[c], U2 = u * u + v * v + wv * wv;
@@ -79,6 +80,7 @@ void wallFast() {
         Csourcem[1][c] += cf * nU * ny;
         Csourcem[2][c] += cf * nU * nz;
       }
+      if (!turbulenceRows) continue;
       CinvApf[3][c] += std::sqrt(kc) * 1000.0 * cmu75 * up / y * Cvol[c];
       Csourcem[3][c] += a / up * U2 / y * Cvol[c];
       CinvApf[4][c] += 1e30;

@@ -45,9 +45,11 @@ void wall_laws_surface_eps(int c, const double* dist);
 
 // Kernels of the fast flow driver on WCStart..WCEnd: the k and epsilon
 // production and sinks into rows 3 and 4 of Csourcem and CinvApf, and the
-// wall terms of all five rows (u, v, w, k, epsilon) of the wall cells.
+// wall terms of all five rows (u, v, w, k, epsilon) of the wall cells, or of
+// the velocity rows 0..2 alone when turbulenceRows is false (the models
+// without k and epsilon equations).
 void turbulenceFast();
-void wallFast();
+void wallFast(bool turbulenceRows = true);
 
 // Weight of the water and surface slope (eq 1..3), wind stress and surface
 // turbulence (eq 1, 2, 5, 6), Coriolis force (Equation 1, 2).

@@ -10,6 +10,7 @@
 #include "io/log.h"
 #include "physics/bedshear.h"
 #include "sediment/bedconc.h"
+#include "sediment/bedforms.h"
 #include "sediment/sediment.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -200,6 +201,19 @@ void bedCell(const BlockRecord& k, int b, double commonLevel) {
     Bconc[l][b] = std::min(C, MaxBedConc);
   }
   if (BedLoadFlag == 9 || BedLoadFlag == 11) scaleToD50Load(cell, last);
+
+  BedFormCell form;
+  form.b = b;
+  form.c = c;
+  form.top = cell.top;
+  form.H = cell.H;
+  form.d90 = cell.d90;
+  form.dm = cell.dm;
+  form.tau = cell.tau;
+  form.U = cell.r * cell.speed;
+  form.speed = cell.speed;
+  form.stage = cell.stage;
+  bedFormsAndRoughness(form);
 }
 
 // F 60 2: the mean half height of the bottom cells of block 1; negative
@@ -220,9 +234,6 @@ double commonReferenceLevel() {
 }  // namespace
 
 void concRijn() {
-  // The bed-form height and roughness that F 90 2..6 ask of this routine are
-  // not part of this build.
-  if (FlagRoughness > 1) notAvailable("the bed-form height and bed roughness of F 90 above 1");
   if (lnumber < 1 || !Bconc || !BSedDistrib || !Bcellt) return;
   // A grid that was generated or read without a flow step since has no bed
   // cells numbered yet.
@@ -241,6 +252,7 @@ void concRijn() {
     for (int b = std::max(k.firstBedCell, 1); b <= k.lastBedCell && b < cap; ++b)
       if (cellOk(Bcellt[b])) bedCell(k, b, commonLevel);
   }
+  smoothRoughness();
 }
 
 void suspinit() {

@@ -19,6 +19,7 @@
 #include "state/records.h"
 #include "state/runstate.h"
 #include "surface/driver_parts.h"
+#include "surface/heightequation.h"
 #include "surface/surface.h"
 
 namespace {
@@ -212,7 +213,10 @@ void surface() {
     case 30:
       backwater();
       break;
-    case 21: case 4: case 8: case 7: case 9: {
+    case 8:
+      surfaceEquation8(ref);
+      break;
+    case 21: case 4: case 7: case 9: {
       char what[80];
       std::snprintf(what, sizeof what, "the surface-height equation (F 36 %d)", FlagTFS);
       notAvailable(what);

@@ -3,6 +3,7 @@
 
 #include "io/log.h"
 #include "solvers/multigrid.h"
+#include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -23,7 +24,10 @@ int columnCell(int i, int j) {
   return cellOr0(static_cast<int>(zval[i][j][0]));
 }
 
+// A row without diagonal (an isolated column that takes the mean of
+// neighbours it does not have) leaves its value as it is.
 double fivePoint(int c) {
+  if (Cap[c] == 0.0) return Cf[c];
   return (Cae[c] * Cf[cellOr0(Ccelle[c])] + Caw[c] * Cf[cellOr0(Ccellw[c])] + Can[c] * Cf[cellOr0(Ccelln[c])] +
           Cas[c] * Cf[cellOr0(Ccells[c])] + Csource[c]) /
          Cap[c];
@@ -38,13 +42,20 @@ int diagonal(const int* a, const int* b, int c) {
   return z > 0 ? cellOr0(a[z]) : 0;
 }
 
+// Links of weight 0 are skipped: most rows of the nine-point equations
+// couple only the downstream (or only the upstream) side, and the diagonal
+// neighbours cost two lookups each.
 double ninePoint(int c) {
-  double s = Cae[c] * Cf[cellOr0(Ccelle[c])] + Caw[c] * Cf[cellOr0(Ccellw[c])] + Can[c] * Cf[cellOr0(Ccelln[c])] +
-             Cas[c] * Cf[cellOr0(Ccells[c])] + Csource[c];
-  if (Caee) s += Caee[c] * Cf[diagonal(Ccelln, Ccelle, c)];
-  if (Cass) s += Cass[c] * Cf[diagonal(Ccells, Ccelle, c)];
-  if (Cann) s += Cann[c] * Cf[diagonal(Ccelln, Ccellw, c)];
-  if (Caww) s += Caww[c] * Cf[diagonal(Ccells, Ccellw, c)];
+  if (Cap[c] == 0.0) return Cf[c];
+  double s = Csource[c];
+  if (Cae[c] != 0.0) s += Cae[c] * Cf[cellOr0(Ccelle[c])];
+  if (Caw[c] != 0.0) s += Caw[c] * Cf[cellOr0(Ccellw[c])];
+  if (Can[c] != 0.0) s += Can[c] * Cf[cellOr0(Ccelln[c])];
+  if (Cas[c] != 0.0) s += Cas[c] * Cf[cellOr0(Ccells[c])];
+  if (Caee && Caee[c] != 0.0) s += Caee[c] * Cf[diagonal(Ccelln, Ccelle, c)];
+  if (Cass && Cass[c] != 0.0) s += Cass[c] * Cf[diagonal(Ccells, Ccelle, c)];
+  if (Cann && Cann[c] != 0.0) s += Cann[c] * Cf[diagonal(Ccelln, Ccellw, c)];
+  if (Caww && Caww[c] != 0.0) s += Caww[c] * Cf[diagonal(Ccells, Ccellw, c)];
   return s / Cap[c];
 }
 
@@ -81,7 +92,7 @@ void cellSweeps(bool bounded) {
   }
 }
 
-void columnSweeps(bool bounded) {
+void plainColumnSweeps(bool bounded) {
   for (int it = 0; it < iterSurfSolv1; ++it)
     for (int dir = 0; dir < 4; ++dir)
       for (int b = 1; b <= NoBlocks; ++b) {
@@ -97,6 +108,93 @@ void columnSweeps(bool bounded) {
           }
         }
       }
+}
+
+// The rows of the nine-point equation gathered per grid column, block by
+// block, i outer and j inner: the column cells lie ten and more cells apart,
+// so that reading their coefficients from the cell arrays in every sweep
+// costs a cache line per coefficient. The sweeps read the rows from here and
+// write Cf in place, in the same order and with the same arithmetic.
+struct NineRow {
+  int c;      // column cell, 0 for a dry column
+  int nb[8];  // E, W, N, S, NE, SE, NW, SW
+  double ap, source, a[8];
+};
+NineRow* nineRows = nullptr;
+std::size_t nineRowCount = 0;
+
+bool gatherRows() {
+  std::size_t n = 0;
+  for (int b = 1; b <= NoBlocks; ++b)
+    if (updated(b) && block[b].i2 >= block[b].i1 && block[b].j2 >= block[b].j1)
+      n += static_cast<std::size_t>(block[b].i2 - block[b].i1 + 1) * static_cast<std::size_t>(block[b].j2 - block[b].j1 + 1);
+  if (!nineRows) nineRowCount = 0;
+  if (n > nineRowCount) {
+    if (nineRows) alloc::release(reinterpret_cast<void**>(&nineRows));
+    nineRowCount = 0;
+    if (!allocate1(nineRows, n)) return false;
+    nineRowCount = n;
+  }
+  std::size_t r = 0;
+  for (int b = 1; b <= NoBlocks; ++b) {
+    if (!updated(b)) continue;
+    const BlockRecord& B = block[b];
+    for (int i = B.i1; i <= B.i2; ++i)
+      for (int j = B.j1; j <= B.j2; ++j) {
+        NineRow& R = nineRows[r++];
+        const int c = columnCell(i, j);
+        R.c = c;
+        if (c == 0) continue;
+        R.ap = Cap[c];
+        R.source = Csource[c];
+        const int nb[8] = {cellOr0(Ccelle[c]),           cellOr0(Ccellw[c]),           cellOr0(Ccelln[c]),
+                           cellOr0(Ccells[c]),           diagonal(Ccelln, Ccelle, c), diagonal(Ccells, Ccelle, c),
+                           diagonal(Ccelln, Ccellw, c), diagonal(Ccells, Ccellw, c)};
+        const double a[8] = {Cae[c], Caw[c], Can[c], Cas[c], Caee ? Caee[c] : 0.0, Cass ? Cass[c] : 0.0,
+                             Cann ? Cann[c] : 0.0, Caww ? Caww[c] : 0.0};
+        for (int k = 0; k < 8; ++k) {
+          R.nb[k] = nb[k];
+          R.a[k] = a[k];
+        }
+      }
+  }
+  return true;
+}
+
+inline double ninePointRow(const NineRow& R) {
+  if (R.ap == 0.0) return Cf[R.c];
+  double s = R.source;
+  for (int k = 0; k < 8; ++k)
+    if (R.a[k] != 0.0) s += R.a[k] * Cf[R.nb[k]];
+  return s / R.ap;
+}
+
+void columnSweeps(bool bounded) {
+  if (iterSurfSolv1 <= 0) return;
+  if (!gatherRows()) {
+    plainColumnSweeps(bounded);
+    return;
+  }
+  for (int it = 0; it < iterSurfSolv1; ++it)
+    for (int dir = 0; dir < 4; ++dir) {
+      std::size_t base = 0;
+      for (int b = 1; b <= NoBlocks; ++b) {
+        if (!updated(b)) continue;
+        const BlockRecord& B = block[b];
+        if (B.i2 < B.i1 || B.j2 < B.j1) continue;
+        const int ni = B.i2 - B.i1 + 1, nj = B.j2 - B.j1 + 1;
+        const bool iDown = dir >= 2, jDown = dir % 2 == 1;
+        for (int ii = 0; ii < ni; ++ii) {
+          const int i = iDown ? ni - 1 - ii : ii;
+          const NineRow* line = nineRows + base + static_cast<std::size_t>(i) * nj;
+          for (int jj = 0; jj < nj; ++jj) {
+            const NineRow& R = line[jDown ? nj - 1 - jj : jj];
+            if (R.c > 0) Cf[R.c] = lowerBound(R.c, ninePointRow(R), bounded);
+          }
+        }
+        base += static_cast<std::size_t>(ni) * nj;
+      }
+    }
 }
 
 void threePasses() {
@@ -120,6 +218,7 @@ double deltah(int c) {
 
 double levelChange(int c) {
   const int b = Cbed[c];
+  if (Cap[c] == 0.0) return deltah(c);
   const double src = b >= 1 && b < bedCellCapacity() && BsourceLS ? BsourceLS[b] : 0.0;
   return (Cae[c] * deltah(cellOr0(Ccelle[c])) + Caw[c] * deltah(cellOr0(Ccellw[c])) +
           Can[c] * deltah(cellOr0(Ccelln[c])) + Cas[c] * deltah(cellOr0(Ccells[c])) + src) /
@@ -182,7 +281,9 @@ void surfaceSolver(int mode) {
     default:
       break;
   }
-  if (FlagNoGridSplit > 0 && Bminlevdh && NoBlocks >= 1) {
+  // The lowest levels of the grid-split prevention bound water levels: not
+  // the roughness field that the roughness interpolation solves here.
+  if (FlagNoGridSplit > 0 && Bminlevdh && NoBlocks >= 1 && Cf != Croughness) {
     const BlockRecord& B = block[1];
     for (int i = B.i1; i <= B.i2; ++i)
       for (int j = B.j1; j <= B.j2; ++j) {

@@ -7,6 +7,7 @@
 
 #include "bed/bed.h"
 #include "bed/bedtail.h"
+#include "bed/corner_box.h"
 #include "sediment/sediment_fixture.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -17,26 +18,6 @@
 #include "support/in_dir.h"
 
 namespace {
-
-// A 3 x 3 box of 1 m columns (uniform areas), no regrid unless asked. Its
-// columns are (2..4, 2..4), its grid lines 1..4; the middle column is (3, 3).
-struct CornerBox {
-  InProjectDir dir;
-  explicit CornerBox(int regrid = 0) {
-    FlagTSC = 2;
-    TimeStep = 1.0;
-    SedimentBox box;
-    box.nx = box.ny = 3;
-    EXPECT_TRUE(box.build());
-    BedRecIter = regrid;
-    for (int i = 0; i <= xnumber + 1; ++i)
-      for (int j = 0; j <= ynumber + 1; ++j) {
-        Surfaces[0][i][j] = zval[i][j][1];
-        Surfaces[3][i][j] = zval[i][j][1] - 5.0;
-      }
-  }
-  static int bedAt(int i, int j) { return pointbed[i][j]; }
-};
 
 double bed(int i, int j) { return zval[i][j][1]; }
 

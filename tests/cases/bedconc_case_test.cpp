@@ -4,14 +4,14 @@
 // that left no bed cells, letter I numbers them); at every
 // column it equals van Rijn's reference concentration computed by hand from
 // that shear (constant Shields value 0.05, 0.1 mm grains, a = the half
-// height of the bottom cell). F 90 above 1 asks for bed forms, which this
-// build does not hold.
+// height of the bottom cell).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "grid/generate.h"
@@ -114,13 +114,25 @@ TEST(BedConcentrationCase, LetterIGivesVanRijnFromTheBottomCellsK) {
   EXPECT_GT(moving, static_cast<int>(blocks[0].size()) / 2);
 }
 
-TEST(BedConcentrationCase, BedFormsOfF90AreNotAvailable) {
-  CaseDir dir;
-  dir.write("koosurf", straightChannelKoosurf());
-  dir.write("control", "F 2 YI\nG 1 23 8 12 1\nS 1 0.0001 0.005\nF 90 2\n");
-  EXPECT_EQ(dir.run(), 2);
-  EXPECT_TRUE(dir.boogieHas("Error: the bed-form height and bed roughness of F 90 above 1 is not available in this build"))
-      << dir.boogie();
+// Letter I with F 90 3 on the channel's fixed bed (no movable layer before a
+// sediment run): no bed forms, and the roughness of the fixed bed, d90 with
+// F 103 0 and the wall roughness of F 16 with F 103 1, at every column.
+TEST(BedConcentrationCase, LetterIGivesTheFixedBedItsRoughnessByF103) {
+  for (const auto& [flag, ks] : {std::pair{0, 0.0001}, std::pair{1, 0.05}}) {
+    CaseDir dir;
+    dir.write("koosurf", straightChannelKoosurf());
+    dir.write("control", kChannel.substr(0, kChannel.find("G 24")) + "F 90 3\nF 103 " + std::to_string(flag) +
+                             "\nG 24 2 b 0 0 r 0 0\n");
+    ASSERT_EQ(dir.run(), 1) << dir.boogie();
+    ASSERT_TRUE(dir.exists("pav2_00000.vtk")) << dir.boogie();
+    const std::vector<std::vector<double>> blocks = scalarBlocks(dir.read("pav2_00000.vtk"));
+    ASSERT_EQ(blocks.size(), 2u);
+    ASSERT_EQ(blocks[1].size(), 154u);
+    for (std::size_t n = 0; n < blocks[1].size(); ++n) {
+      EXPECT_EQ(blocks[0][n], 0.0) << "F 103 " << flag << " point " << n;
+      EXPECT_NEAR(blocks[1][n], ks, 1e-9) << "F 103 " << flag << " point " << n;
+    }
+  }
 }
 
 // A whole sediment run on a frozen flow: the channel's flow from letter W,

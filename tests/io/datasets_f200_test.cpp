@@ -320,6 +320,7 @@ const RefusalCase kRefusals[] = {
     {"F 277\n", 2, "Error for F 277 in control\n"},
     {"F 278 -1\n", 2, "Error for F 278 in control\n"},
     {"F 278\n", 2, "Error for F 278 in control\n"},
+    {"F 278 22\n", 2, "Error for F 278 in control\n"},
     {"F 279 -1\n", 2, "Error for F 279 in control\n"},
     {"F 279\n", 2, "Error for F 279 in control\n"},
     {"F 280 -1\n", 2, "Error for F 280 in control\n"},

@@ -154,3 +154,32 @@ TEST(FastKernels, WallCellsHaveNoProduction) {
   EXPECT_GT(Csourcem[3][2], 0.0);
   EXPECT_GT(CinvApf[3][1], 0.0);
 }
+
+// Without k and epsilon equations (F 24 4..7) the fast driver asks for the
+// velocity rows alone: they are the wall terms of the full call, and the k
+// and epsilon rows keep what they held.
+TEST(FastKernels, VelocityRowsAloneLeaveTheTurbulenceRows) {
+  InProjectDir dir;
+  FastGrid g;
+  const int c = 1;
+  Fflagflow[Cflateb[c]] = -1;
+  g.clearRows();
+  wallFast();
+  double ap[3], b[3];
+  for (int r = 0; r < 3; ++r) {
+    ap[r] = CinvApf[r][c];
+    b[r] = Csourcem[r][c];
+    EXPECT_GT(ap[r], 0.0);
+  }
+  g.clearRows();
+  for (int r = 3; r < 5; ++r) CinvApf[r][c] = Csourcem[r][c] = 7.0;
+  wallFast(false);
+  for (int r = 0; r < 3; ++r) {
+    EXPECT_EQ(CinvApf[r][c], ap[r]) << r;
+    EXPECT_EQ(Csourcem[r][c], b[r]) << r;
+  }
+  for (int r = 3; r < 5; ++r) {
+    EXPECT_EQ(CinvApf[r][c], 7.0) << r;
+    EXPECT_EQ(Csourcem[r][c], 7.0) << r;
+  }
+}

@@ -407,11 +407,6 @@ TEST_F(Tail, AdjustmentsAreCalledUnderTheirOptions) {
       {"outlet group without bed-cell index", [] { FlagDSO1 = 2; Bkooi = nullptr; }, nullptr},
       {"F 425 -1", [] { FlagSmoothNewCorners = -1; }, nullptr},
       {"F 154 -1", [] { SurfSmoothFlag = -1; }, nullptr},
-      {"F 371 1", [] { FlagNoGridSplit = 1; }, "the grid-split prevention"},
-      {"F 371 1 with F 351 2", [] { FlagNoGridSplit = 1; solverFroude = 2; }, nullptr},
-      {"F 371 1 with F 351 1", [] { FlagNoGridSplit = 1; solverFroude = 1; }, "the grid-split prevention"},
-      {"F 379 1", [] { FlagReducePonds = 1; }, "the pond reduction"},
-      {"F 379 2", [] { FlagReducePonds = 2; }, nullptr},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);

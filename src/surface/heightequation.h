@@ -1,0 +1,47 @@
+// The surface-height equation: one row per water column at its lowest cell,
+// for the level change of the column (F 36 4, 7, 8), its link weights, and
+// the corner-level update that turns the column values into new water levels
+// at the grid points.
+#pragma once
+
+// ---- Coefficients ----
+
+// Weight of one link of a column: cosv the cosine between the flow of the
+// column and the direction to the neighbour (positive downstream), Fr a
+// Froude number. The base formula (F 278 0; a second one for F 36 7) or the
+// variant of F 278 1..21, plus SurfSmoothVal with F 154 5, plus F 406.
+double computeCoeffSurf(double cosv, double Fr);
+// Five-point equation of the level change with the column's own Froude
+// number and the depth limiter (F 36 4); ends with the fixed rows.
+void computeCoeffTFS4();
+// Nine-point equation of the level change with Froude limiters (F 36 7); the
+// caller adds the fixed rows.
+void computeCoeffTFS7();
+// Nine-point equation of the level change from the pressure differences
+// between the top cells (F 36 8); ends with the fixed rows.
+void computeCoeffTFS8();
+// The per-column row of computeCoeffTFS8 for the column whose lowest cell is
+// c (the driver's F 36 8 uses the same row).
+void coeffTFS8Column(int c);
+// Clears the equation over WCStart..WCEnd (Cap 0.0001, the rest 0; the
+// nine-point form also its diagonal neighbours).
+void clearSurfaceEquation(bool ninePoint);
+
+// ---- The driver's F 36 8 ----
+
+// Assembles, solves and applies the nine-point equation of F 36 8 for the
+// move whose reference cell is ref (the column cell of the reference column).
+void surfaceEquation8(int ref);
+
+// ---- Corner levels ----
+
+// Every grid point of the updated blocks takes the relaxed mean of the values
+// of the columns around it (level changes; levels with F 36 9), damped by
+// F 346, checked by F 369, and block 1 clamped by F 381.
+void surfaceUpdate();
+// The same mean weighted by how far the point lies downstream of each
+// column's centre (F 282).
+void surfaceUpdateDownwind();
+// Raises corner levels where the flow leaves a column towards a dry
+// neighbour (F 229 1) or in shallow fast columns (F 229 2); never lowers one.
+void surfacePreventDiv();
