@@ -409,15 +409,16 @@ void nestToCoarseByLines() {
   }
 }
 
-void nestToCoarseByBedCells() {
+void nestToCoarseByBedCells(bool withChange) {
   if (!Bnestcoarse || NoNestflater <= 1 || NoBCells <= 0) return;
-  for (int b = 1; b <= NoBCells && bedCell(b); ++b) {
+  const int nb = std::min(NoBCells, bedCellCapacity() - 1);
+  for (int b = 1; b <= nb; ++b) {
     const int c = Bnestcoarse[b];
-    if (!bedCell(c)) continue;
+    if (c < 1 || c > nb) continue;
     const int I = Bkooi[c], J = Bkooj[c], i = Bkooi[b], j = Bkooj[b];
     if (!gridLine(I, J) || !gridLine(i, j)) continue;
     zval[I][J][1] = zval[i][j][1];
-    Surfaces[1][I][J] = Surfaces[1][i][j];
+    if (withChange) Surfaces[1][I][J] = Surfaces[1][i][j];
   }
 }
 
@@ -469,7 +470,7 @@ void computeBedBoundary() {
   }
 }
 
-void bedChangeTail(bool full, bool allFilters) {
+void bedChangeTail(bool full, bool allFilters, bool slides) {
   const int s = FlagBedSmooth;
   if (s == 1 || s == 3 || (allFilters && (s == 6 || s > 8))) bedsmooth();
   if (full && FlagGLEA > 0) notAvailable("the GLEA slope check (F 266)");
@@ -478,7 +479,8 @@ void bedChangeTail(bool full, bool allFilters) {
   else
     nestToCoarseByBedCells();
   if (FlagBedDownstream != 0) computeBedBoundary();
-  if ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) || (IterAvalanche < 1 && FlagSlideDLL > 0))
+  if (slides && ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) ||
+                 (IterAvalanche < 1 && FlagSlideDLL > 0)))
     computeSandSlide();
   const double M1 = suspendedVolume();
   if (regridStep()) {

@@ -13,8 +13,9 @@ void nestToCoarseByLines();
 // in SuspVolChangeDef. full: the tail of the default bed change, with the
 // slope check, the water-surface update and the grid-split levels.
 // allFilters false: of the filters after the corner update only F 144 1
-// and 3 (the corner-mean bed change).
-void bedChangeTail(bool full, bool allFilters = true);
-// Coarse bed cells take the corner level and accumulated change of the
-// nested bed cells over them.
-void nestToCoarseByBedCells();
+// and 3 (the corner-mean bed change). slides false: the caller has run the
+// sand slides before its corner update.
+void bedChangeTail(bool full, bool allFilters = true, bool slides = true);
+// Coarse bed cells take the corner level of the nested bed cells over them,
+// and with withChange their accumulated change as well.
+void nestToCoarseByBedCells(bool withChange = true);

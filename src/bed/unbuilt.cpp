@@ -7,6 +7,3 @@ void computeSlideLocation() { notAvailable("the slope stability computation (run
 int computeSlidemovement() { notAvailable("the slide movement computation (run letter D)"); }
 void computeSlideBlock() { notAvailable("the slide block computation (F 236 3)"); }
 void smoothBedchange() { notAvailable("the bed-change smoothing (F 414)"); }
-void computeSandSlide() { notAvailable("the sand slides (F 56, F 270, F 198)"); }
-void bedchange4(int) { notAvailable("the layer-thickness bed change (F 255 4)"); }
-void bedchange5() { notAvailable("the layer-thickness bed change (F 255 5)"); }

@@ -172,6 +172,9 @@ void continuityReport(const BedChangeSummary& s) {
     PrintMaxErrorSuspSed = std::max({PrintMaxErrorSuspSed, pst, pst2});
     lastDefect = defect;
   }
+  if (FlagTSC == 3)
+    for (int l = 1; l <= sizeCount(); ++l)
+      if (std::fabs(Bvollefttot[l]) > 1e-8) logf("Bvollefttot[%d] = %lf kg\n", l, Bvollefttot[l]);
   if (lastDefect > 10.0 && lnumber == 1 && BedLoadVectorFlag == 1)
     logf("Possible cause of continuity error: F 78 1. Try F 78 3 instead\n");
   if (FlagBugFind == 1 && std::isnan(SuspVolChangeDef) && NoCells >= 1 && Cvol && Cconc && lnumber >= 1)

@@ -12,6 +12,7 @@
 #include "io/log.h"
 #include "sediment/fractions.h"
 #include "sediment/morphology.h"
+#include "sediment/multilayer.h"
 #include "sediment/steproutines.h"
 #include "sediment/suspended.h"
 #include "solvers/sizesolvers.h"
@@ -185,7 +186,6 @@ void morphology_tsc_solver_tsc2_multiple_v2() {
 }
 
 void morphology_tsc_solver_tsc3_standard() {
-  if (FlagArmourDepth != 0) notAvailable("the armour depth of the supply (F 447)");
   if (!Bupflux || !Bbedchange || !Bsolidfraction) return;
   const double T = activeThickness();
   for (int b = bedFirst(); b <= bedLast(); ++b) {
@@ -201,7 +201,7 @@ void morphology_tsc_solver_tsc3_standard() {
       const int top = std::clamp(BlayerTop[b], -1, NoBedLayers);
       double Z = 0.0;
       for (int k = top; k >= 0; --k) Z -= BSedDistrib[k][0][b];
-      const double depth = std::max(Bedmove[b] - T, Z);
+      const double depth = std::max(FlagArmourDepth == 0 ? Bedmove[b] - T : computeArmourDepth(b, T), Z);
       computeAvailableFraction(b, a, depth);
       double sum = 0.0;
       for (int l = 1; l <= lnumber; ++l) sum += a[l];

@@ -6,7 +6,5 @@
 void bagger() { notAvailable("the dredging and feeding schedule (F 386)"); }
 
 // Stages of the sediment time loop.
-void morphology3_fractions(double) { notAvailable("the multi-layer bed fractions (F 37 3)"); }
 void computeExplicitF78() { notAvailable("the lateral slope transport (F 78 101..199)"); }
-void computeCohesion() { notAvailable("the cohesion update (F 385, F 330)"); }
 void makeQuorvel() { notAvailable("the profiles at the interpolation points (F 329 19)"); }

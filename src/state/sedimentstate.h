@@ -47,3 +47,9 @@ inline double totalsusp[51];
 inline int AlldataPrintoutDone = 0;
 
 void setSedimentStateInitial();
+
+// The classic sand slides with several sizes: the volume of each size moved
+// in one corner move (entry 0 their sum), and the thickness to which the top
+// layer of a receiving column is filled.
+inline double AvalMove[51];
+inline double TopThick = 0.0;

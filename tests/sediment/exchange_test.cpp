@@ -289,3 +289,27 @@ TEST(ExchangeSolvers, NoInnerIterationsLeaveTheFields) {
   EXPECT_EQ(Bsource[1][1], before);
   EXPECT_EQ(Cconc[1][5], conc);
 }
+
+// F 447 6: the supply reaches only gsize[1] below the bed, so clear water
+// over many inner iterations lowers no column by more than gsize[1] in the
+// step; the default reaches T below the changed bed and goes deeper.
+TEST(ExchangeSolvers, TheArmourDepthLimitsTheErosionOfAStep) {
+  for (int rule : {6, 0}) {
+    SCOPED_TRACE(rule);
+    InProjectDir p;
+    supplyLimitedBox();
+    FlagArmourDepth = rule;
+    assemble();
+    iter_morph = 4;
+    morphology_tsc_solver_tsc3_standard();
+    double lowest = 0.0;
+    for (int b = 1; b <= NoBCells; ++b)
+      if (Bcellt[b] > 0) lowest = std::min(lowest, Bedmove[b]);
+    if (rule == 6) {
+      EXPECT_GE(lowest, -gsize[1] - 1e-15);
+      EXPECT_LT(lowest, -0.9 * gsize[1]);
+    } else {
+      EXPECT_LT(lowest, -1.5 * gsize[1]);
+    }
+  }
+}
