@@ -75,6 +75,9 @@ void addTimestepCells(int first, int last);
 // 1/Ap of first..last into CinvAp; a diagonal below 1e-30 or above 1e20 is
 // left out and the lowest such cell is kept in firstBad (for the report).
 void storeInverseAp(int first, int last, int& firstBad);
+// Cells inside a nested block take the flow values of the cell they are
+// interpolated from (Cinterpolnest), before the components are carried.
+void copyNestedFlowValues();
 // The side damping of block 1 (F 415), once per build of an equation.
 void sideDamping();
 // Raises the diagonal of cells with at most two lateral neighbours (F 382).

@@ -204,18 +204,7 @@ void componentStage(int i) {
   WCEnd = NoCells;
   WFStart = 1;
   WFEnd = NoSurfaces;
-  if (NoNestflater > 0 && Cinterpolnest)
-    for (int c = 1; c <= NoCells; ++c) {
-      const int p = Cinterpolnest[c];
-      if (p < 1 || p > NoCells) continue;
-      Cxvel[c] = Cxvel[p];
-      Cyvel[c] = Cyvel[p];
-      Czvel[c] = Czvel[p];
-      Ckinen[c] = Ckinen[p];
-      Cepsilon[c] = Cepsilon[p];
-      Cpres[c] = Cpres[p];
-      Cgamma[c] = Cgamma[p];
-    }
+  copyNestedFlowValues();
   Equation = 8;
   GammaCalc(1, NoCells);
   waterflow(WFStart, WFEnd);
@@ -250,4 +239,19 @@ void componentStage(int i) {
   WCEnd = wce;
   WFStart = wfs;
   WFEnd = wfe;
+}
+
+void copyNestedFlowValues() {
+  if (NoNestflater > 0 && Cinterpolnest)
+    for (int c = 1; c <= NoCells; ++c) {
+      const int p = Cinterpolnest[c];
+      if (p < 1 || p > NoCells) continue;
+      Cxvel[c] = Cxvel[p];
+      Cyvel[c] = Cyvel[p];
+      Czvel[c] = Czvel[p];
+      Ckinen[c] = Ckinen[p];
+      Cepsilon[c] = Cepsilon[p];
+      Cpres[c] = Cpres[p];
+      Cgamma[c] = Cgamma[p];
+    }
 }

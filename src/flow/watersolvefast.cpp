@@ -170,18 +170,7 @@ bool pressureCorrection(int i, double lastLargest) {
 void componentPass(int i, double* entryCf, double* entryCfOld) {
   const FlowDriverCalls& call = flowDriverCalls;
   wholeGrid();
-  if (NoNestflater > 0 && Cinterpolnest)
-    for (int c = 1; c <= NoCells; ++c) {
-      const int p = Cinterpolnest[c];
-      if (p < 1 || p > NoCells) continue;
-      Cxvel[c] = Cxvel[p];
-      Cyvel[c] = Cyvel[p];
-      Czvel[c] = Czvel[p];
-      Ckinen[c] = Ckinen[p];
-      Cepsilon[c] = Cepsilon[p];
-      Cpres[c] = Cpres[p];
-      Cgamma[c] = Cgamma[p];
-    }
+  copyNestedFlowValues();
   Equation = 8;
   GammaCalc(1, NoCells);
   call.waterflow(WFStart, WFEnd);
