@@ -19,6 +19,9 @@ double residualN(int first, int last);
 // Reports a missing normalisation recorded by residualN in a worker thread and
 // ends the run; nothing when none was recorded. Main thread, after the region.
 void residualNCheck();
+// The residual of a chunk of the equation in force: its normalised sum into
+// sum when the build runs in chunks, else MaxResidual[eq] from first..last.
+void chunkResidual(int eq, bool parallel, int first, int last, double& sum);
 
 // ---- Free-surface condition of the pressure correction (F 357) ----
 

@@ -185,12 +185,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
         break;
       case 5:
         if (predictor) break;
-        if (parallel) {
-          sums[p] = residualN(lo, hi);
-        } else {
-          MaxResidual[eq] = 0.0;
-          residual(lo, hi);
-        }
+        chunkResidual(eq, parallel, lo, hi, sums[p]);
         break;
       default:
         break;

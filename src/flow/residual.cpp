@@ -349,3 +349,12 @@ void residualNCheck() {
 int residualNPending() { return pendingEquation.load(); }
 
 void residualNClearPending() { pendingEquation.store(0); }
+
+void chunkResidual(int eq, bool parallel, int first, int last, double& sum) {
+  if (parallel) {
+    sum = residualN(first, last);
+  } else {
+    MaxResidual[eq] = 0.0;
+    residual(first, last);
+  }
+}

@@ -166,12 +166,7 @@ void assemble(int eq) {
         if (eq == 1) storeInverseAp(lo, hi, chunkBadCell[p]);
         break;
       case 4:
-        if (parallel) {
-          chunkSums[p] = residualN(lo, hi);
-        } else {
-          MaxResidual[eq] = 0.0;
-          residual(lo, hi);
-        }
+        chunkResidual(eq, parallel, lo, hi, chunkSums[p]);
         break;
       default:
         break;

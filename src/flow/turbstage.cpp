@@ -121,12 +121,7 @@ void finalise(int eq, bool parallel) {
       Cap[c] /= r;
       Csource[c] += (1.0 - r) * phi[c] * Cap[c];
     }
-    if (parallel) {
-      sums[p] = residualN(lo, hi);
-    } else {
-      MaxResidual[eq] = 0.0;
-      residual(lo, hi);
-    }
+    chunkResidual(eq, parallel, lo, hi, sums[p]);
   };
   auto whole = [&](int s) {
     if (s == 0 && transient) sideDamping();
