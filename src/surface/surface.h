@@ -24,6 +24,12 @@ void surfaceClassicUpdate(int ref, int ref2);
 // Sum over the given cells of the mean pressure of each one's column (cells
 // not above 0 add nothing).
 double surfaceNonhydro(int c1, int c2, int c3, int c4);
+// Column water balance of F 36 5 and 6: moves every grid point by the mean
+// solved level change of the columns around it.
+void surface_continuity();
+// F 36 10: the level each column would have without its top-cell pressure,
+// carried upstream from the reference column cell refCell at level zref.
+void surfaceAlgo10(int refCell, double zref);
 
 // ---- After the move ----
 
