@@ -85,3 +85,14 @@ int computeNestedArrays();
 // the face-pair list of the block interfaces is full, else 0.
 int HydroStaticMake();
 int HydroStaticMake2();
+
+// The shoreline step of a generation (F 102): UnstrucHorMove when F 533 is
+// above 0, the triangulation routine of F 493 and setCorrTrekant, then
+// FixInflowCells under F 390. The caller tests F 102 and the F 64 value.
+void shorelineSteps();
+
+// The sub-bed block below host block b, appended as the last block:
+// UnstrucThixo3 splits each column at the sliding layer (non-zero result: the
+// caller ends the run with -1); UnstrucThixo2 divides it like a water column.
+int UnstrucThixo3(int b);
+void UnstrucThixo2(int b);
