@@ -89,9 +89,8 @@ void moveEdgeCorner(int i, int j, double d, int later) {
 }
 
 
-void refuseUnbuilt(bool tailSlides) {
+void refuseUnbuilt() {
   if (FlagBedSmooth4 > 0) notAvailable("the layer smoothing of the bed (F 451)");
-  if (tailSlides && FlagBedSmooth == 5) notAvailable("the bed smoothing filters (F 144 5)");
 }
 
 }  // namespace
@@ -100,7 +99,9 @@ void bedchange4(int later) {
   otime[38] = omp_get_wtime();
   Barea[0] = 0.0;
   Bedmove[0] = 0.0;
-  refuseUnbuilt(true);
+  refuseUnbuilt();
+  // F 144 5 filters the change per bed cell before it becomes corner levels.
+  if (FlagBedSmooth == 5) bedsmooth();
   for (int n = 1; n <= NoBlocks && n < 100; ++n) {
     const BlockRecord& B = block[n];
     if (!layerBlock(B)) continue;
@@ -133,7 +134,7 @@ void bedchange5() {
   otime[38] = omp_get_wtime();
   Barea[0] = 0.0;
   Bedmove[0] = 0.0;
-  refuseUnbuilt(false);
+  refuseUnbuilt();
   const int nb = std::min(NoBCells, bedCellCapacity() - 1);
   if (Bbedchange)
     for (int k = 1; k <= lnumber; ++k)

@@ -139,6 +139,35 @@ TEST(LayerBedChange, Bedchange4MovesTheOuterLinesByBedmove) {
     for (int j = 2; j <= 3; ++j) EXPECT_NEAR(zval[i][j][1], LayerBox::expected(i, j), 1e-14) << i << " " << j;
 }
 
+// F 144 5 filters Bedmove before bedchange4 turns it into corner levels: the
+// outer lines move by the filtered change, not by the raw one.
+TEST(LayerBedChange, Bedchange4FiltersTheColumnChangesFirstUnderF144Five) {
+  auto options = [] {
+    FlagBedSmooth = 5;
+    ParamBedSmooth = 0.8;
+  };
+  auto spike = [] {
+    for (int b = 1; b <= NoBCells; ++b) Bedmove[b] = 0.01;
+    Bedmove[pointbed[3][2]] = 0.04;
+  };
+  double filtered[6];
+  {
+    LayerBox box(3, 3, options);
+    spike();
+    bedsmooth();
+    for (int i = 2; i <= 4; ++i) filtered[i] = Bedmove[pointbed[i][2]];
+  }
+  ASSERT_GT(filtered[2], 0.011);  // the filter spreads the spike to its neighbours
+  LayerBox box(3, 3, options);
+  spike();
+  double before[6];
+  for (int i = 1; i <= 4; ++i) before[i] = zval[i][1][1];
+  bedchange4(1);
+  EXPECT_NEAR(zval[1][1][1] - before[1], filtered[2], 1e-15);
+  EXPECT_NEAR(zval[2][1][1] - before[2], 0.5 * (filtered[2] + filtered[3]), 1e-15);
+  EXPECT_NEAR(zval[4][1][1] - before[4], filtered[4], 1e-15);
+}
+
 // A block one column wide in j takes every corner from the stacks.
 TEST(LayerBedChange, Bedchange4OnOneRowTakesAllCornersFromTheStacks) {
   LayerBox box(3, 1);
