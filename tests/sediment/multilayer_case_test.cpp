@@ -78,3 +78,39 @@ TEST(MultiLayerCase, TheReportShowsTheErosionTheStacksDidNotHold) {
   EXPECT_NE(log.find("Bvollefttot[1] = -2.500000 kg\nBvollefttot[3] = -0.125000 kg\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("Bvollefttot[2]"), std::string::npos);
 }
+
+// The multi-layer step on a frozen flow gives the same concentrations, bed
+// data and log on one thread (F 206 0) and on four (F 206 4): nothing but the
+// two thread lines of the log differ.
+TEST(MultiLayerCase, FourThreadsGiveTheSameBedAsOne) {
+  const std::string grid = "G 1 23 8 11 3\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 16 0.05\n";
+  CaseDir flow;
+  flow.write("koosurf", straightChannelKoosurf());
+  flow.write("control", "F 2 YW\n" + grid + "K 1 3000\n");
+  ASSERT_EQ(flow.run(), 1) << flow.boogie();
+  auto withoutThreadLines = [](const std::string& log) {
+    std::istringstream in(log);
+    std::string out, line;
+    while (std::getline(in, line))
+      if (line.find("threads") == std::string::npos) out += line + "\n";
+    return out;
+  };
+  std::string files[2][3];
+  for (int t : {0, 1}) {
+    CaseDir dir;
+    dir.write("koosurf", straightChannelKoosurf());
+    dir.write("result", flow.read("result.end"));
+    dir.write("control", "F 2 YRSM\n" + grid +
+                             "K 1 5\nF 33 10.0 0\nF 37 3\nF 134 5\nF 255 5\nS 1 0.001 0.1\nS 2 0.0005 0.05\n"
+                             "S 3 0.0002 0.02\nN 0 1 0.3\nN 0 2 0.3\nN 0 3 0.4\nF 10 E\nF 1 D\n"
+                             "F 329 1 0 0 0 0 0 0 0 0 1\nF 206 " + std::to_string(4 * t) + "\n");
+    ASSERT_EQ(dir.run(), 1) << dir.boogie();
+    files[t][0] = dir.read("con2res.new");
+    files[t][1] = dir.read("beddata.sim");
+    files[t][2] = withoutThreadLines(dir.boogie());
+    ASSERT_NE(files[t][2].find("Time: 50.000000 seconds"), std::string::npos) << dir.boogie();
+  }
+  EXPECT_EQ(files[0][0], files[1][0]);
+  EXPECT_EQ(files[0][1], files[1][1]);
+  EXPECT_EQ(files[0][2], files[1][2]);
+}
