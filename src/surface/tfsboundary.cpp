@@ -179,16 +179,60 @@ void dampRows(const Rows& r, int i, int jp, bool capAtBoundary) {
 }
 
 // The boundary grid points of a side and the line across it.
-void setSide(const Rows& r, const GroupFace& f, double delta) {
+void setSidePoints(const Rows& r, const GroupFace& f, double delta) {
   int pi[2], pj[2];
   sidePoints(f, pi, pj);
   for (int k = 0; k < 2; ++k) setFromInside(r, f.side, pi[k], pj[k], delta);
 }
 
-void extrapolateSide(const Rows& r, const GroupFace& f, double delta) {
+void extrapolateSidePoints(const Rows& r, const GroupFace& f, double delta) {
   int pi[2], pj[2];
   sidePoints(f, pi, pj);
   for (int k = 0; k < 2; ++k) extrapolate(r, f.side, pi[k], pj[k], delta);
+}
+
+// The volume one metre of level at grid point (i, j) stands for: a quarter of
+// the area of each wet column around it.
+double pointArea(int i, int j) {
+  double a = 0.0;
+  for (int di = 0; di <= 1; ++di)
+    for (int dj = 0; dj <= 1; ++dj) {
+      const int c = lowestCellOf(i + di, j + dj);
+      if (c == 0) continue;
+      const int b = Cbed[c];
+      if (b >= 1 && b <= NoBCells) a += 0.25 * Barea[b];
+    }
+  return a;
+}
+
+// The two corners of the column away from the side of a face.
+void innerPoints(const GroupFace& f, int pi[2], int pj[2]) {
+  const int i = f.i, j = f.j;
+  switch (f.side) {
+    case 1: pi[0] = i - 1, pj[0] = j, pi[1] = i, pj[1] = j; break;
+    case 2: pi[0] = i - 1, pj[0] = j - 1, pi[1] = i - 1, pj[1] = j; break;
+    case 3: pi[0] = i - 1, pj[0] = j - 1, pi[1] = i, pj[1] = j - 1; break;
+    default: pi[0] = i, pj[0] = j - 1, pi[1] = i, pj[1] = j; break;
+  }
+}
+
+// Re-setting the boundary points of an inlet column from the rows behind them
+// (set, extrapolate) must not throw away the water the column took in: the
+// kinematic move puts the change of a subcritical inlet column on its
+// upstream corners, which are these points. The volume the re-setting takes
+// away (or adds) is given back at the column's two inner corners.
+template <typename Op>
+void keepingInletVolume(const GroupFace& f, Op op) {
+  int bi[2], bj[2], ii[2], ij[2];
+  sidePoints(f, bi, bj);
+  innerPoints(f, ii, ij);
+  const double before[2] = {zs(bi[0], bj[0]), zs(bi[1], bj[1])};
+  op();
+  double dV = 0.0;
+  for (int k = 0; k < 2; ++k) dV += pointArea(bi[k], bj[k]) * (zs(bi[k], bj[k]) - before[k]);
+  const double inner = pointArea(ii[0], ij[0]) + pointArea(ii[1], ij[1]);
+  if (dV == 0.0 || !(inner > 0.0)) return;
+  for (int k = 0; k < 2; ++k) zs(ii[k], ij[k]) -= dV / inner;
 }
 
 double frictionDelta(const GroupFace& f, bool inflow) {
@@ -206,6 +250,18 @@ void dampFace(const GroupFace& f, bool inflow, bool outletFromSeries, bool inlet
   const int variant = surfaceDownstreamDamp;
   const double delta = frictionDelta(f, inflow);
   const Rows r{windowOfColumn(f.i, f.j)};
+  auto setSide = [inflow](const Rows& rr, const GroupFace& ff, double d) {
+    if (inflow)
+      keepingInletVolume(ff, [&] { setSidePoints(rr, ff, d); });
+    else
+      setSidePoints(rr, ff, d);
+  };
+  auto extrapolateSide = [inflow](const Rows& rr, const GroupFace& ff, double d) {
+    if (inflow)
+      keepingInletVolume(ff, [&] { extrapolateSidePoints(rr, ff, d); });
+    else
+      extrapolateSidePoints(rr, ff, d);
+  };
   const bool out = !inflow;
   const int i = f.i;
   switch (f.side) {

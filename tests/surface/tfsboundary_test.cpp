@@ -176,7 +176,9 @@ TEST(TfsOutletDamping, Variants2And3Agree) {
 // F 353 1: the east outlet points are set from the row behind less the drop
 // while no series gives the outlet level, and left to the series otherwise;
 // the inlet is extrapolated from the four rows behind it, each carried out
-// along the (negative) slope of an inflow.
+// along the (negative) slope of an inflow (seen at the south wall, where the
+// first inlet column alone does it, before the volume it moves is given back
+// behind).
 TEST(TfsOutletDamping, Variant1SetsTheOutletUnlessTheSeriesDoes) {
   {
     Box box;
@@ -185,7 +187,7 @@ TEST(TfsOutletDamping, Variant1SetsTheOutletUnlessTheSeriesDoes) {
     tfsOutletDamping();
     EXPECT_NEAR(zs(7, 2), 1.06 - kDelta, 1e-9);
     const double d = -kDelta;
-    EXPECT_NEAR(zs(1, 2), 0.5 * (1.02 - d) + 0.3 * (1.03 - 2 * d) + 0.15 * (1.04 - 3 * d) + 0.05 * (1.05 - 4 * d), 1e-9);
+    EXPECT_NEAR(zs(1, 1), 0.5 * (1.02 - d) + 0.3 * (1.03 - 2 * d) + 0.15 * (1.04 - 3 * d) + 0.05 * (1.05 - 4 * d), 1e-9);
   }
   {
     Box box;
