@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
 #include <vector>
 
 #include "flow/stages.h"
@@ -492,3 +496,48 @@ double inflowStepVolumeError(int damp) {
 TEST(SurfaceTfs, AnInflowStepFillsTheBlockByTheNetInflow) {
   for (int damp : {0, 1, 4}) EXPECT_NEAR(inflowStepVolumeError(damp), 0.0, 0.01) << damp;
 }
+
+namespace {
+
+// Debug letter J in a flume one column wide: every 100th iteration the
+// discharges through two cross-sections (1 m2 each at 0.5 m/s); a first
+// section beyond the block (F 452 third value 9 in a block of six columns)
+// is taken at the block's last column.
+TEST(SurfaceTfs, LetterJWritesTheCrossSectionDischarges) {
+  for (int sec : {1, 9}) {
+    Box box(6, 1);
+    Box::flow(0.5, 0.0);
+    for (int c = 1; c <= NoCells; ++c) Czvel[c] = 0.0;
+    debugging = 'J';
+    surfaceDampSec = sec;
+    Iter = 100;
+    surface_tfs(0, 1);
+    Iter = 150;
+    surface_tfs(0, 1);
+    const std::string log = box.dir.dir().boogie();
+    const size_t at = log.find("Cross-continuity = 0.500000 0.500000 m3/s\n");
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find("Cross-continuity", at + 1), std::string::npos) << "one line per 100 iterations";
+  }
+}
+
+// A grid that cannot be generated for the new levels ends the run with the
+// status of the failure and its reason, instead of measuring a broken grid.
+TEST(SurfaceTfsDeathTest, AFailedRegenerationStopsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  Box box;
+  FlagSurfRegen = 1;
+  MaxCeller = 10;  // the F 65 cell count the regeneration must keep to
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          std::ifstream in("boogie");
+          std::cerr << in.rdbuf();
+        });
+        surface_tfs(0, 1);
+      },
+      ::testing::ExitedWithCode(255),
+      "Error: the grid could not be regenerated after the transient surface move \\(status -[0-9]+\\)");
+}
+
+}  // namespace
