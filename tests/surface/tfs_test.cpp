@@ -541,3 +541,47 @@ TEST(SurfaceTfsDeathTest, AFailedRegenerationStopsTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// With E = 2 the slide mean counts a rise twice, and the solid fraction is
+// left to the move itself (written once per move, not here as well).
+TEST(ThixoFluxes, ExpansionScalesTheMeanWithoutWritingTheFraction) {
+  Box box(4, 2, 1);
+  block[1].subBed = 1;
+  ThixoExpansion = 2.0;
+  FlagSurfUpwind = 0;
+  for (int b = 1; b <= NoBCells; ++b) Bsolidfraction[1][b] = 0.6, Bcellth[b] = 0;
+  const int c = top(3, 2), b = pointbed[3][2];
+  ASSERT_NE(Ccellt[Bcellt[b]], 0);
+  Bcellth[b] = 5;
+  Fflux[Cflateb[c]] = 30.0;  // 0.03 m
+  BVal[0] = 5, BNo[0] = 2;
+  computeThixoFluxes();
+  EXPECT_NEAR(kFlux[0], 2.0 * 0.03 / 2, 1e-12);
+  for (int k = 1; k <= NoBCells; ++k) EXPECT_EQ(Bsolidfraction[1][k], 0.6);
+}
+
+// F 262 with F 333: the groundwater table in the mud layer follows the moved
+// mud surface, by the share of the layer it fills (1) or by 0.7 of the mean
+// change (3). Column (4, 3) rises by 0.1 m at its four corners; the layer's
+// lower boundary lies at 0, the table at 0.5 under a surface at 1 m.
+TEST(TfsMudLayer, GroundwaterFollowsTheMudSurface) {
+  struct Row {
+    int gt;
+    double expected;
+  } rows[] = {{1, 0.5 + 0.25 * (0.5 / 1.1) * 0.4}, {3, 0.5 + 0.7 * 0.25 * 0.4}};
+  for (const Row& r : rows) {
+    Box box(6, 3, 1);
+    FlagGroundwater = 1;
+    FlagGT = r.gt;
+    ASSERT_TRUE(allocate1(Bgroundwater, NoBCells + 2));
+    const int c = top(4, 3), b = pointbed[4][3];
+    for (int k = 1; k <= NoBCells; ++k) Bthixolev[k] = 0.0, Bgroundwater[k] = 0.5;
+    Fflux[Cflateb[c]] = 400.0;  // 0.4 m, 0.1 m at each corner
+    tfsColumnUpdate(1, 4, 3, 0);
+    EXPECT_NEAR(Bgroundwater[b], r.expected, 1e-12) << r.gt;
+  }
+}
+
+}  // namespace
