@@ -61,6 +61,12 @@ void surfaceEdge(double zref);
 void smoothNewCorners();
 // Smooths the levels of the updated blocks by F 154 1..5.
 void surface_smoother();
+// Limits the corner levels of block b after a transient kinematic move by the
+// rule of F 178 1..7 and the slope cap of F 361 1.
+void surface_smoother2(int b);
+// The mean level change of every slide of the sliding layer (F 236 3) into
+// kFlux; ends the run (-99) when there are slides and no sub-bed block.
+void computeThixoFluxes();
 
 // ---- Surface-height equation: level differences and fixed rows ----
 
