@@ -16,7 +16,6 @@
 #include "state/outputstate.h"
 #include "state/records.h"
 #include "state/runstate.h"
-#include "state/sedimentstate.h"
 
 namespace {
 
@@ -131,7 +130,6 @@ void print_profiles() {
   }
   const BlockRecord& B = block[1];
   const int jm = (B.j1 + B.j2) / 2;
-  const double stepIn = kIn[1] - kInStepStart[1], stepOut = kUt[1] - kUtStepStart[1];
   const double dt = TimeStep;
   auto conc = [](int c) { return (Cconc && lnumber >= 1 && c > 0) ? Cconc[1][c] : 0.0; };
   auto flux = [](int face) { return (Fflux && face > 0) ? Fflux[face] : 0.0; };
@@ -148,7 +146,11 @@ void print_profiles() {
     double delta = 0.5 * (surface3(i - 1, jm) + surface3(i, jm)) - 0.5 * (zval[i - 1][jm][1] + zval[i][jm][1]);
     for (int layer = 0; layer <= topLayer(b); ++layer) delta += layerValue(layer, 0, b);
 
-    // Flux defect and change of the suspended mass of the column.
+    // Flux defect and change of the suspended mass of the column. The inflow
+    // enters through the source terms (in T); the outflow leaves through the
+    // last column's open east side (the column's west flux times its own
+    // concentration). The whole grid's inflow and outflow masses would count
+    // both a second time, and for every row of the inlet at once.
     double F = 0.0, T = 0.0;
     for (int c = c0, guard = 0; c > 0 && guard <= znumber + 1; c = validCell(Ccellt[c]), ++guard) {
       const double fw = flux(validFace(Cflatew[c])), fe = flux(validFace(Cflatee[c]));
@@ -166,8 +168,6 @@ void print_profiles() {
     T *= density * dt;
     const double bech = row1(Bbedchange, b);
     const double Bmass = b > 0 ? bech * Barea[b] * SolidFrac * 1000.0 * density : 0.0;
-    if (i == B.i1) F += stepIn;
-    if (i == B.i2) F -= stepOut;
     const double D = Bmass - F + T;
     std::fprintf(f, "%lf %lf %lf %lf %lf %lf %lf\n", X, D, F, T, Bmass, bech, b > 0 && Bedmove ? Bedmove[b] : 0.0);
     if (FlagBedDefect == 2 && Bdefect && b > 0) Bdefect[b] = D;

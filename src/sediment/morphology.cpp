@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include <omp.h>
 
@@ -333,9 +332,7 @@ void morphology_tsc() {
     if (TimePrintNo > 0 && TimePrint[0].time <= stimet && stimet > 1e-10 &&
         (multipleOf(Iter, PrintIterTime) || Iter == 2))
       call.timePrint();
-    // 4. Time step; the inflow and outflow totals as the step starts.
-    std::memcpy(kInStepStart, kIn, sizeof kIn);
-    std::memcpy(kUtStepStart, kUt, sizeof kUt);
+    // 4. Time step.
     if (FlagComputeTimestep == 1) call.computeTimestep();
     copyConcToOld();
     if (FlagDepthDeposit > 0) call.computeDepthDeposit();

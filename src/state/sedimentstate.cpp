@@ -6,8 +6,6 @@
 void setSedimentStateInitial() {
   SumInflow = SumBedChangeLoc = SumBedChange = 0.0;
   std::memset(kIn, 0, sizeof kIn);
-  std::memset(kInStepStart, 0, sizeof kInStepStart);
-  std::memset(kUtStepStart, 0, sizeof kUtStepStart);
   indexl = 1;
   std::memset(StoreConc, 0, sizeof StoreConc);
   nosteps = stage = StoreConcCleared = 0;

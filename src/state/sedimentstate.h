@@ -8,9 +8,6 @@
 // time step: all sizes, and per size (entries 1..lnumber).
 inline double SumInflow = 0.0;
 inline double kIn[51];
-// kIn and kUt as they stood at the start of the current time step, so that
-// the step's own masses are the differences.
-inline double kInStepStart[51], kUtStepStart[51];
 // Sediment mass (kg) deposited in the current step: the bed cells of one
 // work range, and the whole grid.
 inline double SumBedChangeLoc = 0.0, SumBedChange = 0.0;
