@@ -268,3 +268,37 @@ TEST_F(Dunes, PlanDuneEndsAtADryColumn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A multi-layer bed on 12 rows: the top-layer grain sizes of the three parts
+// of cross-section max(i2 / 2, i2 - 100) appended at every call.
+TEST(DuneFractions, ThreePartsOfTheCrossSection) {
+  InProjectDir dir;
+  allocatePlotModel(45, 14, 4, 2);
+  addBoxBlock({2, 43, 2, 13, 2, 0.0, 0.0, 0.5, 1.0, 0.5, 0.0});
+  FlagTSC = 3;
+  WriteDuneIter = 1;
+  TimeStep = 60.0;
+  WriteDuneI1 = 5;
+  WriteDuneI2 = 38;
+  WriteDuneJ1 = 3;
+  WriteDuneDI = 2;
+  for (int j = 2; j <= 13; ++j) {
+    const int b = pointbed[21][j];
+    const double f1 = j <= 5 ? 0.2 : j <= 9 ? 0.5 : 0.8;  // rows 2..5, 6..9, 10..13
+    BlayerTop[b] = 1;
+    BSedDistrib[1][1][b] = f1;
+    BSedDistrib[1][2][b] = 1.0 - f1;
+  }
+  stimet = 60.0;
+  writeDune();
+  stimet = 120.0;
+  writeDune();
+  EXPECT_EQ(dir.dir().read("barcelona_fr"),
+            "Grain size distributions in tree sections: \n\n"
+            "60.000000 seconds 0.200000 0.800000  - 0.500000 0.500000  - 0.800000 0.200000  - \n"
+            "120.000000 seconds 0.200000 0.800000  - 0.500000 0.500000  - 0.800000 0.200000  - \n");
+}
+
+}  // namespace
