@@ -42,8 +42,8 @@ bool numberedOutput();
 
 // Opens a file that must be written; when it cannot be opened the status
 // text becomes "cannot open file '<name>' ", the log says so and the process
-// ends with status -3.
-std::FILE* openOutputOrEnd(const std::string& name);
+// ends with status -3. `mode` "a" appends to a file that grows through a run.
+std::FILE* openOutputOrEnd(const std::string& name, const char* mode = "w");
 
 // ---- Files the dispatcher writes itself ----
 // Each returns false when its file could not be opened and the dispatcher's

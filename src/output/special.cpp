@@ -61,8 +61,8 @@ const char* title() { return Title + 1; }
 
 bool numberedOutput() { return PrintRes != 0 || PrintResAlways != 0; }
 
-std::FILE* openOutputOrEnd(const std::string& name) {
-  std::FILE* f = std::fopen(name.c_str(), "w");
+std::FILE* openOutputOrEnd(const std::string& name, const char* mode) {
+  std::FILE* f = std::fopen(name.c_str(), mode);
   if (f) return f;
   char text[240];
   std::snprintf(text, sizeof text, "cannot open file '%s' ", name.c_str());

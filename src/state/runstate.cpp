@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "state/flowstate.h"
+#include "state/outputstate.h"
 #include "state/records.h"
 #include "state/sedimentstate.h"
 
@@ -57,4 +58,5 @@ void setRunStateInitial() {
   setRecordsInitial();
   setFlowStateInitial();
   setSedimentStateInitial();
+  setOutputStateInitial();
 }

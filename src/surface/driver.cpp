@@ -243,25 +243,3 @@ void resetSurfaceDriver() {
   PBFlag = 0;
   traceLineOpen = traceWarned = false;
 }
-
-double computeBI() {
-  if (NoBlocks < 1) return 0.0;
-  const BlockRecord& B = block[1];
-  if (IBraidedStart > B.i2) return 0.0;
-  double channels = 0.0;
-  for (int i = IBraidedStart; i <= B.i2; ++i) {
-    int n = 0;
-    for (int j = B.j1; j <= B.j2; ++j) {
-      const int c = columnCell(i, j);
-      const double tau = 300.0 * Ckinen[c];
-      if (tau > BraidedActive) {
-        ++n;
-        if (j == B.j2 && n >= BraidCells) channels += 1.0;
-      } else if (tau <= BraidedTot) {
-        if (n >= BraidCells) channels += 1.0;
-        n = 0;
-      }
-    }
-  }
-  return channels / (B.i2 - IBraidedStart + 1 + 1e-20);
-}
