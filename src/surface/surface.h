@@ -30,6 +30,9 @@ void surface_continuity();
 // F 36 10: the level each column would have without its top-cell pressure,
 // carried upstream from the reference column cell refCell at level zref.
 void surfaceAlgo10(int refCell, double zref);
+// The second surface driver (F 323 1): the method of F 36 by its own routines,
+// then the regridding tail.
+void surface2();
 
 // ---- After the move ----
 
@@ -91,7 +94,18 @@ void computeWeirs();
 // ---- Methods and adjustments built elsewhere ----
 
 void backwater();
+// Groundwater levels Bgroundwater of the sub-bed columns and the water columns
+// above them: F 262 1 runs K 1 time steps (each advancing stimet, every 100th
+// moving the water surface by surface2 when a reference level is set), other
+// values 20. The first call reads wlinit. Ends with -9 (two log lines)
+// without a sub-bed block.
 void groundwater();
+// The coefficients of the groundwater equation on the lowest cells of the
+// sub-bed columns, held at the water level under wet columns and capped at
+// the ground under dry ones. Ends with -8 without a sub-bed block.
+void groundwater_coeff();
+// The level the groundwater equation holds for cell c (0 before the first call).
+double groundwaterLevelOfCell(int c);
 // Grid-split prevention (F 371) and pond reduction (F 379).
 void NoGridSplit();
 void NoGridSplitRise();
