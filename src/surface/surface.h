@@ -33,6 +33,13 @@ void surfaceAlgo10(int refCell, double zref);
 // The second surface driver (F 323 1): the method of F 36 by its own routines,
 // then the regridding tail.
 void surface2();
+// The third driver (F 323 2): the corner levels of block 1 relaxed towards
+// zero top-cell pressure, then the tail. A dry reference column ends the run.
+void surface3();
+// The classic pressure-to-level update of every grid point of the updated
+// blocks, relaxed by G 6, with the Froude limit of F 132 and the slope limit
+// of F 148 (F 36 0 and 2 of the second driver).
+void computeSurfClassic();
 
 // ---- After the move ----
 

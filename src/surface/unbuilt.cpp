@@ -2,6 +2,5 @@
 #include "io/log.h"
 #include "surface/surface.h"
 
-void surface2() { notAvailable("the second surface driver (F 323 1)"); }
 void surface_continuity() { notAvailable("the column continuity surface (F 36 5, 6)"); }
 void surfaceAlgo10(int, double) { notAvailable("the surface algorithm 10 (F 36 10)"); }
