@@ -40,6 +40,10 @@ void surface3();
 // blocks, relaxed by G 6, with the Froude limit of F 132 and the slope limit
 // of F 148 (F 36 0 and 2 of the second driver).
 void computeSurfClassic();
+// F 36 3 of the second driver: every grid point of the ordinary blocks moves
+// by the distance of the reference point to GlobZRef (takes GlobZRef with
+// F 236), once even where two blocks share it.
+void surfaceShiftToReference();
 
 // ---- After the move ----
 

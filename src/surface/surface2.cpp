@@ -53,28 +53,6 @@ void fillAcrossSeams(int& a, int& b, int& c, int& d) {
   }
 }
 
-// F 36 3: every grid point of the ordinary blocks moves by the distance of
-// the reference point to the reference level (or takes that level with F 236),
-// once, even where two blocks share it.
-void shiftToReferenceOnce() {
-  if (!zval) return;
-  const double dz = onGrid(iPres, jPres) ? GlobZRef - zval[iPres][jPres][znumber] : 0.0;
-  std::vector<char> moved(static_cast<std::size_t>(xnumber + 2) * static_cast<std::size_t>(ynumber + 2), 0);
-  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
-    const BlockRecord& B = block[b];
-    if (B.gridLevel != 0 || B.kind != 0 || B.subBed != 0) continue;
-    const surfacegrid::Window w = surfacegrid::pointWindow(B);
-    for (int i = w.iLo; i <= w.iHi; ++i)
-      for (int j = w.jLo; j <= w.jHi; ++j) {
-        char& m = moved[static_cast<std::size_t>(i) * (ynumber + 2) + j];
-        if (m) continue;
-        m = 1;
-        const double z = FlagThixo == 0 ? zval[i][j][znumber] + dz : GlobZRef;
-        zval[i][j][znumber] = zval[i][j][znumber + 1] = z;
-      }
-  }
-}
-
 void clearCfWorkRange() {
   for (int c = std::max(WCStart, 0); c <= WCEnd && c <= NoCells; ++c) Cf[c] = 0.0;
 }
@@ -110,6 +88,28 @@ void surfaceEnd() {
 }
 
 }  // namespace
+
+// F 36 3: every grid point of the ordinary blocks moves by the distance of
+// the reference point to the reference level (or takes that level with F 236),
+// once, even where two blocks share it.
+void surfaceShiftToReference() {
+  if (!zval) return;
+  const double dz = onGrid(iPres, jPres) ? GlobZRef - zval[iPres][jPres][znumber] : 0.0;
+  std::vector<char> moved(static_cast<std::size_t>(xnumber + 2) * static_cast<std::size_t>(ynumber + 2), 0);
+  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
+    const BlockRecord& B = block[b];
+    if (B.gridLevel != 0 || B.kind != 0 || B.subBed != 0) continue;
+    const surfacegrid::Window w = surfacegrid::pointWindow(B);
+    for (int i = w.iLo; i <= w.iHi; ++i)
+      for (int j = w.jLo; j <= w.jHi; ++j) {
+        char& m = moved[static_cast<std::size_t>(i) * (ynumber + 2) + j];
+        if (m) continue;
+        m = 1;
+        const double z = FlagThixo == 0 ? zval[i][j][znumber] + dz : GlobZRef;
+        zval[i][j][znumber] = zval[i][j][znumber + 1] = z;
+      }
+  }
+}
 
 void computeSurfClassic() {
   if (!zval) return;
@@ -188,7 +188,7 @@ void computeSurfClassic() {
 void surface2() {
   switch (FlagTFS) {
     case 3:
-      shiftToReferenceOnce();
+      surfaceShiftToReference();
       break;
     case 5: case 6:
       surface_continuity();

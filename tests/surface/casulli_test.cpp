@@ -224,3 +224,39 @@ TEST(SurfClassic, TwoReferencesAreWeightedByDistance) {
   const double w = d1 / (d1 + d2);
   EXPECT_NEAR(zval[1][1][znumber], 1.0 + 0.1 * (w * 0.2), 1e-9);
 }
+
+// F 36 3 of the second driver: two blocks sharing the grid line i = 3 move
+// every grid point once by the distance of the reference point to GlobZRef;
+// with F 236 every point takes GlobZRef. The sub-bed block stays.
+TEST(SurfShift, SharedGridPointsMoveOnce) {
+  InProjectDir dir;
+  const SmallGrid g = casulliGrid();
+  stillClassic(g);
+  // Block 1 split into columns 2..3 and 4..5: the lines i = 3 are in both.
+  NoBlocks = 3;
+  block[2] = block[1];
+  block[1].i2 = 3;
+  block[2].i1 = 4;
+  block[3] = block[1];
+  block[3].subBed = 1;
+  block[3].j1 = 6;
+  block[3].j2 = 6;
+  zval[3][6][znumber] = 0.5;
+  GlobZRef = 1.25;
+  surfaceShiftToReference();
+  for (int i = 1; i <= 5; ++i)
+    for (int j = 1; j <= 4; ++j) {
+      ASSERT_DOUBLE_EQ(zval[i][j][znumber], 1.25) << i << " " << j;
+      ASSERT_DOUBLE_EQ(zval[i][j][znumber + 1], 1.25);
+    }
+  EXPECT_DOUBLE_EQ(zval[3][6][znumber], 0.5);
+  // The reference point moved as well: a second call moves nothing.
+  surfaceShiftToReference();
+  EXPECT_DOUBLE_EQ(zval[3][3][znumber], 1.25);
+  zval[2][2][znumber] = 1.5;
+  FlagThixo = 2;
+  GlobZRef = 1.1;
+  surfaceShiftToReference();
+  EXPECT_DOUBLE_EQ(zval[2][2][znumber], 1.1);
+  EXPECT_DOUBLE_EQ(zval[5][4][znumber], 1.1);
+}
