@@ -156,7 +156,10 @@ void computeSlideLocation() {
   const int s = slideBlock();
   if (s == 0 || !Bthixolev || !BthixolevMin || !Bstrain) return;
   Cvol[0] = 0;
-  if (NoBCells == 0) BedMake();
+  if (FlagHaveDoneMetric == 0) metric();
+  // The sub-bed columns get their bed cells from BedMake after the build that
+  // appended them.
+  if (NoBCells == 0 || block[s].lastBedCell < 1) BedMake();
   if (!ensureLevelArray()) fatal(-1, "Error: the arrays of the slope stability cannot be allocated\n");
   const BlockRecord& B = block[s];
   const bool multi = FlagFirstSlideLocation == 1 && multiCell(B);

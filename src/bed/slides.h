@@ -20,3 +20,9 @@ void computeThixoFlatSurface(int k, int bTop, int bBot, double zTop, double zBot
 // The failure level the last slope-stability call solved for cell c (0 when
 // none has run).
 double slideFailureLevelOfCell(int c);
+// The cells of the slide block at rest, and in the cell above the lowest one
+// of each slide column the velocity of the part of the slide's driving force
+// that exceeds its resistance, down the slope of its base, over the F 236
+// viscosity, at most the smaller of the cell's half sizes and the slide's
+// thickness per time step.
+void setSlideVelocities();

@@ -202,3 +202,56 @@ TEST(SlideModify, GeometryAndTheSearchAlongJ) {
   EXPECT_NEAR(plane(bTop), 3.0, 1e-6);
   FlagGridStab1 = 1;
 }
+
+// F 236 3: a slide whose resistance reaches its driving force stays still; a
+// driven slide moves down the slope of its base, no faster than vmax; cells
+// outside every slide are at rest.
+TEST(SlideVelocities, ForceBalanceOfEachSlide) {
+  InProjectDir dir;
+  slopeBlock(0.5);
+  ThixoEddyvisc = 1.0;
+  TimeStep = 10.0;
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = Cyvel[c] = Czvel[c] = 3.0;
+  // Slide 0 (columns 3..4 x 9..10) driven, slide 1 (6..7 x 9..10) resisting.
+  const int l0 = pointbed[3][9], l1 = pointbed[6][9];
+  for (int i = 2; i <= 7; ++i)
+    for (int j = 8; j <= 11; ++j) {
+      const int b = pointbed[i][j];
+      Bcellth[b] = j >= 9 && j <= 10 ? (i <= 4 && i >= 3 ? l0 : i >= 6 ? l1 : 0) : 0;
+    }
+  BVal[0] = l0;
+  BVal[1] = l1;
+  kGravityI[0] = 6800.0;
+  kFriction[0] = 2000.0;
+  kHeightN[0] = 0.001;  // vmax = 0.001 / 10
+  kGravityI[1] = 6800.0;
+  kFriction[1] = 6000.0;
+  kCohesion[1] = 800.0;
+  kHeightN[1] = 1.0;
+  setSlideVelocities();
+  const double vmax = 0.0001;
+  for (int b = block[2].firstBedCell; b <= block[2].lastBedCell; ++b) {
+    int c = Bcellt[b];
+    if (Ccellt[c] > 0) c = Ccellt[c];
+    if (Bcellth[b] == l0) {
+      EXPECT_NEAR(Cxvel[c], -vmax, 1e-15) << b;  // down the rising base, held at vmax
+      EXPECT_NEAR(Cyvel[c], 0.0, 1e-15);
+    } else {
+      EXPECT_EQ(Cxvel[c], 0.0) << b;
+      EXPECT_EQ(Cyvel[c], 0.0) << b;
+      EXPECT_EQ(Czvel[c], 0.0) << b;
+    }
+  }
+  for (int c = block[2].firstCell; c <= block[2].lastCell; ++c) {
+    EXPECT_LE(std::fabs(Cxvel[c]), vmax + 1e-15);
+    EXPECT_LE(std::fabs(Cyvel[c]), vmax + 1e-15);
+  }
+  // Below vmax the speed is the excess force times the thickness over the
+  // viscosity: (6800 - 2000) / 6800 of 6800 Pa/m, 0.5 mm thick.
+  kHeightN[0] = 0.0005;
+  TimeStep = 1e-6;
+  setSlideVelocities();
+  const int c0 = Bcellt[pointbed[3][9]];
+  EXPECT_NEAR(Cxvel[c0], -(6800.0 - 2000.0) * 0.0005, 1e-9);
+  EXPECT_EQ(Cxvel[block[1].lastCell], 3.0);  // the host block keeps its flow
+}
