@@ -17,7 +17,9 @@
 #include "support/in_dir.h"
 #include "support/small_grid.h"
 #include "surface/casulli.h"
+#include "surface/heightequation.h"
 #include "surface/surface.h"
+#include "surface/surfacesolver.h"
 
 namespace {
 
@@ -259,4 +261,33 @@ TEST(SurfShift, SharedGridPointsMoveOnce) {
   surfaceShiftToReference();
   EXPECT_DOUBLE_EQ(zval[2][2][znumber], 1.1);
   EXPECT_DOUBLE_EQ(zval[5][4][znumber], 1.1);
+}
+
+// G 28 with F 36 9: the columns of a weir take the weir-formula level
+// crest + (Q / C)^(1/n) for the discharge across them, and keep it through the
+// solve of the semi-implicit equation.
+TEST(CasulliWeir, WeirColumnsTakeTheWeirLevel) {
+  InProjectDir dir;
+  const SmallGrid g = casulliGrid();
+  prepare(g);
+  FlagTFS = 9;
+  for (int f = 1; f <= NoSurfaces; ++f) {
+    Fax[f] = Farea[f] * Fvx[f];
+    Fay[f] = Farea[f] * Fvy[f];
+  }
+  setWestFluxes(600.0);
+  for (int c = 1; c <= NoCells; ++c) Cyvel[c] = 0.5;
+  iPres = 5;
+  jPres = 3;
+  GlobZRef = 1.5;
+  NoWeirs = 1;
+  Weirs[0] = {3, 3, 2, 4, 0.5, 1.7, 1.5};
+  computeCoeffCasulli();
+  setSurfaceBoundary();
+  computeWeirs();
+  surfaceSolver(4);
+  // Across the weir line: per cell 0.5 (3 + 3) m2 x 0.5 m/s, six cells.
+  const double level = 0.5 + std::pow(9.0 / 1.7, 1.0 / 1.5);
+  for (int j = 2; j <= 4; ++j) EXPECT_NEAR(Cf[g.cell(3, j, 1)], level, 0.01) << j;
+  EXPECT_NEAR(Cf[g.cell(5, 3, 1)], 1.5, 1e-6);  // the reference column
 }
