@@ -47,7 +47,12 @@ bool letterC() {
   gFlagComp = 0;
   return false;
 }
-bool letterD() { computeSlidemovement(); return false; }
+// A slide step that fails ends the run with status 2 after the remaining
+// letters, as a flow failure does.
+bool letterD() {
+  if (computeSlidemovement() == -1) RunErrorReported = 1;
+  return false;
+}
 // A restart file that cannot be written has been reported by its writer; the
 // run must not end as if it had been saved.
 bool letterE() {

@@ -92,7 +92,15 @@ int HydroStaticMake2();
 void shorelineSteps();
 
 // The sub-bed block below host block b, appended as the last block:
-// UnstrucThixo3 splits each column at the sliding layer (non-zero result: the
-// caller ends the run with -1); UnstrucThixo2 divides it like a water column.
+// UnstrucThixo3 splits each column at the sliding layer; UnstrucThixo2
+// divides it like a water column. 0 when the block is made; a non-zero
+// result (the caller ends the run with -1) after the overflow report of the
+// F 65 sizes (minus the largest count), or -1 when the grid has no room for
+// the block: other blocks or cells after the host block, or too few rows in
+// the block grid (G 1) for its window rows j2+3..2 j2+3-j1.
 int UnstrucThixo3(int b);
-void UnstrucThixo2(int b);
+int UnstrucThixo2(int b);
+
+// The report of a grid that does not fit the F 65 sizes (koosurf, control.new
+// and the log lines); minus the largest count, never 0.
+int gridOverflowReport();

@@ -58,7 +58,6 @@ void refuseUnbuiltSteps() {
   if (FlagRemovePonds > 0 && !adaptiveMethod(UMethod)) notAvailable("the pond removal of this vertical distribution (F 394)");
   if (TetI1 > 0 && NoBlocks <= 8) notAvailable("the local refinement block (F 130)");
   if (shorelineMethod(UMethod) && FlagMinLevUnstruc > 0) notAvailable("the shoreline steps (F 102)");
-  if (FlagThixo >= 2 || FlagGroundwater > 0) notAvailable("the sub-bed block (F 236, F 262)");
 }
 
 // The block windows must lie inside the block grid before anything is built.
@@ -297,7 +296,16 @@ void crossSectionCheck() {
   fatal(-77, nullptr);
 }
 
+// F 236 from 2 and F 262: the sub-bed block below block 1, as the last block.
+int subBedBlock() {
+  if (FlagThixo < 2 && FlagGroundwater <= 0) return 0;
+  if (FlagThixo == 0) logf("Warning: F 262 data is set without setting slide data set F 236\n\n");
+  return FlagThixoGrid == 0 ? UnstrucThixo3(1) : UnstrucThixo2(1);
+}
+
 }  // namespace
+
+int gridOverflowReport() { return overflowReport(); }
 
 int UnstructureBuild() {
   buildFailure = 0;
@@ -308,6 +316,10 @@ int UnstructureBuild() {
   // blocks of this build are those before it, and it is renewed in its record
   // at the end.
   if (NoBlocks >= 1 && NoBlocks < 100 && block[NoBlocks].kind == 1) NoBlocks -= 1;
+  // The sub-bed block of the build before is made again after the grid; an
+  // ordinary last block is never taken for it.
+  if ((FlagThixo >= 2 || FlagGroundwater > 0) && NoBlocks > 1 && NoBlocks < 100 && block[NoBlocks].subBed == 1)
+    NoBlocks -= 1;
   if (stimet < 0.001 || debugging == 'D') logf("Generating grid with F 64 %d algorithm. \n", UMethod);
   // The parts of a divided run only fit together with one fixed reference
   // depth: without it each part would be built to its own depth.
@@ -348,6 +360,7 @@ int UnstructureBuild() {
 
   numberBedCells();
   zval[0][0][1] = zval[0][0][znumber] = 0;
+  if (subBedBlock() != 0) return fail(-1, -1);
 
   NoCells0 = NoCells;
   NoBlocks0 = NoBlocks;

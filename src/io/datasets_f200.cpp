@@ -42,6 +42,12 @@ void normDefaults() {
 }
 
 // Debugging dumps: the iteration is required, the switch is optional.
+// F 236 3 divides the slide velocities by the viscosity of its 2nd value.
+void slideViscosityCheck(DataSetRead& d) {
+  if (FlagThixo == 3 && !(ThixoEddyvisc > 0))
+    d.refuseWith(1, "Error for F 236 in control: F 236 3 needs a positive viscosity as its 2nd value\n");
+}
+
 void readStopIter(DataSetRead& d) {
   if (!d.s.readInt(StopIter)) d.refuse();
   if (!d.s.readInt(PrintDebugBoogie)) PrintDebugBoogie = 0;
@@ -235,7 +241,7 @@ std::vector<DataSet> datasetsF200() {
       {.letter = 'F', .number = 235, .values = {I(FlagCorrTrekant, 0)}, .required = 1,
        .message = "Error for F 235 in control\n", .after = warnTrekant},
       {.letter = 'F', .number = 236, .values = {I(FlagThixo, 0), D(ThixoEddyvisc, 0), D(ThixoCritshear, 0), D(ThixoMySlope, 0.8)}, .required = 4,
-       .message = "Error for F 236 in control\n"},
+       .message = "Error for F 236 in control\n", .after = slideViscosityCheck},
       {.letter = 'F', .number = 237, .message = "Error for F 237 in control\n", .reader = readGroupDischarge,
        .defaults = dischargesDefault},
       {.letter = 'F', .number = 238, .values = {I(FlagNestTop, 0), D(LevelNestTop, -20000)}, .bounds = {atLeast(0, 0), atLeast(1, -20000)}, .required = 2,

@@ -49,6 +49,11 @@ inline int NoInterpol = -1, NoBaggerTimes = -1;
 // Levels of the column multigrid hierarchy (AlgMGMake), the 3-D grid counting
 // as level 1; 0 while none is built.
 inline int NoMGlevels = 0;
+// Set after the first sub-bed build: later builds keep the sliding-layer
+// boundary of the one before.
+inline int FlagFirstTimeThixo3 = 0;
+// Set after the first groundwater call of the run (wlinit read or defaults).
+inline int GroundwaterFirstCallDone = 0;
 inline int FlagDSO1 = -1;
 inline int BlockID = 1, RoughnessIter = 1, grainsize_number = 1, bnodem = 1, lnodem = 1;
 inline int FlagAngleType = 0, FlagImplicitMPI = 0;

@@ -3,7 +3,9 @@
 #include "state/blockgrid.h"
 #include "state/options.h"
 
-int surfaceCount() { return (FlagThixo != 0 || FlagMorphStatistics != 0) ? 8 : 5; }
+// The sub-bed block of groundwater runs keeps its sliding-layer boundary in
+// layer 5 as well.
+int surfaceCount() { return (FlagThixo != 0 || FlagGroundwater > 0 || FlagMorphStatistics != 0) ? 8 : 5; }
 
 namespace {
 int outOfMemory(double before) {

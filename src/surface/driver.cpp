@@ -202,8 +202,16 @@ void surface() {
     return;
   }
 
-  if (FlagSurface2 == 1) notAvailable("the second surface driver (F 323 1)");
-  if (FlagSurface2 == 2) notAvailable("the relaxation surface driver (F 323 2)");
+  if (FlagSurface2 == 1 || FlagSurface2 == 2) {
+    // The second and third drivers run their method and the tail themselves.
+    if (FlagSurface2 == 1)
+      surface2();
+    else
+      surface3();
+    if (debugging == 'J') endTraceLine();
+    traceLineOpen = false;
+    return;
+  }
   switch (FlagTFS) {
     case 3:
       shiftToReference();

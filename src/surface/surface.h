@@ -30,6 +30,20 @@ void surface_continuity();
 // F 36 10: the level each column would have without its top-cell pressure,
 // carried upstream from the reference column cell refCell at level zref.
 void surfaceAlgo10(int refCell, double zref);
+// The second surface driver (F 323 1): the method of F 36 by its own routines,
+// then the regridding tail.
+void surface2();
+// The third driver (F 323 2): the corner levels of block 1 relaxed towards
+// zero top-cell pressure, then the tail. A dry reference column ends the run.
+void surface3();
+// The classic pressure-to-level update of every grid point of the updated
+// blocks, relaxed by G 6, with the Froude limit of F 132 and the slope limit
+// of F 148 (F 36 0 and 2 of the second driver).
+void computeSurfClassic();
+// F 36 3 of the second driver: every grid point of the ordinary blocks moves
+// by the distance of the reference point to GlobZRef (takes GlobZRef with
+// F 236), once even where two blocks share it.
+void surfaceShiftToReference();
 
 // ---- After the move ----
 
@@ -97,7 +111,18 @@ void computeWeirs();
 // ---- Methods and adjustments built elsewhere ----
 
 void backwater();
+// Groundwater levels Bgroundwater of the sub-bed columns and the water columns
+// above them: F 262 1 runs K 1 time steps (each advancing stimet, every 100th
+// moving the water surface by surface2 when a reference level is set), other
+// values 20. The first call reads wlinit. Ends with -9 (two log lines)
+// without a sub-bed block.
 void groundwater();
+// The coefficients of the groundwater equation on the lowest cells of the
+// sub-bed columns, held at the water level under wet columns and capped at
+// the ground under dry ones. Ends with -8 without a sub-bed block.
+void groundwater_coeff();
+// The level the groundwater equation holds for cell c (0 before the first call).
+double groundwaterLevelOfCell(int c);
 // Grid-split prevention (F 371) and pond reduction (F 379).
 void NoGridSplit();
 void NoGridSplitRise();

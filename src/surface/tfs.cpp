@@ -24,7 +24,7 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
-#include "state/slides.h"
+#include "state/slidestate.h"
 #include "surface/gridpoints.h"
 #include "surface/surface.h"
 #include "surface/tfs.h"

@@ -16,7 +16,7 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
-#include "state/slides.h"
+#include "state/slidestate.h"
 #include "surface/surface.h"
 
 namespace {

@@ -24,12 +24,13 @@ struct BlockGrid {
   int cells = 50000, faces = 80000, points = 50000;
   int sizes = 1;  // grain sizes (G 1)
   int levels = 11;  // znumber (G 1)
+  int rows = 3;     // grid rows beyond the block: ynumber = ny + rows (G 1)
 
   // Sets the sizes, allocates the arrays and fills the block grid.
   void prepare() const {
     setRecordsInitial();
     xnumber = nx + 3;
-    ynumber = ny + 3;
+    ynumber = ny + rows;
     znumber = levels;
     lnumber = sizes;
     MaxCeller = cells;

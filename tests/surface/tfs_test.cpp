@@ -21,7 +21,7 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
-#include "state/slides.h"
+#include "state/slidestate.h"
 #include "support/flow_grid.h"
 #include "support/in_dir.h"
 #include "surface/surface.h"

@@ -1,0 +1,439 @@
+// Slope stability of the sub-bed block: a strain field from the force balance
+// of each soil column, the failing columns grouped into slides, a bowl-shaped
+// failure surface per slide in Bthixolev, and the safety factor that keeps or
+// dissolves each slide. The failure level is solved in an array of its own,
+// never in the field Cf points at (under F 289 5 that is a live flow field).
+#include <omp.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "bed/bed.h"
+#include "bed/slides.h"
+#include "grid/geometry.h"
+#include "io/log.h"
+#include "solvers/columns.h"
+#include "solvers/sizesolvers.h"
+#include "state/alloc.h"
+#include "state/arrays.h"
+#include "state/arrays_optional.h"
+#include "state/blockgrid.h"
+#include "state/options.h"
+#include "state/records.h"
+#include "state/runstate.h"
+#include "state/slidestate.h"
+
+namespace {
+
+double* failLevel = nullptr;  // per cell: the failure level being solved
+
+bool ensureLevelArray() {
+  return failLevel || allocate1(failLevel, alloc::extent(MaxCeller, 1));
+}
+
+int lowest(int b) { return b >= 1 && b <= NoBCells && cellInGrid(Bcellt[b]) ? Bcellt[b] : 0; }
+
+double topOfColumn(int c) {
+  const int t = columnTopCell(c);
+  return Czcenter[t] + Ckdist[t];
+}
+
+int bedAt(int i, int j) {
+  if (i < 0 || j < 0 || i > xnumber + 1 || j > ynumber + 1) return 0;
+  const int b = pointbed[i][j];
+  return b >= 1 && b <= NoBCells ? b : 0;
+}
+
+double groundwaterAt(int i, int j) {
+  const int b = bedAt(i, j);
+  return b && Bgroundwater ? Bgroundwater[b] : 0.0;
+}
+
+bool multiCell(const BlockRecord& B) {
+  return B.lastCell - B.firstCell != B.lastBedCell - B.firstBedCell;
+}
+
+double planLength(double ax, double ay, double bx, double by) { return std::hypot(ax + bx, ay + by); }
+
+bool fixedRow(int c) { return Cap[c] >= 1e19; }
+
+double levelOf(int c) { return cellInGrid(c) ? failLevel[c] : 0.0; }
+
+}  // namespace
+
+void resetSlideState() {
+  std::memset(BVal, 0, sizeof BVal);
+  for (int k = 0; k < MaxSlides; ++k) {
+    BNo[k] = BCen[k] = 0;
+    kLength[k] = kHeight[k] = kLevel[k] = kFac[k] = kStrain[k] = 0;
+    kA[k] = kB[k] = kC[k] = kD[k] = ikC[k] = 0;
+    kSF[k] = kLastMult[k] = kDiff[k] = kFlux[k] = 0;
+    kCohesion[k] = kFriction[k] = kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
+    kHeightN[k] = kHeightW[k] = kHeightD[k] = 0;
+  }
+  FlagFirstSlideLocation = 0;
+}
+
+void removeSlide(int k) {
+  if (k < 0 || k >= MaxSlides) return;
+  auto shift = [k](auto* a) {
+    for (int m = k; m < MaxSlides - 1; ++m) a[m] = a[m + 1];
+    a[MaxSlides - 1] = 0;
+  };
+  shift(BVal), shift(BNo), shift(BCen);
+  for (double* a : {kLength, kHeight, kLevel, kFac, kStrain, kA, kB, kC, kD, ikC, kSF, kLastMult, kDiff, kFlux, kCohesion,
+                    kFriction, kGravityI, kGravityJ, kGroundwaterI, kGroundwaterJ, kHeightN, kHeightW, kHeightD})
+    shift(a);
+}
+
+double slideFailureLevelOfCell(int c) { return failLevel && cellInGrid(c) ? failLevel[c] : 0.0; }
+
+double computeSlideSF(int k) {
+  if (k < 0 || k >= MaxSlides) return 0.0;
+  kCohesion[k] = kFriction[k] = kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
+  kHeightN[k] = kHeightW[k] = kHeightD[k] = 0;
+  const int s = slideBlock();
+  if (s == 0) return kSF[k] = 0.0;
+  const BlockRecord& B = block[s];
+  const bool multi = multiCell(B);
+  double A = 1e-20, C = 0, F = 0, GI = 0, GJ = 0, WI = 0, WJ = 0, HN = 0, HW = 0, HD = 0;
+  bool any = false;
+  for (int i = std::max(B.i1, 1); i <= B.i2 && i <= xnumber; ++i)
+    for (int j = std::max(B.j1, 1); j <= B.j2 && j <= ynumber; ++j) {
+      const int b = bedAt(i, j);
+      const int c = lowestCellOf(i, j);
+      if (b == 0 || c == 0 || Bcellth[b] != BVal[k]) continue;
+      any = true;
+      const double a = faceInGrid(Cflatet[c]) ? Faz[Cflatet[c]] : 0.0;
+      A += a;
+      const double zt = topOfColumn(c), zb = std::min(Bthixolev[b], zt), H = zt - zb;
+      double W = 0, D = H;
+      if (FlagGroundwater > 0 && Bgroundwater) {
+        W = Bgroundwater[b] < zt ? Bgroundwater[b] - zb : H;
+        W = std::max(W, 0.0);
+        D = std::max(H - W, 0.0);
+      }
+      HN += a * H;
+      HW += a * W;
+      HD += a * D;
+      const int e = Ccelle[c], w = Ccellw[c], n = Ccelln[c], so = Ccells[c];
+      if (cellInGrid(e) && cellInGrid(w)) {
+        const double dist = std::hypot(Cxcenter[e] - Cxcenter[w], Cycenter[e] - Cycenter[w]) + 1e-20;
+        const int be = bedAt(i + 1, j), bw = bedAt(i - 1, j);
+        GI += (Bthixolev[be] - Bthixolev[bw]) * 13600.0 / dist * H * a;
+        if (FlagGroundwater > 0) WI += (groundwaterAt(i + 1, j) - groundwaterAt(i - 1, j)) / dist * 9810.0 * H * a;
+      }
+      if (cellInGrid(n) && cellInGrid(so)) {
+        const double dist = std::hypot(Cxcenter[n] - Cxcenter[so], Cycenter[n] - Cycenter[so]) + 1e-20;
+        const int bn = bedAt(i, j + 1), bs = bedAt(i, j - 1);
+        GJ += (Bthixolev[bn] - Bthixolev[bs]) * 13600.0 / dist * H * a;
+        if (FlagGroundwater > 0) WJ += (groundwaterAt(i, j + 1) - groundwaterAt(i, j - 1)) / dist * 9810.0 * H * a;
+      }
+      F += (0.825 * W + 1.36 * D) * ThixoMySlope * a * 9810.0;
+      double coh = a * ThixoCritshear;
+      if (Bthixolev[b] > BthixolevMin[b] + 0.01 && multi) coh *= ThixoCohesiveModifier;
+      C += coh;
+    }
+  const double SF = any ? (C + F) / (std::sqrt((GI + WI) * (GI + WI) + (GJ + WJ) * (GJ + WJ)) + 1e-20) : 0.0;
+  kFriction[k] = F / A;
+  kCohesion[k] = C / A;
+  kGravityI[k] = GI / A;
+  kGravityJ[k] = GJ / A;
+  kGroundwaterI[k] = WI / A;
+  kGroundwaterJ[k] = WJ / A;
+  kHeightN[k] = HN / A;
+  kHeightW[k] = HW / A;
+  kHeightD[k] = HD / A;
+  return kSF[k] = SF;
+}
+
+void computeSlideLocation() {
+  setProgram("ComputeSlideLocation");
+  double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+  if (debugging == 'P') t0 = omp_get_wtime();
+  const int s = slideBlock();
+  if (s == 0 || !Bthixolev || !BthixolevMin || !Bstrain) return;
+  Cvol[0] = 0;
+  if (FlagHaveDoneMetric == 0) metric();
+  // The sub-bed columns get their bed cells from BedMake after the build that
+  // appended them.
+  if (NoBCells == 0 || block[s].lastBedCell < 1) BedMake();
+  if (!ensureLevelArray()) fatal(-1, "Error: the arrays of the slope stability cannot be allocated\n");
+  const BlockRecord& B = block[s];
+  const bool multi = FlagFirstSlideLocation == 1 && multiCell(B);
+  const int first = std::max(B.firstBedCell, 1), last = std::min(B.lastBedCell, NoBCells);
+  if (last < first) return;
+
+  // Strain equation on the lowest cell of every column.
+  const double Gm = FlagModulus == 1 ? GModulus : EModulus;
+  for (int b = first; b <= last; ++b) {
+    const int c = lowest(b);
+    if (c == 0) continue;
+    Cae[c] = cellInGrid(Ccelle[c]) ? 2 * Gm * Cjdist[c] : 0.0;
+    Caw[c] = cellInGrid(Ccellw[c]) ? 2 * Gm * Cjdist[c] : 0.0;
+    Can[c] = cellInGrid(Ccelln[c]) ? 2 * EModulus * Cidist[c] : 0.0;
+    Cas[c] = cellInGrid(Ccells[c]) ? 2 * EModulus * Cidist[c] : 0.0;
+    Cap[c] = std::max(1.0, Cae[c] + Caw[c] + Can[c] + Cas[c]);
+    Cat[c] = Cab[c] = 0.0;
+    Csource[c] = 0.0;
+  }
+  // Start levels.
+  for (int b = first; b <= last; ++b) {
+    const int c = lowest(b);
+    if (c == 0) continue;
+    if (FlagFirstSlideLocation == 0) {
+      const double top = topOfColumn(c);
+      failLevel[c] = Bthixolev[b] = BthixolevMin[b] = top;
+      if (Cthixorat) Cthixorat[c] = top;
+      Bstrain[b] = 0;
+      if (Bsolidfraction) Bsolidfraction[1][b] = 0.5;
+    } else {
+      failLevel[c] = Bthixolev[b];
+      if (Cthixorat) Cthixorat[c] = Bthixolev[b];
+    }
+    if (FlagBoundaryThixo == 1) {
+      const bool s0 = !cellInGrid(Ccells[c]), n0 = !cellInGrid(Ccelln[c]), e0 = !cellInGrid(Ccelle[c]),
+                 w0 = !cellInGrid(Ccellw[c]);
+      bool edge;
+      if (B.i1 == B.i2)
+        edge = s0 || n0;
+      else if (B.j1 == B.j2)
+        edge = e0 || w0;
+      else
+        edge = s0 || n0 || e0 || w0;
+      if (edge) {
+        Cap[c] = 1e20;
+        Csource[c] = 0;
+      }
+    }
+  }
+  // Force balance of each column: resisting minus driving per unit volume.
+  const bool level7 = surfaceCount() > 7;
+  for (int b = first; b <= last; ++b) {
+    const int c = lowest(b);
+    const int i = Bkooi[b], j = Bkooj[b];
+    if (c == 0 || i < 1 || j < 1) continue;
+    if (fixedRow(c)) {
+      if (level7) Surfaces[7][i][j] = 0;
+      continue;
+    }
+    auto sAt = [](int ii, int jj) { return zval[ii][jj][znumber]; };
+    const double Li2 = planLength(xval[i][j - 1] - xval[i - 1][j - 1], yval[i][j - 1] - yval[i - 1][j - 1],
+                                  xval[i][j] - xval[i - 1][j], yval[i][j] - yval[i - 1][j]) +
+                       1e-20;
+    const double Lj2 = planLength(xval[i - 1][j] - xval[i - 1][j - 1], yval[i - 1][j] - yval[i - 1][j - 1],
+                                  xval[i][j] - xval[i][j - 1], yval[i][j] - yval[i][j - 1]) +
+                       1e-20;
+    const double gI = 13600.0 * (sAt(i, j - 1) + sAt(i, j) - sAt(i - 1, j - 1) - sAt(i - 1, j)) / Li2;
+    const double gJ = 13600.0 * (sAt(i - 1, j) + sAt(i, j) - sAt(i - 1, j - 1) - sAt(i, j - 1)) / Lj2;
+    double wI = 0, wJ = 0;
+    if (FlagGroundwater > 0 && Bgroundwater) {
+      if (cellInGrid(Ccelle[c]) && cellInGrid(Ccellw[c]))
+        wI = 9810.0 * (groundwaterAt(i + 1, j) - groundwaterAt(i - 1, j)) / Li2;
+      if (cellInGrid(Ccelln[c]) && cellInGrid(Ccells[c]))
+        wJ = 9810.0 * (groundwaterAt(i, j + 1) - groundwaterAt(i, j - 1)) / Lj2;
+    }
+    const double D = std::sqrt((gI + wI) * (gI + wI) + (gJ + wJ) * (gJ + wJ)) + 1e-20;
+    double T = 0;
+    for (int x = cellAbove(c), n = 0; x != 0 && n < NoCells; x = cellAbove(x), ++n) T += 2 * Ckdist[x];
+    T = std::max({T, 8 * ThixoCritshear / 17903.25, topOfColumn(c) - BthixolevMin[b]});
+    const double m = Bthixolev[b] > BthixolevMin[b] + 0.01 && multi ? ThixoCohesiveModifier : 1.0;
+    const double resist = ThixoCritshear * m / (T + 1e-20) + 13600.0 * ThixoMySlope;
+    Csource[c] = resist - D;
+    if (level7) Surfaces[7][i][j] = resist / D;
+  }
+  Csource[0] = 0;
+  if (debugging == 'P') t1 = omp_get_wtime();
+
+  char text[80];
+  for (int pass = 0; pass < IterSlideHoriz; ++pass) {
+    std::snprintf(text, sizeof text, "ComputeSlideLocation - horiz solver %d", pass);
+    setProgram(text);
+    solverB(Bstrain, first, last, 0.0);
+  }
+  if (debugging == 'P') t2 = omp_get_wtime();
+
+  for (int b = first; b <= last; ++b) {
+    const int c = lowest(b);
+    if (c == 0) continue;
+    double height = 0;
+    forColumnUp(c, [&height](int x) { height += 2 * Ckdist[x]; });
+    if (Bstrain[b] > -1e-8 || height < MinVertDist0) {
+      Csource[c] = Bthixolev[b] * 1e20;
+      Cap[c] = 1e20;
+    }
+  }
+  slideModify();
+
+  // Failure-level equation.
+  for (int b = first; b <= last; ++b) {
+    const int c = lowest(b);
+    if (c == 0) continue;
+    if (Bcellth[b] > 0) {
+      Cae[c] = cellInGrid(Ccelle[c]) ? 0.25 : 0.0;
+      Caw[c] = cellInGrid(Ccellw[c]) ? 0.25 : 0.0;
+      Can[c] = cellInGrid(Ccelln[c]) ? 0.25 : 0.0;
+      Cas[c] = cellInGrid(Ccells[c]) ? 0.25 : 0.0;
+      Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c];
+      Csource[c] = 0;
+    } else {
+      Cap[c] = 1e20;
+      Csource[c] = Bthixolev[b] * 1e20;
+    }
+    failLevel[c] = Bthixolev[b];
+  }
+  for (int k = 0; k < MaxSlides - 1; ++k)
+    if (BVal[k] > 0) {
+      kSF[k] = 1000;
+      kLastMult[k] = 1.2;
+    }
+  // The label of each bed cell's slide, found once for the source rules.
+  auto slideOf = [](int b) {
+    for (int k = 0; k < MaxSlides - 1; ++k)
+      if (BVal[k] == Bcellth[b]) return k;
+    return -1;
+  };
+  const double p = FlagGridStab1 == 0 ? 1.4 : 0.77;
+  for (int b = first; b <= last; ++b) {
+    const int c = lowest(b);
+    if (c == 0 || Bcellth[b] <= 0) continue;
+    const int k = slideOf(b);
+    if (k >= 0) Csource[c] = -0.05 * kLength[k] / std::pow(BNo[k] + 1e-20, p);
+  }
+  if (debugging == 'P') t3 = omp_get_wtime();
+
+  auto forSlideCells = [&](int k, auto visit) {
+    for (int b = first; b <= last; ++b)
+      if (Bcellth[b] == BVal[k] && lowest(b)) visit(b, lowest(b));
+  };
+  double diffav = 0, diffmax = 0;
+  for (int pass = 0; pass < IterSlideVert; ++pass) {
+    for (int sweep = 0; sweep < 30; ++sweep) {
+      auto update = [&](int b) {
+        const int c = lowest(b);
+        if (c == 0 || Bcellth[b] <= 0) return;
+        const double v = (Cae[c] * levelOf(Ccelle[c]) + Caw[c] * levelOf(Ccellw[c]) + Can[c] * levelOf(Ccelln[c]) +
+                          Cas[c] * levelOf(Ccells[c]) + Csource[c]) /
+                         (Cap[c] + 1e-30);
+        failLevel[c] = std::min(v, Czcenter[c] + Ckdist[c]);
+      };
+      for (int b = first; b <= last; ++b) update(b);
+      for (int b = last; b >= first; --b) update(b);
+    }
+    double sum = 0;
+    int n = 0;
+    diffmax = 0;
+    if (FlagSlide == 7) {
+      for (int b = first; b <= last; ++b)
+        if (Bcellth[b] > 0 && slideOf(b) < 0) {
+          logf("Error: bed cell %d carries the slide label %d, which is not in the slide list\n", b, Bcellth[b]);
+          fatal(-88, nullptr);
+        }
+      for (int k = 0; k < MaxSlides - 1 && BVal[k] != 0; ++k) {
+        kDiff[k] = 0;
+        forSlideCells(k, [k](int, int c) {
+          kDiff[k] = std::max(kDiff[k], (kA[k] * Cxcenter[c] + kB[k] * Cycenter[c] + kD[k]) * ikC[k] - failLevel[c]);
+        });
+        const double d = kDiff[k] - kLength[k] * kFac[k];
+        forSlideCells(k, [d, k](int, int c) { Csource[c] = std::min(Csource[c] + d / (BNo[k] + 1e-20), 0.0); });
+        sum += std::fabs(d);
+        diffmax = std::max(diffmax, std::fabs(d));
+        ++n;
+      }
+    } else if (FlagSlide == 6) {
+      for (int k = 0; k < MaxSlides - 1; ++k) {
+        if (BVal[k] <= 0) continue;
+        const double d = kLevel[k] - levelOf(lowest(BCen[k]));
+        forSlideCells(k, [d, k](int, int c) { Csource[c] += d / (BNo[k] + 1e-20); });
+        sum += std::fabs(d);
+        diffmax = std::max(diffmax, std::fabs(d));
+        ++n;
+      }
+    } else if (FlagSlide == 5) {
+      for (int k = 0; k < MaxSlides - 1; ++k) {
+        if (BVal[k] <= 0) continue;
+        const double old = kSF[k], SF = computeSlideSF(k);
+        double m = kLastMult[k];
+        if (SF > old) m = m <= 1.0 ? 0.98 / m : 1.02 / m;
+        if (old - SF > 1e-8 && SF > 1e-8) forSlideCells(k, [m](int, int c) { Csource[c] *= m; });
+        kSF[k] = SF;
+        kLastMult[k] = m;
+        diffmax = std::max(diffmax, std::fabs(old - SF));
+        ++n;
+      }
+    } else if (FlagSlide >= 1) {
+      for (int k = 0; k < MaxSlides - 1; ++k) {
+        if (BVal[k] <= 0 || kLength[k] <= 1e-7) continue;
+        const double r = std::clamp(0.5 * (kLevel[k] - levelOf(lowest(BCen[k]))) / (kLength[k] + 1e-15), -0.5, 0.5);
+        forSlideCells(k, [r](int, int c) { Csource[c] *= 1 - r; });
+        sum += std::fabs(r);
+        diffmax = std::max(diffmax, std::fabs(r));
+        ++n;
+      }
+    }
+    diffav = n > 0 && FlagSlide != 5 && FlagSlide > 0 ? sum / n : 0.0;
+    if (n == 0 || FlagSlide == 5 || FlagSlide <= 0 || diffav < 0.01) break;
+    std::snprintf(text, sizeof text, "ComputeSlideLocation - depth solver %d", pass);
+    setProgram(text);
+  }
+
+  FlagFirstSlideLocation = 1;
+  if (BVal[0] > 0) {
+    if (std::fabs(diffav) < 0.1) {
+      for (int b = first; b <= last; ++b) {
+        const int c = lowest(b);
+        const int i = Bkooi[b], j = Bkooj[b];
+        if (c == 0 || i < 1 || j < 1) continue;
+        const double L = failLevel[c];
+        BthixolevMin[b] = std::min({BthixolevMin[b], Bthixolev[b], L});
+        const double floor = 0.25 * (Surfaces[3][i - 1][j - 1] + Surfaces[3][i][j - 1] + Surfaces[3][i][j] +
+                                     Surfaces[3][i - 1][j]);
+        Bthixolev[b] = std::max(L, floor);
+      }
+    } else if (debugging == 'D') {
+      logf("Sand slide not converged, BVal = %d, diff = %lf, diffav = %lf, diffmax = %lf\n", BVal[0],
+           (kLevel[0] - levelOf(lowest(BCen[0]))) / (kHeight[0] + 1e-20), diffav, diffmax);
+    }
+  }
+  if (debugging == 'D') {
+    int noslides = 0;
+    while (noslides < MaxSlides - 1 && BVal[noslides] != 0) ++noslides;
+    double sf1 = 10;
+    if (FlagSlide == 5 && noslides > 0) sf1 = kSF[noslides - 1];
+    logf("Sand slide data, noslides = %d, diffmax = %lf, diffav = %lf, sf1 = %lf\n", noslides, diffmax, diffav, sf1);
+  }
+  if (debugging == 'P') {
+    const double t4 = omp_get_wtime();
+    logf("Slides time: Intro: %lf, HorSolver: %lf, IntroVert: %lf, VertSolver: %lf seconds\n", t1 - t0, t2 - t1,
+         t3 - t2, t4 - t3);
+    otimeSlideVertSolve += t4 - t3;
+  }
+
+  // Stability test: a stable slide is dissolved and leaves the list with all
+  // of its values.
+  if (FlagSlide >= 1) {
+    BVal[MaxSlides - 1] = 0;
+    const double limit = multi ? ThixoSlideModifier : 1.0;
+    for (int k = MaxSlides - 2; k >= 0; --k) {
+      if (BVal[k] <= 0) continue;
+      const double SF = computeSlideSF(k);
+      if (debugging == 'S') {
+        logf("Slide no. %d, sf = %lf, Cohesion, Friction, Gravity, Groundw = %lf %lf %lf %lf %lf %lf", k, SF,
+             kCohesion[k], kFriction[k], kGravityI[k], kGravityJ[k], kGroundwaterI[k], kGroundwaterJ[k]);
+        logf(" Heights: %lf %lf %lf\n", kHeightN[k], kHeightW[k], kHeightD[k]);
+      }
+      if (SF <= limit && kLength[k] >= 0.0001) continue;
+      forSlideCells(k, [](int b, int c) {
+        Bthixolev[b] = topOfColumn(c);
+        Bcellth[b] = 0;
+      });
+      if (FlagThixo == 3)
+        kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
+      else
+        removeSlide(k);
+    }
+  }
+  setProgram("End ComputeSlideLocation");
+}

@@ -1,0 +1,28 @@
+// Slope stability of the sub-bed block: where the soil fails, the failure
+// surface of each slide and its safety factor.
+#pragma once
+
+// The sub-bed block the slides live in: the last block whose sub-bed flag is
+// 1, 0 when there is none.
+int slideBlock();
+// Safety factor of slide k (resisting cohesion and friction over the driving
+// weight and seepage), stored with its terms in the per-slide arrays.
+double computeSlideSF(int k);
+// Labels the failing columns of the slide block as connected slides and gives
+// each its length, height, target level, centre column and plane.
+void slideModify();
+// The bed cell of slide k whose column top lies nearest to z; 0 when the
+// slide has no bed cell.
+int computeBCen(int k, double z);
+// The plane of slide k through the bottom column bBot at zBot and the top
+// column bTop at zTop, level across the line between them.
+void computeThixoFlatSurface(int k, int bTop, int bBot, double zTop, double zBot);
+// The failure level the last slope-stability call solved for cell c (0 when
+// none has run).
+double slideFailureLevelOfCell(int c);
+// The cells of the slide block at rest, and in the cell above the lowest one
+// of each slide column the velocity of the part of the slide's driving force
+// that exceeds its resistance, down the slope of its base, over the F 236
+// viscosity, at most the smaller of the cell's half sizes and the slide's
+// thickness per time step.
+void setSlideVelocities();
