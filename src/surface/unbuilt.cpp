@@ -3,5 +3,3 @@
 #include "surface/surface.h"
 
 void groundwater() { notAvailable("the groundwater computation (run letter G)"); }
-void surface_continuity() { notAvailable("the column continuity surface (F 36 5, 6)"); }
-void surfaceAlgo10(int, double) { notAvailable("the surface algorithm 10 (F 36 10)"); }
