@@ -8,11 +8,15 @@
 // of the columns around it.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "solvers/columns.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
+#include "state/groups.h"
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
@@ -24,7 +28,40 @@ namespace {
 
 constexpr double kHeld = 1e20;  // diagonal of a cell held at zero
 
-double flux(int f) { return faceInGrid(f) ? Fflux[f] : 0.0; }
+// The water (kg/s) that the discharge groups bring in through their
+// boundary faces (negative where it leaves): the flow carries no flux on a
+// face without a cell beyond it, so a column on an inlet or outlet would
+// otherwise see its inflow or outflow as a defect.
+// Filled for the rows of one move only.
+std::vector<double> groupInflow;
+
+void collectGroupInflow() {
+  groupInflow.assign(static_cast<std::size_t>(NoSurfaces) + 1, 0.0);
+  for (int g = 1; g <= 9; ++g) {
+    const DischargeGroup& G = DischargeStruct[g];
+    const int n = groupFaceCount(G);
+    if (n <= 0 || !(G.area > 0.0)) continue;
+    const double perArea = 1000.0 * 0.001 * DischargeArray[g] / G.area;  // kg/s per m2
+    for (int k = 0; k < n; ++k) {
+      const int f = G.face[k];
+      if (!faceInGrid(f) || (Fcell1[f] != 0 && Fcell2[f] != 0)) continue;
+      groupInflow[static_cast<std::size_t>(f)] = (G.inflow == 1 ? 1.0 : -1.0) * perArea * Farea[f];
+    }
+  }
+}
+
+// The flux of face f of cell x along the grid direction (west to east,
+// south to north): an inner face carries it from its west or south cell to
+// its east or north cell; a boundary face of a discharge group carries the
+// group's share.
+double flux(int f, int x, bool lowSide) {
+  if (!faceInGrid(f)) return 0.0;
+  if (Fcell1[f] == 0 || Fcell2[f] == 0) {
+    const double in = f < static_cast<int>(groupInflow.size()) ? groupInflow[static_cast<std::size_t>(f)] : 0.0;
+    if (in != 0.0 && (Fcell1[f] == x || Fcell2[f] == x)) return lowSide ? in : -in;
+  }
+  return Fflux[f];
+}
 double height(int p) { return p >= 1 && p <= NoPoints ? Pz[p] : 0.0; }
 
 // Plan area of the column of lowest cell c: the vertical projection of its
@@ -50,13 +87,16 @@ void continuityColumnRow(int c) {
   double Ss = 0.0, Sw = 0.0, Sn = 0.0, Se = 0.0;
   int t = c;
   forColumnUp(c, [&](int x) {
-    Ss += flux(Cflates[x]);
-    Sw += flux(Cflatew[x]);
-    Sn += flux(Cflaten[x]);
-    Se += flux(Cflatee[x]);
+    Ss += flux(Cflates[x], x, true);
+    Sw += flux(Cflatew[x], x, true);
+    Sn += flux(Cflaten[x], x, false);
+    Se += flux(Cflatee[x], x, false);
     t = x;
   });
-  Csource[c] = (flux(Cflates[t]) + flux(Cflatew[t]) - flux(Cflaten[t]) - flux(Cflatee[t])) * 0.001;
+  // The net inflow through the sides of the whole column: the top cell's
+  // own sides also carry the exchange with the cells below it, which moves
+  // water within the column and not its level.
+  Csource[c] = (Ss + Sw - Sn - Se) * 0.001;
   auto P = [](int p) { return height(p); };
   const double Ds = P(Cpoint5[t]) + P(Cpoint6[t]) - P(Cpoint1[c]) - P(Cpoint2[c]) + 1e-20;
   const double Dn = P(Cpoint8[t]) + P(Cpoint7[t]) - P(Cpoint3[c]) - P(Cpoint4[c]) + 1e-20;
@@ -75,8 +115,12 @@ void continuityColumnRow(int c) {
   side(Sn, Dn, false, Can);
   side(Sw, Dw, true, Caw);
   side(Se, De, false, Cae);
-  // A steady column without outflow has nothing that fixes its change: it
-  // keeps its level.
+  // In a steady run a column that passes on less water than it receives
+  // (the flow has not reached it yet, or it is a dead end) would take up the
+  // whole imbalance in its level: its diagonal is at least its inflow, so
+  // that it changes no more than the columns it receives from. One without
+  // any flux keeps its level.
+  if (!transient) Cap[c] = std::max(Cap[c], Caw[c] + Cae[c] + Cas[c] + Can[c]);
   if (!(Cap[c] > 0.0)) {
     Cap[c] = 1.0;
     Csource[c] = 0.0;
@@ -86,11 +130,14 @@ void continuityColumnRow(int c) {
 
 void surface_continuity() {
   if (!zval || !Cf || NoCells < 1) return;
+  collectGroupInflow();
   for (int c = 1; c <= NoCells; ++c) continuityColumnRow(c);
+  groupInflow.clear();
   for (int c = 1; c <= NoCells; ++c) Cf[c] = 0.0;
   Cf[0] = 0.0;
   solver();
   Cf[0] = 0.0;
+  if (getenv("CONT_DBG")) for (int c = 1; c <= NoCells; ++c) if (Ccellb[c]==0) fprintf(stderr, "x %g y %g c %d Cap %g aw %g ae %g as %g an %g src %g Cf %g\n", Cxcenter[c], Cycenter[c], c, Cap[c], Caw[c], Cae[c], Cas[c], Can[c], Csource[c], Cf[c]);
 
   // Every grid point of the ordinary blocks of the computed grid, once.
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
