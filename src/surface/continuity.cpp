@@ -8,8 +8,6 @@
 // of the columns around it.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "solvers/columns.h"
@@ -137,7 +135,6 @@ void surface_continuity() {
   Cf[0] = 0.0;
   solver();
   Cf[0] = 0.0;
-  if (getenv("CONT_DBG")) for (int c = 1; c <= NoCells; ++c) if (Ccellb[c]==0) fprintf(stderr, "x %g y %g c %d Cap %g aw %g ae %g as %g an %g src %g Cf %g\n", Cxcenter[c], Cycenter[c], c, Cap[c], Caw[c], Cae[c], Cas[c], Can[c], Csource[c], Cf[c]);
 
   // Every grid point of the ordinary blocks of the computed grid, once.
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {

@@ -396,7 +396,12 @@ TEST(DriverEquation7, OptionsOfTheRow) {
   const double h = 0.01 * 0.981 * 1.01937;  // 1 cm of head in the factor 0.000101937
   const std::vector<Row> rows = {
       {"base", [](const SmallGrid&) {}, 8.0, 8 * h},
-      {"F 428 scales the diagonal links", [](const SmallGrid&) { reduceCornersSurf = 0.5; }, 6.0, 6 * h},
+      {"F 428 scales the diagonal links (the north-east one 2 cm lower)",
+       [](const SmallGrid& g) {
+         reduceCornersSurf = 0.5;
+         Cpres[g.cell(4, 4, 1)] = -98.1;
+       },
+       6.0, 6.5 * h},
       {"F 322 adds FlagTimeSurf x Fr", [](const SmallGrid&) { FlagTimeSurf = 2; }, 9.0, 8 * h},
       {"F 246 2nd 6 keeps 0.3 of the source", [](const SmallGrid&) { FlagSurfLimit2 = 6; }, 8.0, 0.3 * 8 * h},
       {"F 246 2nd 2 at least 1", [](const SmallGrid&) { FlagSurfLimit2 = 2; }, 8.0, 8 * h},
