@@ -133,7 +133,13 @@ void surface_continuity() {
   groupInflow.clear();
   for (int c = 1; c <= NoCells; ++c) Cf[c] = 0.0;
   Cf[0] = 0.0;
+  // The fast driver's combined step (equation 1 with F 170) would relax its
+  // five fields instead of Cf: the balance is solved as the v equation,
+  // which has the sweeps of u.
+  const int kept = Equation;
+  if (FlagFastWatersolve == 1 && Equation == 1) Equation = 2;
   solver();
+  Equation = kept;
   Cf[0] = 0.0;
 
   // Every grid point of the ordinary blocks of the computed grid, once.

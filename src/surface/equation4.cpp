@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "io/log.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -319,6 +320,12 @@ void fixDriverRows(int ref) {
 void surfaceEquation4(int ref) {
   if (!zval || !Cf) return;
   const bool levels = FlagTFS == 21;
+  static bool warned = false;
+  if (levels && !warned && !(kSurf >= 1 && kSurf <= 9 && groupFaceCount(DischargeStruct[kSurf]) > 0)) {
+    warned = true;
+    logf("Warning: F 36 21 holds its levels only at the faces of the outflow group of G 6 (third value); "
+         "without them nothing fixes the level of the surface\n\n");
+  }
   clearSurfaceEquation(false);
   if (levels) {
     // Every column starts from the level it has, so that a neighbour outside

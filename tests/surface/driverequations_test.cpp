@@ -247,6 +247,85 @@ TEST(DriverEquation4, MasksOfTheLevelDifference) {
   }
 }
 
+// The diagonal of the subcritical row by F 322's first value and F 246's
+// first value 8; F 431 adds to every link of a shallow column.
+TEST(DriverEquation4, DiagonalTermsAndTheShallowLinkWeight) {
+  InProjectDir d;
+  const double Fr = 0.5 / std::sqrt(9.81), east = 0.03 + 1.0 / Fr;
+  struct Row {
+    const char* what;
+    std::function<void()> set;
+    double cap;
+  };
+  const std::vector<Row> rows = {
+      {"F 322 1 adds Fr", [] { FlagTimeSurf = 1; }, east + Fr},
+      {"F 322 2 adds nothing", [] { FlagTimeSurf = 2; }, east},
+      {"F 322 4 adds 4 Fr", [] { FlagTimeSurf = 4; }, east + 4 * Fr},
+      {"F 322 5 adds 1", [] { FlagTimeSurf = 5; }, east + 1},
+      {"F 322 6 adds sqrt(area) / dt",
+       [] {
+         FlagTimeSurf = 6;
+         TimeStep = 2.0;
+         for (int b = 1; b <= NoBCells; ++b) Barea[b] = 4.0;
+       },
+       east + 1.0},
+      {"F 322 7 adds 1 / dt",
+       [] {
+         FlagTimeSurf = 7;
+         TimeStep = 4.0;
+       },
+       east + 0.25},
+      {"F 246 1st 8 adds 0.1", [] { FlagSurfLimit1 = 8; }, east + 0.1},
+      {"F 246 2nd 2 keeps a diagonal above 1", [] { FlagSurfLimit2 = 2; }, east},
+  };
+  for (const Row& r : rows) {
+    setControlDefaults();
+    const SmallGrid g = grid(3, 3);
+    FlagTFS = 4;
+    setVelocity(0.5, 0.0);
+    r.set();
+    const int c = g.cell(3, 3, 1);
+    coeffDriver4Column(3, 3, c);
+    EXPECT_NEAR(Cap[c], r.cap, 1e-9) << r.what;
+  }
+  // F 431: x = 15 - (D / F 94) v = 15 - 100 x 0.1 = 5 on every link.
+  setControlDefaults();
+  const SmallGrid g = grid(3, 3);
+  FlagTFS = 4;
+  setVelocity(0.5, 0.0);
+  FlagAddAnbShallow = 1;
+  ValAddAnbShallow = 0.1;
+  MinVertDist1 = 0.01;
+  const int c = g.cell(3, 3, 1);
+  Cpres[c] = 98.1;
+  coeffDriver4Column(3, 3, c);
+  EXPECT_NEAR(Cae[c], east + 5.0, 1e-9);
+  EXPECT_NEAR(Caw[c], 5.0, 1e-9);
+  EXPECT_NEAR(Csource[c], 0.01 * (east + 4 * 5.0), 1e-9);  // every neighbour 1 cm lower in head
+}
+
+// F 246 1st 3 on a column of one cell takes the friction-law difference of
+// the face flux for every link, without the backwater scaling: 1 m3/s
+// through the east face of 1 m2 with ks 0.01.
+TEST(DriverEquation4, FrictionLawDifferenceOfSingleCellColumns) {
+  InProjectDir d;
+  const SmallGrid g = grid(3, 3);
+  FlagTFS = 4;
+  setVelocity(0.5, 0.0);
+  const int c = g.cell(3, 3, 1), e = g.cell(4, 3, 1);
+  for (int x = 1; x <= NoCells; ++x) Croughness[x] = 0.01;
+  Cpres[c] = 98.1;  // ignored by the friction law
+  Fflux[Cflatee[c]] = 1000.0;
+  scaleBackwater = 0.5;
+  FlagSurfLimit1 = 3;
+  coeffDriver4Column(3, 3, c);
+  const double M = 26.0 / std::pow(0.33333 * 0.01, 1.0 / 6.0);
+  const double dh = computeDhMann(1.0, M, e, c, Cflatee[c], 1);
+  EXPECT_NEAR(dh, 1.0 / (M * M), 1e-9);  // slope q^2 / (M^2 (2 x 0.5)^1.33)
+  EXPECT_NEAR(Csource[c], dh * Cae[c], 1e-12);
+  scaleBackwater = 1.0;
+}
+
 // F 427 6 drops every level difference of a column on the border of the
 // grid: the west column of a row of three, its east neighbour 1 cm lower.
 TEST(DriverEquation4, BorderColumnsLoseTheirLevelDifferencesUnderMaskSix) {
@@ -326,6 +405,18 @@ TEST(DriverEquation21, FixedRowsAreLevels) {
     else
       EXPECT_NEAR(Csource[ref] / Cap[ref], 0.2, 1e-12);
   }
+}
+
+// F 36 21 without an outflow group has nothing that holds its level: the
+// move says so in the log.
+TEST(DriverEquation21, WithoutAnOutflowGroupTheLogWarns) {
+  InProjectDir d;
+  grid(3, 1);
+  FlagTFS = 21;
+  kSurf = 0;
+  surfaceEquation4(0);
+  EXPECT_NE(d.dir().boogie().find("Warning: F 36 21 holds its levels only at the faces of the outflow group of G 6"),
+            std::string::npos);
 }
 
 // The corner update of solved levels relaxes each point towards the mean
