@@ -10,6 +10,7 @@
 #include <cmath>
 #include <vector>
 
+#include "io/log.h"
 #include "solvers/columns.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"
@@ -69,6 +70,27 @@ double planArea(int c) {
   if (!faceInGrid(f)) return 0.0;
   const double a = Faz ? std::fabs(Faz[f]) : 0.0;
   return a > 0.0 ? a : Farea[f];
+}
+
+// A change larger than the depth of its column comes from a flow whose
+// balance has not settled (a move before the flow has converged, F 224): the
+// log says so once per run.
+bool warnedLarge = false;
+
+void warnLargeChange() {
+  if (warnedLarge) return;
+  for (int c = 1; c <= NoCells; ++c) {
+    if (Ccellb[c] != 0) continue;
+    double H = 0.0;
+    forColumnUp(c, [&H](int x) { H += Ckdist[x]; });
+    if (!(std::fabs(Cf[c]) <= 2.0 * H)) {
+      warnedLarge = true;
+      logf("Warning: the column water balance (F 36 %d) changed the level of cell %d by %lf m, more than its "
+           "depth of %lf m; the flow may not have converged before the surface moved (F 224)\n\n",
+           FlagTFS, c, Cf[c], 2.0 * H);
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -141,6 +163,7 @@ void surface_continuity() {
   solver();
   Equation = kept;
   Cf[0] = 0.0;
+  warnLargeChange();
 
   // Every grid point of the ordinary blocks of the computed grid, once.
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {

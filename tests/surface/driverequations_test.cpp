@@ -633,6 +633,25 @@ TEST(ColumnBalance, UpwindLinksAndTheSteadyDiagonal) {
   EXPECT_EQ(Csource[a], 0.0);
 }
 
+// A steady column that receives 10 kg/s and passes on 1 kg/s changes by
+// the defect over its inflow link, 0.009 / 0.005 = 1.8 m, more than its
+// depth: the log warns that the flow has not settled.
+TEST(ColumnBalance, AChangeLargerThanTheDepthIsReported) {
+  InProjectDir d;
+  const SmallGrid g = grid(1, 1);
+  TimeStep = 1e-20;
+  FlagTFS = 5;
+  const int c = g.cell(2, 2, 1);
+  Fflux[Cflatew[c]] = 10.0;
+  Fflux[Cflatee[c]] = 1.0;
+  surface_continuity();
+  EXPECT_NEAR(Cf[c], 1.8, 1e-9);
+  EXPECT_NE(d.dir().boogie().find("Warning: the column water balance (F 36 5) changed the level of cell 1 by "
+                                  "1.800000 m, more than its depth of 1.000000 m"),
+            std::string::npos)
+      << d.dir().boogie();
+}
+
 // In a column of two cells the upper cell is held at zero and the side
 // fluxes of both cells count.
 TEST(ColumnBalance, UpperCellsAreHeldAndTheWholeColumnCounts) {
