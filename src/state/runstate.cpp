@@ -38,6 +38,7 @@ void setRunStateInitial() {
   GlobPresRef = GlobZRef2 = GlobPresRef2 = oldZvalDownstream = oldZvalUpstream = 0.0;
   scaleBackwater = scaleBackwater2 = 1.0;
   SurfResLimit5 = 0.0;
+  SurfMinVertDist0 = 0.0;
   std::memset(NormResidual, 0, sizeof NormResidual);
   relaxVelocity = invRelaxVelocity = relaxPressure = relaxK = relaxEpsilon = 0.0;
   RegIter = WBStart = WBEnd = Equation = 0;

@@ -73,6 +73,9 @@ inline double GlobPresRef = 0, GlobZRef2 = 0, GlobPresRef2 = 0, oldZvalDownstrea
 // Residual limit of the level differences under F 427 5 (3 times the mean
 // pressure-correction residual), set by each surface move.
 inline double SurfResLimit5 = 0;
+// The depth limit F 94 as a surface move found it at its start (the shallow
+// sides of F 427 1 and 3 scale by it).
+inline double SurfMinVertDist0 = 0;
 
 inline double DischargeArray[30];   // current discharge per group, l/s
 inline int NoErrorsTrekant[27];

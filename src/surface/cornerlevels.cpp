@@ -29,10 +29,9 @@ inline int cellOr0(int c) { return cellInGrid(c) ? c : 0; }
 // number, for the sum test of a point).
 double rawColumn(int i, int j) { return surfacegrid::onGrid(i, j) ? zval[i][j][0] : 0.0; }
 
-// The four columns around grid point (i, j): A (i, j), B (i, j+1),
-// C (i+1, j+1), D (i+1, j); missing ones filled from the neighbour relations
-// of those present. Returns the number present.
-int cornerColumns(int i, int j, int cell[4]) {
+}  // namespace
+
+int fillCornerColumns(int i, int j, int cell[4]) {
   int A = lowestCellOf(i, j), B = lowestCellOf(i, j + 1), C = lowestCellOf(i + 1, j + 1), D = lowestCellOf(i + 1, j);
   if (!A) A = B ? cellOr0(Ccells[B]) : 0;
   if (!A) A = D ? cellOr0(Ccellw[D]) : 0;
@@ -48,6 +47,8 @@ int cornerColumns(int i, int j, int cell[4]) {
   cell[3] = D;
   return (A != 0) + (B != 0) + (C != 0) + (D != 0);
 }
+
+namespace {
 
 bool columnsAround(int i, int j) {
   return rawColumn(i, j) + rawColumn(i, j + 1) + rawColumn(i + 1, j + 1) + rawColumn(i + 1, j) > 0;
@@ -131,9 +132,9 @@ double damping(double Fr) {
   return 1.0;
 }
 
-void updatePoint(int i, int j) {
+void updatePoint(int i, int j, ColumnValue kind) {
   int cell[4] = {0, 0, 0, 0};
-  const int n = columnsAround(i, j) ? cornerColumns(i, j, cell) : 0;
+  const int n = columnsAround(i, j) ? fillCornerColumns(i, j, cell) : 0;
   if (n > 0) {
     const double s = Cf[cell[0]] + Cf[cell[1]] + Cf[cell[2]] + Cf[cell[3]];
     if (std::isnan(s)) stopOnSum(i, j, n, s, cell);
@@ -141,8 +142,8 @@ void updatePoint(int i, int j) {
     const double L = zval[i][j][znumber];
     const double Fr = (froudeOf(cell[0]) + froudeOf(cell[1]) + froudeOf(cell[2]) + froudeOf(cell[3])) / n;
     double z;
-    if (FlagTFS != 9) {
-      double dh = m * RelaxSurface * scaleBackwater2;
+    if (kind != ColumnValue::CasulliLevel) {
+      double dh = (kind == ColumnValue::Level ? m - L : m) * RelaxSurface * scaleBackwater2;
       if (FlagFroudeDamp > 0 && dh < 0) dh *= damping(Fr);
       z = L + dh;
     } else {
@@ -158,12 +159,14 @@ void updatePoint(int i, int j) {
 
 }  // namespace
 
-void surfaceUpdate() {
+void surfaceUpdate() { surfaceUpdateOf(FlagTFS == 9 ? ColumnValue::CasulliLevel : ColumnValue::Change); }
+
+void surfaceUpdateOf(ColumnValue kind) {
   if (!zval || !Cf) return;
   Cf[0] = 0.0;
-  if (FlagTFS == 9 && casulliSettled()) return;
+  if (kind == ColumnValue::CasulliLevel && casulliSettled()) return;
   Cpres[0] = 0.0;
-  forEachPoint(updatePoint);
+  forEachPoint([kind](int i, int j) { updatePoint(i, j, kind); });
   if (FlagFlushWaterLevel > 0 && NoBlocks >= 1) {
     const Window w = surfacegrid::pointWindow(block[1]);
     for (int i = w.iLo; i <= w.iHi; ++i)
@@ -178,7 +181,7 @@ void surfaceUpdateDownwind() {
   forEachPoint([](int i, int j) {
     if (!columnsAround(i, j)) return;
     int cell[4];
-    cornerColumns(i, j, cell);
+    fillCornerColumns(i, j, cell);
     const double x = xval[i][j], y = yval[i][j];
     double sumW = 0.0, sum = 0.0;
     for (int k : cell) {

@@ -168,6 +168,7 @@ bool backwaterFactors(double m1, double m2) {
 void surface() {
   setProgram(" Surface ");
   if (debugging == 'P') otime[72] = omp_get_wtime();
+  SurfMinVertDist0 = MinVertDist0;
   if (FlagNoGridSplit > 0) NoGridSplit();
   Ccells[0] = Ccellw[0] = Ccelln[0] = Ccelle[0] = 0;
   Cpres[0] = 0.0;
@@ -217,20 +218,23 @@ void surface() {
       shiftToReference();
       break;
     case 5: case 6:
-      notAvailable("the column continuity surface (F 36 5, 6)");
+      surface_continuity();
+      break;
     case 30:
       backwater();
       break;
     case 8:
       surfaceEquation8(ref);
       break;
-    case 21: case 4: case 7: case 9: {
-      char what[80];
-      std::snprintf(what, sizeof what, "the surface-height equation (F 36 %d)", FlagTFS);
-      notAvailable(what);
-    }
+    case 4: case 21:
+      surfaceEquation4(ref);
+      break;
+    case 7: case 9:
+      surfaceEquation7(ref);
+      break;
     case 10:
-      notAvailable("the surface algorithm 10 (F 36 10)");
+      surfaceAlgo10Move(ref);
+      break;
     default:
       surfaceClassicUpdate(ref, ref2);
       break;
@@ -238,6 +242,13 @@ void surface() {
   computeTailSurf();
   if (debugging == 'J') endTraceLine();
   traceLineOpen = false;
+}
+
+void surfaceAlgo10Move(int ref) {
+  // The reference level less the head of the reference column, for this move
+  // only: GlobZRef itself stays, so that a held reference does not drift.
+  const double zref = GlobZRef - 0.000101937 * Cpres[columnCell(iPres, jPres)];
+  surfaceAlgo10(ref, zref);
 }
 
 double meanPressureResidual3() {

@@ -33,12 +33,43 @@ void clearSurfaceEquation(bool ninePoint);
 // move whose reference cell is ref (the column cell of the reference column).
 void surfaceEquation8(int ref);
 
+// ---- The driver's four-neighbour and nine-point equations ----
+
+// The row of the column whose lowest cell is c at grid point (i, j):
+// F 36 4 for the change of its level (limiters of F 246, F 427, F 438,
+// F 422, F 431, F 322), F 36 21 for the level itself (start value in Cf),
+// F 36 7 and 9 with its eight neighbours (F 36 9 keeps only its own row);
+// the F 405 time term is the frame's.
+void coeffDriver4Column(int i, int j, int c);
+void coeffDriver21Column(int i, int j, int c);
+void coeffDriver7Column(int c);
+// The fixed rows of the driver's equations: the reference column of the
+// reference cell ref (not F 36 21), the columns of the outlet group kSurf
+// and, for F 36 4, 7 and 9, of the second group kSurf2 (with F 474 1 the
+// west neighbour of an outlet column loses its source).
+void fixDriverRows(int ref);
+// Assembles, solves and applies the driver's equation of F 36 4 or 21
+// (five-point) and of F 36 7 or 9 (nine-point).
+void surfaceEquation4(int ref);
+void surfaceEquation7(int ref);
+
 // ---- Corner levels ----
+
+// What the column values of a surface-height equation are: level changes,
+// new levels (relaxed like changes towards them) or the new levels of the
+// semi-implicit method (relaxed by F 466).
+enum class ColumnValue { Change, Level, CasulliLevel };
 
 // Every grid point of the updated blocks takes the relaxed mean of the values
 // of the columns around it (level changes; levels with F 36 9), damped by
 // F 346, checked by F 369, and block 1 clamped by F 381.
 void surfaceUpdate();
+// The same for column values of the given kind.
+void surfaceUpdateOf(ColumnValue kind);
+// The lowest cells of the four columns around grid point (i, j): (i, j),
+// (i, j+1), (i+1, j+1), (i+1, j); missing ones filled once from the
+// neighbour relations of those present. Returns the number present.
+int fillCornerColumns(int i, int j, int cell[4]);
 // The same mean weighted by how far the point lies downstream of each
 // column's centre (F 282).
 void surfaceUpdateDownwind();

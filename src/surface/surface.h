@@ -27,6 +27,9 @@ double surfaceNonhydro(int c1, int c2, int c3, int c4);
 // Column water balance of F 36 5 and 6: moves every grid point by the mean
 // solved level change of the columns around it.
 void surface_continuity();
+// The row of cell c in that balance: a column's lowest cell gets its
+// storage, sides and net inflow (m3/s), every cell above it is held at 0.
+void continuityColumnRow(int c);
 // F 36 10: the level each column would have without its top-cell pressure,
 // carried upstream from the reference column cell refCell at level zref.
 void surfaceAlgo10(int refCell, double zref);
@@ -44,6 +47,8 @@ void computeSurfClassic();
 // by the distance of the reference point to GlobZRef (takes GlobZRef with
 // F 236), once even where two blocks share it.
 void surfaceShiftToReference();
+// The row of column cell c in algorithm 10 (before the reference row).
+void algo10ColumnRow(int c, double zref);
 
 // ---- After the move ----
 

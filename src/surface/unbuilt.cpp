@@ -2,5 +2,3 @@
 #include "io/log.h"
 #include "surface/surface.h"
 
-void surface_continuity() { notAvailable("the column continuity surface (F 36 5, 6)"); }
-void surfaceAlgo10(int, double) { notAvailable("the surface algorithm 10 (F 36 10)"); }

@@ -1,6 +1,6 @@
 // The surface move on the real engine in a straight channel of 20 x 5 columns
 // (1 m3/s, default k-epsilon): the trace file of debug letter J, a dry
-// reference column, and a surface method this build does not hold.
+// reference column, and a surface driver this build does not hold.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -73,14 +73,14 @@ TEST(SurfaceCase, ADryReferenceColumnStopsTheRun) {
   EXPECT_NE(log.find("where X is the number of the discharge group of the outflow region\n\n"), std::string::npos);
 }
 
-// The surface-height equation of F 36 4 belongs to a later build: the first
-// move ends the run with its message instead of moving nothing.
+// The second surface driver belongs to a later build: the first move ends
+// the run with its message instead of moving nothing.
 TEST(SurfaceCase, AnUnbuiltSurfaceMethodIsReported) {
   CaseDir run;
   run.write("koosurf", straightChannelKoosurf());
-  run.write("control", kBase + "K 1 100 20\nF 91 21 4\nF 36 4\n");
+  run.write("control", kBase + "K 1 100 20\nF 91 21 4\nF 36 4\nF 323 1\n");
   EXPECT_EQ(run.run(), 2) << run.boogie();
-  EXPECT_NE(run.boogie().find("Error: the surface-height equation (F 36 4) is not available in this build"),
+  EXPECT_NE(run.boogie().find("Error: the second surface driver (F 323 1) is not available in this build"),
             std::string::npos)
       << run.boogie();
 }
