@@ -89,21 +89,6 @@ void writeTraceLine(int ref) {
   if (bi < 0.1 && iterWriteAllData < 0 && Iter > 1000) WriteAllData();
 }
 
-// F 36 3: the whole surface shifted so that it passes through the reference
-// level at the reference grid point.
-void shiftToReference() {
-  const double dz = GlobZRef - waterLevel(iPres, jPres);
-  for (int b = 1; b <= NoBlocks; ++b) {
-    const BlockRecord& B = block[b];
-    if (B.gridLevel != 0 || B.kind != 0) continue;
-    for (int i = B.i1 - 1; i <= B.i2; ++i)
-      for (int j = B.j1 - 1; j <= B.j2; ++j) {
-        if (!gridPoint(i, j)) continue;
-        zval[i][j][znumber] += dz;
-        zval[i][j][znumber + 1] = zval[i][j][znumber];
-      }
-  }
-}
 
 }  // namespace
 
@@ -215,7 +200,7 @@ void surface() {
   }
   switch (FlagTFS) {
     case 3:
-      shiftToReference();
+      surfaceShiftToReference(false);
       break;
     case 5: case 6:
       surface_continuity();

@@ -43,10 +43,11 @@ void surface3();
 // blocks, relaxed by G 6, with the Froude limit of F 132 and the slope limit
 // of F 148 (F 36 0 and 2 of the second driver).
 void computeSurfClassic();
-// F 36 3 of the second driver: every grid point of the ordinary blocks moves
-// by the distance of the reference point to GlobZRef (takes GlobZRef with
-// F 236), once even where two blocks share it.
-void surfaceShiftToReference();
+// F 36 3: every grid point of the ordinary blocks moves by the distance of the
+// reference point to GlobZRef (takes GlobZRef when setLevels: the second
+// driver with F 236), once even where two blocks share it; the sub-bed block
+// stays.
+void surfaceShiftToReference(bool setLevels);
 // The row of column cell c in algorithm 10 (before the reference row).
 void algo10ColumnRow(int c, double zref);
 

@@ -92,7 +92,7 @@ void surfaceEnd() {
 // F 36 3: every grid point of the ordinary blocks moves by the distance of
 // the reference point to the reference level (or takes that level with F 236),
 // once, even where two blocks share it.
-void surfaceShiftToReference() {
+void surfaceShiftToReference(bool setLevels) {
   if (!zval) return;
   const double dz = onGrid(iPres, jPres) ? GlobZRef - zval[iPres][jPres][znumber] : 0.0;
   std::vector<char> moved(static_cast<std::size_t>(xnumber + 2) * static_cast<std::size_t>(ynumber + 2), 0);
@@ -105,7 +105,7 @@ void surfaceShiftToReference() {
         char& m = moved[static_cast<std::size_t>(i) * (ynumber + 2) + j];
         if (m) continue;
         m = 1;
-        const double z = FlagThixo == 0 ? zval[i][j][znumber] + dz : GlobZRef;
+        const double z = setLevels ? GlobZRef : zval[i][j][znumber] + dz;
         zval[i][j][znumber] = zval[i][j][znumber + 1] = z;
       }
   }
@@ -188,7 +188,7 @@ void computeSurfClassic() {
 void surface2() {
   switch (FlagTFS) {
     case 3:
-      surfaceShiftToReference();
+      surfaceShiftToReference(FlagThixo != 0);
       break;
     case 5: case 6:
       surface_continuity();

@@ -245,7 +245,7 @@ TEST(SurfShift, SharedGridPointsMoveOnce) {
   block[3].j2 = 6;
   zval[3][6][znumber] = 0.5;
   GlobZRef = 1.25;
-  surfaceShiftToReference();
+  surfaceShiftToReference(FlagThixo != 0);
   for (int i = 1; i <= 5; ++i)
     for (int j = 1; j <= 4; ++j) {
       ASSERT_DOUBLE_EQ(zval[i][j][znumber], 1.25) << i << " " << j;
@@ -253,12 +253,12 @@ TEST(SurfShift, SharedGridPointsMoveOnce) {
     }
   EXPECT_DOUBLE_EQ(zval[3][6][znumber], 0.5);
   // The reference point moved as well: a second call moves nothing.
-  surfaceShiftToReference();
+  surfaceShiftToReference(FlagThixo != 0);
   EXPECT_DOUBLE_EQ(zval[3][3][znumber], 1.25);
   zval[2][2][znumber] = 1.5;
   FlagThixo = 2;
   GlobZRef = 1.1;
-  surfaceShiftToReference();
+  surfaceShiftToReference(FlagThixo != 0);
   EXPECT_DOUBLE_EQ(zval[2][2][znumber], 1.1);
   EXPECT_DOUBLE_EQ(zval[5][4][znumber], 1.1);
 }
