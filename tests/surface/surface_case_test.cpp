@@ -79,7 +79,7 @@ TEST(SurfaceCase, ADryReferenceColumnStopsTheRun) {
 TEST(SurfaceCase, AnUnbuiltSurfaceMethodIsReported) {
   CaseDir run;
   run.write("koosurf", straightChannelKoosurf());
-  run.write("control", kBase + "K 1 100 20\nF 91 21 4\nF 36 9\nF 323 1\nF 343 3\n");
+  run.write("control", kBase + "K 1 100 20\nF 91 21 4\nF 36 9\nF 323 1\nF 168 1\nF 343 3\n");
   EXPECT_EQ(run.run(), 2) << run.boogie();
   EXPECT_NE(run.boogie().find("Error: the multigrid block correction of the semi-implicit surface (F 343 above 2) is not available in this build"),
             std::string::npos)
