@@ -11,6 +11,5 @@
 #include "state/runstate.h"
 
 
-void shorelineSteps() { notAvailable("the shoreline steps (F 102)"); }
 int UnstrucThixo3(int) { notAvailable("the sub-bed block (F 236, F 262)"); }
 void UnstrucThixo2(int) { notAvailable("the sub-bed block (F 236, F 262)"); }
