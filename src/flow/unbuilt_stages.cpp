@@ -5,5 +5,3 @@
 #include "io/log.h"
 
 void surface_tfs(int, int) { notAvailable("the transient free-surface update (F 36 1, 11..19)"); }
-void surface_LS_update() { notAvailable("the level-set free-surface update (F 36 50)"); }
-void surface_LS() { notAvailable("the level-set free-surface step (F 36 50)"); }

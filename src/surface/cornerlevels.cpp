@@ -23,35 +23,9 @@ namespace {
 
 using surfacegrid::Window;
 
-inline int cellOr0(int c) { return cellInGrid(c) ? c : 0; }
+using surfacegrid::cornerColumns;
 
-// The lowest cell of a column as zval holds it, 0 outside the grid (the raw
-// number, for the sum test of a point).
-double rawColumn(int i, int j) { return surfacegrid::onGrid(i, j) ? zval[i][j][0] : 0.0; }
-
-// The four columns around grid point (i, j): A (i, j), B (i, j+1),
-// C (i+1, j+1), D (i+1, j); missing ones filled from the neighbour relations
-// of those present. Returns the number present.
-int cornerColumns(int i, int j, int cell[4]) {
-  int A = lowestCellOf(i, j), B = lowestCellOf(i, j + 1), C = lowestCellOf(i + 1, j + 1), D = lowestCellOf(i + 1, j);
-  if (!A) A = B ? cellOr0(Ccells[B]) : 0;
-  if (!A) A = D ? cellOr0(Ccellw[D]) : 0;
-  if (!B) B = A ? cellOr0(Ccelln[A]) : 0;
-  if (!B) B = C ? cellOr0(Ccellw[C]) : 0;
-  if (!C) C = B ? cellOr0(Ccelle[B]) : 0;
-  if (!C) C = D ? cellOr0(Ccelln[D]) : 0;
-  if (!D) D = A ? cellOr0(Ccelle[A]) : 0;
-  if (!D) D = C ? cellOr0(Ccells[C]) : 0;
-  cell[0] = A;
-  cell[1] = B;
-  cell[2] = C;
-  cell[3] = D;
-  return (A != 0) + (B != 0) + (C != 0) + (D != 0);
-}
-
-bool columnsAround(int i, int j) {
-  return rawColumn(i, j) + rawColumn(i, j + 1) + rawColumn(i + 1, j + 1) + rawColumn(i + 1, j) > 0;
-}
+bool columnsAround(int i, int j) { return surfacegrid::anyColumnAround(i, j); }
 
 double froudeOf(int c) {
   if (!BFroude || !Cbed || !c) return 0.0;
