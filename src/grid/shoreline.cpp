@@ -110,6 +110,19 @@ void moveCornerXY(int c, int k, double x, double y) {
   upColumn(c, [&](int x2) { setXY(corner(k + 4, x2), x, y); });
 }
 
+// The points of each vertical corner line of the column of c stay in order
+// from the bed up: a move that brought a lower point above the one over it
+// (a snapped bed point, a raised corner) lifts the points above to it, so
+// that no cell turns inside out.
+void keepCornerOrder(int c) {
+  upColumn(c, [](int x) {
+    for (int k = 1; k <= 4; ++k) {
+      const int lo = corner(k, x), hi = corner(k + 4, x);
+      if (lo && hi && Pz[hi] < Pz[lo]) Pz[hi] = Pz[lo];
+    }
+  });
+}
+
 // Wet and dry neighbour columns by the lowest cell in zval (pointcell for the
 // grids of the second generator where the routine says so).
 bool wet(int i, int j) { return lowestCellOf(i, j) > 0; }
@@ -482,6 +495,7 @@ void UnstrucTriangular() {
     if (FlagCorrTrekant == 16) roughCorner(col);
     if (FlagCorrTrekant == 17) outwardCorners(col, h);
     if (FlagGridStab8 == 2) stabilityCorners(col, q);
+    keepCornerOrder(col.c);
   });
 }
 
@@ -536,6 +550,7 @@ void UnstrucTriangular0() {
         });
       }
     }
+    keepCornerOrder(col.c);
   });
 }
 
@@ -626,6 +641,7 @@ void UnstrucTriangular5() {
         setXY(above, x, y);
       }
     }
+    keepCornerOrder(c);
   });
 }
 

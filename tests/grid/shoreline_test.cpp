@@ -254,13 +254,19 @@ TEST(ShorelineMoves, F390KeepsTheInflowPointsOnTheirGridLines) {
 // zero area, and each cell gets the code of its corner. setCorrTrekant then
 // turns the code-1 cell with its code-2 east and code-4 north neighbours into
 // 13, 14, 24; the code-3 cell keeps its code.
+//
+// With `low` the dry grid line (3, 3) holds a water level half a metre below
+// the others, so that the corner of column (4, 4) there stands below the bed
+// point it snaps onto: the corner line is lifted with it and the cell keeps a
+// volume of 0 or more instead of turning inside out.
 TEST(ShorelineTriangles, SingleCellCornerColumnsSnapAndTakeTheirCodes) {
-  for (int f235 : {0, 1, 29}) {
+  for (int f235 : {0, 1, 29}) for (bool low : {false, true}) {
     InProjectDir dir;
     BlockGrid g;
     g.nx = 6;
     g.ny = 6;
     g.bed = [](int i, int j) { return i == 4 && j == 4 ? 0.95 : 1.2; };
+    g.water = [low](int i, int j) { return low && i == 3 && j == 3 ? 0.5 : 1.0; };
     g.prepare();
     FlagPresDebug = 2;
     FlagMinLevUnstruc = 1;
@@ -287,7 +293,8 @@ TEST(ShorelineTriangles, SingleCellCornerColumnsSnapAndTakeTheirCodes) {
       if (moved) {
         EXPECT_LT(std::fabs(Farea[w.face]), 1e-12) << w.c;
       }
-      EXPECT_GE(cellVolume(w.c), -1e-12);
+      EXPECT_GE(cellVolume(w.c), -1e-12) << f235 << low;
+      for (int k = 1; k <= 4; ++k) EXPECT_GE(Pz[cornerPoint(k + 4, w.c)], Pz[cornerPoint(k, w.c)]) << w.c << " " << k;
     }
     if (f235 == 1) {
       EXPECT_EQ(Ctrekant[sw], 13);
