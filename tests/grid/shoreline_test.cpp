@@ -389,3 +389,118 @@ TEST(ShorelineTriangles, APulledCornerMovesTowardTheDiagonalByTheDepthWeight) {
     EXPECT_LT(worstClosure(), 1e-9);
   }
 }
+
+// The other triangulation routines of F 493 on the basin whose only wet grid
+// line is (4, 4) (F 183 2 keeps it), without the edge moves (F 533 0): the
+// corner 1 of column (4, 4), at grid line (3, 3) = (2, 2) m, reaches into
+// dry land (its three columns dry, its depth -0.2 m, both adjacent corners
+// dry, the diagonal corner 5 cm deep). Where it goes, in plan and height,
+// with the points above it following in plan.
+TEST(ShorelineTriangles, EachTriangulationRoutineMovesTheDryCornerItsWay) {
+  struct Case {
+    int f493, f456;
+    double x, y, zBed, zTop;
+  };
+  const double h = 0.005;
+  const Case cases[] = {
+      {1, 0, 2.0, 2.0, 1.0, 1.0},    // both adjacent corners shallow: stays
+      {1, 1, 2.5, 2.5, 1.0, 1.0},    // F 456 1: the midpoint of corners 2 and 4
+      {1, 2, 2.25, 2.25, 1.0, 1.0},  // other F 456: halfway to that midpoint
+      {2, 0, 2.4, 2.4, 1.0, 1.0},    // 0.35, 0.25, 0.25, 0.15 of the four lines
+      {3, 0, 2.4, 2.4, 1.0, 1.0},    // 0.4 / 0.2 / 0.4, height kept in bounds
+      {4, 0, 2.4, 2.4, 1.0, 1.0},
+      {5, 0, 2.5, 2.5, 1.0, 1.0},    // toward the diagonal, at most half way
+      {6, 0, 2.4, 2.4, 1.0 - h, 1.0},  // heights over the last h below the surface
+      {7, 0, 2.0, 2.0, 1.0, 1.0},    // no routine
+  };
+  for (const Case& k : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 6;
+    g.ny = 6;
+    g.bed = [](int i, int j) { return i == 4 && j == 4 ? 0.95 : 1.2; };
+    g.prepare();
+    MinVertDist0 = h;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagTriangleAlgo = k.f493;
+    FlagMinLevCorner = k.f456;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(4, 4);
+    ASSERT_GT(c, 0);
+    ASSERT_EQ(Ccellt[c], 0);
+    const int p = Cpoint1[c], q = Cpoint5[c];
+    EXPECT_NEAR(Px[p], k.x, 1e-12) << k.f493 << " " << k.f456;
+    EXPECT_NEAR(Py[p], k.y, 1e-12) << k.f493 << " " << k.f456;
+    EXPECT_NEAR(Px[q], k.x, 1e-12) << k.f493;
+    EXPECT_NEAR(Py[q], k.y, 1e-12) << k.f493;
+    EXPECT_NEAR(Pz[p], k.zBed, 1e-12) << k.f493;
+    EXPECT_NEAR(Pz[q], k.zTop, 1e-12) << k.f493;
+    for (int x = 1; x <= NoCells; ++x) EXPECT_GE(cellVolume(x), -1e-12) << k.f493 << " cell " << x;
+    EXPECT_LT(worstClosure(), 1e-9);
+    if (k.f493 == 2) {
+      // Column (5, 4) has no south and no east neighbour: its corner 2 takes
+      // 0.25, 0.25, 0.35, 0.15 of the lines (4, 3), (4, 4), (5, 3), (5, 4).
+      const int e = lowestCell(5, 4);
+      EXPECT_NEAR(Px[Cpoint2[e]], 3.5, 1e-12);
+      EXPECT_NEAR(Py[Cpoint2[e]], 2.4, 1e-12);
+    }
+  }
+}
+
+// The options of the default triangulation on the same basin: F 245 2nd
+// value snaps a corner whose depth is not negative (here a dry line lowered
+// to a depth of 1 mm); F 245 3rd value 1 keeps the lowest cell of the corner
+// at most h thick below the surface point, 2 spreads h evenly; F 235 23
+// lowers the diagonal corner of a single cell 3 h below the point above it;
+// F 235 29 leaves single cells alone.
+TEST(ShorelineTriangles, DefaultTriangulationOptions) {
+  const double h = 0.005;
+  struct Case {
+    int f235, f245b, f245c;
+    bool shallowCorner;
+    double x, y, zBed, zTop, zDiag;
+  };
+  const double pulled = 0.45 * 2.0 + 0.55 * 3.0;  // q = -0.2 / h <= 0.5: w 0.45
+  const Case cases[] = {
+      {1, 0, 0, true, pulled, pulled, 0.999, 1.0, 0.95},  // not negative: pulled
+      {1, 1, 0, true, 2.0, 3.0, 1.0, 1.0, 0.95},          // F 245 2nd: snapped onto 4
+      {1, 0, 1, false, 2.0, 3.0, 1.0, 1.0, 0.95},         // snap, then max(z, zt - h)
+      {1, 0, 2, false, 2.0, 3.0, 1.0 - h, 1.0, 0.95},     // zt - h, + h / 1 cell
+      {23, 0, 0, false, 2.0, 3.0, 1.0, 1.0, 1.0 - 3 * h},
+      {29, 0, 0, false, 2.0, 2.0, 1.0, 1.0, 0.95},
+  };
+  for (const Case& k : cases) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 6;
+    g.ny = 6;
+    g.bed = [&k](int i, int j) {
+      if (i == 4 && j == 4) return k.f235 == 23 ? 0.99 : 0.95;  // 1 cm deep: within 3 h
+      if (k.shallowCorner && i == 3 && j == 3) return 0.999;
+      return 1.2;
+    };
+    g.prepare();
+    MinVertDist0 = h;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagCorrTrekant = k.f235;
+    FlagCorrTrekant2 = k.f245b;
+    FlagCorrTrekant3 = k.f245c;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(4, 4);
+    ASSERT_GT(c, 0);
+    const int p = Cpoint1[c], q = Cpoint5[c];
+    const std::string tag = std::to_string(k.f235) + " " + std::to_string(k.f245b) + " " + std::to_string(k.f245c);
+    EXPECT_NEAR(Px[p], k.x, 1e-12) << tag;
+    EXPECT_NEAR(Py[p], k.y, 1e-12) << tag;
+    EXPECT_NEAR(Pz[p], k.zBed, 1e-12) << tag;
+    EXPECT_NEAR(Pz[q], k.zTop, 1e-12) << tag;
+    EXPECT_NEAR(Pz[Cpoint3[c]], k.zDiag, 1e-12) << tag;
+    for (int x = 1; x <= NoCells; ++x) EXPECT_GE(cellVolume(x), -1e-12) << tag << " cell " << x;
+  }
+}
