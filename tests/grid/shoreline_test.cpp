@@ -504,3 +504,39 @@ TEST(ShorelineTriangles, DefaultTriangulationOptions) {
     for (int x = 1; x <= NoCells; ++x) EXPECT_GE(cellVolume(x), -1e-12) << tag << " cell " << x;
   }
 }
+
+// The height rules that come with a triangle code on the same basin (wet
+// line 5 mm deep, cell roughness 5 cm): F 235 14 lowers the adjacent corners
+// h and the diagonal one 2 h below the points above them; F 235 15 lowers the
+// diagonal corner by the roughness; F 235 16, for a column shallower than a
+// quarter of the roughness, lowers the deepest corner by 0.2 x the roughness.
+TEST(ShorelineTriangles, HeightRulesOfTheTriangleCodes) {
+  const double h = 0.005, ks = 0.05;
+  struct Case {
+    int f235;
+    double zAdjacent, zDiag;
+  };
+  for (const Case& k : {Case{14, 1.0 - h, 1.0 - 2 * h}, Case{15, 1.0, 1.0 - ks}, Case{16, 1.0, 1.0 - 0.2 * ks},
+                        Case{1, 1.0, 1.0}}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 6;
+    g.ny = 6;
+    g.bed = [](int i, int j) { return i == 4 && j == 4 ? 1.0 - 0.0051 : 1.2; };
+    g.prepare();
+    MinVertDist0 = h;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagCorrTrekant = k.f235;
+    for (int c = 0; c < MaxCeller; ++c) Croughness[c] = ks;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(4, 4);
+    ASSERT_GT(c, 0);
+    EXPECT_EQ(Ctrekant[c], 13);  // with its east and north neighbours
+    EXPECT_NEAR(Pz[Cpoint2[c]], k.zAdjacent, 1e-12) << k.f235;
+    EXPECT_NEAR(Pz[Cpoint3[c]], std::min(1.0 - 0.0051, k.zDiag), 1e-12) << k.f235;
+    for (int x = 1; x <= NoCells; ++x) EXPECT_GE(cellVolume(x), -1e-12) << k.f235 << " cell " << x;
+  }
+}
