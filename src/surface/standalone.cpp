@@ -38,11 +38,11 @@ double topLevelOfCell(int c) {
 
 // The downstream (upstream) level of timei at stimet; a single record holds
 // at all times. False without a series.
-bool seriesLevel(const double* values, double& level) {
+bool seriesLevel(const double* values, double& zLevel) {
   if (!values) return false;
   const SeriesPoint s = seriesNow();
   if (!s.valid) return false;
-  level = s.of(values);
+  zLevel = s.of(values);
   return true;
 }
 
@@ -63,9 +63,9 @@ void fixGroup(int g, double H) {
 
 // The reference column's level and its target, the downstream level of the
 // series or the level itself. False when the column has no cell.
-bool referenceTarget(double& level, double& target) {
-  if (!surfaceColumnLevel(iPres, jPres, level)) return false;
-  target = level;
+bool referenceTarget(double& zLevel, double& target) {
+  if (!surfaceColumnLevel(iPres, jPres, zLevel)) return false;
+  target = zLevel;
   seriesLevel(TimeInHout, target);
   return true;
 }
@@ -159,8 +159,8 @@ void levelChangeStep(double H) {
         if (FlagSurfDLL == 3) Cap[c] *= 2.0;
       }
   }
-  double level;
-  if (surfaceColumnLevel(iPres, jPres, level)) fixRow(lowestCellOf(iPres, jPres), H - level);
+  double zLevel;
+  if (surfaceColumnLevel(iPres, jPres, zLevel)) fixRow(lowestCellOf(iPres, jPres), H - zLevel);
   fixGroup(kSurf, H);
   for (int c = 0; c <= NoCells; ++c) Cf[c] = 2.0 * Csource[c] / (Cap[c] + 1e-30);
   solver();
@@ -181,10 +181,10 @@ void levelChangeStep(double H) {
 
 }  // namespace
 
-bool surfaceColumnLevel(int i, int j, double& level) {
+bool surfaceColumnLevel(int i, int j, double& zLevel) {
   const int c = lowestCellOf(i, j);
   if (c == 0) return false;
-  level = topLevelOfCell(c);
+  zLevel = topLevelOfCell(c);
   return true;
 }
 
@@ -213,10 +213,10 @@ void surface_solver_downstream() {
 void surface2DLL() {
   if (!zval) return;
   if (FlagTSC == 0 && FlagTFS > 1) stimet += TimeStep;
-  double level = 0.0, H = 0.0;
+  double zLevel = 0.0, H = 0.0;
   // The target of the reference: the series level, else the column's own
   // level; with neither there is nothing to fix and no level-change step.
-  const bool target = referenceTarget(level, H) || seriesLevel(TimeInHout, H);
+  const bool target = referenceTarget(zLevel, H) || seriesLevel(TimeInHout, H);
   if (FlagTFS == 4 && target && Cap && Csource) levelChangeStep(H);
   if (FlagSurfEdge == 1) levelEdges();
   if (SurfSmoothFlag == 1) smoothLevels();

@@ -5,7 +5,7 @@
 
 // The level of column (i, j): the top face of its top cell; false when the
 // column has no cell.
-bool surfaceColumnLevel(int i, int j, double& level);
+bool surfaceColumnLevel(int i, int j, double& zLevel);
 
 // Fixes the surface equation at the lowest cell of the reference column to
 // the downstream level (the time series of timei at stimet, else the

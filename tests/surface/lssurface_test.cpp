@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
 #include <vector>
 
 #include "flow/stages.h"
@@ -280,4 +283,44 @@ TEST(LSSurface, AFilledBasinHoldsTheInflowVolume) {
   surface_LS_update();
   const double gained = volume() - before, inflow = Q * 0.001 * TimeStep * steps;
   EXPECT_NEAR(gained, inflow, 0.01 * inflow);
+}
+
+// Where every column's flow points at the grid point in slow flow, every
+// weight is 0: the point takes the plain mean instead of dividing by zero.
+TEST(LSSurface, FroudeWeightedCornerWithoutWeightTakesThePlainMean) {
+  InProjectDir dir;
+  basin(4, 3);
+  FlagTSC = 1;
+  TFSfroudeforward = 2;
+  // The four columns around grid point (3, 3) at (2, 2) m, each flowing
+  // straight at it.
+  const int cols[4][2] = {{3, 3}, {3, 4}, {4, 4}, {4, 3}};
+  const double dirs[4][2] = {{1, 1}, {1, -1}, {-1, -1}, {-1, 1}};
+  for (int q = 0; q < 4; ++q)
+    for (int c = lowestCell(cols[q][0], cols[q][1]); c > 0; c = Ccellt[c]) {
+      Cxvel[c] = 0.1 * dirs[q][0];
+      Cyvel[c] = 0.1 * dirs[q][1];
+    }
+  double sum = 0;
+  for (int q = 0; q < 4; ++q) sum += Bdeltah[bedOf(cols[q][0], cols[q][1])] = 0.01 * (q + 1);
+  surface_LS_update();
+  EXPECT_NEAR(waterAt(3, 3), 1.0 + 0.25 * sum, 1e-12);
+}
+
+// A regeneration that does not fit the F 65 sizes ends the run with the
+// report of the generator instead of going on with a half-built grid.
+TEST(LSSurfaceDeathTest, AFailedRegenerationEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  InProjectDir dir;
+  basin(4, 3);
+  MaxCeller = NoCells;
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          std::ifstream in("boogie");
+          std::cerr << in.rdbuf();
+        });
+        surface_LS_update();
+      },
+      ::testing::ExitedWithCode(256 - 4), "Error: Unstructured arrays are too small. Increase with the F 65 data set.");
 }

@@ -66,7 +66,7 @@ TEST(SurfaceDownstream, FixedRowsTakeTheSeriesLevelsLessTheColumnLevels) {
     double t, want;
   };
   for (const Case& k : {Case{2, 50.0, 1.1}, Case{2, 0.0, 1.0}, Case{2, 300.0, 1.2}, Case{1, 50.0, 1.15},
-                        Case{0, 50.0, 1.0 /* the column's own level */}}) {
+                        Case{0, 50.0, 1.0 /* the column's own zLevel */}}) {
     InProjectDir dir;
     basin();
     if (k.records == 2) series({0.0, 100.0}, {1.0, 1.2}, {1.5, 1.7});
