@@ -540,3 +540,120 @@ TEST(ShorelineTriangles, HeightRulesOfTheTriangleCodes) {
     for (int x = 1; x <= NoCells; ++x) EXPECT_GE(cellVolume(x), -1e-12) << k.f235 << " cell " << x;
   }
 }
+
+// F 235 15 with the edge moves: the moved corner of every cell of a shore
+// column is kept no higher than the top of the lowest cell at the wet end of
+// its edge (point X); without it the corner stays at the water level.
+TEST(ShorelineMoves, F235Value15KeepsMovedCornersBelowTheFirstLevelAtTheWetEnd) {
+  for (int f235 : {0, 15}) {
+    InProjectDir dir;
+    bank(false).grid().prepare();
+    FlagMinLevUnstruc = 1;
+    FlagTriangleAlgo = 9;
+    FlagCorrTrekant = f235;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    // Column (4, 4): its corner 4 (grid line (3, 4)) slides down the west edge
+    // toward corner 1; X is corner 5 of its lowest cell.
+    const int c = lowestCell(4, 4);
+    ASSERT_GT(c, 0);
+    ASSERT_GT(Ccellt[c], 0);
+    ASSERT_GT(std::fabs(Py[Cpoint4[c]] - yval[3][4]), 1e-6);
+    const double zx = Pz[Cpoint5[c]];
+    ASSERT_LT(zx, 1.0);
+    for (int x = c; x > 0; x = Ccellt[x]) EXPECT_NEAR(Pz[Cpoint4[x]], f235 == 15 ? zx : 1.0, 1e-12) << f235;
+    EXPECT_NEAR(Pz[Cpoint8[topCell(4, 4)]], 1.0, 1e-12);
+    EXPECT_GE(smallestVolume(), -1e-12);
+  }
+}
+
+// F 391 2: a single wet column in the north-east corner of its block (no east
+// or north neighbour, no south or west one) with its corners 1, 2, 4 shallower
+// than MinVertDist0 gets its deep corner 3 lifted to MinVertDist0 below the
+// point above it. F 235 29 keeps the column itself unmoved.
+TEST(ShorelineTriangles, F391Value2LiftsTheDeepCornerOfALoneColumn) {
+  for (int f391 : {0, 2}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 3;
+    g.ny = 3;
+    g.bed = [](int i, int j) { return i == 4 && j == 4 ? 0.95 : 0.999; };
+    g.prepare();
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagCorrTrekant = 29;
+    FlagGridStab8 = f391;
+    FlagGridStab1 = FlagGridStab4 = 0;  // keep a column without neighbours
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(4, 4);
+    ASSERT_GT(c, 0);
+    ASSERT_EQ(Ccellt[c], 0);
+    EXPECT_NEAR(Pz[Cpoint3[c]], f391 == 2 ? Pz[Cpoint7[c]] - 0.005 : 0.95, 1e-12);
+    EXPECT_GE(smallestVolume(), -1e-12);
+  }
+}
+
+// F 159 5th value 7 with F 493 1: the deep corner 1 of the column in the
+// south-west corner of the block (its diagonal and southern columns lie
+// outside, its corner 4 is shallow) is raised in every cell to the bed
+// point of corner 4.
+TEST(ShorelineTriangles, F159Value7RaisesADeepCornerBesideDryColumns) {
+  for (int f159 : {0, 7}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 3;
+    g.ny = 3;
+    g.bed = [](int i, int j) { return i == 1 && j == 1 ? 0.5 : 0.999; };
+    g.prepare();
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagTriangleAlgo = 1;
+    FlagGridStab5 = f159;
+    FlagGridStab1 = FlagGridStab4 = 0;  // keep a column without neighbours
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(2, 2);
+    ASSERT_GT(c, 0);
+    const double bed4 = Pz[Cpoint4[c]];
+    for (int x = c; x > 0; x = Ccellt[x])
+      if (f159 == 7) {
+        EXPECT_GE(Pz[Cpoint1[x]], bed4 - 1e-12);
+      }
+    EXPECT_NEAR(Pz[Cpoint1[c]], f159 == 7 ? bed4 : 0.5, 1e-12);
+    EXPECT_GE(smallestVolume(), -1e-12);
+    EXPECT_LT(worstClosure(), 1e-9);
+  }
+}
+
+// F 493 3 moves a corner only when all three columns around it are dry, F 493
+// 4 when its two side columns are: corner 1 of column (5, 5) at grid line
+// (4, 4) has dry columns south and west of it but a wet one diagonally.
+TEST(ShorelineTriangles, F493Values3And4DifferInTheDiagonalColumn) {
+  for (int f493 : {3, 4}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 6;
+    g.ny = 6;
+    g.bed = [](int i, int j) { return (i == 3 && j == 3) || (i == 5 && j == 5) ? 0.95 : 0.999; };
+    g.prepare();
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagPresDebug = 2;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagTriangleAlgo = f493;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(5, 5);
+    ASSERT_GT(c, 0);
+    ASSERT_GT(lowestCell(4, 4), 0);
+    ASSERT_EQ(lowestCell(5, 4), 0);
+    ASSERT_EQ(lowestCell(4, 5), 0);
+    const bool moved = std::hypot(Px[Cpoint1[c]] - xval[4][4], Py[Cpoint1[c]] - yval[4][4]) > 1e-9;
+    EXPECT_EQ(moved, f493 == 4);
+    EXPECT_GE(smallestVolume(), -1e-12);
+  }
+}

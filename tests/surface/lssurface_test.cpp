@@ -81,6 +81,12 @@ TEST(LSSurface, InnerStepAddsTheFluxUnderTheTopCell) {
   const int b = bedOf(3, 3);
   ASSERT_NEAR(Barea[b], 1.0, 1e-12);
   EXPECT_NEAR(Bdeltah[b], 7.0 * 0.001 * 2.0 / Barea[b], 1e-15);
+  // The bottom cell's coefficients: 4.5 kg/s in through the west side of the
+  // column in slow flow gives the diffusive part alone there; the storage
+  // term is the depth times the bottom area times 1000 / TimeStep.
+  EXPECT_NEAR(Caw[c], 0.05 * 4.5, 1e-12);
+  EXPECT_NEAR(Cae[c], 0.0, 1e-12);
+  EXPECT_NEAR(Cap[c], 0.05 * 4.5 + 1.0 * 1.0 * 1000.0 / 2.0, 1e-9);
   surface_LS();
   EXPECT_NEAR(Bdeltah[b], 2 * 7.0 * 0.001 * 2.0, 1e-15);
   for (int i = 2; i <= 5; ++i)
