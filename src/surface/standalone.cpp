@@ -168,6 +168,8 @@ void levelChangeStep(double H) {
     const surfacegrid::Window w = surfacegrid::pointWindow(block[b]);
     for (int i = w.iLo; i <= w.iHi; ++i)
       for (int j = w.jLo; j <= w.jHi; ++j) {
+        // A point shared with an earlier block has moved with it.
+        if (surfacegrid::pointOfEarlierBlock(b, i, j)) continue;
         int cell[4];
         const int n = surfacegrid::cornerColumns(i, j, cell);
         if (n == 0) continue;

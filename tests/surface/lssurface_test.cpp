@@ -330,3 +330,34 @@ TEST(LSSurfaceDeathTest, AFailedRegenerationEndsTheRun) {
       },
       ::testing::ExitedWithCode(256 - 4), "Error: Unstructured arrays are too small. Increase with the F 65 data set.");
 }
+
+// Two blocks side by side share the grid line between them (block 1 columns
+// i = 2..3, block 2 columns i = 4..5): a point on it moves once, by the mean
+// of its columns, not once for each block.
+TEST(LSSurface, APointSharedByTwoBlocksMovesOnce) {
+  InProjectDir dir;
+  BlockGrid g;
+  g.nx = 4;
+  g.ny = 3;
+  FlagTFS = 50;
+  g.prepare();
+  MinVertDist0 = 0.005;
+  MinVertDist1 = 0.1;
+  block[1].i2 = 3;
+  block[2] = block[1];
+  block[2].i1 = 4;
+  block[2].i2 = 5;
+  NoBlocks = 2;
+  ASSERT_EQ(UnstructureBuild(), 1);
+  metric();
+  BedMake();
+  FlagTSC = 1;
+  TFSfroudeforward = 1;
+  for (int b = 1; b <= NoBCells; ++b) Bdeltah[b] = 0.01;
+  surface_LS_update();
+  for (int j = 1; j <= 4; ++j) {
+    EXPECT_NEAR(waterAt(3, j), 1.01, 1e-12) << j;
+    EXPECT_NEAR(waterAt(2, j), 1.01, 1e-12) << j;
+    EXPECT_NEAR(waterAt(4, j), 1.01, 1e-12) << j;
+  }
+}
