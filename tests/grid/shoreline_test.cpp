@@ -133,22 +133,29 @@ TEST(ShorelineMoves, MovedCornersLieOnTheirEdgesAtTheDepthLimitOrAtF89) {
   }
 }
 
-// A corner at exactly the depth limit does not move (all tests are strict),
-// and without F 102 nothing moves at all.
-TEST(ShorelineMoves, NothingMovesWithoutF102OrAtTheLimitItself) {
-  for (int f102 : {0, 1}) {
+// A corner at exactly the depth limit does not move (all tests are strict);
+// without F 102, or with F 533 0, nothing moves at all.
+TEST(ShorelineMoves, NothingMovesWithoutF102OrF533OrAtTheLimitItself) {
+  struct Case {
+    int f102, f533;
+    bool atLimit;
+  };
+  for (const Case& k : {Case{0, 1, false}, Case{1, 0, false}, Case{1, 1, true}}) {
     InProjectDir dir;
     SlopingBank b = bank(false);
     b.grid().prepare();
-    FlagMinLevUnstruc = f102;
+    FlagMinLevUnstruc = k.f102;
+    FlagHorMove = k.f533;
     MinVertDist1 = 0.1;
-    // The shore row exactly at the limit.
-    for (int i = 1; i <= 7; ++i) zval[i][4][1] = zval[i][4][znumber] - 0.005;
-    MinVertDist0 = zval[1][4][znumber] - zval[1][4][1];
+    MinVertDist0 = 0.005;
+    if (k.atLimit) {
+      for (int i = 1; i <= 7; ++i) zval[i][4][1] = zval[i][4][znumber] - 0.005;
+      MinVertDist0 = zval[1][4][znumber] - zval[1][4][1];
+    }
     ASSERT_EQ(UnstructureBuild(), 1);
     for (auto [p, line] : pointLines())
       EXPECT_LT(std::hypot(Px[p] - xval[line.first][line.second], Py[p] - yval[line.first][line.second]), 1e-12)
-          << f102 << " point " << p;
+          << k.f102 << " " << k.f533 << " point " << p;
   }
 }
 
@@ -654,6 +661,44 @@ TEST(ShorelineTriangles, F493Values3And4DifferInTheDiagonalColumn) {
     ASSERT_EQ(lowestCell(4, 5), 0);
     const bool moved = std::hypot(Px[Cpoint1[c]] - xval[4][4], Py[Cpoint1[c]] - yval[4][4]) > 1e-9;
     EXPECT_EQ(moved, f493 == 4);
+    EXPECT_GE(smallestVolume(), -1e-12);
+  }
+}
+
+// F 492: the neighbours of a column from its cell links (0) or from the
+// lowest cells of the neighbouring columns (1). Two blocks side by side
+// without a connection: the column (3, 2) in the south-east corner of block 1
+// has no east link, yet the column east of it (block 2) holds cells. Its
+// corner 2 (grid line (3, 1)), 1 mm deep between shallow corners, is pulled
+// toward the diagonal corner with the links and stays with the columns.
+TEST(ShorelineTriangles, F492TakesTheNeighboursFromTheColumns) {
+  for (int f492 : {0, 1}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 4;
+    g.ny = 3;
+    g.bed = [](int i, int j) { return (i == 2 && j == 1) || (i == 3 && j <= 2) ? 0.999 : 0.0; };
+    g.prepare();
+    block[1].i2 = 3;
+    block[2] = block[1];
+    block[2].i1 = 4;
+    block[2].i2 = 5;
+    NoBlocks = 2;
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagGridStabFix1 = f492;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(3, 2);
+    ASSERT_GT(c, 0);
+    ASSERT_GT(lowestCell(4, 2), 0);
+    ASSERT_EQ(Ccelle[c], 0);
+    const double w = 0.45;  // the shallower adjacent corner 1 mm deep: q 0.2
+    const double x = f492 == 0 ? w * 2.0 + (1 - w) * 1.0 : 2.0;
+    const double y = f492 == 0 ? w * 0.0 + (1 - w) * 1.0 : 0.0;
+    EXPECT_NEAR(Px[Cpoint2[c]], x, 1e-12) << f492;
+    EXPECT_NEAR(Py[Cpoint2[c]], y, 1e-12) << f492;
     EXPECT_GE(smallestVolume(), -1e-12);
   }
 }
