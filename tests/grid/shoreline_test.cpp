@@ -702,3 +702,36 @@ TEST(ShorelineTriangles, F492TakesTheNeighboursFromTheColumns) {
     EXPECT_GE(smallestVolume(), -1e-12);
   }
 }
+
+// F 235 17 in a column with a dry corner: a corner deeper than h whose three
+// outward grid lines hold more than one level each is lowered toward their
+// depth: dz = d - D / (n + 0.5), the full dz at the bed, fading upward; the
+// surface point stays. Column (3, 3): dry corner line (2, 2), corner 3 at
+// line (3, 3) 0.1 m deep, its outward lines (4, 4), (4, 3), (3, 4) 0.5 m deep.
+TEST(ShorelineTriangles, F235Value17LowersADeepCornerTowardItsOutwardLines) {
+  for (int f235 : {0, 17}) {
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 6;
+    g.ny = 6;
+    g.bed = [](int i, int j) {
+      if (i == 2 && j == 2) return 1.2;
+      if (i == 3 && j == 3) return 0.9;
+      return 0.5;
+    };
+    g.prepare();
+    MinVertDist0 = 0.005;
+    MinVertDist1 = 0.1;
+    FlagMinLevUnstruc = 1;
+    FlagHorMove = 0;
+    FlagCorrTrekant = f235;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int c = lowestCell(3, 3);
+    ASSERT_GT(c, 0);
+    ASSERT_GT(Ccellt[c], 0);
+    const double dz = 0.1 - 1.5 / 3.5;
+    EXPECT_NEAR(Pz[Cpoint3[c]], f235 == 17 ? 0.9 + dz : 0.9, 1e-12);
+    EXPECT_NEAR(Pz[Cpoint7[topCell(3, 3)]], 1.0, 1e-12);
+    EXPECT_GE(smallestVolume(), -1e-12);
+  }
+}
