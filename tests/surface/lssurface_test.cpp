@@ -361,3 +361,19 @@ TEST(LSSurface, APointSharedByTwoBlocksMovesOnce) {
     EXPECT_NEAR(waterAt(4, j), 1.01, 1e-12) << j;
   }
 }
+
+// F 168: the coarse levels of the column multigrid are rebuilt for the new
+// grid after the regeneration.
+TEST(LSSurface, UpdateRebuildsTheCoarseLevelsWithF168) {
+  for (int f168 : {0, 1}) {
+    InProjectDir dir;
+    Flag2DAccSolver = f168;
+    basin(4, 3);
+    NoMGlevels = 0;
+    surface_LS_update();
+    EXPECT_EQ(NoMGlevels > 0, f168 == 1) << f168;
+    if (f168 == 1) {
+      EXPECT_EQ(block[2].kind, 2);
+    }
+  }
+}
