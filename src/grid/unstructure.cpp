@@ -57,7 +57,6 @@ void refuseUnbuiltSteps() {
   if (FlagGridStab5 == 4) notAvailable("the cells along warped steep beds (F 159 5th integer 4)");
   if (FlagRemovePonds > 0 && !adaptiveMethod(UMethod)) notAvailable("the pond removal of this vertical distribution (F 394)");
   if (TetI1 > 0 && NoBlocks <= 8) notAvailable("the local refinement block (F 130)");
-  if (shorelineMethod(UMethod) && FlagMinLevUnstruc > 0) notAvailable("the shoreline steps (F 102)");
 }
 
 // The block windows must lie inside the block grid before anything is built.
@@ -360,6 +359,7 @@ int UnstructureBuild() {
 
   numberBedCells();
   zval[0][0][1] = zval[0][0][znumber] = 0;
+  if (Cbed && shorelineMethod(UMethod) && FlagMinLevUnstruc > 0) shorelineSteps();
   if (subBedBlock() != 0) return fail(-1, -1);
 
   NoCells0 = NoCells;

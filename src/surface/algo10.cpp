@@ -120,7 +120,7 @@ void surfaceAlgo10(int refCell, double zref) {
     if (!lowestCellOf(i, j) && !lowestCellOf(i, j + 1) && !lowestCellOf(i + 1, j + 1) && !lowestCellOf(i + 1, j))
       return;
     int cell[4] = {lowestCellOf(i, j), lowestCellOf(i, j + 1), lowestCellOf(i + 1, j + 1), lowestCellOf(i + 1, j)};
-    if (NoBlocks != 1) fillCornerColumns(i, j, cell);
+    if (NoBlocks != 1) surfacegrid::cornerColumns(i, j, cell);
     double level = 0.0, head = 0.0;
     int n = 0;
     for (int k : cell) {

@@ -181,7 +181,7 @@ void surface_continuity() {
         if (!lowestCellOf(i, j) && !lowestCellOf(i, j + 1) && !lowestCellOf(i + 1, j + 1) && !lowestCellOf(i + 1, j))
           continue;
         int cell[4];
-        const int n = fillCornerColumns(i, j, cell);
+        const int n = surfacegrid::cornerColumns(i, j, cell);
         const double dz = (Cf[cell[0]] + Cf[cell[1]] + Cf[cell[2]] + Cf[cell[3]]) / (n + 1e-20);
         surfacegrid::setLevel(i, j, zval[i][j][znumber] + dz);
       }

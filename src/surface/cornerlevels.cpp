@@ -23,36 +23,9 @@ namespace {
 
 using surfacegrid::Window;
 
-inline int cellOr0(int c) { return cellInGrid(c) ? c : 0; }
+using surfacegrid::cornerColumns;
 
-// The lowest cell of a column as zval holds it, 0 outside the grid (the raw
-// number, for the sum test of a point).
-double rawColumn(int i, int j) { return surfacegrid::onGrid(i, j) ? zval[i][j][0] : 0.0; }
-
-}  // namespace
-
-int fillCornerColumns(int i, int j, int cell[4]) {
-  int A = lowestCellOf(i, j), B = lowestCellOf(i, j + 1), C = lowestCellOf(i + 1, j + 1), D = lowestCellOf(i + 1, j);
-  if (!A) A = B ? cellOr0(Ccells[B]) : 0;
-  if (!A) A = D ? cellOr0(Ccellw[D]) : 0;
-  if (!B) B = A ? cellOr0(Ccelln[A]) : 0;
-  if (!B) B = C ? cellOr0(Ccellw[C]) : 0;
-  if (!C) C = B ? cellOr0(Ccelle[B]) : 0;
-  if (!C) C = D ? cellOr0(Ccelln[D]) : 0;
-  if (!D) D = A ? cellOr0(Ccelle[A]) : 0;
-  if (!D) D = C ? cellOr0(Ccells[C]) : 0;
-  cell[0] = A;
-  cell[1] = B;
-  cell[2] = C;
-  cell[3] = D;
-  return (A != 0) + (B != 0) + (C != 0) + (D != 0);
-}
-
-namespace {
-
-bool columnsAround(int i, int j) {
-  return rawColumn(i, j) + rawColumn(i, j + 1) + rawColumn(i + 1, j + 1) + rawColumn(i + 1, j) > 0;
-}
+bool columnsAround(int i, int j) { return surfacegrid::anyColumnAround(i, j); }
 
 double froudeOf(int c) {
   if (!BFroude || !Cbed || !c) return 0.0;
@@ -134,7 +107,7 @@ double damping(double Fr) {
 
 void updatePoint(int i, int j, ColumnValue kind) {
   int cell[4] = {0, 0, 0, 0};
-  const int n = columnsAround(i, j) ? fillCornerColumns(i, j, cell) : 0;
+  const int n = columnsAround(i, j) ? cornerColumns(i, j, cell) : 0;
   if (n > 0) {
     const double s = Cf[cell[0]] + Cf[cell[1]] + Cf[cell[2]] + Cf[cell[3]];
     if (std::isnan(s)) stopOnSum(i, j, n, s, cell);
@@ -181,7 +154,7 @@ void surfaceUpdateDownwind() {
   forEachPoint([](int i, int j) {
     if (!columnsAround(i, j)) return;
     int cell[4];
-    fillCornerColumns(i, j, cell);
+    cornerColumns(i, j, cell);
     const double x = xval[i][j], y = yval[i][j];
     double sumW = 0.0, sum = 0.0;
     for (int k : cell) {

@@ -59,4 +59,41 @@ inline Window windowOfColumn(int i, int j) {
   return {0, xnumber + 1, 0, ynumber + 1};
 }
 
+// The four columns around grid point (i, j): A (i, j), B (i, j+1),
+// C (i+1, j+1), D (i+1, j), as their lowest cells; missing ones filled from
+// the neighbour relations of those present, in this order, so that a point at
+// a block join reaches the cells of the adjoining block. Returns the number
+// present.
+inline int cornerColumns(int i, int j, int cell[4]) {
+  auto cellOr0 = [](int c) { return cellInGrid(c) ? c : 0; };
+  int A = lowestCellOf(i, j), B = lowestCellOf(i, j + 1), C = lowestCellOf(i + 1, j + 1), D = lowestCellOf(i + 1, j);
+  if (!A) A = B ? cellOr0(Ccells[B]) : 0;
+  if (!A) A = D ? cellOr0(Ccellw[D]) : 0;
+  if (!B) B = A ? cellOr0(Ccelln[A]) : 0;
+  if (!B) B = C ? cellOr0(Ccellw[C]) : 0;
+  if (!C) C = B ? cellOr0(Ccelle[B]) : 0;
+  if (!C) C = D ? cellOr0(Ccelln[D]) : 0;
+  if (!D) D = A ? cellOr0(Ccelle[A]) : 0;
+  if (!D) D = C ? cellOr0(Ccells[C]) : 0;
+  cell[0] = A;
+  cell[1] = B;
+  cell[2] = C;
+  cell[3] = D;
+  return (A != 0) + (B != 0) + (C != 0) + (D != 0);
+}
+
+// Some column around grid point (i, j) has a cell (the sum of the lowest-cell
+// numbers zval holds is positive).
+inline bool anyColumnAround(int i, int j) {
+  auto raw = [](int a, int b) { return onGrid(a, b) ? zval[a][b][0] : 0.0; };
+  return raw(i, j) + raw(i, j + 1) + raw(i + 1, j + 1) + raw(i + 1, j) > 0;
+}
+
+// A point that an earlier updated block holds as well belongs to that block.
+inline bool pointOfEarlierBlock(int b, int i, int j) {
+  for (int e = 1; e < b && e < 100; ++e)
+    if (block[e].gridLevel == 0 && pointWindow(block[e]).holds(i, j)) return true;
+  return false;
+}
+
 }  // namespace surfacegrid

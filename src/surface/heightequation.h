@@ -66,10 +66,6 @@ enum class ColumnValue { Change, Level, CasulliLevel };
 void surfaceUpdate();
 // The same for column values of the given kind.
 void surfaceUpdateOf(ColumnValue kind);
-// The lowest cells of the four columns around grid point (i, j): (i, j),
-// (i, j+1), (i+1, j+1), (i+1, j); missing ones filled once from the
-// neighbour relations of those present. Returns the number present.
-int fillCornerColumns(int i, int j, int cell[4]);
 // The same mean weighted by how far the point lies downstream of each
 // column's centre (F 282).
 void surfaceUpdateDownwind();

@@ -1,8 +1,0 @@
-// Stages and services of the flow driver this build does not hold yet. Each
-// ends the run with "not available in this build"; building one removes its line.
-#include "flow/cellequations.h"
-#include "flow/stages.h"
-#include "io/log.h"
-
-void surface_LS_update() { notAvailable("the level-set free-surface update (F 36 50)"); }
-void surface_LS() { notAvailable("the level-set free-surface step (F 36 50)"); }
