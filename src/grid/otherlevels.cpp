@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "grid/bedaligned.h"
 #include "grid/bedwalls.h"
 #include "grid/generate.h"
 #include "grid/levelrules.h"
@@ -323,6 +324,7 @@ bool otherDistribution(int method) {
   switch (method) {
     case 0: case 1: case 2: case 5: case 6: case 12: case 30: case 31: case 32: case 35: case 36: return true;
     case 7: case 37: case 9: case 10: return true;
+    case 3: case 4: case 33: return true;
     default: return false;
   }
 }
@@ -330,6 +332,7 @@ bool otherDistribution(int method) {
 int UnstrucOther(double D) {
   if (!otherDistribution(UMethod)) return 0;  // no distribution: an empty grid
   if (bedWallDistribution(UMethod)) return UnstrucBedWalls(D);
+  if (bedAlignedDistribution(UMethod)) return UnstrucBedAligned(D);
   Builder builder(UMethod, D);
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
     if (::block[b].kind == 1) continue;

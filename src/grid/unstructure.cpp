@@ -32,7 +32,7 @@ bool adaptiveMethod(int m) { return m == 8 || m == 11 || m == 13 || m == 38 || m
 // selects none gives an empty grid.
 bool unbuiltMethod(int m) {
   switch (m) {
-    case 3: case 4: case 14: case 15: case 33: return true;
+    case 14: case 15: return true;
     default: return false;
   }
 }
