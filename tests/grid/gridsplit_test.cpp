@@ -270,6 +270,16 @@ TEST_F(GridSplit, RaisedNeighboursStayOpenToThePath) {
   }
 }
 
+// Without flow through the first cross-section the path starts from its
+// deepest wet column (here column (2, 5), made deeper by hand).
+TEST_F(GridSplit, StillWaterStartsThePathAtTheDeepestColumn) {
+  build(48, 4);
+  forColumnUp(lowestCellOf(2, 5), [](int c) { Ckdist[c] *= 1.5; });
+  NoGridSplit();
+  EXPECT_EQ(rute[0], pointbed[2][5]);
+  EXPECT_NEAR(minLevel(2, 5), 0.05, 1e-12);
+}
+
 // F 351 2 after a path: the Froude-limit level of each path column is the
 // margin less the height of its water column (0.05 - 1 m here, the margin
 // not cut to a whole number); F 407 1 without a path sets nothing.
