@@ -30,4 +30,10 @@ int spreadCount(double h, double R, double e);
 int fixedLevelCount(const BlockRecord& blk);
 void fixedLevels(const BlockRecord& blk, int i, int j);
 
+// The steep-column reduction: the cells a column whose depth varies over its
+// width by more than its horizontal size loses, the deep corner's share.
+// The length is the square root of the plan area (areaLength; none for
+// corners in clockwise order) or the shorter plan edge at grid line (i, j).
+int steepColumnReduction(int i, int j, bool areaLength);
+
 }  // namespace levelrules

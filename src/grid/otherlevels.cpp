@@ -11,6 +11,7 @@
 
 #include "grid/bedaligned.h"
 #include "grid/bedwalls.h"
+#include "grid/directtopology.h"
 #include "grid/generate.h"
 #include "grid/levelrules.h"
 #include "state/arrays.h"
@@ -101,9 +102,9 @@ void tableLevels1(int i, int j) {
   }
 }
 
-// The steep-column reduction: a column whose depth varies over its width by
-// more than its horizontal size loses the cells its deep corner would add.
-void steepReduction(int i, int j, Family fam) {
+}  // namespace
+
+int levelrules::steepColumnReduction(int i, int j, bool areaLength) {
   const ColumnCorners cc(i, j);
   double d[5];
   int L[5];
@@ -121,18 +122,19 @@ void steepReduction(int i, int j, Family fam) {
   const double x1 = xval[i - 1][j - 1], y1 = yval[i - 1][j - 1], x2 = xval[i][j - 1], y2 = yval[i][j - 1];
   const double x3 = xval[i][j], y3 = yval[i][j], x4 = xval[i - 1][j], y4 = yval[i - 1][j];
   double s;
-  if (fam == Family::Table1) {
+  if (areaLength) {
     const double area = 0.5 * ((y4 - y2) * (x3 - x1) - (x4 - x2) * (y3 - y1));
-    if (area < 0) return;  // corners in clockwise order
+    if (area < 0) return 0;  // corners in clockwise order
     s = std::sqrt(area);
   } else {
     s = std::min(std::hypot(x3 - x2, y3 - y2), std::hypot(x3 - x4, y3 - y4));
   }
   const double e = (dmax - dmin) - s;
-  if (!(e > 0 && dmax > 0 && L[deep] > 0)) return;
-  const int r = std::clamp(wholePart(e * L[deep] / (dmax + 1e-20), Lmax - Lmin), 0, Lmax - Lmin);
-  ant[i][j] -= r;
+  if (!(e > 0 && dmax > 0 && L[deep] > 0)) return 0;
+  return std::clamp(wholePart(e * L[deep] / (dmax + 1e-20), Lmax - Lmin), 0, Lmax - Lmin);
 }
+
+namespace {
 
 // Level of corner m at corner fraction f (0 at the surface, 1 at the bed).
 double spreadLevel(const ColumnCorners& cc, int m, double f) {
@@ -202,7 +204,7 @@ class Builder {
         }
         ant[i][j] = std::max({antlin[i - 1][j - 1], antlin[i][j - 1], antlin[i][j], antlin[i - 1][j]}) - 1;
         if (fam_ == Family::Table0 && bedOutBlock[i][j] == 1) ant[i][j] = 0;
-        if (fam_ == Family::Table1 || fam_ == Family::Spread2) steepReduction(i, j, fam_);
+        if (fam_ == Family::Table1 || fam_ == Family::Spread2) ant[i][j] -= steepColumnReduction(i, j, fam_ == Family::Table1);
         ant[i][j] = std::clamp(ant[i][j], 0, znumber - 1);
       }
     if (fam_ == Family::Table0 && !fixed_) levelTableCorners();
@@ -325,6 +327,7 @@ bool otherDistribution(int method) {
     case 0: case 1: case 2: case 5: case 6: case 12: case 30: case 31: case 32: case 35: case 36: return true;
     case 7: case 37: case 9: case 10: return true;
     case 3: case 4: case 33: return true;
+    case 14: case 15: return true;
     default: return false;
   }
 }
@@ -333,6 +336,7 @@ int UnstrucOther(double D) {
   if (!otherDistribution(UMethod)) return 0;  // no distribution: an empty grid
   if (bedWallDistribution(UMethod)) return UnstrucBedWalls(D);
   if (bedAlignedDistribution(UMethod)) return UnstrucBedAligned(D);
+  if (directTopologyDistribution(UMethod)) return UnstrucDirect(D);
   Builder builder(UMethod, D);
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
     if (::block[b].kind == 1) continue;

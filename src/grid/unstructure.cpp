@@ -28,15 +28,6 @@ namespace {
 
 bool adaptiveMethod(int m) { return m == 8 || m == 11 || m == 13 || m == 38 || m >= 100; }
 
-// Distributions this build does not hold; every other value below 100 that
-// selects none gives an empty grid.
-bool unbuiltMethod(int m) {
-  switch (m) {
-    case 14: case 15: return true;
-    default: return false;
-  }
-}
-
 bool shorelineMethod(int m) {
   return m == 2 || m == 3 || m == 4 || m == 11 || m == 12 || m == 13 || (m >= 30 && m <= 40) || m >= 100;
 }
@@ -46,11 +37,6 @@ bool shorelineMethod(int m) {
 void refuseUnbuiltSteps() {
   if (UMethod2 > 0) notAvailable("the second grid generator (F 488)");
   if (QNFlag > 0) notAvailable("the quasi-neighbour grid (F 137)");
-  if (unbuiltMethod(UMethod)) {
-    static char what[80];
-    std::snprintf(what, sizeof what, "the vertical distribution F 64 %d", UMethod);
-    notAvailable(what);
-  }
   // Bed-plane counts are taken per column, so the columns around a grid line
   // lower its levels differently and link cells many to one: the cells would
   // not close and their faces would name other cells than their neighbours.

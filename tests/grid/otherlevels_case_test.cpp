@@ -95,8 +95,7 @@ TEST(OtherLevelsCase, EachGridLoadsInVtkWithItsCellsAndVolume) {
 }
 
 // Values that select no distribution give the empty-grid warning, after which
-// letter Y refuses a grid without cells; the distributions not held yet refuse
-// before anything is built.
+// letter Y refuses a grid without cells.
 TEST(OtherLevelsCase, EmptySelectionsWarnAndUnbuiltOnesRefuse) {
   for (int method : {16, 34, 99}) {
     CaseDir dir;
@@ -106,16 +105,6 @@ TEST(OtherLevelsCase, EmptySelectionsWarnAndUnbuiltOnesRefuse) {
     EXPECT_TRUE(dir.boogieHas("Warning: No cells were generated in grid")) << method << "\n" << dir.boogie();
     EXPECT_TRUE(dir.boogieHas("End Unstructure 0 cells")) << method;
     EXPECT_EQ(dir.boogie().find("Unstructured arrays are too small"), std::string::npos) << method;
-  }
-  for (int method : {14, 15}) {
-    CaseDir dir;
-    dir.write("koosurf", slopingKoosurf());
-    dir.write("control", control(method, "Y"));
-    EXPECT_EQ(dir.run(), 2) << method;
-    const std::string log = dir.boogie();
-    EXPECT_NE(log.find("the vertical distribution F 64 " + std::to_string(method) + " is not available in this build"),
-              std::string::npos)
-        << log;
   }
 }
 
