@@ -12,6 +12,7 @@
 #include "grid/fieldmap.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
+#include "grid/qngrid.h"
 #include "io/gridfiles.h"
 #include "io/log.h"
 #include "io/modelfiles.h"
@@ -36,7 +37,6 @@ bool shorelineMethod(int m) {
 // is reset, so that no half-built grid is left behind.
 void refuseUnbuiltSteps() {
   if (UMethod2 > 0) notAvailable("the second grid generator (F 488)");
-  if (QNFlag > 0) notAvailable("the quasi-neighbour grid (F 137)");
   // Bed-plane counts are taken per column, so the columns around a grid line
   // lower its levels differently and link cells many to one: the cells would
   // not close and their faces would name other cells than their neighbours.
@@ -319,7 +319,8 @@ int UnstructureBuild() {
   ArmapMake();
   if (MinVertDist0 < 0) computeF94();
 
-  if ((adaptiveMethod(UMethod) ? UnstrucAdaptive() : UnstrucOther(D)) < 0) return fail(-4, overflowReport());
+  const int made = QNFlag > 0 ? UnstrucQN(D) : adaptiveMethod(UMethod) ? UnstrucAdaptive() : UnstrucOther(D);
+  if (made < 0) return fail(-4, overflowReport());
 
   if (FlagPresGrad == 20) substituteNeighbours();
   if (const int r = computeNestedArrays(); r != 0) return fail(-46, r);
