@@ -60,8 +60,11 @@ int UnstrucAdaptive();
 
 // The other vertical distributions over all blocks: z levels from the level
 // table (F 64 0, 30, 1, 31), levels spread between bed and surface (2, 32, 5,
-// 35), a bed layer (6, 36, 12); D is the largest depth of this build. Other
-// values make no cells. 0, or -1 when the F 65 sizes were reached.
+// 35), a bed layer (6, 36, 12), with steep walls (7, 37), with cracks (9) or
+// with sliding shoreline corners (10), numbered from the bed (3, 33, 4),
+// written straight into the topology (14, 15); D is the largest depth of this
+// build. Other values make no cells. 0, or -1 when the F 65 sizes were
+// reached.
 bool otherDistribution(int method);
 int UnstrucOther(double D);
 

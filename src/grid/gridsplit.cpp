@@ -1,6 +1,7 @@
-// Grid-split prevention (F 371 1..47): the lowest allowed water level of
-// every column of block 1, so that a falling surface cannot leave a
-// cross-section without cells at the next grid build.
+// Grid-split prevention (F 371; the deep path of 48 and above is in
+// deeppath.cpp): the lowest allowed water level of every column of block 1,
+// so that a falling surface cannot leave a cross-section without cells at
+// the next grid build.
 #include "grid/gridsplit.h"
 
 #include <algorithm>
@@ -330,7 +331,6 @@ void computeMinwaterlevel4() {
 }
 
 void NoGridSplit() {
-  if (FlagNoGridSplit >= 48) notAvailable("the deep path of the grid-split prevention (F 371 48 and above)");
   rute[0] = 0;
   if (!Bminwaterlevel || NoBlocks < 1 || !zval) return;
   const BlockRecord& B = block[1];
@@ -353,7 +353,12 @@ void NoGridSplit() {
   else if (v <= 11) columnFroude(B);
   else if (v <= 23) fastestRow(B, dh);
   else if (v <= 35) singleCellHeads(B, dh);
-  else pressureGradients(B, dh);
-  // The end steps of F 407 and F 351 2 follow a deep path only, which these
-  // variants never trace.
+  else if (v <= 47) pressureGradients(B, dh);
+  else traceDeepPath(dh);
+  // The end steps act only after a deep path was traced in this call.
+  if (FlagCriticalCross == 1) {
+    if (rute[0] < 1) return;
+    computeCriticalCross();
+  }
+  if (solverFroude == 2 && rute[0] > 0) computeSurfLevFroude(dh);
 }

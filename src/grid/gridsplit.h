@@ -18,3 +18,16 @@ void computeMinwaterlevel3();
 // does not reach.
 void makeRidge();
 void removePonds();
+
+// The deep path of F 371 48 and above (block 1): traces `rute` from the first
+// cross-section to the last and keeps the water a margin dh above the bed
+// along it (Bminwaterlevel), the given-up entries at -100.
+void traceDeepPath(double dh);
+// F 423: raises the lowest levels of the side neighbours of column (i, j) to
+// level + 0.8 d (above 1 also the diagonal ones).
+void riseNeighbours(double level, double d, int i, int j);
+// F 407 1: the critical-flow level of the sections through the path cells.
+void computeCriticalCross();
+// F 351 2: the Froude-limit level of the path cells, level less the height of
+// the water column.
+void computeSurfLevFroude(double level);

@@ -9,14 +9,48 @@
 #include <cmath>
 #include <cstring>
 
+#include "grid/bedaligned.h"
+#include "grid/bedwalls.h"
+#include "grid/directtopology.h"
 #include "grid/generate.h"
+#include "grid/levelrules.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
 
+namespace levelrules {
+
+double depthAt(int i, int j) { return zval[i][j][znumber] - zval[i][j][1]; }
+
+int wholePart(double v, int cap) {
+  if (!(v < cap)) return cap;
+  return v > 0 ? static_cast<int>(v) : 0;
+}
+
+int spreadCount(double h, double R, double e) {
+  if (h < MinVertDist0) return 1;
+  if (h < MinVertDist1) return 2;
+  return std::min(2 + wholePart(std::pow(h / R, e) * (znumber - 2), znumber - 2), znumber);
+}
+
+// nz is kept below znumber, so that the levels stay above slot 0, which holds
+// the lowest cell of the column.
+int fixedLevelCount(const BlockRecord& blk) { return std::clamp(blk.levelCount, 0, znumber - 1); }
+
+void fixedLevels(const BlockRecord& blk, int i, int j) {
+  const int nz = fixedLevelCount(blk);
+  antlin[i][j] = nz + 1;
+  if (nz == 0) return;
+  for (int m = 0; m <= nz; ++m) zval[i][j][znumber - nz + m] = blk.d2 - (nz - m) * blk.d1 / nz;
+}
+
+}  // namespace levelrules
+
 namespace {
+
+using namespace levelrules;
 
 enum class Family { Table0, Table1, Spread2, Spread5, BedLayer6, BedLayer12 };
 
@@ -29,30 +63,6 @@ Family familyOf(int method) {
     case 6: case 36: return Family::BedLayer6;
     default: return Family::BedLayer12;
   }
-}
-
-// Grid lines of corners 1..4 of column (i, j).
-struct ColumnCorners {
-  int ci[5], cj[5];
-  ColumnCorners(int i, int j) : ci{0, i - 1, i, i, i - 1}, cj{0, j - 1, j - 1, j, j} {}
-};
-
-double depthAt(int i, int j) { return zval[i][j][znumber] - zval[i][j][1]; }
-
-// The whole part of v, at most `cap`; a ratio beyond the depth scale (a
-// block outside it, a fixed F 209 depth below the real one, no depth scale
-// at all) gives the cap, so that no count passes znumber.
-int wholePart(double v, int cap) {
-  if (!(v < cap)) return cap;
-  return v > 0 ? static_cast<int>(v) : 0;
-}
-
-// Levels of a grid line of depth h: 1 below MinVertDist0, 2 below
-// MinVertDist1, else 2 + the whole part of (h / R)^e (znumber - 2).
-int spreadCount(double h, double R, double e) {
-  if (h < MinVertDist0) return 1;
-  if (h < MinVertDist1) return 2;
-  return std::min(2 + wholePart(std::pow(h / R, e) * (znumber - 2), znumber - 2), znumber);
 }
 
 // F 64 6/36: 1 below MinVertDist, else at least 3 levels.
@@ -92,21 +102,9 @@ void tableLevels1(int i, int j) {
   }
 }
 
-// A fixed-level block: nz + 1 levels from d2 - d1 up to d2 on every grid line.
-// nz is kept below znumber, so that the levels stay above slot 0, which holds
-// the lowest cell of the column.
-int fixedLevelCount(const BlockRecord& blk) { return std::clamp(blk.levelCount, 0, znumber - 1); }
+}  // namespace
 
-void fixedLevels(const BlockRecord& blk, int i, int j) {
-  const int nz = fixedLevelCount(blk);
-  antlin[i][j] = nz + 1;
-  if (nz == 0) return;
-  for (int m = 0; m <= nz; ++m) zval[i][j][znumber - nz + m] = blk.d2 - (nz - m) * blk.d1 / nz;
-}
-
-// The steep-column reduction: a column whose depth varies over its width by
-// more than its horizontal size loses the cells its deep corner would add.
-void steepReduction(int i, int j, Family fam) {
+int levelrules::steepColumnReduction(int i, int j, bool areaLength) {
   const ColumnCorners cc(i, j);
   double d[5];
   int L[5];
@@ -124,18 +122,19 @@ void steepReduction(int i, int j, Family fam) {
   const double x1 = xval[i - 1][j - 1], y1 = yval[i - 1][j - 1], x2 = xval[i][j - 1], y2 = yval[i][j - 1];
   const double x3 = xval[i][j], y3 = yval[i][j], x4 = xval[i - 1][j], y4 = yval[i - 1][j];
   double s;
-  if (fam == Family::Table1) {
+  if (areaLength) {
     const double area = 0.5 * ((y4 - y2) * (x3 - x1) - (x4 - x2) * (y3 - y1));
-    if (area < 0) return;  // corners in clockwise order
+    if (area < 0) return 0;  // corners in clockwise order
     s = std::sqrt(area);
   } else {
     s = std::min(std::hypot(x3 - x2, y3 - y2), std::hypot(x3 - x4, y3 - y4));
   }
   const double e = (dmax - dmin) - s;
-  if (!(e > 0 && dmax > 0 && L[deep] > 0)) return;
-  const int r = std::clamp(wholePart(e * L[deep] / (dmax + 1e-20), Lmax - Lmin), 0, Lmax - Lmin);
-  ant[i][j] -= r;
+  if (!(e > 0 && dmax > 0 && L[deep] > 0)) return 0;
+  return std::clamp(wholePart(e * L[deep] / (dmax + 1e-20), Lmax - Lmin), 0, Lmax - Lmin);
 }
+
+namespace {
 
 // Level of corner m at corner fraction f (0 at the surface, 1 at the bed).
 double spreadLevel(const ColumnCorners& cc, int m, double f) {
@@ -205,7 +204,7 @@ class Builder {
         }
         ant[i][j] = std::max({antlin[i - 1][j - 1], antlin[i][j - 1], antlin[i][j], antlin[i - 1][j]}) - 1;
         if (fam_ == Family::Table0 && bedOutBlock[i][j] == 1) ant[i][j] = 0;
-        if (fam_ == Family::Table1 || fam_ == Family::Spread2) steepReduction(i, j, fam_);
+        if (fam_ == Family::Table1 || fam_ == Family::Spread2) ant[i][j] -= steepColumnReduction(i, j, fam_ == Family::Table1);
         ant[i][j] = std::clamp(ant[i][j], 0, znumber - 1);
       }
     if (fam_ == Family::Table0 && !fixed_) levelTableCorners();
@@ -326,12 +325,18 @@ class Builder {
 bool otherDistribution(int method) {
   switch (method) {
     case 0: case 1: case 2: case 5: case 6: case 12: case 30: case 31: case 32: case 35: case 36: return true;
+    case 7: case 37: case 9: case 10: return true;
+    case 3: case 4: case 33: return true;
+    case 14: case 15: return true;
     default: return false;
   }
 }
 
 int UnstrucOther(double D) {
   if (!otherDistribution(UMethod)) return 0;  // no distribution: an empty grid
+  if (bedWallDistribution(UMethod)) return UnstrucBedWalls(D);
+  if (bedAlignedDistribution(UMethod)) return UnstrucBedAligned(D);
+  if (directTopologyDistribution(UMethod)) return UnstrucDirect(D);
   Builder builder(UMethod, D);
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
     if (::block[b].kind == 1) continue;

@@ -12,6 +12,7 @@
 #include "grid/fieldmap.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
+#include "grid/qngrid.h"
 #include "io/gridfiles.h"
 #include "io/log.h"
 #include "io/modelfiles.h"
@@ -28,15 +29,6 @@ namespace {
 
 bool adaptiveMethod(int m) { return m == 8 || m == 11 || m == 13 || m == 38 || m >= 100; }
 
-// Distributions this build does not hold; every other value below 100 that
-// selects none gives an empty grid.
-bool unbuiltMethod(int m) {
-  switch (m) {
-    case 3: case 4: case 7: case 9: case 10: case 14: case 15: case 33: case 37: return true;
-    default: return false;
-  }
-}
-
 bool shorelineMethod(int m) {
   return m == 2 || m == 3 || m == 4 || m == 11 || m == 12 || m == 13 || (m >= 30 && m <= 40) || m >= 100;
 }
@@ -45,12 +37,6 @@ bool shorelineMethod(int m) {
 // is reset, so that no half-built grid is left behind.
 void refuseUnbuiltSteps() {
   if (UMethod2 > 0) notAvailable("the second grid generator (F 488)");
-  if (QNFlag > 0) notAvailable("the quasi-neighbour grid (F 137)");
-  if (unbuiltMethod(UMethod)) {
-    static char what[80];
-    std::snprintf(what, sizeof what, "the vertical distribution F 64 %d", UMethod);
-    notAvailable(what);
-  }
   // Bed-plane counts are taken per column, so the columns around a grid line
   // lower its levels differently and link cells many to one: the cells would
   // not close and their faces would name other cells than their neighbours.
@@ -344,7 +330,8 @@ int UnstructureBuild() {
   ArmapMake();
   if (MinVertDist0 < 0) computeF94();
 
-  if ((adaptiveMethod(UMethod) ? UnstrucAdaptive() : UnstrucOther(D)) < 0) return fail(-4, overflowReport());
+  const int made = QNFlag > 0 ? UnstrucQN(D) : adaptiveMethod(UMethod) ? UnstrucAdaptive() : UnstrucOther(D);
+  if (made < 0) return fail(-4, overflowReport());
 
   if (FlagPresGrad == 20) substituteNeighbours();
   if (const int r = computeNestedArrays(); r != 0) return fail(-46, r);

@@ -205,11 +205,112 @@ TEST_F(GridSplit, ColumnFroudeAboveTheLimit) {
   EXPECT_NEAR(minLevel(5, 5), -1000.0, 1e-9);
 }
 
-// F 371 48 and above trace a deep path, which this build does not hold.
-TEST_F(GridSplit, DeepPathIsNotAvailable) {
-  build(1);
-  FlagNoGridSplit = 48;
-  EXPECT_EXIT(NoGridSplit(), ::testing::ExitedWithCode(2), "");
+// A hand-made block of 4 x 5 columns for the deep path (F 371 48): the flow
+// runs east along row 2; a corridor of deep columns (3, 3..6) leads north
+// between dry columns to a dead end at the block border.
+namespace {
+
+void markDry(int i, int j) { zval[i][j][0] = 0; }
+
+void deadEndCorridor() {
+  for (int i = 2; i <= 5; ++i)
+    for (int j = 2; j <= 6; ++j) Bdepth[pointbed[i][j]] = j == 2 ? 1.5 : i == 3 ? 3.0 : 1.0;
+  for (int j = 3; j <= 6; ++j) {
+    markDry(2, j);
+    markDry(4, j);
+    markDry(5, j);
+  }
+  for (int i = 2; i <= 5; ++i) forColumnUp(lowestCellOf(i, 2), [](int c) { Cxvel[c] = 1.0; });
+}
+
+}  // namespace
+
+// The path steps one column at a time from cross-section i1 to i2 and keeps
+// each of its columns dh above the mean bed; the corridor it explored and
+// gave up keeps the level of its visit, but the entries beyond the final
+// path are dropped and marked -100.
+TEST_F(GridSplit, DeepPathBacksOutOfADeadEndAndReachesTheLastCrossSection) {
+  build(48, 4);
+  deadEndCorridor();
+  NoGridSplit();
+  const int expected[] = {pointbed[2][2], pointbed[3][2], pointbed[4][2], pointbed[5][2], 0, 0, 0};
+  for (int n = 0; n < 7; ++n) EXPECT_EQ(rute[n], expected[n]) << n;
+  for (int i = 2; i <= 5; ++i) EXPECT_NEAR(minLevel(i, 2), 0.05, 1e-12) << i;
+  EXPECT_NEAR(minLevel(3, 3), 0.05, 1e-12);
+  EXPECT_NEAR(minLevel(3, 4), 0.05, 1e-12);
+  EXPECT_EQ(minLevel(3, 5), -100.0);
+  EXPECT_EQ(minLevel(3, 6), -100.0);
+  EXPECT_EQ(minLevel(2, 4), -1000.0);
+  EXPECT_EQ(DepthBreakPath, 0.1);  // 10 MinVertDist0, kept for the run
+}
+
+// F 423 1: every path column raises its side neighbours to base + 0.8 dh;
+// the raised neighbours stay open to the path, which still reaches i2 (also
+// with F 423 2, which raises the diagonal neighbours as well).
+TEST_F(GridSplit, RaisedNeighboursStayOpenToThePath) {
+  for (int rise : {1, 2}) {
+    SetArraysZero();
+    setControlDefaults();
+    setRunStateInitial();
+    build(48, 4);
+    FlagRiseNeighbours = rise;
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 6; ++j) Bdepth[pointbed[i][j]] = j == 4 ? 1.5 : 1.0;
+    for (int i = 2; i <= 5; ++i) forColumnUp(lowestCellOf(i, 4), [](int c) { Cxvel[c] = 1.0; });
+    NoGridSplit();
+    for (int n = 0; n < 4; ++n) EXPECT_EQ(rute[n], pointbed[n + 2][4]) << rise << " " << n;
+    EXPECT_EQ(rute[4], 0) << rise;
+    for (int i = 2; i <= 5; ++i) {
+      EXPECT_NEAR(minLevel(i, 4), 0.05, 1e-12) << rise;
+      EXPECT_NEAR(minLevel(i, 3), 0.04, 1e-12) << rise;
+      EXPECT_NEAR(minLevel(i, 5), 0.04, 1e-12) << rise;
+      EXPECT_EQ(minLevel(i, 2), -1000.0) << rise;
+    }
+    FlagRiseNeighbours = 0;
+  }
+}
+
+// Without flow through the first cross-section the path starts from its
+// deepest wet column (here column (2, 5), made deeper by hand).
+TEST_F(GridSplit, StillWaterStartsThePathAtTheDeepestColumn) {
+  build(48, 4);
+  forColumnUp(lowestCellOf(2, 5), [](int c) { Ckdist[c] *= 1.5; });
+  NoGridSplit();
+  EXPECT_EQ(rute[0], pointbed[2][5]);
+  EXPECT_NEAR(minLevel(2, 5), 0.05, 1e-12);
+}
+
+// F 351 2 after a path: the Froude-limit level of each path column is the
+// margin less the height of its water column (0.05 - 1 m here, the margin
+// not cut to a whole number); F 407 1 without a path sets nothing.
+TEST_F(GridSplit, FroudeLimitLevelOfThePathKeepsTheMargin) {
+  solverFroude = 2;
+  build(48, 4);
+  ASSERT_NE(BLevFroude, nullptr);
+  for (int i = 2; i <= 5; ++i) forColumnUp(lowestCellOf(i, 4), [](int c) { Cxvel[c] = 1.0; });
+  NoGridSplit();
+  ASSERT_GT(rute[0], 0);
+  for (int n = 0; n < 10 && rute[n] > 0; ++n) EXPECT_NEAR(BLevFroude[rute[n]], 0.05 - 1.0, 1e-9) << n;
+  solverFroude = 0;
+}
+
+// F 407 1: each cross-section through a path column that flows faster than
+// critical gets zb + D Fr^0.4 in all its wet columns, Fr from every cell of
+// the columns and the full widths of their top cells: 5 columns of 1 m x 1 m
+// carrying V = 2 sqrt(9.81) m/s give Fr = 2.
+TEST_F(GridSplit, SupercriticalSectionsOfThePathGetTheirCriticalLevel) {
+  build(48, 4);
+  FlagCriticalCross = 1;
+  const double V = 2 * std::sqrt(9.81);
+  for (int f = 1; f <= NoSurfaces; ++f) Fflux[f] = std::fabs(Fax[f]) > 1e-9 ? 1000 * V * std::fabs(Fax[f]) : 0.0;
+  for (int i = 2; i <= 5; ++i) forColumnUp(lowestCellOf(i, 4), [](int c) { Cxvel[c] = 1.0; });
+  NoGridSplit();
+  ASSERT_GT(rute[0], 0);
+  for (int n = 0; n < 20 && rute[n] > 0; ++n) {
+    const int i = Bkooi[rute[n]];
+    for (int j = 2; j <= 6; ++j) EXPECT_NEAR(minLevel(i, j), std::pow(2.0, 0.4), 1e-6) << i << " " << j;
+  }
+  FlagCriticalCross = 0;
 }
 
 // The rise lifts both level slots of a grid line to the largest lowest level
