@@ -90,7 +90,6 @@ void moveEdgeCorner(int i, int j, double d, int later) {
 
 
 void refuseUnbuilt(bool tailSlides) {
-  if (FlagBedSmooth4 > 0) notAvailable("the layer smoothing of the bed (F 451)");
   if (tailSlides && FlagBedSmooth == 5) notAvailable("the bed smoothing filters (F 144 5)");
 }
 
@@ -141,7 +140,8 @@ void bedchange5() {
   // Moves between the stacks first.
   if ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) || (IterAvalanche < 1 && FlagSlideDLL > 0))
     computeSandSlide();
-  if (FlagBedformSmooth >= 1 && NoBedLayers >= 3) notAvailable("the bedform smoothing of the layers (F 553)");
+  if (FlagBedSmooth4 > 0) bedSmooth4();
+  if (FlagBedformSmooth >= 1 && NoBedLayers >= 3) computeBedformSmooth();
   if (BedLoadVectorFlag >= 101 && BedLoadVectorFlag <= 199 && NoBedLayers >= 3) computeExplicitF78();
   // The level of every column from its stack.
   for (int n = 1; n <= NoBlocks && n < 100; ++n) {

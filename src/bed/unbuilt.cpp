@@ -6,4 +6,3 @@ int computeSoilStress() { notAvailable("the soil stress computation (run letter 
 void computeSlideLocation() { notAvailable("the slope stability computation (run letter N, F 248 2)"); }
 int computeSlidemovement() { notAvailable("the slide movement computation (run letter D)"); }
 void computeSlideBlock() { notAvailable("the slide block computation (F 236 3)"); }
-void smoothBedchange() { notAvailable("the bed-change smoothing (F 414)"); }
