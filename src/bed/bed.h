@@ -13,6 +13,9 @@ void smoothBedchange();
 void bedSmooth4();
 // F 553 1 (more than two layers): the growth of steps along j damped.
 void computeBedformSmooth();
+// F 266: the limit-equilibrium check of the bank columns (after the
+// groundwater update with F 262); failing columns flatten towards their mean.
+void computeGLEA();
 // The pair (i, j-1), (i, j) by the lateral slope method 103.
 void functionLateralSediment(int i, int j);
 void computeSandSlide();

@@ -473,7 +473,7 @@ void computeBedBoundary() {
 void bedChangeTail(bool full, bool allFilters, bool slides) {
   const int s = FlagBedSmooth;
   if (s == 1 || s == 3 || (allFilters && (s == 6 || s > 8))) bedsmooth();
-  if (full && FlagGLEA > 0) notAvailable("the GLEA slope check (F 266)");
+  if (full && FlagGLEA > 0) computeGLEA();
   if (full)
     nestToCoarseByLines();
   else
