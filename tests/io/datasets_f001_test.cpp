@@ -349,7 +349,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
         RefusalRow{"F 56 206 1\nF 37 2\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
-        RefusalRow{"F 270 204 0 1\nF 37 2\n", 2,
+        RefusalRow{"F 270 204 0.5 1\nF 37 2\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
         RefusalRow{"F 56 203 0.6\nF 37 2\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
