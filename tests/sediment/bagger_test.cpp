@@ -254,3 +254,36 @@ TEST(Bagger, RefusesSchedulesThatDoNotFit) {
       },
       ::testing::ExitedWithCode(256 - 8), "Could not open 'baggger' file\n");
 }
+
+// D feeding over the first block by F 386 and F 37: into the layers (1), the
+// per-size change (2 and 3 with F 37 3, 3 only up to the reference level),
+// or the top cell of the water column (4); D values below 0.05 m feed
+// nothing except through the plain and level-limited source.
+TEST(Bagger, DFeedingActionsByTheirOptions) {
+  struct Row {
+    int flag, tsc;
+    double thickness;
+    double bedmove;  // at t = 600 (share 0.3)
+  } rows[] = {{1, 2, 0.4, 0.12}, {1, 2, 0.04, 0.0}, {2, 3, 0.4, 0.12}, {2, 3, 0.04, 0.0},
+              {3, 3, 0.4, 0.12}, {3, 3, 0.005, 0.0}, {4, 2, 0.4, 0.12}, {4, 2, 0.04, 0.0}};
+  for (const Row& r : rows) {
+    std::string file = "T 0 1000\n";
+    for (int i = 2; i <= 3; ++i)
+      for (int j = 2; j <= 3; ++j)
+        file += "D " + std::to_string(i) + " " + std::to_string(j) + " 0 0 " + std::to_string(r.thickness) + "\n";
+    Schedule s(file + "F 0.5 0.5\n", r.tsc, r.flag);
+    const int b = pointbed[3][3];
+    stimet = 600.0;
+    bagger();
+    EXPECT_NEAR(Bedmove[b], r.bedmove, 1e-15) << r.flag << " " << r.tsc << " " << r.thickness;
+    if (r.tsc == 3) {
+      EXPECT_NEAR(Bbedchange[1][b], 0.5 * r.bedmove, 1e-15);
+    }
+    if (r.flag == 4) {
+      int top = Bcellt[b];
+      while (Ccellt[top] >= 1) top = Ccellt[top];
+      EXPECT_NEAR(Csourcem[1][top], SolidFrac * 0.5 * r.bedmove * Barea[b] * 1000.0 / 300.0, 1e-12);
+      EXPECT_EQ(Csourcem[1][Bcellt[b]], 0.0);
+    }
+  }
+}
