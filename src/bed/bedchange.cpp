@@ -473,7 +473,7 @@ void computeBedBoundary() {
 void bedChangeTail(bool full, bool allFilters, bool slides) {
   const int s = FlagBedSmooth;
   if (s == 1 || s == 3 || (allFilters && (s == 6 || s > 8))) bedsmooth();
-  if (full && FlagGLEA > 0) notAvailable("the GLEA slope check (F 266)");
+  if (full && FlagGLEA > 0) computeGLEA();
   if (full)
     nestToCoarseByLines();
   else
@@ -482,6 +482,8 @@ void bedChangeTail(bool full, bool allFilters, bool slides) {
   if (slides && ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) ||
                  (IterAvalanche < 1 && FlagSlideDLL > 0)))
     computeSandSlide();
+  // The layer bed change of F 255 4 levels its stacks after the slides.
+  if (slides && FlagBedchangeOption == 4 && FlagBedSmooth4 > 0) bedSmooth4();
   const double M1 = suspendedVolume();
   if (regridStep()) {
     if (full) {

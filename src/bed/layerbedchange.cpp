@@ -89,17 +89,12 @@ void moveEdgeCorner(int i, int j, double d, int later) {
 }
 
 
-void refuseUnbuilt() {
-  if (FlagBedSmooth4 > 0) notAvailable("the layer smoothing of the bed (F 451)");
-}
-
 }  // namespace
 
 void bedchange4(int later) {
   otime[38] = omp_get_wtime();
   Barea[0] = 0.0;
   Bedmove[0] = 0.0;
-  refuseUnbuilt();
   // F 144 5 filters the change per bed cell before it becomes corner levels.
   if (FlagBedSmooth == 5) bedsmooth();
   for (int n = 1; n <= NoBlocks && n < 100; ++n) {
@@ -134,7 +129,6 @@ void bedchange5() {
   otime[38] = omp_get_wtime();
   Barea[0] = 0.0;
   Bedmove[0] = 0.0;
-  refuseUnbuilt();
   const int nb = std::min(NoBCells, bedCellCapacity() - 1);
   if (Bbedchange)
     for (int k = 1; k <= lnumber; ++k)
@@ -142,7 +136,8 @@ void bedchange5() {
   // Moves between the stacks first.
   if ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) || (IterAvalanche < 1 && FlagSlideDLL > 0))
     computeSandSlide();
-  if (FlagBedformSmooth >= 1 && NoBedLayers >= 3) notAvailable("the bedform smoothing of the layers (F 553)");
+  if (FlagBedSmooth4 > 0) bedSmooth4();
+  if (FlagBedformSmooth >= 1 && NoBedLayers >= 3) computeBedformSmooth();
   if (BedLoadVectorFlag >= 101 && BedLoadVectorFlag <= 199 && NoBedLayers >= 3) computeExplicitF78();
   // The level of every column from its stack.
   for (int n = 1; n <= NoBlocks && n < 100; ++n) {

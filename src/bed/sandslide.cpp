@@ -223,7 +223,10 @@ void m_updatebed(int b1, int b2, int b3, int b4, int b5, int b6, int iH, int jH,
 }
 
 void computeSandSlide() {
-  if (IterAvalanche >= 200 && IterAvalanche <= 207) notAvailable("the slide methods 200 to 207 (F 56, F 270)");
+  if (IterAvalanche >= 200 && IterAvalanche <= 207) {
+    slideMethod(IterAvalanche);
+    return;
+  }
   if (IterAvalanche <= 0) return;
   const bool one = lnumber == 1;
   if (!one && !(lnumber >= 2 && FlagTSC <= 2)) return;

@@ -13,3 +13,7 @@ void m_shave(int b, double d);
 // Adds the depth d of the sediment in AvalMove to bed cell b: the top layer
 // is filled to TopThick, the rest goes to the layer below.
 void m_rise(int b, double d);
+// The slide method 200..207 of F 56 / F 270 over the treated blocks:
+// tilting steep columns (200, 201, 207), moving layer sediment to the lower
+// neighbour (202..204), moving the pending bed change (205, 206).
+void slideMethod(int method);

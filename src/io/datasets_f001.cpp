@@ -107,12 +107,6 @@ void checkWind(DataSetRead& d) {
   if (std::fabs(Wind[1]) + std::fabs(Wind[2]) > 2.0) d.refuse();
 }
 
-// Sweep modes 202..205 of the sand slides belong to the F 37 3 method.
-void checkSlideMode(DataSetRead& d) {
-  if (IterAvalanche >= 202 && IterAvalanche <= 205 && FlagTSC != 3)
-    d.refuseWith(1, "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n");
-}
-
 // Convection scheme of the water-quality equations (sou[8], sou[9]) and, in a
 // sediment run, of the sediment equation (sou[7]).
 void componentScheme(DataSetRead&) {
@@ -234,7 +228,7 @@ std::vector<DataSet> datasetsF001() {
       row(53, {I(PrintIterBoogie, 100), I(PrintIterRes, 100), I(PrintIterForce, 1), I(PrintIterTime, 1)},
           {atLeast(0, 1), atLeast(2, 1), atLeast(3, 1)}, 4),
       row(54, {D(TimeBreakLimit, 0.002)}, {atLeast(0, 0)}),
-      row(56, {I(IterAvalanche, 0), D(AngleAvalanche, 1.0)}, {atLeast(0, 0), range(1, 0.01, 50)}, 2, checkSlideMode),
+      row(56, {I(IterAvalanche, 0), D(AngleAvalanche, 1.0)}, {atLeast(0, 0), range(1, 0.01, 50)}, 2),
       row(58,
           {I(TFStimeterm, 1), I(TFSpreszero, 0), I(TFSmovewall, 0), I(TFSfroudeforward, 1), D(TFSdiffratio, 0.02),
            D(TFSdampwall, 2.0), D(TFSdampobs, 2.0), D(TFStopvelocity, 0), D(TFSforcesource, 1.0), D(TFSuslope, 0)},

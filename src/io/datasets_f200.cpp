@@ -258,7 +258,7 @@ std::vector<DataSet> datasetsF200() {
        .message = "Error for F 245 in control\n", .after = trekantStab},
       {.letter = 'F', .number = 246, .values = {I(FlagSurfLimit1, 0), I(FlagSurfLimit2, 0), I(FlagSurfLimit3, 0), D(Diffslope, 100.0)}, .required = 4,
        .message = "Error for F 246 in control, not correct number of parameters\n"},
-      {.letter = 'F', .number = 247, .values = {D(EModulus, 6.5e7), D(PoissonRatio, 0.4)}, .bounds = {range(1, 0, 0.5), range(0, 1e5, 5e10)}, .required = 2,
+      {.letter = 'F', .number = 247, .values = {D(EModulus, 6.5e7), D(PoissonRatio, 0.4)}, .bounds = {Bound{1, 0, 0.5, false, true}, range(0, 1e5, 5e10)}, .required = 2,
        .message = "Error for F 247 in control\n", .after = deriveModuli, .defaults = moduliDefaults},
       {.letter = 'F', .number = 248, .values = {I(FlagSoilStress, 0)}, .required = 1,
        .message = "Error for F 248 in control\n"},

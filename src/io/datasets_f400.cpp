@@ -117,7 +117,7 @@ std::vector<DataSet> datasetsF400() {
        .message = "Error for F 408 in control"},
       {.letter = 'F', .number = 409, .values = {I(FlagMinDistEps, 0), D(MinDistEps, 0)}, .bounds = {atLeast(0, 0), atLeast(1, 1e-20)}, .required = 2,
        .message = "Error for F 409 in control"},
-      {.letter = 'F', .number = 410, .values = {D(EModulus, 6.5e7), D(PoissonRatio, 0.4), I(FlagModulus, 0)}, .bounds = {range(1, 0, 0.5), range(0, 1e5, 5e10), atLeast(2, 0)}, .required = 3,
+      {.letter = 'F', .number = 410, .values = {D(EModulus, 6.5e7), D(PoissonRatio, 0.4), I(FlagModulus, 0)}, .bounds = {Bound{1, 0, 0.5, false, true}, range(0, 1e5, 5e10), atLeast(2, 0)}, .required = 3,
        .message = "Error for F 410 in control\n", .after = deriveModuli},
       {.letter = 'F', .number = 411, .values = {D(BankCohesion, 0)}, .bounds = {atLeast(0, 0)},
        .message = "Error for F 411 in control\n"},

@@ -86,7 +86,7 @@ void readKoosurf() {
 
 void writekoosurf() {
   if (NoBlocks < 1) return;
-  if (FlagBagger >= 1 && NoBaggerTimes == -1) bagger();
+  if (FlagBagger >= 1 && NoBaggerTimes == -1) readBagger();
   const BlockRecord& B = block[1];
   const int ia = B.i1 - 1, ib = B.i2, ja = B.j1 - 1, jb = B.j2;
 

@@ -115,6 +115,13 @@ void checkSedimentCombinations() {
     fatal(0, "Error in control file: F 63 1 works only with one grain size and F 37 1 or 2\n\n");
   if (LevelInflowSed > 0 && FlagInflowConcVar > 0)
     fatal(0, "Error in control file: F 455 and F 497 must not be used together\n\n");
+  // The cross-section lines of F 522 read the levels of one grid line.
+  if (FlagBarcelona > 0 && (CrossBarcelona < 1 || CrossBarcelona > xnumber))
+    fatal(1, "Error for F 522 in control\nThe grid line %d is not in 1..%d (G 1)\n", CrossBarcelona, xnumber);
+  // The slide methods 202..206 move sediment through the layer stacks of
+  // F 37 3, whichever of F 56 and F 270 chose them and wherever F 37 stands.
+  if (IterAvalanche >= 202 && IterAvalanche <= 206 && FlagTSC != 3)
+    fatal(1, "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n");
 }
 
 // The modular and river wall laws know u+ only for the wall-law families 0,

@@ -222,7 +222,7 @@ void writeSlideRecords(FILE* f, FiniteValues& fin, int p, double& sum, int& coun
 
 void writeAveragedProfile(FILE* f, FiniteValues& fin, int p, double factor) {
   std::fprintf(f, "M %lf %lf\n", xint[p], yint[p]);
-  if (p > 3 || !quorz || !quorxvel || !quoryvel || !quorzvel || !quork || !quoreps) return;  // four points summed
+  if (p >= NoQuorPoints || !quorz || !quorxvel || !quoryvel || !quorzvel || !quork || !quoreps) return;
   for (int l = 0; l < 200; ++l) {
     std::fprintf(f, "%lf %lf %lf %lf %lf %lf ", fin(factor * quorz[p][l]), fin(factor * quorxvel[p][l]),
                  fin(factor * quoryvel[p][l]), fin(factor * quorzvel[p][l]), fin(factor * quork[p][l]),

@@ -21,6 +21,7 @@
 #include "sediment/balance.h"
 #include "physics/physics.h"
 #include "sediment/morphology.h"
+#include "sediment/statfiles.h"
 #include "sediment/sediment.h"
 #include "sediment/steproutines.h"
 #include "sediment/suspended.h"
@@ -470,7 +471,11 @@ void morphology_tsc() {
     // 20. Running sums and the continuity report.
     const BedChangeSummary change = sedimentBalanceSums();
     stepTimes.sediment();
-    if (continuityReportDue()) continuityReport(change);
+    if (continuityReportDue()) {
+      continuityReport(change);
+      reportStatisticsLines();
+    }
+    bootimeLine();
     // 21. Output.
     if ((Hydrostatic == 2 || skipWatersolve > 1) && PrintRes != 0 && multipleOf(Iter, PrintRes)) call.sprintflow();
     if (FlagBraidedIndex > 0 && Iter % 100 == 0) call.writeBraided();

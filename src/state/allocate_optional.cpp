@@ -197,10 +197,7 @@ bool fixedSize() {
     if (!ones<double>({&tracerX, &tracerY, &DiamTracer}, 1000)) return false;
     if (!allocate1(BedTracer, 1000)) return false;
   }
-  if (PrintArrayFlags[10] == 19) {
-    if (!twos<double>({&quorz, &quorxvel, &quoryvel, &quorzvel, &quork, &quoreps}, 4, 200)) return false;
-    if (!allocate3(quorc, 4, 200, sz(lnumber, 1))) return failLogged();
-  }
+  // The quor tables of F 329 19 are sized by makeQuorvel once the points are read.
   return true;
 }
 

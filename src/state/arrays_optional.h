@@ -119,8 +119,9 @@ inline double* VegTime;
 // ---- Fixed sizes ----
 inline double *tracerX, *tracerY, *DiamTracer;  // F 424 above 0 [1000]
 inline int* BedTracer;                          // F 424 above 0 [1000]
-inline double **quorz, **quorxvel, **quoryvel, **quorzvel, **quork, **quoreps;  // F 329 entry 10 = 19 [4][200]
-inline double*** quorc;                         // F 329 entry 10 = 19 [4][200][lnumber+1]
+inline double **quorz, **quorxvel, **quoryvel, **quorzvel, **quork, **quoreps;  // F 329 entry 10 = 19 [points][200]
+inline double*** quorc;                         // F 329 entry 10 = 19 [points][200][lnumber+1]
+inline int NoQuorPoints = 0;                    // points the quor tables hold (makeQuorvel sizes them)
 
 // True when some equation may be solved with the second-order stencil, so
 // that the second-neighbour coefficients must exist.

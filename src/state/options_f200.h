@@ -140,6 +140,7 @@ inline int OpenFOAMsides = 0;                 // F 298
 inline double OpenFOAMinLevel = 1e20;         // F 298
 inline double OpenFOAMoutLevel = 1e20;        // F 298
 inline double GModulus = 6.5e7;               // F 247, F 410 (derived)
+inline double MModulus = 0.0;                 // F 247, F 410 (derived by the soil stress)
 inline double LModulus = 0.0;                 // F 247, F 410 (derived)
 inline double discharges[20];                 // F 237: per group, -1.0 where not given
 inline int updates[20];                       // F 263: per group, -1 where not imposed

@@ -187,11 +187,3 @@ TEST(SandSlide, SeveralSizesEndAtCritAndHoldEachSize) {
   EXPECT_TRUE(filled);
 }
 
-// The slide methods of F 56 200..207 are not built.
-TEST(SandSlide, TheMethodsAbove200AreNotAvailable) {
-  Ramp r(3, 1, 1, 3, 0.1, 1.0);
-  IterAvalanche = 201;
-  EXPECT_EXIT(computeSandSlide(), ::testing::ExitedWithCode(2), "");
-  EXPECT_NE(r.dir.dir().boogie().find("Error: the slide methods 200 to 207 (F 56, F 270) is not available in this build"),
-            std::string::npos);
-}

@@ -343,7 +343,15 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"F 56 -1 1\n", 2, "Error for F 56 in control"},
         RefusalRow{"F 56 1 60\n", 2, "Error for F 56 in control"},
         RefusalRow{"F 56 1\n", 2, "Error for F 56 in control"},
-        RefusalRow{"F 56 203 0.6\nF 37 3\n", 2,
+        // The slide methods 202..206 need F 37 3, checked after the whole file
+        // whichever of F 56 and F 270 chose them.
+        RefusalRow{"F 56 202 1\n", 2,
+                   "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
+        RefusalRow{"F 56 206 1\nF 37 2\n", 2,
+                   "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
+        RefusalRow{"F 270 204 0.5 1\nF 37 2\n", 2,
+                   "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
+        RefusalRow{"F 56 203 0.6\nF 37 2\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
         RefusalRow{"F 37 2\nF 56 205 0.6\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},

@@ -188,7 +188,7 @@ TEST_F(Interres, MeasuredBedChangeAddsToTheDeviation) {
   EXPECT_EQ(l[1], "Z 5.000000 5.000000 0.350000 2.000000");  // no measured value
 }
 
-TEST_F(Interres, AveragedProfilesExistForTheFirstFourPoints) {
+TEST_F(Interres, AveragedProfilesExistForThePointsTheTablesHold) {
   build(4, 4);
   ASSERT_TRUE(allocate2(quorz, 4, 200) && allocate2(quorxvel, 4, 200) && allocate2(quoryvel, 4, 200) &&
               allocate2(quorzvel, 4, 200) && allocate2(quork, 4, 200) && allocate2(quoreps, 4, 200) &&
@@ -200,6 +200,7 @@ TEST_F(Interres, AveragedProfilesExistForTheFirstFourPoints) {
       quorc[p][l][2] = 4.0;
     }
   NoQuorInterpols = 2;
+  NoQuorPoints = 4;
   PrintArrayFlags[10] = 19;
   points("M 1 1\nM 2 2\nM 3 3\nM 4 4\nM 5 5\n");
   print_interres(0);

@@ -142,8 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [] {
                    return Bminwaterlevel[0] == 0.0 && Bminwaterlevel[1] == -1000.0 &&
                           Bminwaterlevel[bedCellCapacity() - 1] == -1000.0;
-                 }},
-        Presence{"QuorTables", [] { PrintArrayFlags[10] = 19; lnumber = 2; }, [] { return quorz && quorc; }}),
+                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // On the real engine: F 17 1.0 adds exactly its families to the logged total.

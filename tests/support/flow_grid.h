@@ -32,6 +32,7 @@ struct FlowGrid {
   double outflow = 1.0;  // group 2, m3/s
   int cells = 20000, faces = 80000, points = 40000;
   int sizes = 1;  // grain sizes (G 1)
+  int levels = 11;  // znumber (G 1): levels - 2 cells per column
 
   static FlowGrid box(int nx = 8, int ny = 4, double depth = 1.0) {
     FlowGrid g;
@@ -70,6 +71,7 @@ struct FlowGrid {
     b.faces = faces;
     b.points = points;
     b.sizes = sizes;
+    b.levels = levels;
     b.prepare();
     if (UnstructureBuild() != 1) return false;
     metric();
