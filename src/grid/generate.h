@@ -3,7 +3,8 @@
 #pragma once
 
 // Builds the whole unstructured grid anew from xval, yval, zval and the block
-// records. 1 after a complete build; 0 when the second generator did it. A
+// records. 1 after a complete build; 0 when the second generator (F 488) did
+// it. A
 // failed build (arrays that cannot be allocated, F 65 sizes too small, a full
 // nested-face or face-pair list) does not return: the report is written and
 // the process ends, so that no caller goes on with a half-built grid.
@@ -17,6 +18,43 @@ int Unstructure();
 // where it occurs; Unstructure ends the run with the status of that cause
 // (-1, -4, -46, -47), whatever the result value.
 int UnstructureBuild();
+
+// The largest water depth of this build over the blocks of kind 0 and level
+// 0; MaxDepth keeps the largest of the run (F 209 fixes it). With F 369 1 a
+// level outside -1000..10000 m ends the run after its report.
+double gridDepthScale();
+
+// The second generator (F 488 above 0): the whole build. 0 after a complete
+// build, -1 when the arrays could not be allocated, the result of
+// computeNestedArrays when the nested-face list is full; an F 65 overflow
+// ends the run (-4) after its message.
+int Unstructure2();
+// Prepares a build of the second generator: counts 0, previous lowest cells
+// kept in pointcell_old, level and cell maps, topology and face pairs
+// cleared, TurbTop set on every grid line.
+void setArraysZeroUnstruc();
+// With F 236 2 and above or F 262: the sub-bed block of the previous build
+// (the last block, its sub-bed field set) is taken away before a build; an
+// ordinary last block stays.
+void dropPreviousSubBedBlock();
+// Level counts (antlinT, antlin) of the grid lines of one block window of
+// the second generator, two levels where the bed roughness exceeds F 531
+// times the bed-layer thickness.
+void computeAntlinRoughness(double ratio, int i1, int i2, int j1, int j2);
+// The surfaces of one block of the second generator and the cell links
+// derived from them (counts, pointint and pointcell must be in place).
+void makeSurfaces2(int i1, int i2, int j1, int j2);
+// F 503: level counts of corner grid lines of interior columns limited by
+// their diagonal grid line, so that the cells built afterwards collapse into
+// triangles at a dry corner.
+void UnstrucTriangular10();
+
+// The local refinement block of F 130, appended north of the last block on
+// the first build and reused by later ones (the fine points are laid out
+// anew, no connection record is added). A window that does not fit block 1,
+// the block grid or the 200 connection records ends the run (status 2)
+// before anything is written.
+void UnstrucTett();
 
 // Description of the next cell for MakeCell: corners 1..8 (1..4 bottom at the
 // grid lines (i-1,j-1), (i,j-1), (i,j), (i-1,j), 5..8 above them), the

@@ -24,12 +24,13 @@ struct BlockGrid {
   int cells = 50000, faces = 80000, points = 50000;
   int sizes = 1;  // grain sizes (G 1)
   int levels = 11;  // znumber (G 1)
+  int spareRows = 0;  // grid rows beyond the block's own (room for appended blocks)
 
   // Sets the sizes, allocates the arrays and fills the block grid.
   void prepare() const {
     setRecordsInitial();
     xnumber = nx + 3;
-    ynumber = ny + 3;
+    ynumber = ny + 3 + spareRows;
     znumber = levels;
     lnumber = sizes;
     MaxCeller = cells;
