@@ -342,13 +342,17 @@ int UnstructureBuild() {
   if ((adaptiveMethod(UMethod) ? UnstrucAdaptive() : UnstrucOther(D)) < 0) return fail(-4, overflowReport());
 
   if (FlagPresGrad == 20) substituteNeighbours();
-  if (const int r = computeNestedArrays(); r != 0) return fail(-46, r);
   NoConnFlate = 0;
   WCStart = 1;
   WCEnd = NoCells;
   WFStart = 1;
   WFEnd = NoSurfaces;
   if (connectBlocks() == -47) return fail(-47, -47);
+  // The outer faces of nested blocks are listed after the joins: a face that
+  // Connect has joined to a coarse column (the connectors of the F 130 block)
+  // carries its flux through the pair, not the nesting coupling that would
+  // hold it at zero.
+  if (const int r = computeNestedArrays(); r != 0) return fail(-46, r);
   NoConnFlate0 = NoConnFlate;
   if (UnevenConnect > 0) connectUneven();
 
