@@ -9,6 +9,11 @@
 // that must be written cannot be opened.
 void sprintflow();
 int makeWeirSTL();   // weir.txt to weir.stl
+// Block 1 as an OpenFOAM case (system/, 0/, constant/polyMesh/, levels);
+// a grid whose faces are not all internal or on the six patches of block 1
+// ends the run (-5) before any file is written.
+void writeOpenFOAM3();
+void writeOpenFOAM2();
 
 // Writers the dispatcher calls. The first argument 1 marks a call from the
 // dispatcher; for the bed-layer writers it is the block.
