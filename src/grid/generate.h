@@ -49,6 +49,32 @@ void makeSurfaces2(int i1, int i2, int j1, int j2);
 // triangles at a dry corner.
 void UnstrucTriangular10();
 
+// Editing of the block grid of block BlockID (0 becomes 1); the W 6 points
+// stay where they are except where a routine says otherwise.
+// sides: the four border lines spaced evenly between fixed and connection
+// points (x, y, bed, water; the west side not with F 308 1 or more).
+void sides();
+// transfinite: 501 sweeps of the mean of the four diagonal neighbours over
+// the interior points (x, y).
+void transfinite();
+// Itransfinite: each interior line i spaced evenly between its border points
+// and fixed points (x, y, bed, water).
+void Itransfinite();
+// Jtransfinite, Mtransfinite: interior lines j spaced evenly between the
+// border lines i, or the mean of the interpolations in i and j (x, y, bed;
+// fixed points are not spared).
+void Jtransfinite();
+void Mtransfinite();
+// elliptic: 21 half-step sweeps of the elliptic grid equation with the
+// attraction terms P, Q of the W 7 records; a degenerate point stays.
+void elliptic();
+// addLineNoMovePoints: the points between the last two fixed points of one
+// grid line, spaced evenly, become fixed points too.
+void addLineNoMovePoints();
+// computeCircle: the points of grid line i between the last three fixed
+// points (all on line i) are put on the circle through them.
+void computeCircle();
+
 // The local refinement block of F 130, appended north of the last block on
 // the first build and reused by later ones (the fine points are laid out
 // anew, no connection record is added). A window that does not fit block 1,
