@@ -10,6 +10,7 @@
 
 #include "grid/generate.h"
 #include "io/log.h"
+#include "state/alloc.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -212,7 +213,15 @@ void computeCircle() {
 
 void elliptic() {
   const Window w = editedBlock();
-  if (!w.ok || !P || !Q) return;
+  if (!w.ok) return;
+  // The attraction terms exist only for this smoothing.
+  if (!P || !Q) {
+    const std::size_t nx = alloc::extent(xnumber, 2), ny = alloc::extent(ynumber, 2);
+    if (!allocate2(P, nx, ny) || !allocate2(Q, nx, ny)) {
+      logf("Error: no memory for the attraction terms of the grid smoothing\n");
+      return;
+    }
+  }
   // The extent of the block's own points: the scale of the attraction and the
   // box the points stay in, wherever the block lies.
   double xlo = xval[w.i0][w.j0], xhi = xlo, ylo = yval[w.i0][w.j0], yhi = ylo;

@@ -20,7 +20,7 @@ int sialloc() {
   bool ok = allocate2(xval, nx, ny) && allocate2(yval, nx, ny) && allocate3(zval, nx, ny, nz) &&
             allocate3(Surfaces, static_cast<std::size_t>(surfaceCount()), nx, ny) && allocate2(armap, nx, ny) &&
             allocate2(roughness, nx, ny) && allocate2(pointbed, nx, ny) && allocate2(bedOutBlock, nx, ny) &&
-            allocate2(pointcell_old, nx, ny) && allocate2(P, nx, ny) && allocate2(Q, nx, ny);
+            allocate2(pointcell_old, nx, ny);
   if (ok && UMethod2 > 0) ok = allocate2(pointcell, nx, ny);
   if (ok && (FlagCoupledNesting > 0 || FlagNestTop > 2)) ok = allocate3(pointnest, nx, ny, 2);
   if (ok && FlagSmoothNewCorners > 0) ok = allocate2(wetdryCornerFlag, nx, ny);
