@@ -30,6 +30,7 @@ int makeWeirSTL() {
   Scanner s;
   if (!s.open("weir.txt")) return 1;
   std::vector<Point> low, high;
+  bool unreadable = false;
   while (true) {
     s.skipSpace();
     if (s.atEnd()) break;
@@ -39,6 +40,7 @@ int makeWeirSTL() {
       logf("Warning: a station of the weir.txt file cannot be read; the %d stations before it are used\n",
            static_cast<int>(low.size()));
       logRecordPlace(s, at, "weir.txt");
+      unreadable = true;
       break;
     }
     if (static_cast<int>(low.size()) == MaxWeirStations) {
@@ -71,5 +73,5 @@ int makeWeirSTL() {
   for (int k = 0; k < n; ++k) facet(f, high[k + 1], high[k], c2);
   std::fprintf(f, "endsolid tovaksurf");
   std::fclose(f);
-  return 0;
+  return unreadable ? 2 : 0;
 }

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "output/vtk_reader.h"
+#include "output/output.h"
 #include "support/case_runner.h"
+#include "support/in_dir.h"
 
 namespace {
 
@@ -119,4 +121,17 @@ TEST(WeirStlCase, UncreatableOutputEndsTheRun) {
   dir.write("control", "F 2 ZM\n");
   EXPECT_EQ(dir.run(), 253) << dir.boogie();
   EXPECT_TRUE(dir.boogieHas("Error: can not open file 'weir.stl' for writing")) << dir.boogie();
+}
+
+// The result of the writer: 1 without weir.txt, 2 when a station cannot be
+// read (the file still holds the stations before it), else 0.
+TEST(WeirStl, ResultTellsMissingAndUnreadableInput) {
+  InProjectDir p;
+  EXPECT_EQ(makeWeirSTL(), 1);
+  EXPECT_FALSE(p.dir().exists("weir.stl"));
+  p.dir().write("weir.txt", kSquare);
+  EXPECT_EQ(makeWeirSTL(), 0);
+  p.dir().write("weir.txt", std::string(kSquare) + "1 2 3\n");
+  EXPECT_EQ(makeWeirSTL(), 2);
+  EXPECT_EQ(count(p.dir().read("weir.stl"), "endfacet"), 16);
 }
