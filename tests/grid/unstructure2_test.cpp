@@ -496,3 +496,66 @@ TEST(Unstructure2, AllocationFailureEndsTheRun) {
       },
       ::testing::ExitedWithCode(255), "");
 }
+
+// F 531: once the bed cells are numbered, a grid line whose mean bed
+// roughness of the four columns around it exceeds F 531 times the bed-layer
+// thickness gets two bed-layer levels.
+TEST(Unstructure2, RoughBedGetsTwoBedLayerLevels) {
+  InProjectDir dir;
+  UMethod2 = 2;
+  GridRoughnessParam = 0.1;
+  BlockGrid g;
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 0);  // numbers the bed cells, no roughness yet
+  EXPECT_EQ(antlinT[5][3], 10);
+  ASSERT_NE(Broughness, nullptr);
+  for (int i = 2; i <= 6; ++i)
+    for (int j = 2; j <= 6; ++j) Broughness[pointbed[i][j]] = 0.5;  // 0.5 / 1 m > 0.1
+  ASSERT_EQ(UnstructureBuild(), 0);
+  EXPECT_EQ(antlinT[3][3], 2);
+  EXPECT_EQ(antlinT[5][3], 2);
+  EXPECT_EQ(antlinT[6][3], 2);   // mean 0.25 of two rough and two smooth columns
+  EXPECT_EQ(antlinT[7][3], 10);  // the columns 7 and 8 around line 7 are smooth
+  EXPECT_EQ(ant[4][3], 1);
+  EXPECT_NEAR(totalVolume(), 100.0, 1e-9);
+  EXPECT_EQ(faceFault(), "");
+}
+
+// F 548: a column of two or more cells next to a single-cell column is
+// marked with its cell count; the array is marked as filled.
+TEST(Unstructure2, TriangleEdgeMarks) {
+  InProjectDir dir;
+  UMethod2 = 2;
+  FlagTriEdges = 1;
+  BlockGrid g;
+  g.water = [](int i, int) { return i >= 15 ? 0.05 : 1.0; };  // 0.05 m: two levels
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 0);
+  ASSERT_NE(Btriedges, nullptr);
+  EXPECT_EQ(ant[15][3], 9);
+  EXPECT_EQ(ant[16][3], 1);
+  EXPECT_EQ(Btriedges[pointbed[15][3]], 9);
+  EXPECT_EQ(Btriedges[pointbed[14][3]], 0);
+  EXPECT_EQ(Btriedges[pointbed[16][3]], 0);
+  EXPECT_EQ(Btriedges[0], 1);
+}
+
+// F 492 2: a dry edge (both its grid lines with one level) between wet
+// columns gets one level more than the columns have cells, and its water
+// level is raised to the bed plus MinVertDist0 in the block grid.
+TEST(Unstructure2, DryEdgeBetweenWetColumnsIsOpened) {
+  InProjectDir dir;
+  UMethod2 = 2;
+  FlagGridStabFix1 = 2;
+  BlockGrid g;
+  g.water = [](int i, int j) { return i == 8 && (j == 2 || j == 3) ? -0.5 : 1.0; };
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 0);
+  EXPECT_EQ(antlin[8][2], 10);
+  EXPECT_EQ(antlin[8][3], 10);
+  EXPECT_DOUBLE_EQ(zval[8][3][znumber], MinVertDist0);
+  EXPECT_DOUBLE_EQ(zval[8][2][znumber], MinVertDist0);
+  EXPECT_EQ(ant[8][3], 9);
+  EXPECT_LT(worstClosure(), 1e-12);
+  EXPECT_EQ(faceFault(), "");
+}
