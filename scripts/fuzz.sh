@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
-all=(control koosurf unstruc result bedres inflow inspace cyclic geodata timei terrain stlfile alldata fracres alpha1 vegdata bagger)
+all=(control koosurf unstruc result bedres inflow inspace cyclic geodata timei terrain stlfile alldata fracres alpha1 vegdata bagger weir)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 

@@ -9,14 +9,6 @@ TEST(RunLetters, XEndsWithStatusZeroAndNothingAfterItRuns) {
   EXPECT_FALSE(r.has("not available")) << r.boogie;
 }
 
-TEST(RunLetters, LettersOfSubsystemsNotInThisBuildEndWithStatus2) {
-  for (const char* letter : {"Z"}) {
-    CaseResult r = runControl(std::string("F 2 ") + letter + "\n");
-    EXPECT_EQ(r.status, 2) << letter;
-    EXPECT_TRUE(r.has("is not available in this build\n")) << letter << r.boogie;
-  }
-}
-
 // The backwater of letter Q steps along the grid lines of block 1: without
 // a grid there is nothing to step along, which is an error, not a success.
 TEST(RunLetters, QWithoutAGridEndsWithAnError) {

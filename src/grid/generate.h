@@ -3,7 +3,8 @@
 #pragma once
 
 // Builds the whole unstructured grid anew from xval, yval, zval and the block
-// records. 1 after a complete build; 0 when the second generator did it. A
+// records. 1 after a complete build; 0 when the second generator (F 488) did
+// it. A
 // failed build (arrays that cannot be allocated, F 65 sizes too small, a full
 // nested-face or face-pair list) does not return: the report is written and
 // the process ends, so that no caller goes on with a half-built grid.
@@ -17,6 +18,69 @@ int Unstructure();
 // where it occurs; Unstructure ends the run with the status of that cause
 // (-1, -4, -46, -47), whatever the result value.
 int UnstructureBuild();
+
+// The largest water depth of this build over the blocks of kind 0 and level
+// 0; MaxDepth keeps the largest of the run (F 209 fixes it). With F 369 1 a
+// level outside -1000..10000 m ends the run after its report.
+double gridDepthScale();
+
+// The second generator (F 488 above 0): the whole build. 0 after a complete
+// build, -1 when the arrays could not be allocated, the result of
+// computeNestedArrays when the nested-face list is full; an F 65 overflow
+// ends the run (-4) after its message.
+int Unstructure2();
+// Prepares a build of the second generator: counts 0, previous lowest cells
+// kept in pointcell_old, level and cell maps, topology and face pairs
+// cleared, TurbTop set on every grid line.
+void setArraysZeroUnstruc();
+// With F 236 2 and above or F 262: the sub-bed block of the previous build
+// (the last block, its sub-bed field set) is taken away before a build; an
+// ordinary last block stays.
+void dropPreviousSubBedBlock();
+// Level counts (antlinT, antlin) of the grid lines of one block window of
+// the second generator, two levels where the bed roughness exceeds F 531
+// times the bed-layer thickness.
+void computeAntlinRoughness(double ratio, int i1, int i2, int j1, int j2);
+// The surfaces of one block of the second generator and the cell links
+// derived from them (counts, pointint and pointcell must be in place).
+void makeSurfaces2(int i1, int i2, int j1, int j2);
+// F 503: level counts of corner grid lines of interior columns limited by
+// their diagonal grid line, so that the cells built afterwards collapse into
+// triangles at a dry corner.
+void UnstrucTriangular10();
+
+// Editing of the block grid of block BlockID (0 becomes 1); the W 6 points
+// stay where they are except where a routine says otherwise.
+// sides: the four border lines spaced evenly between fixed and connection
+// points (x, y, bed, water; the west side not with F 308 1 or more).
+void sides();
+// transfinite: 501 sweeps of the mean of the four diagonal neighbours over
+// the interior points (x, y).
+void transfinite();
+// Itransfinite: each interior line i spaced evenly between its border points
+// and fixed points (x, y, bed, water).
+void Itransfinite();
+// Jtransfinite, Mtransfinite: interior lines j spaced evenly between the
+// border lines i, or the mean of the interpolations in i and j (x, y, bed;
+// fixed points are not spared).
+void Jtransfinite();
+void Mtransfinite();
+// elliptic: 21 half-step sweeps of the elliptic grid equation with the
+// attraction terms P, Q of the W 7 records; a degenerate point stays.
+void elliptic();
+// addLineNoMovePoints: the points between the last two fixed points of one
+// grid line, spaced evenly, become fixed points too.
+void addLineNoMovePoints();
+// computeCircle: the points of grid line i between the last three fixed
+// points (all on line i) are put on the circle through them.
+void computeCircle();
+
+// The local refinement block of F 130, appended north of the last block on
+// the first build and reused by later ones (the fine points are laid out
+// anew, no connection record is added). A window that does not fit block 1,
+// the block grid or the 200 connection records ends the run (status 2)
+// before anything is written.
+void UnstrucTett();
 
 // Description of the next cell for MakeCell: corners 1..8 (1..4 bottom at the
 // grid lines (i-1,j-1), (i,j-1), (i,j), (i-1,j), 5..8 above them), the

@@ -36,13 +36,11 @@ bool shorelineMethod(int m) {
 // Steps whose routines this build does not hold end the run before anything
 // is reset, so that no half-built grid is left behind.
 void refuseUnbuiltSteps() {
-  if (UMethod2 > 0) notAvailable("the second grid generator (F 488)");
   // Bed-plane counts are taken per column, so the columns around a grid line
   // lower its levels differently and link cells many to one: the cells would
   // not close and their faces would name other cells than their neighbours.
   if (FlagGridStab5 == 4) notAvailable("the cells along warped steep beds (F 159 5th integer 4)");
   if (FlagRemovePonds > 0 && !adaptiveMethod(UMethod)) notAvailable("the pond removal of this vertical distribution (F 394)");
-  if (TetI1 > 0 && NoBlocks <= 8) notAvailable("the local refinement block (F 130)");
 }
 
 // The block windows must lie inside the block grid before anything is built.
@@ -81,9 +79,9 @@ int fail(int status, int result) {
   return result;
 }
 
-// The largest depth of this build over the blocks of kind 0 and level 0;
-// MaxDepth keeps the largest of the run.
-double depthScale() {
+}  // namespace
+
+double gridDepthScale() {
   double deepest = 0.0;
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
     const BlockRecord& blk = block[b];
@@ -103,6 +101,8 @@ double depthScale() {
   if (MaxDepth209 > 0) MaxDepth = MaxDepth209;
   return deepest;
 }
+
+namespace {
 
 // The report of a grid that does not fit the F 65 sizes; the result is minus
 // the largest count.
@@ -296,6 +296,11 @@ int UnstructureBuild() {
   buildFailure = 0;
   double start = 0;
   if (debugging == 'P') start = omp_get_wtime();
+  // The second generator does the whole build.
+  if (UMethod2 > 0) {
+    const int r = Unstructure2();
+    return r == 0 ? 0 : fail(r == -1 ? -1 : -46, r);
+  }
   refuseUnbuiltSteps();
   // The depth-averaged block of an earlier build has no window of its own: the
   // blocks of this build are those before it, and it is renewed in its record
@@ -321,7 +326,7 @@ int UnstructureBuild() {
   checkBlockWindows();
 
   resetTopology();
-  const double D = depthScale();
+  const double D = gridDepthScale();
   for (int i = 0; i <= xnumber; ++i)
     for (int j = 0; j <= ynumber; ++j) {
       pointcell_old[i][j] = static_cast<int>(zval[i][j][0]);
@@ -329,18 +334,23 @@ int UnstructureBuild() {
     }
   ArmapMake();
   if (MinVertDist0 < 0) computeF94();
+  if (TetI1 > 0 && NoBlocks <= 8) UnstrucTett();
 
   const int made = QNFlag > 0 ? UnstrucQN(D) : adaptiveMethod(UMethod) ? UnstrucAdaptive() : UnstrucOther(D);
   if (made < 0) return fail(-4, overflowReport());
 
   if (FlagPresGrad == 20) substituteNeighbours();
-  if (const int r = computeNestedArrays(); r != 0) return fail(-46, r);
   NoConnFlate = 0;
   WCStart = 1;
   WCEnd = NoCells;
   WFStart = 1;
   WFEnd = NoSurfaces;
   if (connectBlocks() == -47) return fail(-47, -47);
+  // The outer faces of nested blocks are listed after the joins: a face that
+  // Connect has joined to a coarse column (the connectors of the F 130 block)
+  // carries its flux through the pair, not the nesting coupling that would
+  // hold it at zero.
+  if (const int r = computeNestedArrays(); r != 0) return fail(-46, r);
   NoConnFlate0 = NoConnFlate;
   if (UnevenConnect > 0) connectUneven();
 

@@ -8,7 +8,14 @@
 // intervals of the solvers, the error paths). Ends the process when a file
 // that must be written cannot be opened.
 void sprintflow();
-int makeWeirSTL();   // weir.txt to weir.stl
+// weir.txt to weir.stl: 1 when weir.txt is missing (nothing written), 2 when
+// a station cannot be read (the stations before it are written), else 0.
+int makeWeirSTL();
+// Block 1 as an OpenFOAM case (system/, 0/, constant/polyMesh/, levels);
+// a grid whose faces are not all internal or on the six patches of block 1
+// ends the run (-5) before any file is written.
+void writeOpenFOAM3();
+void writeOpenFOAM2();
 
 // Writers the dispatcher calls. The first argument 1 marks a call from the
 // dispatcher; for the bed-layer writers it is the block.

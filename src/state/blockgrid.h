@@ -8,6 +8,7 @@ inline double*** zval;                 // [1] bed, [znumber] water surface; [0] 
 inline double*** Surfaces;             // [5 or 8][i][j] level surfaces
 inline double **armap, **roughness;    // horizontal column area (m2), bed roughness ks (m)
 inline int **pointbed, **bedOutBlock, **pointcell_old;
+inline double **P, **Q;                // attraction terms of the elliptic grid smoothing (W 7)
 // Under options
 inline int** pointcell;                // F 488
 inline int*** pointnest;               // F 261 / F 238 [i][j][2]
