@@ -46,24 +46,6 @@ void topCorners(int t, double& hi, double& lo) {
   }
 }
 
-// Positions 0..8: the cell itself, N, NW, W, SW, S, SE, E, NE.
-void neighbours(int c, int L[9]) {
-  const int n = cellOr0(Ccelln[c]), w = cellOr0(Ccellw[c]), s = cellOr0(Ccells[c]), e = cellOr0(Ccelle[c]);
-  auto across = [](int a, const int* ra, int b, const int* rb) {
-    const int x = a ? cellOr0(ra[a]) : 0;
-    return x ? x : (b ? cellOr0(rb[b]) : 0);
-  };
-  L[0] = c;
-  L[1] = n;
-  L[2] = across(n, Ccellw, w, Ccelln);
-  L[3] = w;
-  L[4] = across(s, Ccellw, w, Ccells);
-  L[5] = s;
-  L[6] = across(s, Ccelle, e, Ccells);
-  L[7] = e;
-  L[8] = across(n, Ccelle, e, Ccelln);
-}
-
 // Head difference (m) between the column of c (top cell t) and the
 // neighbour L (top cell T) by F 233, less the difference of their levels.
 double headDifference(int c, int t, int L, int T) {
@@ -132,7 +114,7 @@ double criticalDepth(int c, double Fr, double depth0) {
 void coeffDriver7Column(int c) {
   if (!cellInGrid(c)) return;
   int L[9], T[9];
-  neighbours(c, L);
+  neighbourSlots(c, L);
   for (int k = 0; k < 9; ++k) T[k] = topOf(L[k]);
   const int t = T[0];
   double Fr = bedValue(BFroude, c);

@@ -40,24 +40,6 @@ double halfDepth(int c) {
   return h;
 }
 
-// Slots 0..8 of a column cell: itself, N, NW, W, SW, S, SE, E, NE.
-void neighbourSlots(int c, int L[9]) {
-  const int n = cellOr0(Ccelln[c]), w = cellOr0(Ccellw[c]), s = cellOr0(Ccells[c]), e = cellOr0(Ccelle[c]);
-  auto across = [](int first, const int* rel, int second, const int* rel2) {
-    const int x = first ? cellOr0(rel[first]) : 0;
-    if (x) return x;
-    return second ? cellOr0(rel2[second]) : 0;
-  };
-  L[0] = c;
-  L[1] = n;
-  L[2] = across(n, Ccellw, w, Ccelln);
-  L[3] = w;
-  L[4] = across(s, Ccellw, w, Ccells);
-  L[5] = s;
-  L[6] = across(s, Ccelle, e, Ccells);
-  L[7] = e;
-  L[8] = across(n, Ccelle, e, Ccelln);
-}
 
 // Stores the weights of slots 1..8 at c.
 void storeNine(int c, const double a[9]) {
@@ -315,6 +297,25 @@ void coeffTFS4Column(int i, int j, int c) {
 }
 
 }  // namespace
+
+// Slots 0..8 of a column cell: itself, N, NW, W, SW, S, SE, E, NE.
+void neighbourSlots(int c, int L[9]) {
+  const int n = cellOr0(Ccelln[c]), w = cellOr0(Ccellw[c]), s = cellOr0(Ccells[c]), e = cellOr0(Ccelle[c]);
+  auto across = [](int first, const int* rel, int second, const int* rel2) {
+    const int x = first ? cellOr0(rel[first]) : 0;
+    if (x) return x;
+    return second ? cellOr0(rel2[second]) : 0;
+  };
+  L[0] = c;
+  L[1] = n;
+  L[2] = across(n, Ccellw, w, Ccelln);
+  L[3] = w;
+  L[4] = across(s, Ccellw, w, Ccells);
+  L[5] = s;
+  L[6] = across(s, Ccelle, e, Ccells);
+  L[7] = e;
+  L[8] = across(n, Ccelle, e, Ccelln);
+}
 
 double computeCoeffSurf(double cosv, double Fr) {
   double w = 0.0;

@@ -13,6 +13,9 @@
 double computeCoeffSurf(double cosv, double Fr);
 // Five-point equation of the level change with the column's own Froude
 // number and the depth limiter (F 36 4); ends with the fixed rows.
+// The nine slots of column cell c: itself, N, NW, W, SW, S, SE, E, NE (a
+// diagonal found through either of its two sides; 0 where none).
+void neighbourSlots(int c, int L[9]);
 void computeCoeffTFS4();
 // Nine-point equation of the level change with Froude limiters (F 36 7); the
 // caller adds the fixed rows.
