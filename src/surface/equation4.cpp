@@ -201,30 +201,7 @@ void coeffDriver4Column(int i, int j, int c) {
     if (FlagSurfLimit1 == 6) Csource[c] = std::min(Csource[c], 3.0 * Cap[c] * MinVertDist1);
     if (FlagSurfLimit1 == 8) Cap[c] += 0.1;
   }
-  switch (FlagSurfLimit2) {
-    case 2:
-      Cap[c] = std::max(Cap[c], 1.0);
-      break;
-    case 4:
-      if (Cap[c] < 0.01) {
-        const int b = pointbed && surfacegrid::onGrid(i, j) ? pointbed[i][j] : 0;
-        const double B = bedArray(Bdepth, b);
-        Cap[c] = 1.0;
-        Csource[c] = B * std::pow(k.Fr * k.Fr, 0.3333333) - B;
-      }
-      break;
-    case 5:
-      if (Cap[c] < 0.01) {
-        Cap[c] = 1.0;
-        Csource[c] = 0.0;
-      }
-      break;
-    case 7:
-      Csource[c] += 0.05;
-      break;
-    default:
-      break;
-  }
+  applySurfLimit2(c, i, j, k.Fr);
   switch (FlagTimeSurf) {
     case 1: Cap[c] += k.Fr; break;
     case 4: Cap[c] += 4.0 * k.Fr; break;

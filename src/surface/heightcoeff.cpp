@@ -269,13 +269,20 @@ void coeffTFS4Column(int i, int j, int c) {
     Csource[c] += dh * w / d;
   }
   Cap[c] = Caw[c] + Cae[c] + Cas[c] + Can[c] + 1e-20;
+  applySurfLimit2(c, i, j, Fr);
+  if (FlagTimeSurf > 0) Cap[c] += FlagTimeSurf * Fr;
+}
+
+}  // namespace
+
+void applySurfLimit2(int c, int i, int j, double Fr) {
   switch (FlagSurfLimit2) {
     case 2:
       Cap[c] = std::max(Cap[c], 1.0);
       break;
     case 4:
       if (Cap[c] < 0.01) {
-        const int bc = pointbed ? pointbed[i][j] : 0;
+        const int bc = pointbed && surfacegrid::onGrid(i, j) ? pointbed[i][j] : 0;
         const double B = Bdepth && bc >= 1 && bc < bedCellCapacity() ? Bdepth[bc] : 0.0;
         Cap[c] = 1.0;
         Csource[c] = B * std::pow(Fr * Fr, 0.3333333) - B;
@@ -293,10 +300,7 @@ void coeffTFS4Column(int i, int j, int c) {
     default:
       break;
   }
-  if (FlagTimeSurf > 0) Cap[c] += FlagTimeSurf * Fr;
 }
-
-}  // namespace
 
 // Slots 0..8 of a column cell: itself, N, NW, W, SW, S, SE, E, NE.
 void neighbourSlots(int c, int L[9]) {

@@ -16,6 +16,10 @@ double computeCoeffSurf(double cosv, double Fr);
 // The nine slots of column cell c: itself, N, NW, W, SW, S, SE, E, NE (a
 // diagonal found through either of its two sides; 0 where none).
 void neighbourSlots(int c, int L[9]);
+// The F 246 second-value treatment of a column row whose weights are (nearly)
+// all 0: 2 a diagonal of at least 1, 4 a move to critical depth, 5 no move, 7
+// a lift of 0.05 m. Grid point (i, j) gives the column's bed cell.
+void applySurfLimit2(int c, int i, int j, double Fr);
 void computeCoeffTFS4();
 // Nine-point equation of the level change with Froude limiters (F 36 7); the
 // caller adds the fixed rows.
