@@ -1,10 +1,14 @@
 // The slope stability and slide letters on the engine: letter N with F 248 2
-// on a grid with its sub-bed block, letter D without one, and the reader's
-// refusal of F 236 3 without a viscosity.
+// on a grid with its sub-bed block, letter D with and without one (the time,
+// time step and inner iterations of the run kept, a failed slide step ending
+// with status 2 after the remaining letters), and the reader's refusal of
+// F 236 3 without a viscosity.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/case_runner.h"
 
@@ -19,7 +23,57 @@ std::string steepKoosurf() {
   return k.str();
 }
 
+// The control of a sub-bed block on the steep bed, transient (1 s steps, 2
+// inner iterations, 3 outer iterations), the slide step with its own 0.25 s
+// and 3 inner iterations (F 326), and no early end of the inner loop (F 54 0).
+std::string slideControl(const std::string& letters, const std::string& extra = "") {
+  return "F 2 " + letters +
+         "\nG 1 9 14 12 1\nF 236 2 0 0 0.3\nF 248 2\nF 262 1 1e-4\nF 33 1.0 2\nF 54 0\nF 1 D\nF 465 50 20\n"
+         "F 326 0.25 3\nK 1 3 3\n" +
+         extra;
+}
+
+// The inner-iteration counts of the iteration lines, in log order.
+std::vector<int> innerIterations(const CaseDir& dir) {
+  std::vector<int> n;
+  for (const std::string& l : dir.boogieLines())
+    if (const auto p = l.find(", InnerIter = "); l.rfind("NoCells = ", 0) == 0 && p != std::string::npos)
+      n.push_back(std::stoi(l.substr(p + 14)));
+  return n;
+}
+
 }  // namespace
+
+// G with F 262 1 advances the time by 3 steps of 1 s; the slide step of D
+// runs its 3 outer iterations of 0.25 s with 3 inner iterations each, and then
+// gives the run back its time, its step and its inner iterations: the second
+// G ends at 6 s (3.75 s if D kept its own time or step), and W takes 2 inner
+// iterations again.
+TEST(SlideCase, LetterDKeepsTheTimeTheStepAndTheInnerIterations) {
+  CaseDir dir;
+  dir.write("koosurf", steepKoosurf());
+  dir.write("control", slideControl("YGNDGMW"));
+  ASSERT_EQ(dir.run(), 1) << dir.boogie();
+  EXPECT_EQ(dir.boogie().find("Error"), std::string::npos) << dir.boogie();
+  EXPECT_EQ(dir.read("result.end").rfind(" 6.000000 seconds\n", 0), 0u) << dir.read("result.end").substr(0, 40);
+  EXPECT_EQ(innerIterations(dir), (std::vector<int>{3, 3, 3, 2, 2, 2})) << dir.boogie();
+}
+
+// A slide step whose flow fails (F 183 99 stops the flow after its first
+// inner iteration as a failure) writes the results, lets the remaining
+// letters run (the second N logs its slides again) and ends the run with
+// status 2.
+TEST(SlideCase, FailedSlideStepWritesResultsRunsTheRestAndEndsWithStatus2) {
+  CaseDir dir;
+  dir.write("koosurf", steepKoosurf());
+  dir.write("control", slideControl("YNDN", "F 183 99\n"));
+  EXPECT_EQ(dir.run(), 2) << dir.boogie();
+  int slideLines = 0;
+  for (const std::string& l : dir.boogieLines()) slideLines += l.rfind("Sand slide data, noslides = ", 0) == 0;
+  EXPECT_EQ(slideLines, 2) << dir.boogie();
+  EXPECT_EQ(dir.boogie().find("Error"), std::string::npos) << dir.boogie();
+  EXPECT_TRUE(dir.exists("result.end"));
+}
 
 TEST(SlideCase, LetterNFindsTheSlidesOfTheSubBedBlock) {
   CaseDir dir;
@@ -37,6 +91,7 @@ TEST(SlideCase, LetterDWithoutASubBedBlockEndsWithStatus2) {
   dir.write("koosurf", steepKoosurf());
   dir.write("control", "F 2 YDM\nG 1 9 14 12 1\n");
   EXPECT_EQ(dir.run(), 2) << dir.boogie();
+  EXPECT_TRUE(dir.exists("result.end"));  // letter M still runs
   EXPECT_NE(dir.boogie().find("Error: Tried to compute sand slide in block 0, which is not prepared for slides\n\n"),
             std::string::npos)
       << dir.boogie();
