@@ -75,6 +75,39 @@ TEST(SlideCase, FailedSlideStepWritesResultsRunsTheRestAndEndsWithStatus2) {
   EXPECT_TRUE(dir.exists("result.end"));
 }
 
+// Letter N finds the slide and gives the sub-bed block its sliding layer; the
+// first D regenerates the grid with that layer (a column of one cell is held
+// at rest), the second computes the slide block as a thick flow for a step:
+// its cells move, the 192 cells of the water block above it stay at rest,
+// and the grid is built again from the moved top.
+TEST(SlideCase, LetterDMovesTheSlideBlockAndLeavesTheWater) {
+  CaseDir dir;
+  dir.write("koosurf", steepKoosurf());
+  dir.write("control", "F 2 YNDDM\nG 1 9 14 12 1\nF 236 2 0 0 0.3\nF 248 2\nF 33 1.0 2\nF 1 D\nF 465 50 20\nK 1 3 3\n");
+  ASSERT_EQ(dir.run(), 1) << dir.boogie();
+  int builds = 0;
+  for (const std::string& l : dir.boogieLines()) builds += l.rfind("End Unstructure ", 0) == 0;
+  EXPECT_EQ(builds, 3) << dir.boogie();
+  std::istringstream result(dir.read("result.end"));
+  std::string line;
+  int cells = 0, moving = 0, movingWater = 0;
+  while (std::getline(result, line)) {
+    if (line.rfind("C ", 0) != 0) continue;
+    std::istringstream in(line.substr(2));
+    int c = 0;
+    double u = 0, v = 0, w = 0;
+    in >> c >> u >> v >> w;
+    ++cells;
+    if (u != 0 || v != 0 || w != 0) {
+      ++moving;
+      movingWater += c <= 192;
+    }
+  }
+  EXPECT_GT(cells, 192);
+  EXPECT_GT(moving, 0);
+  EXPECT_EQ(movingWater, 0);
+}
+
 TEST(SlideCase, LetterNFindsTheSlidesOfTheSubBedBlock) {
   CaseDir dir;
   dir.write("koosurf", steepKoosurf());
