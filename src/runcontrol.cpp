@@ -5,6 +5,7 @@
 #include "bed/bed.h"
 #include "flow/flow.h"
 #include "grid/generate.h"
+#include "grid/geometry.h"
 #include "io/kread.h"
 #include "io/log.h"
 #include "io/modelfiles.h"
@@ -97,14 +98,17 @@ bool letterM() {
   gFlagWriteR = 0;
   return false;
 }
+// The face areas of a grid just built come first: startup measures the
+// inflow areas of the discharge groups with them.
 bool letterN() {
-  if (FlagSoilStress == 1) {
+  if (FlagSoilStress == 1 || FlagSoilStress == 2) {
+    if (FlagHaveDoneMetric == 0) metric();
     startup();
-    computeSoilStress();
-  } else if (FlagSoilStress == 2) {
-    startup();
-    computeSlideLocation();
   }
+  if (FlagSoilStress == 1)
+    computeSoilStress();
+  else if (FlagSoilStress == 2)
+    computeSlideLocation();
   return false;
 }
 bool letterO() {

@@ -42,6 +42,23 @@ std::vector<int> innerIterations(const CaseDir& dir) {
   return n;
 }
 
+// 6 x 4 columns with a bed rising 0.9 m per metre across the flow (along j),
+// water 20 m high; G 1 leaves rows for the sub-bed block.
+std::string sideSlopeKoosurf() {
+  std::ostringstream k;
+  for (int i = 1; i <= 7; ++i)
+    for (int j = 1; j <= 5; ++j) k << i << " " << j << " " << i - 1 << " " << j - 1 << " " << 10 + 0.9 * (j - 1) << " 20\n";
+  return k.str();
+}
+
+// The volume the slides moved, from the closing report of the sediment loop;
+// -1 when the line is missing.
+double slideVolume(const std::string& log) {
+  const std::string key = "Total volume change due to slides: ";
+  const auto p = log.find(key);
+  return p == std::string::npos ? -1.0 : std::stod(log.substr(p + key.size()));
+}
+
 }  // namespace
 
 // G with F 262 1 advances the time by 3 steps of 1 s; the slide step of D
@@ -106,6 +123,24 @@ TEST(SlideCase, LetterDMovesTheSlideBlockAndLeavesTheWater) {
   EXPECT_GT(cells, 192);
   EXPECT_GT(moving, 0);
   EXPECT_EQ(movingWater, 0);
+}
+
+// A sediment run on a side slope with its inflow and outflow generated
+// (F 314): letter N right after the grid measures the inflow areas on the
+// new grid's faces and finds the slide; S then moves the slide block in its
+// steps (F 236 2) and reports the volume the slides moved.
+TEST(SlideCase, LetterNThenSMovesTheSlideBlockInTheSedimentSteps) {
+  CaseDir dir;
+  dir.write("koosurf", sideSlopeKoosurf());
+  dir.write("control",
+            "F 2 YNS\nG 1 9 14 12 2\nF 236 2 0 0 0.3\nF 248 2\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\n"
+            "F 16 0.05\nF 37 2\nF 33 1.0 2\nK 1 3\nK 4 5 5 5 200 5 5\nF 4 0.5 50\nF 11 2.65 0.05\nF 106 0.01\n"
+            "S 1 0.0004 0.03\nS 2 0.0002 0.022\nN 0 1 0.5\nN 0 2 0.5\nF 1 D\n");
+  ASSERT_EQ(dir.run(), 1) << dir.boogie();
+  const std::string log = dir.boogie();
+  EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+  EXPECT_NE(log.find("Sand slide data, noslides = 1, "), std::string::npos) << log;
+  EXPECT_GT(slideVolume(log), 1.0) << log;
 }
 
 TEST(SlideCase, LetterNFindsTheSlidesOfTheSubBedBlock) {
