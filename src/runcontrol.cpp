@@ -107,8 +107,12 @@ bool letterN() {
   }
   if (FlagSoilStress == 1)
     computeSoilStress();
-  else if (FlagSoilStress == 2)
+  else if (FlagSoilStress == 2) {
+    // With F 262 2 the groundwater table belongs to the slide computation:
+    // the slides are located on a table computed for this grid.
+    if (FlagGroundwater == 2) groundwater();
     computeSlideLocation();
+  }
   return false;
 }
 bool letterO() {

@@ -143,6 +143,30 @@ TEST(SlideCase, LetterNThenSMovesTheSlideBlockInTheSedimentSteps) {
   EXPECT_GT(slideVolume(log), 1.0) << log;
 }
 
+// F 262 2 is the groundwater of the slide computation: letter G leaves it
+// (it computes F 262 1 only), and letter N computes the table (here from the
+// three wlinit points) before it locates the slides.
+TEST(SlideCase, LetterNComputesTheGroundwaterOfF262TwoFirst) {
+  for (const bool two : {true, false}) {
+    CaseDir dir;
+    dir.write("koosurf", steepKoosurf());
+    dir.write("wlinit", "3 9 19.5\n4 9 19.5\n5 10 19.0\n");
+    dir.write("control", std::string("F 2 YGN\nG 1 9 14 12 1\nF 236 2 0 0 0.3\nF 248 2\nF 33 1.0 2\nF 1 D\n") +
+                             (two ? "F 262 2 1e-4\n" : "F 262 0 1e-4\n"));
+    ASSERT_EQ(dir.run(), 1) << dir.boogie();
+    const std::string log = dir.boogie();
+    const auto table = log.find("Have read 3 water level points from wlinit file\n");
+    const auto slides = log.find("Sand slide data, noslides = ");
+    ASSERT_NE(slides, std::string::npos) << log;
+    if (two) {
+      ASSERT_NE(table, std::string::npos) << log;
+      EXPECT_LT(table, slides);
+    } else {
+      EXPECT_EQ(table, std::string::npos) << log;
+    }
+  }
+}
+
 TEST(SlideCase, LetterNFindsTheSlidesOfTheSubBedBlock) {
   CaseDir dir;
   dir.write("koosurf", steepKoosurf());
