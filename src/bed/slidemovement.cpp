@@ -69,10 +69,16 @@ int computeSlidemovement() {
     WorkBlock[s] = 1;
   }
   FlagThixoIsComputing = 1;
-  void (*const workRange)() = flowDriverCalls.computeWCStart;
-  if (FlagTSC == 0) flowDriverCalls.computeWCStart = slideBlockRange;
-  WaterSolve();
-  flowDriverCalls.computeWCStart = workRange;
+  {
+    // The run control's rule is put back however the flow ends (a fuzz
+    // build's end of the process returns through here).
+    struct RangeRule {
+      void (*saved)() = flowDriverCalls.computeWCStart;
+      ~RangeRule() { flowDriverCalls.computeWCStart = saved; }
+    } rule;
+    if (FlagTSC == 0) flowDriverCalls.computeWCStart = slideBlockRange;
+    WaterSolve();
+  }
   if (debugging == 'P') t1 = omp_get_wtime();
   surface_tfs(0, 2);
   if (debugging == 'P') t2 = t3 = t4 = omp_get_wtime();
