@@ -5,6 +5,7 @@
 #include "bed/bed.h"
 #include "flow/flow.h"
 #include "grid/generate.h"
+#include "grid/geometry.h"
 #include "io/kread.h"
 #include "io/log.h"
 #include "io/modelfiles.h"
@@ -97,12 +98,19 @@ bool letterM() {
   gFlagWriteR = 0;
   return false;
 }
+// The face areas of a grid just built come first: startup measures the
+// inflow areas of the discharge groups with them.
 bool letterN() {
-  if (FlagSoilStress == 1) {
+  if (FlagSoilStress == 1 || FlagSoilStress == 2) {
+    if (FlagHaveDoneMetric == 0) metric();
     startup();
+  }
+  if (FlagSoilStress == 1)
     computeSoilStress();
-  } else if (FlagSoilStress == 2) {
-    startup();
+  else if (FlagSoilStress == 2) {
+    // With F 262 2 the groundwater table belongs to the slide computation:
+    // the slides are located on a table computed for this grid.
+    if (FlagGroundwater == 2) groundwater();
     computeSlideLocation();
   }
   return false;

@@ -53,7 +53,9 @@ void checkColumn(int i, int j) {
     const double unit = Barea[b] * 0.4 * 1000.0 * 9.81 * density * SolidFrac;
     const double hw = groundwaterOf(Ccellw[c]), he = groundwaterOf(Ccelle[c]);
     const double hn = groundwaterOf(Ccelln[c]), hs = groundwaterOf(Ccells[c]);
-    const double Fx = gx * unit * gx / (2.0 * Cidist[c] + 1e-20) + (hw - he) * gx * Cjdist[c] * 1000.0 * 9.81;
+    // The seepage drives down the slope where the table falls with the bed,
+    // along i as along j.
+    const double Fx = gx * unit * gx / (2.0 * Cidist[c] + 1e-20) + (he - hw) * gx * Cjdist[c] * 1000.0 * 9.81;
     const double Fy = gy * unit * gy / (2.0 * Cjdist[c] + 1e-20) + (hn - hs) * gy * Cidist[c] * 1000.0 * 9.81;
     F = std::sqrt(Fx * Fx + Fy * Fy);
   } else {

@@ -25,13 +25,31 @@
 #include "state/slidestate.h"
 #include "surface/surface.h"
 
+namespace {
+
+// The slide block whose flow a slide step computes.
+int movingBlock = 0;
+
+// The cells and faces of the slide block (with F 339 the cells from the
+// block's first cell moved on by its bed cells less one). Without F 37 the
+// flow driver takes it as its work range as well: the work-block rule gives
+// a grid whose last block is the sub-bed block the blocks before it, which
+// would compute the water instead of the slide.
+void slideBlockRange() {
+  const BlockRecord& B = block[movingBlock];
+  WCStart = B.firstCell + (FlagUnstrucThixo != 0 ? B.lastBedCell - B.firstBedCell : 0);
+  WCEnd = B.lastCell;
+  WFStart = B.firstSurface;
+  WFEnd = B.lastSurface;
+}
+
+}  // namespace
+
 int computeSlidemovement() {
   double t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4 = 0;
   if (debugging == 'P') t0 = omp_get_wtime();
   setProgram("Slide movement");
-  int s = 0;
-  for (int b = std::min(NoBlocks, 99); b >= 1 && s == 0; --b)
-    if (block[b].subBed > 0) s = b;
+  const int s = slideBlock();
   if (s == 0) {
     logf("Error: Tried to compute sand slide in block %d, which is not prepared for slides\n\n", 0);
     return -1;
@@ -42,19 +60,25 @@ int computeSlidemovement() {
     TransInnerIter = IterThixo;
     TimeStep = TimeStepThixo;
   }
-  const BlockRecord& B = block[s];
+  movingBlock = s;
   if (FlagTSC != 0) {
-    WCStart = B.firstCell + (FlagUnstrucThixo != 0 ? B.lastBedCell - B.firstBedCell : 0);
-    WCEnd = B.lastCell;
-    WFStart = B.firstSurface;
-    WFEnd = B.lastSurface;
+    slideBlockRange();
   } else {
     WorkBlockNo = s;
     WorkBlock[1] = 0;
     WorkBlock[s] = 1;
   }
   FlagThixoIsComputing = 1;
-  WaterSolve();
+  {
+    // The run control's rule is put back however the flow ends (a fuzz
+    // build's end of the process returns through here).
+    struct RangeRule {
+      void (*saved)() = flowDriverCalls.computeWCStart;
+      ~RangeRule() { flowDriverCalls.computeWCStart = saved; }
+    } rule;
+    if (FlagTSC == 0) flowDriverCalls.computeWCStart = slideBlockRange;
+    WaterSolve();
+  }
   if (debugging == 'P') t1 = omp_get_wtime();
   surface_tfs(0, 2);
   if (debugging == 'P') t2 = t3 = t4 = omp_get_wtime();
