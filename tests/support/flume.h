@@ -63,6 +63,20 @@ inline std::string control(int referenceGroup = 0, const std::string& extra = ""
          "F 91 21 4\nF 1 C\nF 329 1 1 0 0 0 0 0 0 0 0 0 0 0 0 6\n" + extra;
 }
 
+// The boundary series `timei` of a transient flume run that holds the
+// downstream water level (H records: time, upstream level, downstream level)
+// at the normal-depth level of the centre of the outlet columns (x = 78 m).
+// With it the reference level stays where the outlet is held, instead of
+// following the outlet columns as the grid has them at each move (G 6 with
+// an outflow group and no series).
+inline double outletLevel() { return normalDepth() + bed(78.0); }
+inline std::string heldOutletSeries() {
+  char t[160];
+  const double up = normalDepth() + bed(2.0), down = outletLevel();
+  std::snprintf(t, sizeof t, "H 0 %.6f %.6f\nH 1000000 %.6f %.6f\n", up, down, up, down);
+  return t;
+}
+
 struct Point {
   double x, y, zb, zs;
 };
