@@ -59,6 +59,10 @@ void QNGridCoeff();
 // The sum of the list coefficients of cell c (F 137), with their
 // second-neighbour coefficients when `second`; 0 without lists.
 double quasiNeighbourSum(int c, bool second);
+// The central coefficient of p' before its options: the six neighbour
+// coefficients of cell c and, with F 137, the list coefficients that stand
+// for a listed side, so that a uniform p' balances every cell.
+double pressureNeighbourSum(int c);
 // The makers of the parallel k stage and of grid sequencing.
 void coeff_make_pow(int first, int last);
 void coeff_MGS(int first, int last);
