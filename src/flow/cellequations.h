@@ -28,6 +28,9 @@ void waterflowFaces(int first, int last);
 // block faces closed, quasi-neighbour sides summed, the uneven block edge
 // (F 348). Run once after every chunk's face loop.
 void waterflowWhole();
+// The own face of every cell with a quasi-neighbour list (F 137) takes the
+// sum of the fluxes of the listed cells' faces toward it.
+void sumQuasiNeighbourFluxes();
 // Balances the flux across the uneven edge between blocks 1 and 2.
 void correctFluxUneven();
 // New fluxes of WFStart..WFEnd: one call, or the face chunks in one parallel
