@@ -28,6 +28,9 @@ void waterflowFaces(int first, int last);
 // block faces closed, quasi-neighbour sides summed, the uneven block edge
 // (F 348). Run once after every chunk's face loop.
 void waterflowWhole();
+// The own face of every cell with a quasi-neighbour list (F 137) takes the
+// sum of the fluxes of the listed cells' faces toward it.
+void sumQuasiNeighbourFluxes();
 // Balances the flux across the uneven edge between blocks 1 and 2.
 void correctFluxUneven();
 // New fluxes of WFStart..WFEnd: one call, or the face chunks in one parallel
@@ -59,6 +62,10 @@ void QNGridCoeff();
 // The sum of the list coefficients of cell c (F 137), with their
 // second-neighbour coefficients when `second`; 0 without lists.
 double quasiNeighbourSum(int c, bool second);
+// The central coefficient of p' before its options: the six neighbour
+// coefficients of cell c and, with F 137, the list coefficients that stand
+// for a listed side, so that a uniform p' balances every cell.
+double pressureNeighbourSum(int c);
 // The makers of the parallel k stage and of grid sequencing.
 void coeff_make_pow(int first, int last);
 void coeff_MGS(int first, int last);

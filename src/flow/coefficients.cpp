@@ -87,14 +87,16 @@ void faceLoop(int first, int last) {
     const double a1 = Dd + std::max(-F, 0.0), a2 = Dd + std::max(F, 0.0);
     if constexpr (M == Maker::Pow) {
       const int t1 = Ftype1[i], t2 = Ftype2[i];
+      // The own face of a cell with a quasi-neighbour list (F 137) has no
+      // side code on its far side: the listed faces couple those cells.
       if (t1 == 2 || t1 == 3 || t1 == 6)
         put(sides, c1, t1, a1);
-      else
+      else if (Fqndum[i] == 0)
         logf("Error in coefficient1 computation, surface %d, cells %d %d, type %d, area %lf\n", i, c1, c2, t1,
              Farea[i]);
       if (t2 == 1 || t2 == 4 || t2 == 5)
         put(sides, c2, t2, a2);
-      else
+      else if (Fqndum[i] == 0)
         logf("Error in coefficient2 computation, surface %d, cells %d %d, type %d, area %lf\n", i, c1, c2, t2,
              Farea[i]);
     } else {

@@ -227,16 +227,18 @@ void waterflowFaces(int first, int last) {
     for (int i = first; i <= last; ++i) topFaceFlux(i, cn);
 }
 
+void sumQuasiNeighbourFluxes() {
+  sumListFaces(Cncelle, Cqncelle, Cflatee, Cflatew);
+  sumListFaces(Cncellw, Cqncellw, Cflatew, Cflatee);
+  sumListFaces(Cncells, Cqncells, Cflates, Cflaten);
+  sumListFaces(Cncelln, Cqncelln, Cflaten, Cflates);
+}
+
 void waterflowWhole() {
   if (Npflate)
     for (int k = 1; k <= NoNestflater; ++k)
       if (faceOk(Npflate[k])) Fflux[Npflate[k]] = 0.0;
-  if (QNFlag > 0) {
-    sumListFaces(Cncelle, Cqncelle, Cflatee, Cflatew);
-    sumListFaces(Cncellw, Cqncellw, Cflatew, Cflatee);
-    sumListFaces(Cncells, Cqncells, Cflates, Cflaten);
-    sumListFaces(Cncelln, Cqncelln, Cflaten, Cflates);
-  }
+  if (QNFlag > 0) sumQuasiNeighbourFluxes();
   if (UnevenConnect > 0) correctFluxUneven();
 }
 

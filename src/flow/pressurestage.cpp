@@ -54,14 +54,12 @@ void wallDoubling(int c) {
   if (Cat[c] < 1e-15) Cab[c] *= 2.0;
 }
 
-double neighbourSum(int c) { return Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c]; }
-
 // The central coefficient of one cell: the neighbour sum with its floors, the
 // stabiliser of F 373 and the additions of F 316. `chunked` selects the floor
 // of the parallel route (an isolated cell gets 1).
 void centralCoefficient(int c, bool chunked) {
   if (FlagCorrApSimple == 1) wallDoubling(c);
-  double ap = neighbourSum(c);
+  double ap = pressureNeighbourSum(c);
   if (chunked)
     ap = ap < 1e-30 ? 1.0 : std::max(ap, 1e-10);
   else
@@ -73,7 +71,7 @@ void centralCoefficient(int c, bool chunked) {
     if (Ccells[c] != 0) Cas[c] = std::max(Cas[c], lo);
     if (Ccelle[c] != 0) Cae[c] = std::max(Cae[c], lo);
     if (Ccelln[c] != 0) Can[c] = std::max(Can[c], lo);
-    Cap[c] = std::max(neighbourSum(c), 1e-10);
+    Cap[c] = std::max(pressureNeighbourSum(c), 1e-10);
   }
   switch (FlagPresMPIboundary) {
     case 4: Cap[c] += 1e-6; break;

@@ -3,7 +3,8 @@
 // by the normalisation of the equation.
 //
 // Forms, chosen once per call:
-//   record form (F 153 = 1): per-cell residual fields, no reports; the
+//   record form (F 153 = 1): per-cell residual fields, no reports, the
+//     quasi-neighbour sides of F 137 taken as in the plain forms; the
 //     continuity equation sums its cell mass defects;
 //   plain forms: continuity defects, or the first- or second-order stencil,
 //     each with the quasi-neighbour sides of F 137 when those exist; cells
@@ -281,6 +282,16 @@ double imbalanceSum(int first, int last, bool subtractDefect) {
     if (eq == 4) {
       const double s = recordContinuity(field, first, last);
       return subtractDefect ? s - GlobFluxDefect : s;
+    }
+    // A side with a quasi-neighbour list has its ordinary coefficient at 0:
+    // the imbalance of its cell takes the list terms, else the residual of a
+    // solved field would never fall to 0.
+    if (QNFlag > 0 && quasiArrays(second)) {
+      if (second)
+        return field ? recordSum<Stencil::QNSecond, true>(phi, field, first, last)
+                     : recordSum<Stencil::QNSecond, false>(phi, field, first, last);
+      return field ? recordSum<Stencil::QNFirst, true>(phi, field, first, last)
+                   : recordSum<Stencil::QNFirst, false>(phi, field, first, last);
     }
     if (second)
       return field ? recordSum<Stencil::Second, true>(phi, field, first, last)

@@ -22,8 +22,6 @@ namespace {
 
 bool surfaceCondition() { return FlagTFS >= 13 && FlagTFS <= 19; }
 
-double neighbourSum(int c) { return Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c]; }
-
 std::vector<double> chunkSums;  // grows with F 206, kept between calls
 
 // The central coefficients, the residual MaxResidual[4] and the start value
@@ -34,7 +32,7 @@ void equationSetUp(double* pc) {
   const bool chunked = NoProcessesSolver > 0 && FlagOpenMP[7] != 1;
   if (!chunked) {
     for (int c = WCStart; c <= WCEnd; ++c) {
-      Cap[c] = std::max(neighbourSum(c), 1e-10);
+      Cap[c] = std::max(pressureNeighbourSum(c), 1e-10);
       switch (FlagPresMPIboundary) {
         case 4: Cap[c] += 1e-6; break;
         case 5: Cap[c] += 0.001; break;
@@ -60,7 +58,7 @@ void equationSetUp(double* pc) {
       [pc](int s, int p, int lo, int hi) {
         if (s == 0) {
           for (int c = lo; c <= hi; ++c) {
-            const double a = neighbourSum(c);
+            const double a = pressureNeighbourSum(c);
             Cap[c] = a < 1e-30 ? 1.0 : std::max(a, 1e-10);
           }
         } else if (s == 1) {

@@ -75,6 +75,9 @@ void turbulenceCoefficients(int eq, bool parallel) {
   } else {
     coeff_make_pow(WFStart, WFEnd);
   }
+  // The power-law maker of the chunks leaves the quasi-neighbour lists
+  // (F 137) as the last equation left them: k takes its own.
+  if (QNFlag > 0 && !(eq == 6 || sou[5] == 1)) QNGridCoeff();
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ bool pressureCorrection(int i, double lastLargest) {
   pressure_fluxes();
   if (NoNestflater > 0) nestsource();
   for (int c = WCStart; c <= WCEnd; ++c) {
-    const double a = neighbourSum(c);
+    const double a = pressureNeighbourSum(c);
     Cap[c] = a < 1e-30 ? 1.0 : a;
   }
   if (FlagEndCorrect != 0) endCorrection();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "flow/cellequations.h"
 #include "solvers/corrections.h"
 #include "solvers/differences.h"
 #include "solvers/share.h"
@@ -394,6 +395,9 @@ bool SimpleCorrectionsChunk(int ff, int fl, int cf, int cl) {
 
 void SimpleCorrectionsAfter(int cf, int cl) {
   if (FlagStressTerm > 0) return;
+  // The own face of a cell with a quasi-neighbour list carries the sum of
+  // the corrected listed faces, not a correction of its own.
+  if (QNFlag > 0) sumQuasiNeighbourFluxes();
   if (FlagCorrTrekant5 > 0) TrekantPresCorr(cf, cl);
   if (FlagFilterPressure == 2 && FlagThixoIsComputing == 1) slideLayerBounds(cf, cl);
   if (FlagTFS == 11) topCellPressure(cf, cl);

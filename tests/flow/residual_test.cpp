@@ -309,7 +309,9 @@ TEST_F(Residual, SecondOrderStencilByHand) {
 //     quasi 4*2 - 6 = 2 (both), plain -6
 // Sums: quasi first 24+3+2+9+2 = 40, quasi second 35.5+1+4+9+2 = 51.5,
 // first 401+3+492+3+6 = 905, second 772+1+492+3+6 = 1274. The record form
-// never uses the lists.
+// (F 153 1) takes the lists as the plain form does: a side with a list has
+// its ordinary coefficient at 0 in a real equation, so without them the
+// residual of a solved field would never reach 0.
 TEST_F(Residual, QuasiNeighbourStencilsByHand) {
   Cncelle[1] = 2, Cqncelle[1][0] = 4;
   Cqnae[1][0] = 2, Cqnae[1][1] = 3, Cqnae[1][2] = 1, Cqnae[1][3] = 1;
@@ -323,8 +325,8 @@ TEST_F(Residual, QuasiNeighbourStencilsByHand) {
     int form, sou1, qn;
     double sum;
   };
-  const Row rows[] = {{0, 0, 1, 40.0},   {0, 1, 1, 51.5},  {1, 0, 1, 905.0},
-                      {1, 1, 1, 1274.0}, {0, 0, 0, 905.0}, {0, 1, 0, 1274.0}};
+  const Row rows[] = {{0, 0, 1, 40.0},  {0, 1, 1, 51.5},  {1, 0, 1, 40.0},  {1, 1, 1, 51.5},
+                      {0, 0, 0, 905.0}, {0, 1, 0, 1274.0}, {1, 0, 0, 905.0}, {1, 1, 0, 1274.0}};
   for (const Row& k : rows) {
     FlagResidual = k.form;
     sou[1] = k.sou1;
@@ -332,6 +334,11 @@ TEST_F(Residual, QuasiNeighbourStencilsByHand) {
     MaxResidual[1] = 0.0;
     EXPECT_DOUBLE_EQ(residual(1, NoCells), k.sum) << "form " << k.form << " sou " << k.sou1 << " qn " << k.qn;
     EXPECT_DOUBLE_EQ(residualN(1, NoCells), k.sum) << "form " << k.form << " sou " << k.sou1 << " qn " << k.qn;
+    if (k.form == 1 && k.qn == 1) {
+      // The residual field holds r / ap of the list stencil (ap 1).
+      EXPECT_DOUBLE_EQ(Cxvel_res[1], k.sou1 == 1 ? 35.5 : 24.0);
+      EXPECT_DOUBLE_EQ(Cxvel_res[8], k.sou1 == 1 ? 4.0 : 2.0);
+    }
   }
 }
 

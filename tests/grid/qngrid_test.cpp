@@ -100,6 +100,24 @@ TEST(QuasiNeighbourGrid, TopCellListsTheTallerNeighboursCells) {
       EXPECT_NEAR(top, tallLevels[L - 1], 1e-9) << label << " level " << L;
     }
     expectClosed(label);
+    // The geometry the flow reads: the listed faces together cover the own
+    // face (the upper half of the shared line, in thirds), each lies as far
+    // from the top cell's centre as its half width, and its flux runs from
+    // west to east.
+    metric();
+    double listedArea = 0;
+    for (int r = 0; r < 3; ++r) {
+      const int listed = num[ti][2][3 + r];
+      const int f = tallWest ? Cflatee[listed] : Cflatew[listed];
+      listedArea += Farea[f];
+      EXPECT_NEAR(Farea[f], 0.25 / 3, 1e-9) << label << " " << r;  // the upper half of 0.5 m in three
+      EXPECT_NEAR(tallWest ? Fdist2[f] : Fdist1[f], Cidist[t], 1e-12) << label << " " << r;
+      EXPECT_NEAR(tallWest ? Fdist1[f] : Fdist2[f], Cidist[listed], 1e-12) << label << " " << r;
+      EXPECT_NEAR(Cidist[t], 0.5, 1e-9) << label;
+      EXPECT_EQ(tallWest ? Ftype2[f] : Ftype1[f], tallWest ? 4 : 2) << label << " " << r;
+      EXPECT_GT(Fax[f], 0) << label << " " << r;
+    }
+    EXPECT_NEAR(listedArea, Farea[own], 1e-9) << label;
     // the column volumes: plan times the mean corner depth
     double v = 0;
     for (int c = 1; c <= NoCells; ++c) v += cellVolume(c);

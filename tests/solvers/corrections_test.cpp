@@ -128,6 +128,39 @@ TEST(SimpleCorrections, ThreadChunksGiveTheResultOfTheWholeRange) {
   }
 }
 
+// F 137, a step across the flow: the top cells of the shallow columns list
+// three cells of the deep ones on their west side. After the correction, on
+// one thread and in chunks, the own west face of such a cell carries the sum
+// of the corrected listed faces, as waterflow would give it.
+TEST(SimpleCorrections, OwnFaceOfAListCarriesTheSumOfTheCorrectedListedFaces) {
+  for (int P : {0, 4}) {
+    InProjectDir p;
+    QNFlag = 1;
+    FlowGrid g = FlowGrid::box(4, 2, 1.0);
+    g.bed = [](int i, int) { return i >= 4 ? 0.5 : 0.0; };
+    g.inflow = g.outflow = 1.0;
+    divergentFlow(g);
+    std::vector<double> pc(NoCells + 1, 0.0);
+    for (int c = 1; c <= NoCells; ++c) pc[c] = 100.0 * std::sin(0.37 * c);
+    Cf = pc.data();
+    NoProcessesSolver = P;
+    computeChunkSizes();
+    if (P > 0) omp_set_num_threads(3);
+    SimpleCorrectionsStage();
+    NoProcessesSolver = 0;
+    int lists = 0;
+    for (int t = 1; t <= NoCells; ++t) {
+      if (Cncellw[t] <= 0) continue;
+      ++lists;
+      double sum = 0.0;
+      for (int k = 0; k < Cncellw[t]; ++k) sum += Fflux[Cflatee[Cqncellw[t][0] + k]];
+      EXPECT_NEAR(Fflux[Cflatew[t]], sum, 1e-12 * std::fabs(sum) + 1e-12) << "cell " << t << ", chunks " << P;
+      EXPECT_GT(std::fabs(sum), 1e-3) << "cell " << t;
+    }
+    EXPECT_EQ(lists, 2) << "chunks " << P;
+  }
+}
+
 // What each option corrects, on a field with a known p': the fluxes of the
 // faces, the velocities, the pressure.
 TEST(SimpleCorrections, VariantsChooseWhatIsCorrected) {
