@@ -11,6 +11,7 @@
 
 #include "flow/stages.h"
 #include "solvers/share.h"
+#include "state/arrays.h"
 #include "state/options.h"
 #include "state/runstate.h"
 
@@ -65,7 +66,10 @@ double quasiNeighbourSum(int c, bool second);
 // The central coefficient of p' before its options: the six neighbour
 // coefficients of cell c and, with F 137, the list coefficients that stand
 // for a listed side, so that a uniform p' balances every cell.
-double pressureNeighbourSum(int c);
+inline double pressureNeighbourSum(int c) {
+  const double a = Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
+  return QNFlag > 0 ? a + quasiNeighbourSum(c, false) : a;
+}
 // The makers of the parallel k stage and of grid sequencing.
 void coeff_make_pow(int first, int last);
 void coeff_MGS(int first, int last);

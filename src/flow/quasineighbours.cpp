@@ -125,8 +125,3 @@ double quasiNeighbourSum(int c, bool second) {
   }
   return sum;
 }
-
-double pressureNeighbourSum(int c) {
-  const double a = Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
-  return QNFlag > 0 ? a + quasiNeighbourSum(c, false) : a;
-}
