@@ -34,18 +34,6 @@ double bedValue(const double* a, int c) {
   return b >= 1 && b < bedCellCapacity() ? a[b] : 0.0;
 }
 
-double pointLevel(int p) { return p >= 1 && p <= NoPoints ? Pz[p] : 0.0; }
-
-void topCorners(int t, double& hi, double& lo) {
-  const int p[4] = {Cpoint5[t], Cpoint6[t], Cpoint7[t], Cpoint8[t]};
-  hi = -1e300;
-  lo = 1e300;
-  for (int k : p) {
-    hi = std::max(hi, pointLevel(k));
-    lo = std::min(lo, pointLevel(k));
-  }
-}
-
 // Head difference (m) between the column of c (top cell t) and the
 // neighbour L (top cell T) by F 233, less the difference of their levels.
 double headDifference(int c, int t, int L, int T) {
@@ -53,14 +41,8 @@ double headDifference(int c, int t, int L, int T) {
   switch (FlagNonHydrostaticSurf) {
     case 6:
       return (bedValue(Bpresavg, c) - bedValue(Bpresavg, L)) * kHead - dlev;
-    case 7: {
-      const double dp = (bedValue(Bpresavg, c) - bedValue(Bpresavg, L)) * kHead;
-      double ownHi, ownLo, nbHi, nbLo;
-      topCorners(t, ownHi, ownLo);
-      topCorners(T, nbHi, nbLo);
-      if (dp > 0) return std::max(0.0, dp - (ownHi - nbLo));
-      return std::min(0.0, dp - (ownLo - nbHi));
-    }
+    case 7:
+      return clippedHeadDifference((bedValue(Bpresavg, c) - bedValue(Bpresavg, L)) * kHead, t, T);
     case 5:
       return 0.5 * (Cpres[t] + Cpres[c] - Cpres[T] - Cpres[L]) * kHead - dlev;
     default:

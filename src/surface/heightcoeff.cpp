@@ -99,14 +99,8 @@ double headDifference7(int c, int t0, int n, int tk) {
       return ((Cpres[t0] + Cpres[c]) - (Cpres[tk] + Cpres[n])) * 0.5 * h - dz;
     case 6:
       return (bedValue(Bpresavg, c) - bedValue(Bpresavg, n)) * h - dz;
-    case 7: {
-      const double dp = (bedValue(Bpresavg, c) - bedValue(Bpresavg, n)) * h;
-      double ownHi, ownLo, nbHi, nbLo;
-      topCorners(t0, ownHi, ownLo);
-      topCorners(tk, nbHi, nbLo);
-      if (dp > 0) return std::max(0.0, dp - (ownHi - nbLo));
-      return std::min(0.0, dp - (ownLo - nbHi));
-    }
+    case 7:
+      return clippedHeadDifference((bedValue(Bpresavg, c) - bedValue(Bpresavg, n)) * h, t0, tk);
     default:
       break;
   }
@@ -274,6 +268,14 @@ void coeffTFS4Column(int i, int j, int c) {
 }
 
 }  // namespace
+
+double clippedHeadDifference(double dp, int t, int T) {
+  double ownHi, ownLo, nbHi, nbLo;
+  topCorners(t, ownHi, ownLo);
+  topCorners(T, nbHi, nbLo);
+  if (dp > 0) return std::max(0.0, dp - (ownHi - nbLo));
+  return std::min(0.0, dp - (ownLo - nbHi));
+}
 
 void applySurfLimit2(int c, int i, int j, double Fr) {
   switch (FlagSurfLimit2) {

@@ -20,6 +20,10 @@ void neighbourSlots(int c, int L[9]);
 // all 0: 2 a diagonal of at least 1, 4 a move to critical depth, 5 no move, 7
 // a lift of 0.05 m. Grid point (i, j) gives the column's bed cell.
 void applySurfLimit2(int c, int i, int j, double Fr);
+// The F 233 7 head difference dp (m) of a link from the top cell t to the top
+// cell T, less what the spread of their top corners already explains: 0
+// until dp passes that spread.
+double clippedHeadDifference(double dp, int t, int T);
 void computeCoeffTFS4();
 // Nine-point equation of the level change with Froude limiters (F 36 7); the
 // caller adds the fixed rows.

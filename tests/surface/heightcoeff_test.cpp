@@ -365,3 +365,22 @@ TEST(SurfaceCoeff, OptionsOfTheFivePointBuilder) {
     EXPECT_NEAR(Csource[c], k.source, 1e-6) << k.what;
   }
 }
+
+// F 233 7: the column-mean head difference of a link counts only beyond the
+// spread of the two top faces' corners (own highest to the neighbour's
+// lowest when it drives towards the neighbour, own lowest to its highest the
+// other way). Two columns that share no corner: own corners 1.00..1.10 m,
+// the neighbour's 0.95..0.98 m.
+TEST(SurfaceCoeff, F233SevenCountsOnlyTheHeadBeyondTheCornerSpread) {
+  InProjectDir d;
+  const SmallGrid g = nine();
+  const int t = g.cell(2, 2, 1), T = g.cell(4, 4, 1);
+  const double own[4] = {1.0, 1.05, 1.1, 1.02}, nb[4] = {0.95, 0.97, 0.98, 0.96};
+  const int op[4] = {Cpoint5[t], Cpoint6[t], Cpoint7[t], Cpoint8[t]};
+  const int np[4] = {Cpoint5[T], Cpoint6[T], Cpoint7[T], Cpoint8[T]};
+  for (int k = 0; k < 4; ++k) Pz[op[k]] = own[k], Pz[np[k]] = nb[k];
+  const struct {
+    double dp, expected;
+  } rows[] = {{0.1, 0.0}, {0.3, 0.15}, {-0.01, -0.03}, {-0.2, -0.22}};
+  for (const auto& r : rows) EXPECT_NEAR(clippedHeadDifference(r.dp, t, T), r.expected, 1e-12) << r.dp;
+}
