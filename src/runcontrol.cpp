@@ -7,7 +7,7 @@
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "io/kread.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "physics/physics.h"

@@ -16,7 +16,7 @@
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/bedshear.h"
 #include "sediment/morphology.h"
 #include "state/arrays.h"

@@ -12,7 +12,7 @@
 #include "bed/columns.h"
 #include "bed/cornershares.h"
 #include "flow/cellequations.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/bedshear.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -11,7 +11,7 @@
 
 #include "bed/bed.h"
 #include "bed/bedtail.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/morphology.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

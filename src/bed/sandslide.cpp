@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "bed/bed.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/fractions.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

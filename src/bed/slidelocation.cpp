@@ -13,7 +13,7 @@
 #include "bed/bed.h"
 #include "bed/slides.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/columns.h"
 #include "solvers/sizesolvers.h"
 #include "state/alloc.h"

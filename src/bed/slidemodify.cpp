@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "bed/slides.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -13,7 +13,7 @@
 #include "flow/stages.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"

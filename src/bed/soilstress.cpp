@@ -12,7 +12,7 @@
 #include "bed/soilstress.h"
 #include "flow/stages.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/gradients.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"

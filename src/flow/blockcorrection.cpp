@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "flow/stages.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "flow/cellequations.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/sidefiles.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"

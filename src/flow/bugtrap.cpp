@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "flow/control.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/flowstate.h"

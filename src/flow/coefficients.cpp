@@ -8,7 +8,7 @@
 
 #include "flow/cellequations.h"
 #include "solvers/solver.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -14,7 +14,7 @@
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"

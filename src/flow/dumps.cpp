@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "flow/control.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"

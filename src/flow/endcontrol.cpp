@@ -13,7 +13,7 @@
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "state/arrays.h"

@@ -16,7 +16,7 @@
 #include "flow/flow.h"
 #include "flow/hydrostatic.h"
 #include "flow/stages.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "physics/physics.h"
 #include "solvers/pressource.h"

@@ -14,7 +14,7 @@
 #include "flow/control.h"
 #include "flow/trekant.h"
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "solvers/pressource.h"
 #include "solvers/solver.h"

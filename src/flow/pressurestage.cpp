@@ -12,7 +12,7 @@
 #include "flow/control.h"
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "solvers/corrections.h"
 #include "solvers/solver.h"

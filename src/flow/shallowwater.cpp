@@ -8,7 +8,7 @@
 
 #include "flow/flow.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/flowstate.h"

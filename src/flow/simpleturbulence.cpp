@@ -8,7 +8,7 @@
 #include "flow/cellequations.h"
 #include "flow/control.h"
 #include "flow/equationdrivers.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"

@@ -12,7 +12,7 @@
 #include "flow/control.h"
 #include "flow/equationdrivers.h"
 #include "flow/trekant.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "solvers/pressource.h"
 #include "solvers/solver.h"

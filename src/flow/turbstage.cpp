@@ -10,7 +10,7 @@
 #include "flow/control.h"
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "physics/physics.h"
 #include "solvers/multigrid.h"

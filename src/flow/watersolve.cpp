@@ -12,7 +12,7 @@
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

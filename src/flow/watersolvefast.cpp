@@ -14,7 +14,7 @@
 #include "flow/flow.h"
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "physics/physics.h"
 #include "solvers/corrections.h"

@@ -13,7 +13,7 @@
 #include "flow/equationdrivers.h"
 #include "flow/flow.h"
 #include "flow/stages.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

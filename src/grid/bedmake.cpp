@@ -5,7 +5,7 @@
 
 #include "grid/fieldmap.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

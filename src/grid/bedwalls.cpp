@@ -22,7 +22,7 @@
 
 #include "grid/generate.h"
 #include "grid/levelrules.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "grid/generate.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/blockgrid.h"
 #include "state/options.h"

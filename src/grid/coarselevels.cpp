@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "grid/generate.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

@@ -3,7 +3,7 @@
 
 #include "grid/fieldmap.h"
 #include "io/alldata.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 
 void writeCrashFiles(bool withResults) {

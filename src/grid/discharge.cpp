@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/groups.h"
 #include "state/blockgrid.h"

@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

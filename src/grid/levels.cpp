@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "grid/generate.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"

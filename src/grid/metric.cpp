@@ -6,8 +6,8 @@
 
 #include "grid/fieldmap.h"
 #include "grid/geometry.h"
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "io/terrain.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

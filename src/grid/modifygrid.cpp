@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

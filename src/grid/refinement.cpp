@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "grid/generate.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"

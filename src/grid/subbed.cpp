@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "grid/generate.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "runcontrol.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

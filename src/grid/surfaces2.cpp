@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "grid/generate.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "grid/generate.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"

@@ -14,7 +14,7 @@
 #include "grid/geometry.h"
 #include "grid/qngrid.h"
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "io/writecontrol.h"
 #include "output/output.h"

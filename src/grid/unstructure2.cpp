@@ -13,7 +13,7 @@
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "grid/gridsplit.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

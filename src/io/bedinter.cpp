@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "io/terrain.h"
 #include "state/arrays.h"

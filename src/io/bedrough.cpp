@@ -5,8 +5,8 @@
 
 #include "grid/geometry.h"
 #include "io/gridfiles.h"
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

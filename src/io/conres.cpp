@@ -14,10 +14,10 @@
 #include <string>
 
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
-#include "io/numbered.h"
-#include "io/scanner.h"
+#include "state/numbered.h"
+#include "state/scanner.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -5,7 +5,7 @@
 #include <map>
 #include <utility>
 
-#include "io/log.h"
+#include "state/log.h"
 
 // The families, each in its own file.
 std::vector<DataSet> datasetsF001();

@@ -15,7 +15,7 @@
 #include <climits>
 #include <vector>
 
-#include "io/scanner.h"
+#include "state/scanner.h"
 
 enum class VType : char { Int, Double, Char };
 

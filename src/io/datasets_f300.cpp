@@ -3,7 +3,7 @@
 
 #include "io/dataset.h"
 #include "io/dataset_convert.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/options.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "io/dataset.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/options.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "io/dataset.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/options.h"
 
 namespace {

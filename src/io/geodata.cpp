@@ -6,8 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "io/terrain.h"
 #include "state/alloc.h"
 #include "state/blockgrid.h"

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
-#include "io/scanner.h"
+#include "state/scanner.h"
 #include "sediment/sediment.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"

@@ -5,8 +5,8 @@
 //   T time x y     a point with a time (s)
 //   C              marks the point read last
 #include "io/gridfiles.h"
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "state/runstate.h"
 
 namespace {

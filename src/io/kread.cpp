@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "io/dataset.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/sidefiles.h"
 #include "state/options.h"
 #include "state/records.h"

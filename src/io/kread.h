@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "io/scanner.h"
+#include "state/scanner.h"
 
 // Reads `control`: truncates the log, writes the banner, assigns every default,
 // reads the data sets (first pass), checks them and prepares the block grid.

@@ -10,8 +10,8 @@
 
 #include "io/dataset.h"
 #include "io/kread.h"
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "io/sidefiles.h"
 #include "io/terrain.h"
 #include "state/blockgrid.h"

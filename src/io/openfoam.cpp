@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
-#include "io/scanner.h"
+#include "state/scanner.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"

@@ -3,7 +3,7 @@
 // over. Every reader of the file takes its points from here.
 #pragma once
 
-#include "io/scanner.h"
+#include "state/scanner.h"
 
 // The next point of the file into xyz; false at Z or at the end of the file.
 // An E record whose three numbers cannot be read (NaN and infinity are not

@@ -12,9 +12,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
-#include "io/scanner.h"
+#include "state/scanner.h"
 #include "state/alloc.h"
 #include "state/arrays_optional.h"
 #include "state/flowstate.h"

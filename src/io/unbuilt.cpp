@@ -1,4 +1,4 @@
 // Model-file readers and writers this build does not hold yet.
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -3,8 +3,8 @@
 // other byte is passed over. The whole file is read.
 #include <vector>
 
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "physics/vegetation.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

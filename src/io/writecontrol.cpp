@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/runstate.h"

@@ -18,9 +18,9 @@
 
 #include "grid/generate.h"
 #include "grid/geometry.h"
-#include "io/log.h"
-#include "io/numbered.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/numbered.h"
+#include "state/scanner.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"

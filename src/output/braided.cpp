@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"

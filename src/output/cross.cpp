@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "io/log.h"
-#include "io/numbered.h"
+#include "state/log.h"
+#include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
 #include "output/variables.h"

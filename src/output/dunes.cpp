@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

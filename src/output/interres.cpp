@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "grid/geometry.h"
-#include "io/numbered.h"
+#include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
 #include "solvers/columns.h"

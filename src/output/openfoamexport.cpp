@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "io/log.h"
-#include "io/numbered.h"
+#include "state/log.h"
+#include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
 #include "output/plotpoints.h"

@@ -1,6 +1,6 @@
 #include "output/plotfile.h"
 
-#include "io/log.h"
+#include "state/log.h"
 #include "state/options.h"
 
 std::string plotTitle(bool forQuotes) {

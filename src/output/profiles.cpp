@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

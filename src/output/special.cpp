@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "io/log.h"
-#include "io/numbered.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/numbered.h"
+#include "state/scanner.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <iterator>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "state/arrays.h"

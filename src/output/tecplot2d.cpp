@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string>
 
-#include "io/log.h"
-#include "io/numbered.h"
+#include "state/log.h"
+#include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
 #include "output/plotpoints.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "io/numbered.h"
+#include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
 #include "output/plotpoints.h"

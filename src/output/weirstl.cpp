@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "output/output.h"
 
 namespace {

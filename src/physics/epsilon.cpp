@@ -6,7 +6,7 @@
 //   F 24 20: coeffEpsilon k^1.5 / (water depth of the column)
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/terrain.h"
 #include "physics/physics.h"
 #include "state/arrays.h"

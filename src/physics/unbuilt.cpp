@@ -1,4 +1,4 @@
 // Physics this build does not hold yet.
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 

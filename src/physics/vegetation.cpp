@@ -5,7 +5,7 @@
 // thread over all cells.
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "physics/vegetation.h"
 #include "state/arrays.h"

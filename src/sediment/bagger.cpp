@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "io/log.h"
-#include "io/scanner.h"
+#include "state/log.h"
+#include "state/scanner.h"
 #include "sediment/sediment.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/physics.h"
 #include "sediment/suspended.h"
 #include "state/arrays.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "physics/bedshear.h"
 #include "sediment/bedconc.h"
 #include "sediment/bedforms.h"

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/fractions.h"
 #include "sediment/morphology.h"
 #include "sediment/multilayer.h"

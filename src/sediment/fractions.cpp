@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"

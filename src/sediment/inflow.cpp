@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "io/sidefiles.h"
 #include "sediment/suspended.h"
 #include "state/arrays.h"

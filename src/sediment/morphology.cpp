@@ -15,7 +15,7 @@
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "sediment/balance.h"

@@ -12,7 +12,7 @@
 #include "flow/stages.h"
 #include "grid/geometry.h"
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "sediment/morphology.h"
 #include "sediment/steproutines.h"

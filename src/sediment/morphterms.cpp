@@ -10,7 +10,7 @@
 
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/morphology.h"
 #include "sediment/suspended.h"
 #include "state/arrays.h"

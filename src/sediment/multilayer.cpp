@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/layers.h"
 #include "sediment/morphology.h"
 #include "state/arrays.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "io/gridfiles.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/morphology.h"
 #include "state/alloc.h"
 #include "state/arrays.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/flowstate.h"
 #include "state/options.h"

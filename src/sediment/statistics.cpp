@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/morphology.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"

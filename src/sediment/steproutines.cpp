@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/suspended.h"
 #include "solvers/sizesolvers.h"
 #include "solvers/solver.h"

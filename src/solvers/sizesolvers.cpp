@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/relaxed.h"
 #include "solvers/share.h"
 #include "solvers/stencils.h"

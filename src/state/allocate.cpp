@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/options.h"

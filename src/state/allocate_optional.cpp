@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <initializer_list>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

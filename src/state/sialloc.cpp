@@ -1,4 +1,4 @@
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/blockgrid.h"
 #include "state/options.h"

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

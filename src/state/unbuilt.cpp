@@ -1,4 +1,4 @@
 // Run-control services this build does not hold yet.
-#include "io/log.h"
+#include "state/log.h"
 #include "state/startup.h"
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"

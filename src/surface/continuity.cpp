@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/columns.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"

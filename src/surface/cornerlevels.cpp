@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "solvers/columns.h"

@@ -9,7 +9,7 @@
 
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "solvers/pressource.h"
 #include "state/arrays.h"

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "flow/compterms.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "state/arrays.h"

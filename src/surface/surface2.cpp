@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

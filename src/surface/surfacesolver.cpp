@@ -1,7 +1,7 @@
 // Point Gauss-Seidel solver of the surface equation and its check.
 #include <cmath>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/multigrid.h"
 #include "state/alloc.h"
 #include "state/arrays.h"

@@ -12,7 +12,7 @@
 #include "grid/fieldmap.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

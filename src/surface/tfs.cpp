@@ -16,7 +16,7 @@
 #include "flow/stages.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "solvers/columns.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

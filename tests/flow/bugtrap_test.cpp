@@ -11,7 +11,7 @@
 
 #include "flow/cellequations.h"
 #include "flow/control.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

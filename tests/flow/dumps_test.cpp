@@ -14,7 +14,7 @@
 #include <string>
 
 #include "flow/control.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

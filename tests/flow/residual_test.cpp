@@ -15,7 +15,7 @@
 #include "flow/cellequations.h"
 #include "flow/control.h"
 #include "flow/residual_hooks.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "io/log.h"
+#include "state/log.h"
 
 namespace fuzz {
 

@@ -5,7 +5,7 @@
 
 #include "grid/generate.h"
 #include "grid/grid_builder.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"

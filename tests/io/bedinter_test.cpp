@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "io/modelfiles.h"
 #include "io/terrain.h"
 #include "state/alloc.h"

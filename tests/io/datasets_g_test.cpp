@@ -5,7 +5,7 @@
 #include <string>
 
 #include "io/kread.h"
-#include "io/scanner.h"
+#include "state/scanner.h"
 #include "state/options.h"
 #include "support/case_runner.h"
 #include "support/control_rows.h"

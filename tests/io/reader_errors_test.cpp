@@ -11,7 +11,7 @@
 #include "io/gridfiles.h"
 #include "io/kread.h"
 #include "io/modelfiles.h"
-#include "io/scanner.h"
+#include "state/scanner.h"
 #include "io/sidefiles.h"
 #include "output/output.h"
 #include "state/arrays.h"

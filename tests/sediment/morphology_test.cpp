@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "io/log.h"
+#include "state/log.h"
 #include "sediment/morphology.h"
 #include "sediment/sediment.h"
 #include "sediment/sediment_fixture.h"

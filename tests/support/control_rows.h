@@ -9,7 +9,7 @@
 #include <string>
 
 #include "io/kread.h"
-#include "io/scanner.h"
+#include "state/scanner.h"
 #include "support/case_runner.h"
 
 // Reads a control text with the first pass of the reader (no checks after it).

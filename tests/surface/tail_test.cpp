@@ -15,7 +15,7 @@
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "grid/grid_builder.h"
-#include "io/log.h"
+#include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"

@@ -1,4 +1,4 @@
-#include "io/numbered.h"
+#include "state/numbered.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "io/scanner.h"
+#include "state/scanner.h"
 
 #include <cerrno>
 #include <climits>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "io/log.h"
+#include "state/log.h"
 
 Scanner::Scanner(std::string text) : text_(std::move(text)) {}
 

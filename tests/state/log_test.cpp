@@ -1,4 +1,4 @@
-#include "io/log.h"
+#include "state/log.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "io/numbered.h"
+#include "state/numbered.h"
 #include "support/in_dir.h"
 
 namespace {

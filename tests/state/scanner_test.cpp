@@ -1,4 +1,4 @@
-#include "io/scanner.h"
+#include "state/scanner.h"
 
 #include <gtest/gtest.h>
 
