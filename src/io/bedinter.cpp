@@ -304,6 +304,13 @@ int bedinter() {
                      "rows; they keep their levels\n",
                      kept, b);
     }
+  // The interpolated bed is the bed as read: the start of the bed changes.
+  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
+    if (!interpolatedBlock(block[b])) continue;
+    const Window w = linesOf(block[b]);
+    for (int i = w.ia; i <= w.ib; ++i)
+      for (int j = w.ja; j <= w.jb; ++j) Surfaces[0][i][j] = zval[i][j][1];
+  }
   setMessage("Finished bed interpolation");
   std::fclose(log);
   return 0;

@@ -80,6 +80,9 @@ void readKoosurf() {
     yval[l.i][l.j] = l.y;
     zval[l.i][l.j][1] = l.bed;
     zval[l.i][l.j][znumber] = l.surface;
+    // The bed as read: the start of the bed changes that the sediment
+    // computation reports and resets to, as with the other grid files.
+    Surfaces[0][l.i][l.j] = l.bed;
   }
   logf("Have read koosurf file: max i: %d, max j: %d\n\n", maxI, maxJ);
 }

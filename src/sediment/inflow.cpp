@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
+#include "grid/inflowprofile.h"
 #include "state/log.h"
 #include "io/sidefiles.h"
 #include "sediment/suspended.h"
@@ -202,11 +204,13 @@ void recirculate(const Target& t, double cg[kGroups + 1]) {
   if (FlagVandrel == 1) periodAverages(t.size, m);
 }
 
-enum class Variant { Uniform, Log, Lowest, NearBed, Inspace, None };
+enum class Variant { Uniform, Lowest, NearBed, Inspace, None };
 
+// The variant of the inflow sources. The logarithmic profile (F 202) is no
+// variant of its own: it shapes the water of every variant below.
 Variant variant(bool several) {
   if (FlagInspace == 0) {
-    if (!several) return FlagLogInflow > 0 ? Variant::Log : Variant::Uniform;
+    if (!several) return Variant::Uniform;
     if (LevelInflowSed == 0 && FlagInflowConcVar == 0) return Variant::Uniform;
     if (LevelInflowSed > 0 && FlagInflowConcVar == 0) return Variant::Lowest;
     if (LevelInflowSed == 0 && FlagInflowConcVar > 0) return Variant::NearBed;
@@ -216,52 +220,35 @@ Variant variant(bool several) {
   return Variant::None;
 }
 
-void uniform(const Target& t, const DischargeGroup& G, double q, double cg) {
+// The water through each face of the group, as the pressure step brings it
+// in (uniform, or the logarithmic profile of F 202), and per face cell.
+struct GroupWater {
+  std::vector<double> face;  // by position in the face list
+  std::vector<double> cell;  // by cell, 0 where no face of the group lies
+
+  void fill(const DischargeGroup& G, double Q) {
+    inflowFaceFluxes(G, Q, face);
+    if (cell.size() < static_cast<std::size_t>(NoCells) + 1) cell.assign(static_cast<std::size_t>(NoCells) + 1, 0.0);
+    for (int e = 0; e < groupFaceCount(G); ++e)
+      if (const int c = groupFaceCell(G.face[e])) cell[static_cast<std::size_t>(c)] += face[static_cast<std::size_t>(e)];
+  }
+  void clear(const DischargeGroup& G) {
+    for (int e = 0; e < groupFaceCount(G); ++e)
+      if (const int c = groupFaceCell(G.face[e])) cell[static_cast<std::size_t>(c)] = 0.0;
+  }
+  double of(int c) const { return cell[static_cast<std::size_t>(c)]; }
+};
+
+// Every face is booked with its own water at the group's concentration: the
+// uniform spread, or the logarithmic profile (F 202) with one size or with
+// several.
+void uniform(const Target& t, const DischargeGroup& G, const GroupWater& W, double cg) {
   const int faces = groupFaceCount(G);
   for (int i = 0; i < faces; ++i) {
     const int f = G.face[i];
     if (!faceOk(f) || !cellOk(faceCell(f))) continue;
-    book(t, faceCell(f), Farea[f] * q, cg);
+    book(t, faceCell(f), W.face[static_cast<std::size_t>(i)], cg);
   }
-}
-
-double logWeight(double z, double zb) {
-  const double w = std::log(30.0 * (z - zb) / XksInflow);
-  return w >= 1e-7 && std::isfinite(w) ? w : 1e-7;
-}
-
-// A logarithmic velocity profile over the section, from its lowest bed
-// (F 202 1) or from the bed of each column (F 202 2).
-void logarithmic(const Target& t, const DischargeGroup& G, double cg) {
-  const int faces = groupFaceCount(G);
-  double zb = 100000.0;
-  for (int i = 0; i < faces; ++i) {
-    const int f = G.face[i];
-    if (!faceOk(f)) continue;
-    const int c = faceCell(f);
-    if (cellOk(c) && bottomCell(c)) zb = std::min(zb, Czcenter[c] - Ckdist[c]);
-  }
-  double S = 0.0;
-  for (int i = faces - 1; i >= 0; --i) {
-    const int f = G.face[i];
-    if (!faceOk(f) || !cellOk(faceCell(f))) continue;
-    const int c = faceCell(f);
-    if (FlagLogInflow == 2 && bottomCell(c)) zb = Czcenter[c] - Ckdist[c];
-    S += logWeight(Czcenter[c], zb) * Farea[f];
-  }
-  const double q = DischargeArray[&G - DischargeStruct] / (S + 1e-30);
-  for (int i = faces - 1; i >= 0; --i) {
-    const int f = G.face[i];
-    if (!faceOk(f) || !cellOk(faceCell(f))) continue;
-    const int c = faceCell(f);
-    if (FlagLogInflow == 2 && bottomCell(c)) zb = Czcenter[c] - Ckdist[c];
-    book(t, c, Farea[f] * q * logWeight(Czcenter[c], zb), cg);
-  }
-}
-
-double westArea(int c) {
-  const int f = Cflatew[c];
-  return faceOk(f) ? Farea[f] : 0.0;
 }
 
 // The last of at most L cells of the column from c0 upward, each with a
@@ -272,40 +259,48 @@ int lastWalked(int c0, int L) {
   return last;
 }
 
-// F 455: the sediment enters through the L lowest cells of each column.
-void lowestCells(const Target& t, const DischargeGroup& G, double q, double cg) {
+double westArea(int c) {
+  const int f = Cflatew[c];
+  return faceOk(f) ? Farea[f] : 0.0;
+}
+
+// F 455: the sediment enters through the L lowest cells of each column, in
+// proportion to their water, and the whole discharge brings it. Every face
+// cell takes its own water on the diagonal, the walked ones and those above
+// them alike, so that the equations see the water the flow lets in.
+void lowestCells(const Target& t, const DischargeGroup& G, const GroupWater& W, double q, double cg) {
   const int faces = groupFaceCount(G), L = LevelInflowSed;
-  double A = 0.0;
+  double walked = 0.0, all = 0.0;
   for (int i = 0; i < faces; ++i) {
+    all += W.face[static_cast<std::size_t>(i)];
     const int f = G.face[i];
     if (!faceOk(f)) continue;
     const int c0 = faceCell(f);
     if (!cellOk(c0) || !bottomCell(c0)) continue;
     const int last = lastWalked(c0, L);
-    for (int c = c0; last > 0 && c <= last; ++c) A += westArea(c);
+    for (int c = c0; last > 0 && c <= last; ++c) walked += W.of(c);
   }
-  const double r = G.area / (A + 1e-30);
+  const double r = all / (walked + 1e-30);
   for (int i = 0; i < faces; ++i) {
     const int f = G.face[i];
     if (!faceOk(f)) continue;
     const int c0 = faceCell(f);
-    if (!cellOk(c0) || !bottomCell(c0)) continue;
+    if (!cellOk(c0)) continue;
+    t.ap[c0] += W.face[static_cast<std::size_t>(i)];
+    if (!bottomCell(c0)) continue;
     const int last = lastWalked(c0, L);
     for (int c = c0; last > 0 && c <= last; ++c) {
-      const double Q = westArea(c) * q;
-      t.ap[c] += Q;
+      const double Q = W.of(c);
       t.src[c] += Q * cg * r;
       addMass(t, Q * TimeStep * cg * density * r);
     }
-    if (last > 0)
-      for (int c = last + 1; cellOk(c) && Ccellb[c] != 0; ++c) t.ap[c] += westArea(last) * q;
     bookBinout(t, c0, q * (last > 0 ? westArea(last) : Farea[f]));
   }
 }
 
 // F 497: the sediment enters only through the columns whose bottom cell
 // lies near the lowest bed of the section.
-void nearBed(const Target& t, const DischargeGroup& G, double q, double cg) {
+void nearBed(const Target& t, const DischargeGroup& G, const GroupWater& W, double q, double cg) {
   const int faces = groupFaceCount(G);
   double zlim = 1e20;
   for (int i = 0; i < faces; ++i) {
@@ -335,9 +330,9 @@ void nearBed(const Target& t, const DischargeGroup& G, double q, double cg) {
     if (!faceOk(f)) continue;
     const int c = faceCell(f);
     if (!cellOk(c)) continue;
-    const double Q = Farea[f] * q;
-    t.ap[c] += Q;
+    t.ap[c] += W.face[static_cast<std::size_t>(i)];
     if (!bottomCell(c)) continue;
+    const double Q = Farea[f] * q;
     bookBinout(t, c, Q);
     if (!(Czcenter[c] < zlim)) continue;
     for (int k = c, n = 0; cellOk(k) && n <= NoCells; k = Ccellt[k], ++n) {
@@ -426,18 +421,20 @@ void bookInflow(const Target& t) {
   recirculate(t, cg);
   const Variant v = variant(t.several);
   if (v == Variant::None) return;
+  static thread_local GroupWater W;
   for (int g = 1; g <= kGroups; ++g) {
     const DischargeGroup& G = DischargeStruct[g];
     if (G.inflow != 1 || groupFaceCount(G) < 1) continue;
     const double q = DischargeArray[g] / (G.area + 1e-30);
+    W.fill(G, DischargeArray[g]);
     switch (v) {
-      case Variant::Uniform: uniform(t, G, q, cg[g]); break;
-      case Variant::Log: logarithmic(t, G, cg[g]); break;
-      case Variant::Lowest: lowestCells(t, G, q, cg[g]); break;
-      case Variant::NearBed: nearBed(t, G, q, cg[g]); break;
+      case Variant::Uniform: uniform(t, G, W, cg[g]); break;
+      case Variant::Lowest: lowestCells(t, G, W, q, cg[g]); break;
+      case Variant::NearBed: nearBed(t, G, W, q, cg[g]); break;
       case Variant::Inspace: inspacePolynomial(t, G, q); break;
       case Variant::None: break;
     }
+    W.clear(G);
   }
 }
 

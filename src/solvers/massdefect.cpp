@@ -3,7 +3,9 @@
 // in or take out.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "grid/inflowprofile.h"
 #include "io/sidefiles.h"
 #include "solvers/solver.h"
 #include "state/arrays.h"
@@ -201,26 +203,10 @@ void shapedProfile(const DischargeGroup& G, double Q) {
 }
 
 void logarithmicProfile(const DischargeGroup& G, double Q) {
-  const int n = groupFaceCount(G);
-  double zb = 100000.0;
-  for (int e = 0; e < n; ++e) {
-    const int c = groupFaceCell(G.face[e]);
-    if (Ccellb[c] == 0) zb = std::min(zb, cellBottom(c));
-  }
-  const double ks = XksInflow;
-  double sum = 0.0;
-  for (int pass = 0; pass < 2; ++pass) {
-    const double q = pass == 1 ? Q / (sum + 1e-30) : 0.0;
-    for (int e = n - 1; e >= 0; --e) {
-      const int f = G.face[e], c = groupFaceCell(f);
-      if (FlagLogInflow == 2 && Ccellb[c] == 0) zb = cellBottom(c);
-      const double w = std::max(1e-7, std::log(30.0 * (Czcenter[c] - zb) / ks));
-      if (pass == 0)
-        sum += w * Farea[f];
-      else
-        Csource[c] += w * Farea[f] * q;
-    }
-  }
+  static thread_local std::vector<double> flux;
+  logInflowFluxes(G, Q, flux);
+  for (int e = 0; e < groupFaceCount(G); ++e)
+    if (const int c = groupFaceCell(G.face[e])) Csource[c] += flux[static_cast<std::size_t>(e)];
 }
 
 void cyclicProfile(const DischargeGroup& G) {

@@ -77,6 +77,7 @@ TEST(Bedinter, LevelOfOneGridLineByTheQuadrantsFound) {
     p.dir().write("geodata", geodata(c.points));
     EXPECT_EQ(bedinter(), 0);
     EXPECT_NEAR(zval[2][2][1], c.expect, 1e-12);
+    EXPECT_EQ(Surfaces[0][2][2], zval[2][2][1]);  // the interpolated bed starts the bed changes
     const std::string log = p.dir().read("boogie.bed");
     EXPECT_EQ(log.find("\nWarning, using approximate value for i,j=2 2\nWarning, scewed value for i,j=2 2\n") !=
                   std::string::npos,

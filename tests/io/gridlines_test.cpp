@@ -59,6 +59,7 @@ TEST(Koosurf, ReadBuildsBlockOne) {
   EXPECT_DOUBLE_EQ(yval[21][6], 10.0);
   EXPECT_DOUBLE_EQ(zval[21][6][1], -0.1);
   EXPECT_DOUBLE_EQ(zval[21][6][2], 1.0);
+  EXPECT_DOUBLE_EQ(Surfaces[0][21][6], -0.1);  // the bed as read, where bed changes start
   EXPECT_DOUBLE_EQ(xval[1][1], 0.0);
   EXPECT_DOUBLE_EQ(yval[1][6], 10.0);
 }

@@ -3,6 +3,7 @@
 // outflow concentration with `outconc`, and the inspace polynomial.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -240,4 +241,113 @@ TEST(SedimentInflow, InspacePolynomial) {
             std::string::npos)
       << p.dir().boogie();
   EXPECT_NE(p.dir().boogie().find("Location xyz coordinates: ("), std::string::npos);
+}
+
+namespace {
+
+// The discharge group 1 made uneven as a deposit at the inlet leaves it:
+// its faces get areas that grow with height (0.1, 0.2, 0.3 ... m2 up each
+// column), and the second cell of the first column loses its west face (the
+// face leaves the group's list, Cflatew becomes 0). The group's area is the
+// sum of what is left.
+void unevenInletSection() {
+  DischargeGroup& G = DischargeStruct[1];
+  int kept = 0;
+  double area = 0.0;
+  bool dropped = false;
+  for (int e = 0; e < G.surfno; ++e) {
+    const int f = G.face[e], c = Fcell1[f] > 0 ? Fcell1[f] : Fcell2[f];
+    int level = 1;
+    for (int k = c; Ccellb[k] > 0; k = Ccellb[k]) ++level;
+    if (!dropped && level == 2) {
+      Cflatew[c] = 0;
+      dropped = true;
+      continue;
+    }
+    Farea[f] = 0.1 * level;
+    area += Farea[f];
+    G.face[kept++] = f;
+  }
+  ASSERT_TRUE(dropped);
+  G.surfno = kept;
+  G.area = area;
+}
+
+}  // namespace
+
+// F 455 with an uneven inlet: every face cell takes the water of its own face
+// on the diagonal (the walked cells and those above them alike), the sediment
+// enters the two lowest cells in proportion to their water, and the whole
+// discharge brings it: nothing is lost where a cell has no west face or the
+// cells of a column differ in area.
+TEST(SedimentInflow, LowestCellsBookEachCellsOwnWater) {
+  InProjectDir p;
+  FlagTSC = 1;
+  SedimentBox box;
+  box.sizes = 3;
+  ASSERT_TRUE(box.build());
+  TimeStep = 2.0;
+  LevelInflowSed = 2;
+  inflowOf(40.0, {0.001, 0.002, 0.004});
+  unevenInletSection();
+  const DischargeGroup& G = DischargeStruct[1];
+  const double q = 40.0 / G.area;
+  InflowSedimentM(1);
+  double walkedWater = 0.0;
+  for (int e = 0; e < G.surfno; ++e) {
+    const int f = G.face[e], c = Fcell2[f] > 0 ? Fcell2[f] : Fcell1[f];
+    EXPECT_NEAR(Capm[1][c], Farea[f] * q, 1e-12) << "cell " << c;
+    const bool walked = Ccellt[c] > 0 && (Ccellb[c] == 0 || Ccellb[Ccellb[c]] == 0);
+    if (walked) walkedWater += Farea[f] * q;
+    if (!walked) {
+      EXPECT_EQ(Csourcem[1][c], 0.0) << "cell " << c;
+    }
+  }
+  for (int e = 0; e < G.surfno; ++e) {
+    const int f = G.face[e], c = Fcell2[f] > 0 ? Fcell2[f] : Fcell1[f];
+    const bool walked = Ccellt[c] > 0 && (Ccellb[c] == 0 || Ccellb[Ccellb[c]] == 0);
+    if (walked) {
+      EXPECT_NEAR(Csourcem[1][c], Farea[f] * q * 0.001 * 40.0 / walkedWater, 1e-12) << "cell " << c;
+    }
+  }
+  EXPECT_NEAR(sum(Capm[1]), 40.0, 1e-9);
+  EXPECT_NEAR(sum(Csourcem[1]), 40.0 * 0.001, 1e-12);
+  EXPECT_NEAR(kIn[1], 40.0 * 2.0 * 0.001 * 2.65, 1e-12);
+}
+
+// The logarithmic profile (F 202) with several sizes: each size books the
+// water that the pressure step lets in through each face, ln(30 z / ks)
+// weighted over the section from its lowest bed, and so the sediment too.
+TEST(SedimentInflow, SeveralSizesBookTheLogarithmicProfileOfTheWater) {
+  for (const int sizes : {1, 3}) {
+    InProjectDir p;
+    FlagTSC = sizes == 1 ? 3 : 1;
+    SedimentBox box;
+    box.sizes = sizes;
+    ASSERT_TRUE(box.build());
+    TimeStep = 1.0;
+    FlagLogInflow = 1;
+    XksInflow = 0.05;
+    inflowOf(100.0, {0.001, 0.002, 0.004});
+    const DischargeGroup& G = DischargeStruct[1];
+    double zb = 1e9, S = 0.0;
+    for (int e = 0; e < G.surfno; ++e) {
+      const int c = Fcell2[G.face[e]] > 0 ? Fcell2[G.face[e]] : Fcell1[G.face[e]];
+      if (Ccellb[c] == 0) zb = std::min(zb, Czcenter[c] - Ckdist[c]);
+    }
+    for (int e = 0; e < G.surfno; ++e) {
+      const int c = Fcell2[G.face[e]] > 0 ? Fcell2[G.face[e]] : Fcell1[G.face[e]];
+      S += std::log(30.0 * (Czcenter[c] - zb) / 0.05) * Farea[G.face[e]];
+    }
+    for (int l = 1; l <= sizes; ++l) {
+      InflowSedimentM(l);
+      for (int e = 0; e < G.surfno; ++e) {
+        const int f = G.face[e], c = Fcell2[f] > 0 ? Fcell2[f] : Fcell1[f];
+        const double water = 100.0 * std::log(30.0 * (Czcenter[c] - zb) / 0.05) * Farea[f] / S;
+        EXPECT_NEAR(Capm[l][c], water, 1e-9) << "size " << l << " cell " << c;
+        EXPECT_NEAR(Csourcem[l][c], water * 0.001 * (1 << (l - 1)), 1e-12) << "size " << l << " cell " << c;
+      }
+      EXPECT_NEAR(sum(Capm[l]), 100.0, 1e-9);
+    }
+  }
 }

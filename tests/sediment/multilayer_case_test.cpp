@@ -20,26 +20,6 @@ const std::string kLayers =
     "F 33 1.0 20\nF 37 3\nF 134 5\nF 255 5\nS 1 0.001 0.1\nS 2 0.0005 0.05\nS 3 0.0002 0.02\n"
     "N 0 1 0.3\nN 0 2 0.3\nN 0 3 0.4\nF 1 D\n";
 
-// The rows of the balance tables of the log, split into their columns.
-std::vector<std::vector<std::string>> balanceRows(const std::string& log) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream in(log);
-  std::string line;
-  int left = 0;
-  while (std::getline(in, line)) {
-    if (line.rfind("Size   Inflow", 0) == 0) {
-      left = 4;
-      continue;
-    }
-    if (left-- <= 0) continue;
-    std::istringstream w(line);
-    std::vector<std::string> cols;
-    for (std::string c; w >> c;) cols.push_back(c);
-    rows.push_back(cols);
-  }
-  return rows;
-}
-
 }  // namespace
 
 // Three steps run through the multi-layer fractions and bed change: every
@@ -54,7 +34,7 @@ TEST(MultiLayerCase, ThreeSizesRunWholeStepsAndTheStacksHoldTheBookedChange) {
     ASSERT_EQ(dir.run(), 0) << dir.boogie();
     const std::string log = dir.boogie();
     EXPECT_EQ(log.find("Error"), std::string::npos) << log;
-    const auto rows = balanceRows(log);
+    const auto rows = sedimentBalanceRows(log);
     ASSERT_EQ(rows.size(), 12u) << log;
     for (const auto& r : rows) {
       ASSERT_EQ(r.size(), 10u);

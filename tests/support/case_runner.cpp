@@ -80,9 +80,33 @@ CaseResult runControl(const std::string& control) {
   return {st, d.boogie()};
 }
 
-std::string straightChannelKoosurf() {
+std::string straightChannelKoosurf(double bed, double water) {
   std::ostringstream s;
   for (int i = 1; i <= 21; ++i)
-    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 0.0 1.0\n";
+    for (int j = 1; j <= 6; ++j) s << i << " " << j << " " << i - 1 << ".0 " << j - 1 << ".0 " << bed << " " << water << "\n";
   return s.str();
+}
+
+std::vector<std::vector<std::string>> sedimentBalanceRows(const std::string& log) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(log);
+  std::string line;
+  int left = 0;
+  while (std::getline(in, line)) {
+    if (line.rfind("Size   Inflow", 0) == 0) {
+      left = -1;
+      continue;
+    }
+    if (left == 0) continue;
+    std::istringstream w(line);
+    std::vector<std::string> cols;
+    for (std::string c; w >> c;) cols.push_back(c);
+    // The table ends at the first line that does not start with a size.
+    if (cols.empty() || cols[0].find_first_not_of("0123456789") != std::string::npos) {
+      left = 0;
+      continue;
+    }
+    rows.push_back(cols);
+  }
+  return rows;
 }

@@ -48,5 +48,11 @@ struct CaseResult {
 CaseResult runControl(const std::string& control);
 
 // The koosurf file of a straight channel: 21 x 6 grid lines 1 m apart, bed
-// at 0 and water at 1 m (20 x 5 columns, which G 1 23 8 holds).
-std::string straightChannelKoosurf();
+// at 0 and water at 1 m (20 x 5 columns, which G 1 23 8 holds), or at the
+// levels given.
+std::string straightChannelKoosurf(double bed = 0.0, double water = 1.0);
+
+// The rows of the per-size balance tables that a sediment run logs ("Size
+// Inflow (kg) ..."), each split into its columns: size, inflow, outflow,
+// suspension, bed-layer change, bed change, defect, ...
+std::vector<std::vector<std::string>> sedimentBalanceRows(const std::string& log);
