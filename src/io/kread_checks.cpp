@@ -103,11 +103,11 @@ void checkCombinationsFirst() {
   if (FlagPresGrad == 8 && FlagPresLatSource >= 2) fatal(0, "Error for gradients in j-direction: not coded yet\n\n");
 }
 
-// The suspended-sediment equation: the scheme of F 63 counts wherever it
-// stands in the file; combinations that would leave an equation without
-// coefficients or a run without its inflow are refused.
+// The suspended-sediment equation: the scheme of F 63 reaches it only when
+// F 37 stands earlier in the file (the data set itself sets sou[7]);
+// combinations that would leave an equation without coefficients or a run
+// without its inflow are refused.
 void checkSedimentCombinations() {
-  if (FlagTSC >= 1) sou[7] = SouComp;
   const bool perSizeRows = lnumber > 1 || FlagTSC == 3;
   if (FlagTSC >= 1 && BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 9 && !perSizeRows)
     fatal(0, "Error in control file: F 78 5..9 needs several grain sizes (G 1) or F 37 3\n\n");

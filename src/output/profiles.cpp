@@ -16,6 +16,7 @@
 #include "state/outputstate.h"
 #include "state/records.h"
 #include "state/runstate.h"
+#include "state/sedimentstate.h"
 
 namespace {
 
@@ -121,9 +122,13 @@ void print_fractions() {
 }
 
 void print_profiles() {
+  constexpr double kQuartz = 2.65;
   std::FILE* f = std::fopen("profiles", "w");
   if (!f) fatal(-5, "Can not open profiles file\n\n");
-  std::fprintf(f, "X, sdef [kg], sdefc [kg], sdefv [kg], sdefb [kg], bech [m], bmove [m], time = %lf sec\n\n", stimet);
+  std::fprintf(f,
+               "X, LB, zval[1], wl, LB+BSed[0], sdef [kg], sdefc [kg], sdefv [kg], sdefb [kg], bech [m], bmove [m], "
+               "time = %lf sec\n\n",
+               stimet);
   if (NoBlocks < 1 || !zval || !xval) {
     std::fclose(f);
     return;
@@ -146,11 +151,9 @@ void print_profiles() {
     double delta = 0.5 * (surface3(i - 1, jm) + surface3(i, jm)) - 0.5 * (zval[i - 1][jm][1] + zval[i][jm][1]);
     for (int layer = 0; layer <= topLayer(b); ++layer) delta += layerValue(layer, 0, b);
 
-    // Flux defect and change of the suspended mass of the column. The inflow
-    // enters through the source terms (in T); the outflow leaves through the
-    // last column's open east side (the column's west flux times its own
-    // concentration). The whole grid's inflow and outflow masses would count
-    // both a second time, and for every row of the inlet at once.
+    // Flux defect and change of the suspended mass of the column; the masses
+    // that entered through the inflow and left through the outflow are
+    // booked at the first and the last grid line.
     double F = 0.0, T = 0.0;
     for (int c = c0, guard = 0; c > 0 && guard <= znumber + 1; c = validCell(Ccellt[c]), ++guard) {
       const double fw = flux(validFace(Cflatew[c])), fe = flux(validFace(Cflatee[c]));
@@ -164,10 +167,13 @@ void print_profiles() {
       const double source = (Csourcem && CsourcemRows > 1) ? Csourcem[1][c] : 0.0;
       T += C * Cvol[c] * 1000.0 / dt - source;
     }
-    F *= density * dt;
-    T *= density * dt;
+    // The balance weighs the masses with the grain density of quartz.
+    F *= kQuartz * dt;
+    T *= kQuartz * dt;
     const double bech = row1(Bbedchange, b);
-    const double Bmass = b > 0 ? bech * Barea[b] * SolidFrac * 1000.0 * density : 0.0;
+    const double Bmass = b > 0 ? bech * Barea[b] * SolidFrac * 1000.0 * kQuartz : 0.0;
+    if (lnumber >= 1 && i == B.i1) F += kIn[1];
+    if (lnumber >= 1 && i == B.i2) F -= kUt[1];
     const double D = Bmass - F + T;
     std::fprintf(f, "%lf %lf %lf %lf %lf %lf %lf\n", X, D, F, T, Bmass, bech, b > 0 && Bedmove ? Bedmove[b] : 0.0);
     if (FlagBedDefect == 2 && Bdefect && b > 0) Bdefect[b] = D;
