@@ -16,7 +16,6 @@
 #include "state/outputstate.h"
 #include "state/records.h"
 #include "state/runstate.h"
-#include "state/sedimentstate.h"
 
 namespace {
 
@@ -151,9 +150,12 @@ void print_profiles() {
     double delta = 0.5 * (surface3(i - 1, jm) + surface3(i, jm)) - 0.5 * (zval[i - 1][jm][1] + zval[i][jm][1]);
     for (int layer = 0; layer <= topLayer(b); ++layer) delta += layerValue(layer, 0, b);
 
-    // Flux defect and change of the suspended mass of the column; the masses
-    // that entered through the inflow and left through the outflow are
-    // booked at the first and the last grid line.
+    // Flux defect and change of the suspended mass of the column. The inflow
+    // enters through the source terms (in T); the outflow leaves through the
+    // last column's open east side (the column's west flux times its own
+    // concentration). The run totals of inflow and outflow are not booked at
+    // the end lines: they would count both a second time, summed over the
+    // whole run in a balance of one time step.
     double F = 0.0, T = 0.0;
     for (int c = c0, guard = 0; c > 0 && guard <= znumber + 1; c = validCell(Ccellt[c]), ++guard) {
       const double fw = flux(validFace(Cflatew[c])), fe = flux(validFace(Cflatee[c]));
@@ -172,8 +174,6 @@ void print_profiles() {
     T *= kQuartz * dt;
     const double bech = row1(Bbedchange, b);
     const double Bmass = b > 0 ? bech * Barea[b] * SolidFrac * 1000.0 * kQuartz : 0.0;
-    if (lnumber >= 1 && i == B.i1) F += kIn[1];
-    if (lnumber >= 1 && i == B.i2) F -= kUt[1];
     const double D = Bmass - F + T;
     std::fprintf(f, "%lf %lf %lf %lf %lf %lf %lf\n", X, D, F, T, Bmass, bech, b > 0 && Bedmove ? Bedmove[b] : 0.0);
     if (FlagBedDefect == 2 && Bdefect && b > 0) Bdefect[b] = D;

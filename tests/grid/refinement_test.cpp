@@ -11,6 +11,7 @@
 #include "grid/generate.h"
 #include "grid/grid_builder.h"
 #include "state/arrays.h"
+#include "state/arrays_optional.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"

@@ -139,5 +139,5 @@ TEST(GridGeneration, F308WithoutF209WritesItsMessageAndGoesOn) {
   d.write("koosurf", straightChannelKoosurf());
   d.write("control", "F 2 Y\nG 1 23 8 11 1\nF 308 3\n");
   EXPECT_EQ(d.run(), 1) << d.boogie();
-  EXPECT_TRUE(d.boogieHas(kF209)) << d.boogie();
+  EXPECT_NE(d.boogie().find(kF209), std::string::npos) << d.boogie();
 }

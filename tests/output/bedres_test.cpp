@@ -154,14 +154,15 @@ TEST(Bedres, RecordsHoldFixedPointFields) {
   BSedDistrib[0][1][1] = 0.4;
   writeBedres();
   auto l = lines(d.dir().read("bedres.t"));
+  const int gridLines = (g.nx + 1) * (g.ny + 1);
   bool found = false;
-  for (const auto& line : l)
-    if (line.rfind("2 3 ", 0) == 0) {
+  for (int n = 2; n < 2 + gridLines; ++n)
+    if (const std::string& line = l[n]; line.rfind("2 3 ", 0) == 0) {
       EXPECT_EQ(line, "2 3    7.0    12.50000000000000    13.25000000000000 -2.500000 0.333333");
       found = true;
     }
   EXPECT_TRUE(found);
-  const std::string firstBed = l[2 + (g.nx + 1) * (g.ny + 1)];
+  const std::string firstBed = l[2 + gridLines];
   EXPECT_EQ(firstBed, "1 " + std::to_string(c) + " 0.050000 0.123457 0.000000 0.250000 1.000000 2.000000 0.400000 ");
 }
 
