@@ -272,7 +272,9 @@ TEST_F(Dunes, PlanDunesAloneWriteTheDuneFile) {
     const std::vector<std::string> dune = lines(dir.dir().read("dune"));
     ASSERT_EQ(dune.size(), 2u);
     EXPECT_EQ(dune[0], "Number of dunes, time, waterdepth, duneheight, dunelength, velocity");
-    if (l) EXPECT_EQ(numbers(dune[1])[0], 3.0);
+    if (l) {
+      EXPECT_EQ(numbers(dune[1])[0], 3.0);
+    }
     EXPECT_FALSE(dir.dir().exists("dune2d"));
   }
 }
