@@ -17,30 +17,6 @@ namespace {
 
 inline bool ordinary(const BlockRecord& b) { return b.kind == 0 && b.gridLevel == 0; }
 
-// The column windows the bed cells were numbered for. A grid read later with
-// other blocks is numbered afresh: its columns have no bed cells yet.
-struct Layout {
-  int blocks = -1;
-  int window[100][6];
-};
-Layout numbered;
-
-Layout currentLayout() {
-  Layout l;
-  std::memset(l.window, 0, sizeof l.window);
-  l.blocks = NoBlocks;
-  for (int b = 1; b <= NoBlocks && b < 100; ++b) {
-    const BlockRecord& B = block[b];
-    const int w[6] = {B.i1, B.i2, B.j1, B.j2, B.kind, B.gridLevel};
-    std::memcpy(l.window[b], w, sizeof w);
-  }
-  return l;
-}
-
-bool sameLayout(const Layout& a, const Layout& b) {
-  return a.blocks == b.blocks && std::memcmp(a.window, b.window, sizeof a.window) == 0;
-}
-
 // Clamped column range of a block inside the block grid.
 inline int lo(int v) { return v < 1 ? 1 : v; }
 
@@ -83,7 +59,6 @@ void numberBedCells() {
     Binout[b] = 0.0;
     Bcellth[b] = 0;
   }
-  numbered = currentLayout();
 }
 
 void buildColumns() {
@@ -136,7 +111,9 @@ void groupBedCellLists() {
 }
 
 void BedMake() {
-  const bool firstNumbering = NoBCells == 0 || !sameLayout(numbered, currentLayout());
+  // The numbering stays once made, so that a bed cell keeps its bed data
+  // across grid changes; a maker that needs a new one sets NoBCells to 0.
+  const bool firstNumbering = NoBCells == 0;
   if (firstNumbering) numberBedCells();
 
   if (FlagGridHasChanged == 1)

@@ -209,7 +209,7 @@ void computeCriticalCross() {
   }
 }
 
-void computeSurfLevFroude(double level) {
+void computeSurfLevFroude(int level) {
   if (!BLevFroude || NoBlocks < 1) return;
   const int limit = std::min(5 * block[1].i2, kRuteSize);
   for (int e = 0; e < limit; ++e) {

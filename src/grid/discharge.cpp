@@ -196,15 +196,17 @@ void attachAndReport(int g) {
   reportGroup(g, out);
 }
 
-bool reattachable(const DischargeGroup& G) { return std::fabs(G.discharge) > 1e-20 && G.xyno >= 1; }
+// Every group with polyline points is attached to the new grid, whatever its
+// discharge at the moment: a discharge of timei or of the computed outflow
+// that is zero now may rise later.
+bool reattachable(const DischargeGroup& G) { return G.xyno >= 1; }
 
 // A group that cannot be attached to the new grid loses the faces of the old
 // one: they would name unrelated faces of the new grid.
 void dropStaleList(int g) {
   DischargeGroup& G = DischargeStruct[g];
   if (G.surfno > 0)
-    logf("Warning: discharge group %d has no polyline or no discharge; its %d surfaces of the former grid are "
-         "dropped\n",
+    logf("Warning: discharge group %d has no polyline; its %d surfaces of the former grid are dropped\n",
          g, G.surfno);
   G.surfno = 0;
   G.area = 0.0;

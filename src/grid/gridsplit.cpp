@@ -360,5 +360,5 @@ void NoGridSplit() {
     if (rute[0] < 1) return;
     computeCriticalCross();
   }
-  if (solverFroude == 2 && rute[0] > 0) computeSurfLevFroude(dh);
+  if (solverFroude == 2 && rute[0] > 0) computeSurfLevFroude(static_cast<int>(dh));
 }

@@ -29,5 +29,6 @@ void riseNeighbours(double level, double d, int i, int j);
 // F 407 1: the critical-flow level of the sections through the path cells.
 void computeCriticalCross();
 // F 351 2: the Froude-limit level of the path cells, level less the height of
-// the water column.
-void computeSurfLevFroude(double level);
+// the water column; the caller hands its margin over as a whole number of
+// metres (cut toward zero).
+void computeSurfLevFroude(int level);

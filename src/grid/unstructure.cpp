@@ -21,6 +21,7 @@
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
+#include "state/flowstate.h"
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
@@ -312,8 +313,12 @@ int UnstructureBuild() {
     NoBlocks -= 1;
   if (stimet < 0.001 || debugging == 'D') logf("Generating grid with F 64 %d algorithm. \n", UMethod);
   // The parts of a divided run only fit together with one fixed reference
-  // depth: without it each part would be built to its own depth.
-  if (FlagMPI > 0 && MaxDepth209 < 0) fatal(-1, "Error: the F 209 data set has to be used when generating mpi grids\n");
+  // depth: without it each part is built to its own depth. The build goes on;
+  // the error line makes the run end with a failure status.
+  if (FlagMPI > 0 && MaxDepth209 < 0) {
+    logf("Error: the F 209 data set has to be used when generating mpi grids\n");
+    RunErrorReported = 1;
+  }
 
   if (!Cxvel && !Cflatee && AllocateArrays(1, 1, 1) < -0.01) {
     logf("Error in allocation of arrays. The array size is probably\n");

@@ -141,6 +141,13 @@ void componentNamesDefault() { std::memset(QualityName, 0, sizeof QualityName); 
 
 void thermoclineGiven(DataSetRead&) { FlagThermocline = 1; }
 
+// The slide methods 202..205 of F 56 belong to the multi-layer bed: F 37 3
+// must stand earlier in the file.
+void checkSlideMethod(DataSetRead& d) {
+  if (IterAvalanche >= 202 && IterAvalanche <= 205 && FlagTSC != 3)
+    d.refuseWith(1, "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n");
+}
+
 void checkDensityDamping(DataSetRead& d) {
   bool ok = TurbDensAlphaU <= 0 && TurbDensAlphaT <= 0 && TurbDensBetaU >= 0 && TurbDensBetaT >= 0 && TDvelo >= 0;
   if (!ok) d.refuseWith(1, d.row.countMessage, d.count);
@@ -228,7 +235,7 @@ std::vector<DataSet> datasetsF001() {
       row(53, {I(PrintIterBoogie, 100), I(PrintIterRes, 100), I(PrintIterForce, 1), I(PrintIterTime, 1)},
           {atLeast(0, 1), atLeast(2, 1), atLeast(3, 1)}, 4),
       row(54, {D(TimeBreakLimit, 0.002)}, {atLeast(0, 0)}),
-      row(56, {I(IterAvalanche, 0), D(AngleAvalanche, 1.0)}, {atLeast(0, 0), range(1, 0.01, 50)}, 2),
+      row(56, {I(IterAvalanche, 0), D(AngleAvalanche, 1.0)}, {atLeast(0, 0), range(1, 0.01, 50)}, 2, checkSlideMethod),
       row(58,
           {I(TFStimeterm, 1), I(TFSpreszero, 0), I(TFSmovewall, 0), I(TFSfroudeforward, 1), D(TFSdiffratio, 0.02),
            D(TFSdampwall, 2.0), D(TFSdampobs, 2.0), D(TFStopvelocity, 0), D(TFSforcesource, 1.0), D(TFSuslope, 0)},

@@ -89,25 +89,27 @@ void checkCombinationsFirst() {
     fatal(0, "Error in control file: F 316 only works with F 206 = 0\n\n");
   if (FlagPresCorrStab > 0 && (NoProcessesSolver == 0 || FlagWaterSolveNew > 0))
     fatal(0, "Error in control file: F 373 data set will only work with F 206 > 0 and F 328 = 0\n\n");
-  // The modular driver has no grid sequencing: it would run 300 outer
-  // iterations on whatever level it found.
-  if (FlagWaterSolveNew == 1 && MGSNo > 0)
-    fatal(0, "Error in control file: F 152 data set does not work with F 328 1\n\n");
   if (FlagLogInflow > 0 && FlagCyclic != 0)
     fatal(0, "Error in control file: F 202 and (F 174 1st integer != 0) must not be used together\n\n");
-  // The thermocline buoyancy weighs the temperature of component 0.
+  // The thermocline buoyancy weighs the temperature of component 0: without
+  // components there is none.
   if (FlagThermocline == 1 && NoComponents < 1)
-    fatal(0, "Error in control file: F 75 needs the water temperature as component 0 (F 67 1)\n\n");
+    logf("Warning: F 75 without water-quality components (F 50, F 67 1): no thermocline buoyancy\n\n");
   // The constant-height pressure force has no lateral form beyond F 496 1:
-  // refused here rather than reported for every cell at every iteration.
+  // refused here rather than computed without it (a hydrostatic pressure on
+  // grid lines that slope across the flow then drives a current) and reported
+  // for every cell at every iteration.
   if (FlagPresGrad == 8 && FlagPresLatSource >= 2) fatal(0, "Error for gradients in j-direction: not coded yet\n\n");
 }
 
-// The suspended-sediment equation: the scheme of F 63 counts wherever it
-// stands in the file; combinations that would leave an equation without
-// coefficients or a run without its inflow are refused.
+// The suspended-sediment equation: the scheme of F 63 reaches it only when
+// F 37 stands earlier in the file (the data set itself sets sou[7]).
+// Refused: the slope fluxes of F 78 5..9 without the per-size rows they are
+// built into (one size with F 37 1 or 2 has none); the second-order scheme in
+// the per-size equations, which have no rows for the second neighbours (the
+// upwind cell would carry twice the flux); and F 455 with F 497, which
+// together give the run no sediment inflow at all.
 void checkSedimentCombinations() {
-  if (FlagTSC >= 1) sou[7] = SouComp;
   const bool perSizeRows = lnumber > 1 || FlagTSC == 3;
   if (FlagTSC >= 1 && BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 9 && !perSizeRows)
     fatal(0, "Error in control file: F 78 5..9 needs several grain sizes (G 1) or F 37 3\n\n");
@@ -118,27 +120,16 @@ void checkSedimentCombinations() {
   // The cross-section lines of F 522 read the levels of one grid line.
   if (FlagBarcelona > 0 && (CrossBarcelona < 1 || CrossBarcelona > xnumber))
     fatal(1, "Error for F 522 in control\nThe grid line %d is not in 1..%d (G 1)\n", CrossBarcelona, xnumber);
-  // The slide methods 202..206 move sediment through the layer stacks of
-  // F 37 3, whichever of F 56 and F 270 chose them and wherever F 37 stands.
-  if (IterAvalanche >= 202 && IterAvalanche <= 206 && FlagTSC != 3)
-    fatal(1, "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n");
 }
 
 // The modular and river wall laws know u+ only for the wall-law families 0,
-// 5 and 8; the layer variants 0 and 3 of F 289 weigh the inertia of the
-// layer by the velocity of the previous time step, which a steady run does
-// not have.
+// 5 and 8.
 void checkWallAndLayerCombinations() {
   if ((FlagNewWall == 1 || FlagNewWall == 2) && FlagWallAll != 0 && FlagWallAll != 5 && FlagWallAll != 8)
     fatal(0,
           "Error in control file: F 305 %d works only with F 15 0, 5 or 8: the modular and river wall laws have no "
           "u+ for the wall laws of F 15 %d\n\n",
           FlagNewWall, FlagWallAll);
-  if (FlagThixo >= 2 && (FlagThixoDamp == 0 || FlagThixoDamp == 3) && !(TimeStep > 1e-8))
-    fatal(0,
-          "Error in control file: F 289 %d needs a transient computation (F 33): the stability of the layer uses the "
-          "velocities of the previous time step\n\n",
-          FlagThixoDamp);
 }
 
 // Combinations tested once the block grid exists, then the N sums.

@@ -9,9 +9,8 @@
 //   per bed cell b = 1..NoBCells:
 //     "b Bcellt Broughness Croughness Bedformheight " then the layers, top
 //     layer first, each thickness and the fractions of sizes 1..lnumber.
-// Reals are written with 17 significant digits, so that a restart reads back
-// exactly what was written (small fractions, thicknesses and bed changes
-// included).
+// Reals are fixed-point fields: the bed and water levels with 14 decimals in
+// 20 characters, every other real with six decimals.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -98,7 +97,7 @@ std::string writeBedres() {
     for (int i = b.i1 - 1; i <= b.i2; ++i)
       for (int j = b.j1 - 1; j <= b.j2; ++j) {
         if (i < 0 || i > xnumber + 1 || j < 0 || j > ynumber + 1) continue;
-        std::fprintf(f, "%d %d %6.1lf %.17g %.17g %.17g %.17g\n", i, j, zval[i][j][0], zval[i][j][1],
+        std::fprintf(f, "%d %d %6.1lf %20.14lf %20.14lf %lf %lf\n", i, j, zval[i][j][0], zval[i][j][1],
                      zval[i][j][znumber], Surfaces[3][i][j], Surfaces[1][i][j]);
       }
   }
@@ -107,9 +106,9 @@ std::string writeBedres() {
   for (int b = 1; b <= lastBedCell(); ++b) {
     int c = Bcellt[b];
     double cr = (c >= 0 && c <= NoCells) ? Croughness[c] : 0.0;
-    std::fprintf(f, "%d %d %.17g %.17g %.17g ", b, c, Broughness[b], cr, Bedformheight[b]);
+    std::fprintf(f, "%d %d %lf %lf %lf ", b, c, Broughness[b], cr, Bedformheight[b]);
     for (int n = 0; n < nl; ++n)
-      for (int k = 0; k <= lnumber; ++k) std::fprintf(f, "%.17g ", BSedDistrib[layers[n]][k][b]);
+      for (int k = 0; k <= lnumber; ++k) std::fprintf(f, "%lf ", BSedDistrib[layers[n]][k][b]);
     std::fprintf(f, "\n");
   }
   std::fclose(f);

@@ -4,7 +4,8 @@
 // of the crests between calls and the run's vertical profile of a diffusion
 // parameter (dune, dunediff, dunevert, barcelona_fr). Over every row of
 // block 1 (F 552): the crest and trough marks of the plan files, the dunes
-// (dune2d, dunedetail) and the bed-form height of the dunes' bed cells.
+// (dune, or dune2d beside the profile series, and dunedetail) and the
+// bed-form height of the dunes' bed cells.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -302,6 +303,17 @@ double layerThickness(int layer, int b) {
   return BSedDistrib[layer][0][b];
 }
 
+// The profile series of writeDune (run letter S with an F 370 profile)
+// appends its lines to `dune` along the run; the plan statistics, which
+// create their summary anew at every call, then go to `dune2d`, so that
+// neither file wipes out the other.
+bool profileSeriesInRun() {
+  if (WriteDuneI1 <= 0) return false;
+  for (int i = 0; i < 10; ++i)
+    if (run[i] == 'S') return true;
+  return false;
+}
+
 }  // namespace
 
 void writeDune2D() {
@@ -310,7 +322,8 @@ void writeDune2D() {
   if (DuneIndex)
     for (int i = 0; i <= xnumber + 1; ++i)
       for (int j = 0; j <= ynumber + 1; ++j) DuneIndex[i][j] = 0;
-  std::FILE* summary = openStatistics("dune2d", "w", "Error in opening dune2d file\n\n");
+  std::FILE* summary = profileSeriesInRun() ? openStatistics("dune2d", "w", "Error in opening dune2d file\n\n")
+                                             : openStatistics("dune", "w", "Error in opening dune file\n\n");
   std::fprintf(summary, "Number of dunes, time, waterdepth, duneheight, dunelength, velocity\n");
   std::FILE* detail = openStatistics("dunedetail", "w", "Error in opening dunedetail file\n\n");
   std::fprintf(detail,

@@ -121,9 +121,13 @@ void print_fractions() {
 }
 
 void print_profiles() {
+  constexpr double kQuartz = 2.65;
   std::FILE* f = std::fopen("profiles", "w");
   if (!f) fatal(-5, "Can not open profiles file\n\n");
-  std::fprintf(f, "X, sdef [kg], sdefc [kg], sdefv [kg], sdefb [kg], bech [m], bmove [m], time = %lf sec\n\n", stimet);
+  std::fprintf(f,
+               "X, LB, zval[1], wl, LB+BSed[0], sdef [kg], sdefc [kg], sdefv [kg], sdefb [kg], bech [m], bmove [m], "
+               "time = %lf sec\n\n",
+               stimet);
   if (NoBlocks < 1 || !zval || !xval) {
     std::fclose(f);
     return;
@@ -149,8 +153,9 @@ void print_profiles() {
     // Flux defect and change of the suspended mass of the column. The inflow
     // enters through the source terms (in T); the outflow leaves through the
     // last column's open east side (the column's west flux times its own
-    // concentration). The whole grid's inflow and outflow masses would count
-    // both a second time, and for every row of the inlet at once.
+    // concentration). The run totals of inflow and outflow are not booked at
+    // the end lines: they would count both a second time, summed over the
+    // whole run in a balance of one time step.
     double F = 0.0, T = 0.0;
     for (int c = c0, guard = 0; c > 0 && guard <= znumber + 1; c = validCell(Ccellt[c]), ++guard) {
       const double fw = flux(validFace(Cflatew[c])), fe = flux(validFace(Cflatee[c]));
@@ -164,10 +169,11 @@ void print_profiles() {
       const double source = (Csourcem && CsourcemRows > 1) ? Csourcem[1][c] : 0.0;
       T += C * Cvol[c] * 1000.0 / dt - source;
     }
-    F *= density * dt;
-    T *= density * dt;
+    // The balance weighs the masses with the grain density of quartz.
+    F *= kQuartz * dt;
+    T *= kQuartz * dt;
     const double bech = row1(Bbedchange, b);
-    const double Bmass = b > 0 ? bech * Barea[b] * SolidFrac * 1000.0 * density : 0.0;
+    const double Bmass = b > 0 ? bech * Barea[b] * SolidFrac * 1000.0 * kQuartz : 0.0;
     const double D = Bmass - F + T;
     std::fprintf(f, "%lf %lf %lf %lf %lf %lf %lf\n", X, D, F, T, Bmass, bech, b > 0 && Bedmove ? Bedmove[b] : 0.0);
     if (FlagBedDefect == 2 && Bdefect && b > 0) Bdefect[b] = D;

@@ -12,7 +12,7 @@ void setRunStateInitial() {
   FlagInitialFinished = FlagWhatsRunning = FlagThixoIsComputing = 0;
   WCStart = WCEnd = WFStart = WFEnd = 0;
   Iter = 0;
-  FlagInitialized = FlagInitializedInvAp = FlagHaveDoneMetric = FlagGridHasChanged = FlagNeedsToBeInterpolated = 0;
+  FlagInitialized = FlagInitializedInvAp = FlagHaveDoneMetric = FlagGridHasChanged = FlagNeedsToBeInterpolated = FlagGridChange = 0;
   FlagErrorBreak = FlagWantToPrint = 0;
   FlagReadRes = FlagReadAlldata = FlagReadFracres = FlagReadUnstruc = FlagDischargeTime = FlagJTime = FlagBechInt =
       FlagInitPoros = FlagHaveInitiatedCyclic = 0;

@@ -107,8 +107,7 @@ TEST(SedimentMovesCase, LayerMovesKeepTheBookedChangeOfEverySize) {
     SCOPED_TRACE(r.extra);
     CaseDir dir;
     dir.write("koosurf", r.narrow ? narrowChannel() : straightChannelKoosurf());
-    // The narrow rows name the method before F 37 3.
-    dir.write("control", r.narrow ? "F 2 YSX\n" + std::string(r.extra) + kLayers : "F 2 YSX\n" + kLayers + r.extra);
+    dir.write("control", "F 2 YSX\n" + kLayers + r.extra);
     const int status = dir.run();
     const std::string log = dir.boogie();
     ASSERT_EQ(status, 0) << log;

@@ -89,3 +89,42 @@ TEST(BedMake, OldColumnsOfTheGridReadBefore) {
   EXPECT_EQ(bedDepths(Bdepth_old), (std::vector<double>{1.0, 1.0, 1.0}));
   EXPECT_EQ(FlagGridHasChanged, 0);
 }
+
+// The numbering is made once: a block added later gets no bed cells and the
+// bed data of the numbered columns stay, until NoBCells is set to 0.
+TEST(BedMake, NumbersOnlyWhenNoBedCellsExist) {
+  InProjectDir p;
+  useThreeCellSizes();
+  ASSERT_EQ(sialloc(), 0);
+  ASSERT_GT(AllocateArrays(1, 1, 1), 0.0);
+  NoBlocks = 1;
+  block[1] = BlockRecord{};
+  block[1].i1 = 2, block[1].i2 = 3, block[1].j1 = 2, block[1].j2 = 2;
+  NoCells = 2;
+  zval[2][2][0] = 1;
+  zval[3][2][0] = 2;
+  BedMake();
+  ASSERT_EQ(NoBCells, 2);
+  Binout[2] = 0.75;
+  Bcellth[1] = 7;
+
+  NoBlocks = 2;
+  block[2] = BlockRecord{};
+  block[2].i1 = 2, block[2].i2 = 2, block[2].j1 = 3, block[2].j2 = 3;
+  NoCells = 3;
+  zval[2][3][0] = 3;
+  BedMake();
+  EXPECT_EQ(NoBCells, 2);
+  EXPECT_EQ(pointbed[2][3], 0);
+  EXPECT_EQ(Cbed[3], 0);
+  EXPECT_EQ(Binout[2], 0.75);
+  EXPECT_EQ(Bcellth[1], 7);
+  EXPECT_EQ(Bcellt[2], 2);
+
+  NoBCells = 0;
+  BedMake();
+  EXPECT_EQ(NoBCells, 3);
+  EXPECT_EQ(pointbed[2][3], 3);
+  EXPECT_EQ(Cbed[3], 3);
+  EXPECT_EQ(Binout[2], 0.0);
+}

@@ -164,9 +164,11 @@ TEST(DischargeGroups, PolylinePointsSelectColumnsAndLevels) {
   EXPECT_EQ(G.surfno, 0);
 }
 
-// After a grid change a group that cannot be attached again (no polyline or
-// no discharge) keeps none of the faces of the grid before.
-TEST(DischargeGroups, GroupsNotAttachedAgainDropTheirFaces) {
+// After a grid change every group with polyline points is attached again,
+// also one whose discharge is zero at that moment (a timei series or the
+// computed outflow may raise it later); a group without points keeps none of
+// the faces of the grid before.
+TEST(DischargeGroups, GroupsWithPointsAreAttachedAgainWhateverTheirDischarge) {
   InProjectDir p;
   channel().build();
   DischargeGroup& fromFile = DischargeStruct[4];
@@ -176,12 +178,16 @@ TEST(DischargeGroups, GroupsNotAttachedAgainDropTheirFaces) {
   DischargeGroup& noDischarge = DischargeStruct[5];
   noDischarge.surfno = 1;
   noDischarge.face[0] = 11;
+  noDischarge.lowLevel = 1;
+  noDischarge.topLevel = 999;
   polyline(noDischarge, {{0.0, 0.5}});
   InterpolateBoundary();
   EXPECT_EQ(fromFile.surfno, 0);
-  EXPECT_EQ(noDischarge.surfno, 0);
   EXPECT_DOUBLE_EQ(fromFile.area, 0.0);
-  EXPECT_TRUE(p.dir().boogie().find("Warning: discharge group 4 has no polyline or no discharge") != std::string::npos);
+  EXPECT_TRUE(p.dir().boogie().find("Warning: discharge group 4 has no polyline; its 2 surfaces") != std::string::npos);
+  ASSERT_GT(noDischarge.surfno, 0);
+  for (int e = 0; e < noDischarge.surfno; ++e) EXPECT_EQ(Fflagflow[noDischarge.face[e]], 1) << e;
+  EXPECT_GT(noDischarge.area, 0.0);
 }
 
 // The groups read with a grid are flow faces after the read; a grid built

@@ -281,16 +281,19 @@ TEST_F(GridSplit, StillWaterStartsThePathAtTheDeepestColumn) {
 }
 
 // F 351 2 after a path: the Froude-limit level of each path column is the
-// margin less the height of its water column (0.05 - 1 m here, the margin
-// not cut to a whole number); F 407 1 without a path sets nothing.
-TEST_F(GridSplit, FroudeLimitLevelOfThePathKeepsTheMargin) {
+// margin cut to whole metres less the height of its water column: the
+// margin 0.05 m passes 0, so each column gets -1 m (its 1 m of water).
+TEST_F(GridSplit, FroudeLimitLevelOfThePathCutsTheMargin) {
   solverFroude = 2;
   build(48, 4);
   ASSERT_NE(BLevFroude, nullptr);
   for (int i = 2; i <= 5; ++i) forColumnUp(lowestCellOf(i, 4), [](int c) { Cxvel[c] = 1.0; });
   NoGridSplit();
   ASSERT_GT(rute[0], 0);
-  for (int n = 0; n < 10 && rute[n] > 0; ++n) EXPECT_NEAR(BLevFroude[rute[n]], 0.05 - 1.0, 1e-9) << n;
+  for (int n = 0; n < 10 && rute[n] > 0; ++n) EXPECT_NEAR(BLevFroude[rute[n]], -1.0, 1e-9) << n;
+  // A margin of whole metres reaches the level: 2 m less the 1 m column.
+  computeSurfLevFroude(2);
+  for (int n = 0; n < 10 && rute[n] > 0; ++n) EXPECT_NEAR(BLevFroude[rute[n]], 1.0, 1e-9) << n;
   solverFroude = 0;
 }
 

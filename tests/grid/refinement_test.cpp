@@ -1,6 +1,8 @@
 // The local refinement block of F 130 on block grids filled in-process.
 #include <gtest/gtest.h>
 
+#include "flow/cellequations.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -9,6 +11,7 @@
 #include "grid/generate.h"
 #include "grid/grid_builder.h"
 #include "state/arrays.h"
+#include "state/arrays_optional.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -231,6 +234,16 @@ TEST(UnstrucTett, DriverBuildsAndJoinsTheRefinedBlock) {
   EXPECT_GT(Ccellw[west], 0);
   EXPECT_GT(Ccelle[east], 0);
   EXPECT_GT(NoConnFlate, 0);
+  // The joined faces are no nested outer faces: the nesting coupling empties
+  // the flux of every listed face at each iteration, which would close the
+  // refined block to the water of the coarse columns it is joined to.
+  for (int n = 1; n <= NoConnFlate; ++n)
+    for (int side = 0; side < 2; ++side)
+      for (int k = 1; k <= NoNestflater; ++k) EXPECT_NE(Npflate[k], connFlate[n][side]) << n << " " << k;
+  const int joined = connFlate[1][0];
+  Fflux[joined] = 250.0;
+  waterflowWhole();
+  EXPECT_EQ(Fflux[joined], 250.0);
   ASSERT_EQ(UnstructureBuild(), 1);
   EXPECT_EQ(NoBlocks, 2);
   EXPECT_EQ(NoConnect, 12);

@@ -343,15 +343,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"F 56 -1 1\n", 2, "Error for F 56 in control"},
         RefusalRow{"F 56 1 60\n", 2, "Error for F 56 in control"},
         RefusalRow{"F 56 1\n", 2, "Error for F 56 in control"},
-        // The slide methods 202..206 need F 37 3, checked after the whole file
-        // whichever of F 56 and F 270 chose them.
+        // The slide methods 202..205 of F 56 need an F 37 3 earlier in the file.
         RefusalRow{"F 56 202 1\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
-        RefusalRow{"F 56 206 1\nF 37 2\n", 2,
-                   "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
-        RefusalRow{"F 270 204 0.5 1\nF 37 2\n", 2,
-                   "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
-        RefusalRow{"F 56 203 0.6\nF 37 2\n", 2,
+        RefusalRow{"F 56 203 0.6\nF 37 3\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
         RefusalRow{"F 37 2\nF 56 205 0.6\n", 2,
                    "Error for F 56/F 37 data sets: F 56 204/205 should only be used with F 37 3\n\n"},
@@ -408,12 +403,22 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"F 99 0\n", 2, "Error for F 99 in control"}));
 
 // Data sets after an F 56 203 that follows F 37 3 are read; the combination
-// is accepted.
+// is accepted. F 56 206, and F 270 with any mode, are not tested against F 37.
 TEST(DataSetsF001, SlideModesAfterTheLayerMethodAreAccepted) {
-  InProjectDir dir;
-  readControlText("F 37 3\nF 56 203 0.6\n");
-  EXPECT_EQ(IterAvalanche, 203);
-  EXPECT_EQ(FlagTSC, 3);
+  struct Row {
+    const char* control;
+    int mode, tsc;
+  };
+  const Row rows[] = {{"F 37 3\nF 56 203 0.6\n", 203, 3},
+                      {"F 56 206 1\nF 37 2\n", 206, 2},
+                      {"F 270 204 0.5 1\nF 37 2\n", 204, 2},
+                      {"F 270 202 0.5 1\n", 202, 0}};
+  for (const Row& r : rows) {
+    InProjectDir dir;
+    readControlText(r.control);
+    EXPECT_EQ(IterAvalanche, r.mode) << r.control;
+    EXPECT_EQ(FlagTSC, r.tsc) << r.control;
+  }
 }
 
 // Numbers no table dispatches are skipped silently, with their values.

@@ -80,9 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"LetterUWithoutGridFile", "F 2 UM\n", {}, nullptr, 2, "Error: can not open 'unstruc' file\n"},
         // F 370 third value 21 on a grid of 20 cross-sections.
         StatusCase{"F370BeyondTheGrid", "G 1 20 10 11 1\nF 370 1 2 21 3 1\n", {}, nullptr, 2, kF370},
-        // A divided run generates its part without the fixed reference depth.
-        StatusCase{"F308WithoutF209", "F 2 Y\nG 1 23 8 11 1\nF 308 3\n", {{"koosurf", straightChannelKoosurf()}}, nullptr, 255,
-                   kF209},
         // Letter H cannot create the grid file (a directory has its name).
         StatusCase{"LetterHCannotWrite", "F 2 H\n", {}, "unstruc", 252, "Error: can not open 'unstruc' file\n"},
         // F 257 2 sends the grid to unstruc.dbg, reported in the log as well.
@@ -134,3 +131,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<StatusCase>& i) { return std::string(i.param.name); });
 
 }  // namespace
+
+// A divided run that generates its part without the fixed reference depth:
+// the message, the grid is built all the same and the run goes on; the
+// error line ends it with a failure status.
+TEST(GridGeneration, F308WithoutF209WritesItsMessageAndGoesOn) {
+  CaseDir d;
+  d.write("koosurf", straightChannelKoosurf());
+  d.write("control", "F 2 Y\nG 1 23 8 11 1\nF 308 3\n");
+  EXPECT_EQ(d.run(), 2) << d.boogie();
+  const std::string log = d.boogie();
+  const std::size_t at = log.find(kF209);
+  ASSERT_NE(at, std::string::npos) << log;
+  EXPECT_NE(log.find("End Unstructure", at), std::string::npos) << log;
+}

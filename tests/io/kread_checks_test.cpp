@@ -207,6 +207,27 @@ TEST(AfterFirstPass, HCBRaisesTheComponentsToTheSizes) {
   EXPECT_EQ(NoComponents, 4);
 }
 
+// The component scheme of F 63 reaches the sediment equation only from an
+// F 63 that stands after F 37: the whole reader keeps what the data set set.
+TEST(AfterFirstPass, ComponentSchemeReachesSedimentOnlyAfterF37) {
+  struct Row {
+    const char* control;
+    int sou7, sou8;
+  };
+  const Row rows[] = {
+      {"G 1 20 10 11 1\nF 64 11\nF 63 1\nF 37 1\n", 0, 1},
+      {"G 1 20 10 11 1\nF 64 11\nF 37 1\nF 63 1\n", 1, 1},
+      {"G 1 20 10 11 1\nF 64 11\nF 37 2\nF 63 5\n", 5, 0},
+  };
+  for (const Row& r : rows) {
+    InProjectDir dir;
+    readControl(dir, r.control);
+    EXPECT_EQ(sou[7], r.sou7) << r.control;
+    EXPECT_EQ(sou[8], r.sou8) << r.control;
+    EXPECT_EQ(sou[9], r.sou8) << r.control;
+  }
+}
+
 }  // namespace
 
 namespace {

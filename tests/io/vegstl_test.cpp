@@ -208,6 +208,12 @@ TEST(VegdataBubblesort, SortsAndRemovesDoubleCrossings) {
       {"one surface on a shared edge, odd count", 6, {2.00005, 1, 2}, {-1, 1, -1}, {1, 2.00005}},
       {"both surfaces on shared edges, every slot filled", 4, {1, 2, 1.00002, 2.00003}, {1, -1, 1, -1}, {1.00002, 2.00003}},
       {"a fold touched: both go", 6, {1, 1.00001, 2, 3}, {1, -1, 1, -1}, {2, 3}},
+      // A box whose two faces are both met on a shared edge: with the
+      // orientations each face counts once; the parity of the four crossings
+      // alone would take both bottom crossings and leave the top face twice,
+      // a body of no thickness.
+      {"both faces on shared edges, oriented", 6, {1, 1.00002, 2, 2.00003}, {1, 1, -1, -1}, {1.00002, 2.00003}},
+      {"both faces on shared edges, parity alone", 6, {1, 1.00002, 2, 2.00003}, {}, {2, 2.00003}},
       {"no orientations, even count: both go", 6, {1, 1.00005, 2, 3}, {}, {2, 3}},
       {"no orientations, odd count: one goes", 6, {1, 2, 2.00005}, {}, {1, 2.00005}},
       {"no orientations, every slot filled: nothing goes", 4, {1, 1.00005, 2, 3}, {}, {1, 1.00005, 2, 3}},

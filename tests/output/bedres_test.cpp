@@ -22,7 +22,7 @@ namespace {
 int regenerations = 0;
 void sameGrid() { ++regenerations; }
 
-// Values that six decimals would lose or change.
+// Values with more digits than the fixed-point fields keep.
 void fillBedState() {
   MaxDepth = 1.2345678901234567;
   for (int i = 0; i <= xnumber + 1; ++i)
@@ -123,7 +123,47 @@ TEST_P(BedresLayers, WrittenFileReadsBackToTheSameValues) {
   EXPECT_EQ(regenerations, 1);
   const BedSnapshot read = snapshot(lc.layersWritten);
   ASSERT_EQ(read.values.size(), written.values.size());
-  for (std::size_t n = 0; n < read.values.size(); ++n) EXPECT_EQ(read.values[n], written.values[n]) << "value " << n;
+  // Fixed-point fields: the levels keep 14 decimals, the other reals six.
+  for (std::size_t n = 0; n < read.values.size(); ++n)
+    EXPECT_NEAR(read.values[n], written.values[n], 5.0000001e-7) << "value " << n;
+}
+
+// The fields of a grid-line and a bed-cell record, character by character:
+// levels in 20 characters with 14 decimals, the other reals with six.
+TEST(Bedres, RecordsHoldFixedPointFields) {
+  InProjectDir d;
+  NoBedLayers = 2;
+  FlagTSC = 0;
+  lnumber = 1;
+  SmallGrid g;
+  g.nx = 2;
+  g.ny = 2;
+  g.build();
+  zval[2][3][0] = 7.0;
+  zval[2][3][1] = 12.5;
+  zval[2][3][znumber] = 13.25;
+  Surfaces[3][2][3] = -2.5;
+  Surfaces[1][2][3] = 1.0 / 3.0;
+  const int c = Bcellt[1];
+  Broughness[1] = 0.05;
+  Croughness[c] = 0.1234567;
+  Bedformheight[1] = 1e-8;
+  BSedDistrib[1][0][1] = 0.25;
+  BSedDistrib[1][1][1] = 1.0;
+  BSedDistrib[0][0][1] = 2.0;
+  BSedDistrib[0][1][1] = 0.4;
+  writeBedres();
+  auto l = lines(d.dir().read("bedres.t"));
+  const int gridLines = (g.nx + 1) * (g.ny + 1);
+  bool found = false;
+  for (int n = 2; n < 2 + gridLines; ++n)
+    if (const std::string& line = l[n]; line.rfind("2 3 ", 0) == 0) {
+      EXPECT_EQ(line, "2 3    7.0    12.50000000000000    13.25000000000000 -2.500000 0.333333");
+      found = true;
+    }
+  EXPECT_TRUE(found);
+  const std::string firstBed = l[2 + gridLines];
+  EXPECT_EQ(firstBed, "1 " + std::to_string(c) + " 0.050000 0.123457 0.000000 0.250000 1.000000 2.000000 0.400000 ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, BedresLayers,

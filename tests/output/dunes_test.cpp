@@ -4,6 +4,8 @@
 // window beyond the grid.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -205,6 +207,8 @@ TEST_F(Dunes, PlanDunesMarksAndBedFormHeight) {
   // exactly level crest columns 6 and 7: a flat top
   for (int j = 2; j <= 4; ++j) Czcenter[static_cast<int>(zval[6][j][0])] = Czcenter[static_cast<int>(zval[7][j][0])];
   stimet = 30.0;
+  // A sediment run: the profile series and the plan statistics both write.
+  std::memcpy(run, " WS\n                ", 20);
   writeDune();
   writeDune2D();
   // The sine's peaks lie between two column centres: the downstream one of
@@ -234,7 +238,10 @@ TEST_F(Dunes, PlanDunesMarksAndBedFormHeight) {
     EXPECT_NEAR(std::fabs(v[9] - 7.5), 0.25, 1e-6);  // a column of the trough
     EXPECT_NEAR(v[10], n - 0.5, 1e-6);
   }
-  const std::vector<double> s = numbers(lines(dir.dir().read("dune2d"))[1]);
+  ASSERT_TRUE(dir.dir().exists("dune2d"));
+  const std::vector<std::string> summary = lines(dir.dir().read("dune2d"));
+  ASSERT_EQ(summary.size(), 2u);
+  const std::vector<double> s = numbers(summary[1]);
   ASSERT_EQ(s.size(), 6u);
   EXPECT_EQ(s[0], 3.0);
   EXPECT_NEAR(s[3], H, 1e-6);
@@ -242,10 +249,34 @@ TEST_F(Dunes, PlanDunesMarksAndBedFormHeight) {
   // the dunes' columns carry the height, every other bed cell none
   for (int i = 2; i <= 43; ++i)
     EXPECT_NEAR(Bedformheight[pointbed[i][3]], i >= 7 && i < 27 ? H : 0.0, 1e-9) << i;
-  // the profile series of the dune file is not touched
+  // the profile series of the dune file is not touched: the plan summary,
+  // created anew at each call, would wipe it out
   const std::vector<std::string> dune = lines(dir.dir().read("dune"));
   ASSERT_EQ(dune.size(), 2u);
   EXPECT_EQ(dune[0], "Time,  depth,  duneheight, dunelength, dunespeed, K_A, alpha_diff");
+}
+
+// Without the profile series in the run (no S among the run letters, or no
+// F 370 profile) the plan summary is the file dune.
+TEST_F(Dunes, PlanDunesAloneWriteTheDuneFile) {
+  columnBed();
+  const char* letters[] = {" WM\n                ", nullptr};
+  for (const char* l : letters) {
+    if (l) {
+      std::memcpy(run, l, 20);
+    } else {
+      std::memcpy(run, " S\n                 ", 20);
+      WriteDuneI1 = 0;
+    }
+    writeDune2D();
+    const std::vector<std::string> dune = lines(dir.dir().read("dune"));
+    ASSERT_EQ(dune.size(), 2u);
+    EXPECT_EQ(dune[0], "Number of dunes, time, waterdepth, duneheight, dunelength, velocity");
+    if (l) {
+      EXPECT_EQ(numbers(dune[1])[0], 3.0);
+    }
+    EXPECT_FALSE(dir.dir().exists("dune2d"));
+  }
 }
 
 TEST_F(Dunes, PlanDuneEndsAtADryColumn) {

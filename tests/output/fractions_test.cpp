@@ -9,6 +9,7 @@
 #include "output/output.h"
 #include "output/plot_grid.h"
 #include "state/outputstate.h"
+#include "state/alloc.h"
 #include "support/in_dir.h"
 
 namespace {
@@ -96,6 +97,44 @@ TEST_F(Fractions, NoInterpolFileWritesNothing) {
   print_fractions();
   EXPECT_EQ(NoInterpol, -2);
   EXPECT_FALSE(dir.dir().exists("interres30"));
+}
+
+}  // namespace
+
+namespace {
+
+// The profiles balance along the middle line j = 3 of the same block: one
+// line per grid line, the bed-change mass weighed with 2.65 t/m3 whatever
+// F 11 says, and the full header.
+TEST(Profiles, BedChangeMassWithTheDensityOfQuartz) {
+  InProjectDir dir;
+  NoBedLayers = 2;
+  allocatePlotModel(8, 6, 4, 2);
+  addBoxBlock({2, 5, 2, 4, 1, 0.0, 0.0, 10.0, 10.0, 1.0, 0.0});
+  if (!Bbedchange) {
+    ASSERT_TRUE(allocate2(Bbedchange, static_cast<std::size_t>(lnumber + 1), static_cast<std::size_t>(bedCellCapacity())));
+  }
+  ASSERT_NE(Barea, nullptr);
+  for (int b = 1; b <= NoBCells; ++b) Barea[b] = 100.0;
+  Bbedchange[1][pointbed[3][3]] = 0.001;  // 0.1 m3 at half solids: 50 l of grains
+  density = 2.0;
+  SolidFrac = 0.5;
+  TimeStep = 60.0;
+  stimet = 120.0;
+  print_profiles();
+  const std::string text = dir.dir().read("profiles");
+  const std::string expected =
+      "X, LB, zval[1], wl, LB+BSed[0], sdef [kg], sdefc [kg], sdefv [kg], sdefb [kg], bech [m], bmove [m], "
+      "time = 120.000000 sec\n\n"
+      "5.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"
+      "15.000000 132.500000 0.000000 0.000000 132.500000 0.001000 0.000000\n"
+      "25.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"
+      "35.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n";
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  EXPECT_NE(text.find("Total defect: 132.500000 kg, Flux defect: 0.000000 kg, Time change: 0.000000 kg, Bed change: "
+                      "132.500000 kg\n"),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ TEST(ThixoLayer, DrivingForceOfALevelLayer) {
   LayerGrid L(3, 1, 4);  // cells 0.25 m high, 1 x 1 m in plan
   ThixoMySlope = 0.0;
   ThixoCritshear = 1000.0;
-  TimeStep = 1e-20;  // steady: no inertia
+  TimeStep = 1e-20;  // steady: no inertia, whatever the previous field holds
+  setField(Cxvel_old, [](int) { return 0.5; });
   setField(Cpres, [](int c) { return 9810.0 * (1.0 - Czcenter[c]); });
   ThixoDamp2(2);
   for (int c = 1; c <= NoCells; ++c) EXPECT_LT(std::fabs(Cthixorat[c]), 1e-9) << c;

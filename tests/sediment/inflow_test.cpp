@@ -349,5 +349,31 @@ TEST(SedimentInflow, SeveralSizesBookTheLogarithmicProfileOfTheWater) {
       }
       EXPECT_NEAR(sum(Capm[l]), 100.0, 1e-9);
     }
+
+// What the reader's refusals of F 455 with F 497 and of an inspace A record
+// above 1 keep a run from: the Part's "no source" variant, in which the
+// sediment the groups carry enters nowhere and the run goes on without it.
+TEST(SedimentInflow, CombinationsWithoutAVariantBringNoSediment) {
+  struct Row {
+    const char* name;
+    int lowest, nearBed, inspaceFlag;
+  };
+  for (const Row& r : {Row{"F 455 with F 497", 2, 1, 0}, Row{"inspace A 2", 0, 0, 2}}) {
+    InProjectDir p;
+    FlagTSC = 1;
+    SedimentBox box;
+    box.sizes = 2;
+    ASSERT_TRUE(box.build());
+    TimeStep = 2.0;
+    LevelInflowSed = r.lowest;
+    FlagInflowConcVar = r.nearBed;
+    FlagInspace = r.inspaceFlag;
+    for (double& a : inspace[1]) a = 0.0;
+    inspace[1][1] = 0.001;
+    inflowOf(40.0, {0.001, 0.002});
+    DischargeArray[1] = 40.0;
+    InflowSedimentM(1);
+    EXPECT_EQ(sum(Csourcem[1]), 0.0) << r.name;
+    EXPECT_EQ(kIn[1], 0.0) << r.name;
   }
 }

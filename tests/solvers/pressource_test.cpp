@@ -259,3 +259,34 @@ TEST(PressureSource, BlendedSchemesByBedSlope) {
     }
   }
 }
+
+// What the reader's refusal of F 114 8 with F 496 2 or above keeps a run
+// from: without a lateral form the j difference of a hydrostatic pressure
+// stays uncorrected on grid lines that slope across the flow, and still
+// water is driven sideways; F 496 0 cancels it.
+TEST(PressureSource, ConstantHeightSchemeWithoutALateralFormDrivesStillWater) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::inclined().build());
+  setPressure([](double, double, double z) { return 9810.0 * (3.0 - z); });
+  FlagPresGrad = 0;
+  const std::vector<double> w = forces(3);
+  FlagPresGrad = 8;
+  int driven = 0, checked = 0;
+  for (int lateral : {0, 2}) {
+    FlagPresLatSource = lateral;
+    const std::vector<double> f = forces(2);
+    for (int c = 1; c <= NoCells; ++c) {
+      if (!interior(c)) continue;
+      if (lateral == 0) {
+        EXPECT_LT(std::fabs(f[c]), 1e-10 * std::fabs(w[c])) << "F 496 " << lateral << " cell " << c;
+        ++checked;
+      } else {
+        driven += std::fabs(f[c]) > 1e-3 * std::fabs(w[c]);
+      }
+    }
+  }
+  EXPECT_GT(checked, 50);
+  EXPECT_EQ(driven, checked);
+  FlagPresGrad = 0;
+  FlagPresLatSource = 0;
+}
