@@ -349,9 +349,11 @@ TEST(SedimentInflow, SeveralSizesBookTheLogarithmicProfileOfTheWater) {
       }
       EXPECT_NEAR(sum(Capm[l]), 100.0, 1e-9);
     }
+  }
+}
 
 // What the reader's refusals of F 455 with F 497 and of an inspace A record
-// above 1 keep a run from: the Part's "no source" variant, in which the
+// above 1 keep a run from: the "no source" variant, in which the
 // sediment the groups carry enters nowhere and the run goes on without it.
 TEST(SedimentInflow, CombinationsWithoutAVariantBringNoSediment) {
   struct Row {

@@ -104,7 +104,7 @@ TEST_F(GaussNTest, DeterministicStrategiesRepeatBitForBitForAnyThreadCount) {
   EXPECT_NE(runStrategy(27, 1, 1, 3), runStrategy(21, 1, 1, 3));
 }
 
-// The bounds of the Part's example: 100 cells from cell 1 in columns of ten,
+// The bounds of the worked example: 100 cells from cell 1 in columns of ten,
 // three blocks: nominal ends 33, 66, 99 move up to 40, 70 and 100.
 TEST(GaussN, ColumnAlignedBoundsEndAtTheTopOfAColumn) {
   InProjectDir dir;
