@@ -82,7 +82,8 @@ int cellAt(int i, int j, int k = 1) {
 //   8: a one-sided Di is halved when the face on the missing side is closed.
 //   9: as 8, times min(Cthixorat, 1)^3 = 0.125.
 //   11: only the vertical term of w.
-//   50: single cells without Dk and with a missing neighbour at half.
+//   50: single cells without Dk and with a missing neighbour (even one of
+//      four) at half.
 //   51: 1/V capped at 3 / (1 m * 1 m * F 94): 0.5 with F 94 6.
 //   D (F 291 third value 2): cells whose bed cell is over 1.1 times their
 //      bottom face at 0.5 / 2.
@@ -129,6 +130,7 @@ TEST(CorrectionVariants, VelocityShareOfEachVariant) {
       {"11, stacked", 4, 3, 3, 2, 2, 2, [](int) { FlagSimpleCorrections = 11; }, 0, 0, 1},
       {"50, single corner", 4, 3, 1, 1, 1, 1, [](int) { FlagSimpleCorrections = 50; }, 0.5, 0.5, 0.5},
       {"50, single inner cell", 4, 3, 1, 2, 2, 1, [](int) { FlagSimpleCorrections = 50; }, 1, 1, 1},
+      {"50, single edge cell", 4, 3, 1, 2, 1, 1, [](int) { FlagSimpleCorrections = 50; }, 0.5, 0.5, 0.5},
       {"50, stacked corner", 4, 3, 3, 1, 1, 2, [](int) { FlagSimpleCorrections = 50; }, 1, 1, 1},
       {"51, cap below 1/V", 4, 3, 1, 2, 2, 1, [](int) { FlagSimpleCorrections = 51, MinVertDist0 = 6.0; }, 0.5, 0.5, 0.5},
       {"51, cap above 1/V", 4, 3, 1, 2, 2, 1, [](int) { FlagSimpleCorrections = 51, MinVertDist0 = 1.0; }, 1, 1, 1},
