@@ -136,10 +136,11 @@ TEST(MomentumOptions, BlockCorrectionChoice) {
     SCOPED_TRACE(::testing::Message() << "K 5 " << k.k5 << ", inner " << k.i << ", outer " << k.iter);
     const StageRun plain = runChannel(k.i, k.iter, [] {}, [] {});
     const StageRun corrected = runChannel(k.i, k.iter, [] {}, [&k] { blockcorr[1] = k.k5; });
-    if (k.acts)
+    if (k.acts) {
       EXPECT_GT(largestDifference(plain.u, corrected.u), 1e-9);
-    else
+    } else {
       EXPECT_EQ(largestDifference(plain.u, corrected.u), 0.0);
+    }
   }
 }
 

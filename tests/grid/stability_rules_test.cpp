@@ -9,6 +9,7 @@
 #include "grid/generate.h"
 #include "grid/grid_builder.h"
 #include "state/arrays.h"
+#include "state/arrays_optional.h"
 #include "state/options.h"
 #include "support/in_dir.h"
 
@@ -501,7 +502,9 @@ TEST(GridStability, ShallowColumnsByF64AndF380Roughness) {
     EXPECT_EQ(ant[3][3], cs.cells);
     for (int i = 2; i <= 5; ++i)
       for (int j = 2; j <= 5; ++j)
-        if (i != 3 || j != 3) EXPECT_EQ(ant[i][j], 5) << i << " " << j;
+        if (i != 3 || j != 3) {
+          EXPECT_EQ(ant[i][j], 5) << i << " " << j;
+        }
   }
 }
 
@@ -528,5 +531,43 @@ TEST(GridStability, MostlyDryEdgeColumnsByF159Fourth) {
     FlagGridStab4 = cs.fourth;
     Grid2Stability(2, 5, 2, 5);
     EXPECT_EQ(ant[3][3], cs.cells);
+  }
+}
+
+// With the bed layer (F 488, its level counts in antlinT), 1 m of water,
+// MinVertDist0 0.05 m, MinVertDist1 0.1 m:
+//   1.1 (F 528 2): the inner lines next to the line (3,3), which is shallow
+//     (0.07 m, between the two), get 2 levels in both maps; (3,3) keeps 6.
+//   1.10 (F 528 1): the dry line (3,3) between wet lines west and east (its
+//     bed 0.02 m under the water) is opened: 2 levels in both maps and the
+//     bed lowered to 0.05 m under the water.
+TEST(GridStability, BedLayerRulesOfF528) {
+  struct Case {
+    int value;
+    Picture before, after;
+    double depth33, depthAfter;
+  };
+  const Case cases[] = {
+      {2, {"66666", "66666", "66666", "66666", "66666"}, {"66666", "66266", "62626", "66266", "66666"}, 0.07, 0.07},
+      {1, {"66666", "66666", "66166", "66666", "66666"}, {"66666", "66666", "66266", "66666", "66666"}, 0.02, 0.05},
+      {0, {"66666", "66666", "66166", "66666", "66666"}, {"66666", "66666", "66166", "66666", "66666"}, 0.02, 0.02},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.value);
+    InProjectDir dir;
+    UMethod2 = 1;
+    prepareLines(k.before);
+    ASSERT_NE(antlinT, nullptr);
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) antlinT[i][j] = antlin[i][j];
+    zval[3][3][1] = zval[3][3][znumber] - k.depth33;
+    MinVertDist0 = 0.05;
+    MinVertDist1 = 0.1;
+    FlagGridStab10 = k.value;
+    Grid1Stability(2, 5, 2, 5);
+    EXPECT_EQ(countsNow(5, 5), k.after) << show(countsNow(5, 5));
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) EXPECT_EQ(antlinT[i][j], antlin[i][j]) << i << " " << j;
+    EXPECT_NEAR(zval[3][3][znumber] - zval[3][3][1], k.depthAfter, 1e-12);
   }
 }

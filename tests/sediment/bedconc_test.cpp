@@ -502,7 +502,8 @@ TEST(ConcRijn, SuspinitNamesTheFormulaAndChecksDiameters) {
 // above it, n of the bottom cells of the lateral neighbours (e of the east
 // one where it differs).
 //   F 279 1: max(t 0.5, a 2) = 2;
-//   F 459 1: 0.5 t + 0.5 n = 0.5 + 1.5; 2: 0.333 t + 0.667 n with n 2.5;
+//   F 459 1: 0.5 t + 0.5 x the mean of the three neighbours (west and north
+//     2.5, east 4: 3) = 0.5 + 1.5; 2: 0.333 t + 0.667 n with n 2.5;
 //     3: 0.2 t + 0.8 n = 0.2 + 1.8; 4: max(t 0.5, n 2); 5: max(t 0.5, the
 //     largest neighbour e 2) where the mean stays below;
 //   F 507: t 1 times the coefficient of nine cells, 2, when its first
@@ -519,7 +520,7 @@ TEST(ConcRijn, ShearOfNeighboursSmoothingAndCellCount) {
   const Case cases[] = {
       {"F 279 1", 1, 0, 0.0, 0.5, 2.0, 0.5, 0.5, true},
       {"F 279 0", 0, 0, 0.0, 0.5, 2.0, 0.5, 0.5, false},
-      {"F 459 1", 0, 1, 0.0, 1.0, 1.0, 3.0, 3.0, true},
+      {"F 459 1", 0, 1, 0.0, 1.0, 1.0, 2.5, 4.0, true},
       {"F 459 2", 0, 2, 0.0, t2, t2, 2.5, 2.5, true},
       {"F 459 3", 0, 3, 0.0, 1.0, 1.0, 2.25, 2.25, true},
       {"F 459 4", 0, 4, 0.0, 0.5, 0.5, 2.0, 2.0, true},
@@ -553,10 +554,11 @@ TEST(ConcRijn, ShearOfNeighboursSmoothingAndCellCount) {
       ShearGridCoeff[n] = 2.0;
     }
     concRijn();
-    if (k.hand)
+    if (k.hand) {
       EXPECT_NEAR(Bconc[1][b] / kHandCs, 1.0, 1e-8);
-    else
+    } else {
       EXPECT_GT(std::fabs(Bconc[1][b] / kHandCs - 1.0), 0.01);
+    }
   }
 }
 

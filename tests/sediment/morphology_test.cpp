@@ -818,9 +818,13 @@ TEST(MorphologyLoop, StopRangesDefectAndCrossSectionOptions) {
     for (int& s : seen) s = -7;
     morphology_tsc();
     const std::vector<int> got(seen, seen + 6);
-    if (f188 == 0) EXPECT_EQ(got, (std::vector<int>{1, NoCells, 1, NoSurfaces, 1, NoBCells}));
-    if (f188 == 1) EXPECT_EQ(got, (std::vector<int>{5, 20, 3, 30, 2, 4}));
-    if (f188 == -1) EXPECT_LE(seen[1], 0);  // no range to work on
+    if (f188 == 0) {
+      EXPECT_EQ(got, (std::vector<int>{1, NoCells, 1, NoSurfaces, 1, NoBCells}));
+    } else if (f188 == 1) {
+      EXPECT_EQ(got, (std::vector<int>{5, 20, 3, 30, 2, 4}));
+    } else {
+      EXPECT_LE(seen[1], 0);  // no range to work on
+    }
   }
   {
     LoopBox box;

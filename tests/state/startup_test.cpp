@@ -242,7 +242,9 @@ TEST(Startup, BedRoughnessByF90) {
     startup();
     EXPECT_NEAR(Croughness[1], c.bottom, 1e-15);
     EXPECT_NEAR(Croughness[2], 0.05, 1e-15);
-    if (c.f90 == 1) EXPECT_NEAR(Broughness[1], 0.2, 1e-15);
+    if (c.f90 == 1) {
+      EXPECT_NEAR(Broughness[1], 0.2, 1e-15);
+    }
     FlagInitialized = 0;
   }
 }
