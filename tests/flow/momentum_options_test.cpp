@@ -182,3 +182,42 @@ TEST(MomentumOptions, ContinuityCorrectionOfTheFirstSection) {
     if (Ccellw[c] == 0) first += corrected.u[c], firstPlain += plain.u[c];
   EXPECT_GT(first, firstPlain);
 }
+
+// A slide computation limits the velocities of the sliding block (block 2,
+// here the channel's own cells) to a cell length per time step: with the
+// layer bottom at the bed (Bthixolev 0), L = min(Cidist, Cjdist) = 0.5 m and
+// H = max(Ckdist of the top cell, its top above the layer bottom 1 m): v_max =
+// 0.5 / 100 s in the columns whose bed cell carries a layer (Bcellth > 0);
+// the other columns and F 171 4 are not limited.
+TEST(MomentumOptions, SlideVelocitiesLimitedToACellPerStep) {
+  for (int simple : {0, 4}) {
+    SCOPED_TRACE(simple);
+    std::vector<double> level;
+    std::vector<int> limited;
+    const StageRun run = runChannel(
+        3, 1, [simple] { TimeStep = 100.0, FlagSIMPLE = simple; },
+        [&] {
+          NoBlocks = 2;
+          block[2] = block[1];
+          level.assign(NoBCells + 2, 0.0);
+          Bthixolev = level.data();
+          for (int b = 1; b <= NoBCells; ++b) Bcellth[b] = b % 2;
+          FlagThixoIsComputing = 1;
+        });
+    FlagThixoIsComputing = 0;
+    Bthixolev = nullptr;
+    InProjectDir p;
+    ASSERT_TRUE(FlowGrid::box(4, 2).build());
+    double limitedMax = 0.0, freeMax = 0.0;
+    for (int c = 1; c <= NoCells; ++c) {
+      double& m = Cbed[c] % 2 ? limitedMax : freeMax;
+      m = std::max(m, std::fabs(run.u[c]));
+    }
+    EXPECT_GT(freeMax, 0.01);
+    if (simple == 4) {
+      EXPECT_GT(limitedMax, 0.01);
+    } else {
+      EXPECT_LE(limitedMax, 0.005 + 1e-15);
+    }
+  }
+}

@@ -681,3 +681,55 @@ TEST(BedConcentration, SideErosionTermsOfABankCell) {
     EXPECT_EQ(cell.Ca, 0.0) << k.what;
   }
 }
+
+// F 204: the bed slope of variant 1 averaged over a window of bottom cells.
+// The bed cell looked at (column 4 of row 3 of 5) is flat, so without a
+// window its slope is 0 and K = 1; its east neighbour rises 0.3 m in 1 m
+// (Fvz 1/sqrt(1.09)) and the one beyond 0.6 m (1/sqrt(1.36)). Each walk adds
+// a cell's length (twice its half length h) and stops once it reaches F 204;
+// every cell counts Fvz h, the mean divides by the sum of the h. With 1 m
+// each walk takes one cell (west and south from the cell itself, east and
+// north from its neighbour); with 2 m two cells each. Across a flat cell the
+// flow direction gives a = 0, s = 1, T = (0.6 + 0.8) / 2, and for the slope
+// t = acos(mean): p = -sin t T, D = (1 - (T tan t)^2) cos^2 t + p^2, K = p + sqrt(D).
+TEST(CriticalShear, WindowMeanSlopeOfF204) {
+  InProjectDir p;
+  FlowGrid g = FlowGrid::box(7, 5);
+  g.bed = [](int i, int) { return i <= 5 ? 0.0 : i == 6 ? 0.3 : 0.9; };
+  g.water = [](int, int) { return 2.0; };
+  ASSERT_TRUE(g.build());
+  WBStart = 1, WBEnd = NoBCells;
+  gsize[1] = 0.002;
+  shieldscoeff = 0.05;
+  uniformBed({1.0}, 0.01, 0.01, 1.0);
+  for (int x = 1; x <= NoCells; ++x) Cxvel[x] = 1.0, Cyvel[x] = 0.0;
+  FlagBedslopeCorrection = 1;
+  BedCritTanSlopeUp = 0.6, BedCritTanSlopeDown = 0.8, BedCritMinDamp = 0.0;
+  const int c = static_cast<int>(zval[block[1].i1 + 3][block[1].j1 + 2][0]), b = Cbed[c];
+  const int W = Ccellw[c], E = Ccelle[c], EE = Ccelle[E], S = Ccells[c], N = Ccelln[c], NN = Ccelln[N];
+  ASSERT_GT(W * EE * S * NN, 0);
+  ASSERT_NEAR(Fvz[Cflateb[c]], 1.0, 1e-12);
+  const double fE = 1.0 / std::sqrt(1.09), fEE = 1.0 / std::sqrt(1.36), T = 0.7;
+  ASSERT_NEAR(Fvz[Cflateb[E]], fE, 1e-9);
+  ASSERT_NEAR(Fvz[Cflateb[EE]], fEE, 1e-9);
+  ASSERT_NEAR(Cidist[c] + Cidist[W], 1.0, 1e-9);
+  ASSERT_GE(2.0 * (Cidist[E] + Cidist[EE]), 2.0);
+  auto K = [T](double mean) {
+    const double t = std::acos(mean), p = -std::sin(t) * T;
+    const double D = (1.0 - std::pow(T * std::tan(t), 2)) * std::cos(t) * std::cos(t) + p * p;
+    return p + std::sqrt(D);
+  };
+  const double one = (Cidist[c] + fE * Cidist[E] + Cjdist[c] + Cjdist[N]) / (Cidist[c] + Cidist[E] + Cjdist[c] + Cjdist[N]);
+  const double two = (Cidist[c] + Cidist[W] + fE * Cidist[E] + fEE * Cidist[EE] + Cjdist[c] + Cjdist[S] + Cjdist[N] +
+                      Cjdist[NN]) /
+                     (Cidist[c] + Cidist[W] + Cidist[E] + Cidist[EE] + Cjdist[c] + Cjdist[S] + Cjdist[N] + Cjdist[NN]);
+  struct Case {
+    double L, K;
+  };
+  for (const Case& k : {Case{0.0, 1.0}, Case{1.0, K(one)}, Case{2.0, K(two)}}) {
+    sizeBedCritCorr = k.L;
+    BedCellShear cell = cellAt(b, 1.0);
+    EXPECT_NEAR(criticalShearStress(1, cell).K, k.K, 1e-9) << "F 204 " << k.L;
+  }
+  EXPECT_LT(K(two), K(one));
+}

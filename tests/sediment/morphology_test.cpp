@@ -832,6 +832,10 @@ TEST(MorphologyLoop, StopRangesDefectAndCrossSectionOptions) {
     FlagBedDefect = 1;
     std::vector<double> defect(NoBCells + 2, 0.0);
     if (!Bdefect) Bdefect = defect.data();
+    sedimentLoopCalls.waterSolve = [] {
+      stimet += TimeStep;
+      for (int b = 1; b <= NoBCells; ++b) BSedDistrib[1][0][b] = 0.01;  // an active layer 1 cm thick
+    };
     sedimentLoopCalls.fractions2 = [](double) {
       for (int b = 1; b <= NoBCells; ++b) {
         Bedmove[b] = 0.01;
