@@ -157,14 +157,16 @@ TEST(Metric, DegenerateCellsStopTheRun) {
 
 // Triangle cells by F 235 on the sloping channel (cells follow the bed, so
 // the east and west faces of a cell differ in height): 2 doubles the areas
-// of the faces toward the cell's existing neighbours (a cell at the west
-// wall keeps its wall face), 3 doubles its volume, 22 takes the larger face
+// of the faces toward the cell's existing neighbours (cells at the west and
+// east walls keep their wall faces), 3 doubles its volume, 22 takes the larger face
 // area of each pair for its cross-sections; other cells are left alone.
 TEST(Metric, TriangleCellsByF235) {
   InProjectDir p;
   ASSERT_TRUE(FlowGrid::sloping(4, 3).build());
   const int c = static_cast<int>(zval[block[1].i1][block[1].j1 + 1][0]), other = Ccellt[c];
+  const int eastern = static_cast<int>(zval[block[1].i2][block[1].j1 + 1][0]);
   ASSERT_EQ(Ccellw[c], 0);
+  ASSERT_EQ(Ccelle[eastern], 0);
   ASSERT_GT(Ccelle[c] * Ccelln[c] * Ccells[c], 0);
   const std::vector<double> area(Farea, Farea + NoSurfaces + 1), vol(Cvol, Cvol + NoCells + 1),
       ax(Careax, Careax + NoCells + 1), ay(Careay, Careay + NoCells + 1);
@@ -172,13 +174,15 @@ TEST(Metric, TriangleCellsByF235) {
   ASSERT_GT(std::fabs(east - west), 1e-6);
   for (int option : {2, 3, 22}) {
     SCOPED_TRACE(option);
-    Ctrekant[c] = 1;
+    Ctrekant[c] = Ctrekant[eastern] = 1;
     FlagCorrTrekant = option;
     FlagHaveDoneMetric = 0;
     metric();
     EXPECT_NEAR(Farea[Cflatee[c]], option == 2 ? 2.0 * east : east, 1e-12);
     EXPECT_NEAR(Farea[Cflaten[c]], option == 2 ? 2.0 * area[Cflaten[c]] : area[Cflaten[c]], 1e-12);
     EXPECT_NEAR(Farea[Cflatew[c]], west, 1e-12);
+    EXPECT_NEAR(Farea[Cflatee[eastern]], area[Cflatee[eastern]], 1e-12);
+    EXPECT_NEAR(Farea[Cflatew[eastern]], option == 2 ? 2.0 * area[Cflatew[eastern]] : area[Cflatew[eastern]], 1e-12);
     EXPECT_NEAR(Cvol[c], option == 3 ? 2.0 * vol[c] : vol[c], 1e-12);
     EXPECT_NEAR(Careax[c], option == 22 ? std::max(east, west) : ax[c], 1e-12);
     EXPECT_NEAR(Careay[c], option == 22 ? std::max(area[Cflates[c]], area[Cflaten[c]]) : ay[c], 1e-12);
