@@ -43,6 +43,27 @@ Picture countsNow(int ni, int nj) {
   return p;
 }
 
+// A 4 x 4 block, water at 0 over a bed 1 m down, except the corners (2,2),
+// (3,2), (3,3), (2,3) of column (3,3), which get the depths given; 6 levels
+// on every grid line, 5 cells in every column.
+void columnOfDepths(const double depth[4]) {
+  BlockGrid g;
+  g.nx = 4;
+  g.ny = 4;
+  g.water = [](int, int) { return 0.0; };
+  g.bed = [](int, int) { return -1.0; };
+  g.cells = 100;
+  g.faces = 100;
+  g.points = 100;
+  g.prepare();
+  const int ci[4] = {2, 3, 3, 2}, cj[4] = {2, 2, 3, 3};
+  for (int q = 0; q < 4; ++q) zval[ci[q]][cj[q]][1] = -depth[q];
+  for (int i = 1; i <= 5; ++i)
+    for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
+  for (int i = 2; i <= 5; ++i)
+    for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+}
+
 std::string show(const Picture& p) {
   std::string s;
   for (const std::string& row : p) s += "\n  " + row;
@@ -193,21 +214,7 @@ TEST(GridStability, ShallowColumnsByF380) {
   };
   for (const Case& cs : cases) {
     InProjectDir dir;
-    BlockGrid g;
-    g.nx = 4;
-    g.ny = 4;
-    g.water = [](int, int) { return 0.0; };
-    g.bed = [](int, int) { return -1.0; };
-    g.cells = 100;
-    g.faces = 100;
-    g.points = 100;
-    g.prepare();
-    const int ci[4] = {2, 3, 3, 2}, cj[4] = {2, 2, 3, 3};
-    for (int q = 0; q < 4; ++q) zval[ci[q]][cj[q]][1] = -cs.depth[q];
-    for (int i = 1; i <= 5; ++i)
-      for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
-    for (int i = 2; i <= 5; ++i)
-      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+    columnOfDepths(cs.depth);
     MinVertDist0 = 0.0625;
     MinVertDist1 = 0.125;
     FlagGridStab1 = 0;  // the neighbour rules would act on the emptied column's neighbours
@@ -477,21 +484,7 @@ TEST(GridStability, ShallowColumnsByF64AndF380Roughness) {
   for (const Case& cs : cases) {
     SCOPED_TRACE(cs.what);
     InProjectDir dir;
-    BlockGrid g;
-    g.nx = 4;
-    g.ny = 4;
-    g.water = [](int, int) { return 0.0; };
-    g.bed = [](int, int) { return -1.0; };
-    g.cells = 100;
-    g.faces = 100;
-    g.points = 100;
-    g.prepare();
-    const int ci[4] = {2, 3, 3, 2}, cj[4] = {2, 2, 3, 3};
-    for (int q = 0; q < 4; ++q) zval[ci[q]][cj[q]][1] = -cs.depth[q];
-    for (int i = 1; i <= 5; ++i)
-      for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
-    for (int i = 2; i <= 5; ++i)
-      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+    columnOfDepths(cs.depth);
     gsize[lnumber] = 0.1;
     MinVertDist2 = 0.2;
     Iter = cs.iter;
