@@ -1,6 +1,8 @@
 // Run letters on the real engine.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "support/case_runner.h"
 
 TEST(RunLetters, XEndsWithStatusZeroAndNothingAfterItRuns) {
@@ -30,4 +32,15 @@ TEST(RunLetters, TAndLettersWithoutWorkEndNormally) {
   // components; G computes only with F 262 1.
   CaseResult r = runControl("F 2 TNEG\n");
   EXPECT_EQ(r.status, 1) << r.boogie;
+}
+
+// Letter W computes water flow only: F 37 ends the run with status -5 and
+// its message before any flow is computed.
+TEST(RunLetters, WaterFlowOnlyRefusesTheSedimentMethod) {
+  CaseResult r = runControl("F 2 W\nF 37 1\n");
+  EXPECT_EQ(r.status, 256 - 5) << r.boogie;
+  EXPECT_TRUE(r.has("Error in control file. The F 37 data set should not be used\n"
+                    "when computing only water flow (F 2 W)\n\n"))
+      << r.boogie;
+  EXPECT_FALSE(r.has("residual not set")) << r.boogie;
 }

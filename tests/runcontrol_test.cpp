@@ -105,3 +105,15 @@ TEST(RunControl, WorkRangesFollowTheMarkedWorkBlocks) {
   computeWCStart();
   EXPECT_EQ(WCEnd, 7);
 }
+
+// A negative F 37 (which the control file refuses, but the state may hold)
+// ends letter W with status -7 and its message.
+TEST(RunControlDeathTest, WaterFlowWithANegativeSedimentMethod) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  InProjectDir p;
+  FlagTSC = -1;
+  EXPECT_EXIT(runLetterTable['W' - 'A'](), ::testing::ExitedWithCode(256 - 7), "");
+  EXPECT_NE(p.dir().boogie().find("Error in control file: Remove the F 37 data set when computing the water flow only\n"),
+            std::string::npos)
+      << p.dir().boogie();
+}

@@ -176,3 +176,70 @@ TEST(BedChange, TheRemainderWarningShowsThePerSizeChangeOnlyWhereItExists) {
   EXPECT_NE(log.find("Cell P: Size 1, Conc: 0, Fraction: 1, Bsource 0\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("Bbedmove"), std::string::npos);
 }
+
+// Options of the corner placing on the 3 x 3 box:
+//   F 396: the south-west column (2, 2) with 0.04 m of deposit; by default a
+//     corner takes V / w, w the area of the block's columns around it: the
+//     north-east corner 4 A (0.01), south-east and north-west 2 A (0.02),
+//     the south-west one A (0.04); with F 396 every factor is 4 A: 0.01.
+//   F 242: 0.2 m of erosion in the middle column where only its north-east
+//     corner can go down (0.1 m): one pass gives each corner 0.05 and leaves
+//     0.15; a second pass spreads that again, 0.0375 each: 0.0875 and
+//     0.1125 left.
+//   F 502 1: one pass without limits: every corner 0.05 down.
+TEST(BedChange, CornerFactorsPassesAndTheUnlimitedPass) {
+  for (int f396 : {0, 1}) {
+    CornerBox box;
+    FlagNoSides = f396;
+    Bedmove[CornerBox::bedAt(2, 2)] = 0.04;
+    bedchange();
+    EXPECT_NEAR(bed(2, 2), 0.01, 1e-15) << f396;
+    EXPECT_NEAR(bed(2, 1), f396 ? 0.01 : 0.02, 1e-15) << f396;
+    EXPECT_NEAR(bed(1, 2), f396 ? 0.01 : 0.02, 1e-15) << f396;
+    EXPECT_NEAR(bed(1, 1), f396 ? 0.01 : 0.04, 1e-15) << f396;
+  }
+  struct Case {
+    int passes, f502;
+    double ne, others, left;
+  };
+  const Case cases[] = {{1, 0, -0.05, 0.0, 0.15}, {2, 0, -0.0875, 0.0, 0.1125}, {100, 1, -0.05, -0.05, 0.15}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(::testing::Message() << "F 242 " << k.passes << " F 502 " << k.f502);
+    CornerBox box;
+    for (int i = 0; i <= xnumber + 1; ++i)
+      for (int j = 0; j <= ynumber + 1; ++j) Surfaces[3][i][j] = zval[i][j][1];
+    Surfaces[3][3][3] = -0.1;
+    NumMoveBedchange = k.passes;
+    FlagBedMove = k.f502;
+    Bedmove[CornerBox::bedAt(3, 3)] = -0.2;
+    bedchange();
+    EXPECT_NEAR(bed(3, 3), k.ne, 1e-12);
+    for (auto [i, j] : {std::pair{2, 3}, {2, 2}, {3, 2}}) EXPECT_NEAR(bed(i, j), k.others, 1e-12);
+    EXPECT_NEAR(BedMoveDefectAbs, k.left * SolidFrac * 1000.0 * density, 1e-6);
+  }
+}
+
+// F 471 1 with F 236: before the change the corner bed levels are rebuilt
+// from the level surfaces 0 + 1 + 6 (0.5 + 0.1 + 0.2); without F 236 not.
+TEST(BedChange, F471RebuildsTheBedFromTheLevelSurfaces) {
+  for (int thixo : {1, 0}) {
+    SCOPED_TRACE(thixo);
+    InProjectDir dir;
+    FlagThixo = 1;  // eight level surfaces
+    FlagTSC = 2;
+    TimeStep = 1.0;
+    SedimentBox sbox;
+    sbox.nx = sbox.ny = 3;
+    ASSERT_TRUE(sbox.build());
+    for (int i = 0; i <= xnumber + 1; ++i)
+      for (int j = 0; j <= ynumber + 1; ++j) {
+        Surfaces[0][i][j] = 0.5, Surfaces[1][i][j] = 0.1, Surfaces[6][i][j] = 0.2;
+        Surfaces[3][i][j] = zval[i][j][1] - 5.0;
+      }
+    FlagThixo = thixo;
+    FlagGridConnect = 1;
+    bedchange();
+    for (int i = 1; i <= 4; ++i)
+      for (int j = 1; j <= 4; ++j) EXPECT_NEAR(bed(i, j), thixo ? 0.8 : 0.0, 1e-12) << i << " " << j;
+  }
+}

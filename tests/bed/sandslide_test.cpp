@@ -187,3 +187,42 @@ TEST(SandSlide, SeveralSizesEndAtCritAndHoldEachSize) {
   EXPECT_TRUE(filled);
 }
 
+
+// A corner on the border of the block window counts the bed cells across it:
+// block 1 is narrowed to the columns 2..3 of a row of three, the column
+// beyond (4, 2) belongs to no column of the window (armap 0) but is the east
+// neighbour of column (3, 2) (bed cell area 1 m2). Corner (3, 2) rises 1.5 m
+// over a flat bed; crit = 2 x 0.5 m x 0.5 = 0.5 m. One sweep of column
+// (3, 2): pair (3,2)-(2,2), areas 1 + 1 (across) and 2: each moves half of
+// the excess 1.0; pair (3,2)-(3,1), areas 2 and 1 + 1 (across): half of the
+// excess 0.5 again. The levels end 0.75, 0.5 and 0.25, the volume kept.
+TEST(SandSlide, CornerAreasAtTheBorderOfTheBlockWindow) {
+  InProjectDir dir;
+  FlagTSC = 3;
+  NoBedLayers = 2;
+  TimeStep = 1.0;
+  SedimentBox box;
+  box.nx = 3;
+  box.ny = 1;
+  ASSERT_TRUE(box.build());
+  for (int i = 0; i <= xnumber + 1; ++i)
+    for (int j = 0; j <= ynumber + 1; ++j) {
+      zval[i][j][1] = 0.0;
+      Surfaces[3][i][j] = -10.0;
+      Surfaces[1][i][j] = 0.0;
+    }
+  block[1].i2 = 3;
+  armap[4][2] = 0.0;
+  const int c = static_cast<int>(zval[3][2][0]);
+  ASSERT_GT(Ccelle[c], 0);
+  ASSERT_NEAR(Barea[Cbed[Ccelle[c]]], 1.0, 1e-12);
+  ASSERT_NEAR(Cidist[c], 0.5, 1e-12);
+  zval[3][2][1] = 1.5;
+  IterAvalanche = 1;
+  AngleAvalanche = 0.5;
+  computeSandSlide();
+  EXPECT_NEAR(zval[3][2][1], 0.75, 1e-12);
+  EXPECT_NEAR(zval[2][2][1], 0.5, 1e-12);
+  EXPECT_NEAR(zval[3][1][1], 0.25, 1e-12);
+  EXPECT_NEAR(zval[2][1][1], 0.0, 1e-12);
+}

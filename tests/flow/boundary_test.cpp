@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include "flow/cellequations.h"
+#include "io/sidefiles.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -41,7 +43,10 @@ std::string logText() {
 // A box channel with group 1 (1.5 m3/s in, west) and group 2 (out, east).
 struct Channel {
   InProjectDir dir;
-  Channel() {
+  Channel() : Channel([] {}) {}
+  // `before` sets what the grid build reads (the face levels of the groups).
+  explicit Channel(const std::function<void()>& before) {
+    before();
     EXPECT_TRUE(FlowGrid::box(6, 3).build());
     startup();
   }
@@ -343,4 +348,121 @@ TEST(Boundary, PairedCyclicInflow) {
   boundary();
   const int f0 = A.face[0], c0 = groupCell(f0);
   EXPECT_NEAR(Csource[c0], 0.001 * q * q * Farea[f0], 1e-9);
+}
+
+namespace {
+
+// The side-file and cyclic state a test sets, put back when it ends.
+struct CyclicState {
+  ~CyclicState() {
+    inflowj = inflowk = 0;
+    FlagHaveReadCyclic = FlagHaveInitiatedCyclic = NoCyclesDone = 0;
+    for (int l = 0; l < MaxCyclicLevels; ++l) cyclicU[l] = cyclicK[l] = cyclicE[l] = 0.0;
+  }
+};
+
+// Row (0 south .. 2 north) and level (1 = bottom of the nine 1/9 m cells) of
+// a cell of the channel, from its centre.
+int rowOf(int c) { return static_cast<int>(std::floor(Cycenter[c])); }
+int levelOf(int c) { return static_cast<int>(std::floor(Czcenter[c] * 9.0)) + 1; }
+
+}  // namespace
+
+// Inflow file (inflowj 3, inflowk 5): only group 1, with q = Q / A; the
+// columns of the list count from 2 like grid lines (J = row + 2), levels
+// from 2 at the bottom cell (K = level + 1). Columns beyond inflowj get
+// nothing; levels beyond inflowk get only the diagonal. u source:
+// inflowu[J][K] q Fax Fin.
+TEST(Boundary, InflowFileProfileByColumnAndLevel) {
+  CyclicState restore;
+  Channel ch([] {
+    inflowj = 3;
+    inflowk = 5;
+  });
+  for (int J = 0; J < 6; ++J)
+    for (int K = 0; K < 12; ++K) inflowu[J][K] = 10.0 * J + K, inflowki[J][K] = 0.5 * J + 0.01 * K;
+  const DischargeGroup& G = DischargeStruct[1];
+  const double q = G.discharge / G.area;
+  for (int eq : {1, 5}) {
+    clearEquation();
+    Equation = eq;
+    boundary();
+    int given = 0, none = 0;
+    for (int e = 0; e < G.surfno; ++e) {
+      const int f = G.face[e], c = groupCell(f), J = rowOf(c) + 2, K = levelOf(c) + 1;
+      if (J > 3) {
+        EXPECT_EQ(Cap[c], 0.0);
+        EXPECT_EQ(Cinout[c], 0);
+        ++none;
+        continue;
+      }
+      ++given;
+      EXPECT_NEAR(Cap[c], q * Farea[f], 1e-9);
+      EXPECT_EQ(Cinout[c], 1);
+      const double s = K > 5 ? 0.0 : eq == 1 ? inflowu[J][K] * q * Fax[f] * Fin[f] : inflowki[J][K] * q * Farea[f];
+      EXPECT_NEAR(Csource[c], s, 1e-9) << "eq " << eq << " J " << J << " K " << K;
+    }
+    EXPECT_EQ(given, 18);
+    EXPECT_EQ(none, 9);
+    for (int e = 0; e < DischargeStruct[2].surfno; ++e) EXPECT_EQ(Cinout[groupCell(DischargeStruct[2].face[e])], -2);
+  }
+}
+
+// A cyclic profile read from its file (F 174 2): every inflow face takes the
+// value of its level, cyclicU[L] q Fvx Fin A for u, cyclicK[L] q A for k.
+TEST(Boundary, CyclicProfileByLevel) {
+  CyclicState restore;
+  Channel ch([] {
+    FlagCyclic = 2;
+    FlagHaveReadCyclic = 1;
+  });
+  Iter = 1;
+  for (int l = 0; l <= 10; ++l) cyclicU[l] = 0.1 * l, cyclicK[l] = 0.001 * l;
+  const DischargeGroup& G = DischargeStruct[1];
+  const double q = G.discharge / G.area;
+  for (int eq : {1, 5}) {
+    clearEquation();
+    Equation = eq;
+    boundary();
+    for (int e = 0; e < G.surfno; ++e) {
+      const int f = G.face[e], c = groupCell(f), L = levelOf(c);
+      EXPECT_NEAR(Cap[c], q * Farea[f], 1e-9);
+      const double s = eq == 1 ? 0.1 * L * q * Fvx[f] * Fin[f] * Farea[f] : 0.001 * L * q * Farea[f];
+      EXPECT_NEAR(Csource[c], s, 1e-9) << "eq " << eq << " level " << L;
+      EXPECT_EQ(Cinout[c], 1);
+    }
+    for (int e = 0; e < DischargeStruct[2].surfno; ++e) EXPECT_EQ(Cinout[groupCell(DischargeStruct[2].face[e])], -2);
+  }
+}
+
+// F 174 -2: with every residual below 0.01 the u equation collects the
+// outflow profile of group 2 by level, the mean of its columns (u = 0.1 L +
+// 0.01 row: 0.1 L + 0.01), at most twice; afterwards the inflow gets no
+// terms. With a residual of 0.02 nothing is collected and the paired pass
+// serves.
+TEST(Boundary, OutflowProfileCollectedForNegativeF174) {
+  CyclicState restore;
+  Channel ch([] { FlagCyclic = -2; });
+  Iter = 1;
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 0.1 * levelOf(c) + 0.01 * rowOf(c);
+  for (int e = 1; e <= 6; ++e) MaxResidual[e] = 0.02;
+  Equation = 1;
+  clearEquation();
+  boundary();
+  EXPECT_EQ(NoCyclesDone, 0);
+  EXPECT_EQ(FlagHaveInitiatedCyclic, 0);
+  const int f0 = DischargeStruct[1].face[0], c0 = groupCell(f0);
+  EXPECT_GT(Cap[c0], 0.0);  // the paired pass
+  for (int e = 1; e <= 6; ++e) MaxResidual[e] = 0.005;
+  for (int call = 1; call <= 3; ++call) {
+    clearEquation();
+    boundary();
+    EXPECT_EQ(NoCyclesDone, std::min(call, 2));
+  }
+  EXPECT_EQ(FlagHaveInitiatedCyclic, 1);
+  for (int L = 1; L <= 9; ++L) EXPECT_NEAR(cyclicU[L], 0.1 * L + 0.01, 1e-12) << L;
+  for (int c = 1; c <= NoCells; ++c) {
+    EXPECT_EQ(Cap[c], 0.0);
+    EXPECT_EQ(Cinout[c], 0);
+  }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "flow/cellequations.h"
 #include "state/arrays.h"
@@ -11,6 +12,7 @@
 #include "state/runstate.h"
 #include "support/flow_grid.h"
 #include "support/in_dir.h"
+#include "support/small_grid.h"
 
 namespace {
 
@@ -259,5 +261,136 @@ TEST(FaceFlux, LimitsAndTriangleRules) {
     FlagCorrTrekant = k.trekant;
     waterflow(f, f);
     EXPECT_NEAR(Fflux[f], k.flux, 1e-9 * std::fabs(k.flux)) << k.name;
+  }
+}
+
+// Option forms of the pressure term on the inner face of the hand-worked
+// case (p2 = 1000 Pa, every other pressure 0, u = 1 m/s, 1/ap = 1e-4,
+// relaxation 1, so R = 1e-4 A^2 * bracket and the flux 1000 (V + R)):
+//   F 36 11, cell centres z11 = z1 = 0, z2 = 0.1, z22 = 0.5 m:
+//     0.5 (500 + 4905 * 0.1) + 0.5 (0 + 4905 * 0.5) - 1000 - 9810 * 0.1 = -259.5
+//   F 69 Seiche6 1, east-west face, density gradients 200 in c1, 600 in c2,
+//     Fdgrad 100: 0.5 (500 + 100) + 0.5 (0 + 300) - 1000 - 100 = -650
+//   F 113 6 with the face at a quarter of the way from c1 (w1 = 0.75):
+//     (500 + 0) / 2 - 1000 = -750 where the weighted bracket is
+//     0.75 * 500 - 1000 = -625
+//   F 113 2: a side face lower than F 86 (Fdz 0.01 < 0.05) carries nothing.
+TEST(FaceFlux, OptionFormsOfThePressureTerm) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::box(6, 4).build());
+  const int f = innerEastFace();
+  ASSERT_GT(f, 0);
+  const int c1 = Fcell1[f], c2 = Fcell2[f], c11 = Fcell11[f], c22 = Fcell22[f];
+  const double A = Farea[f], V = Fax[f], K = 1e-4 * A * A;
+  const std::vector<double> z(Czcenter, Czcenter + NoCells + 1);
+  const double d1 = Fdist1[f], d2 = Fdist2[f], dz = Fdz[f];
+  struct Case {
+    const char* name;
+    int tfs, seiche6, rule;
+    bool quarter, shallow;
+    double bracket;
+    bool nothing;
+  };
+  const Case cases[] = {
+      {"standard", 0, 0, 0, false, false, -750.0, false},
+      {"F 36 11", 11, 0, 0, false, false, -259.5, false},
+      {"Seiche6", 0, 1, 0, false, false, -650.0, false},
+      {"F 113 0, quarter", 0, 0, 0, true, false, -625.0, false},
+      {"F 113 6, quarter", 0, 0, 6, true, false, -750.0, false},
+      {"F 113 2, deep face", 0, 0, 2, false, false, -750.0, false},
+      {"F 113 2, shallow face", 0, 0, 2, false, true, 0.0, true},
+  };
+  for (const Case& k : cases) {
+    uniformState(1.0, 0.0, 0.0, 1e-4);
+    relaxVelocity = invRelaxVelocity = 1.0;
+    Cpres[c2] = 1000.0;
+    for (int c = 1; c <= NoCells; ++c) Czcenter[c] = z[c];
+    if (k.tfs == 11) Czcenter[c11] = Czcenter[c1] = 0.0, Czcenter[c2] = 0.1, Czcenter[c22] = 0.5;
+    Cdensgradi[c1] = 200.0, Cdensgradi[c2] = 600.0;
+    Fdgrad[f] = 100.0;
+    Fdist1[f] = k.quarter ? 0.25 * (d1 + d2) : d1;
+    Fdist2[f] = k.quarter ? 0.75 * (d1 + d2) : d2;
+    Fdz[f] = k.shallow ? 0.01 : dz;
+    MinVertDist = 0.05;
+    FlagTFS = k.tfs;
+    Seiche6 = k.seiche6;
+    FlagRhieChow = k.rule;
+    waterflow(f, f);
+    const double expect = k.nothing ? 0.0 : 1000.0 * (V + K * k.bracket);
+    EXPECT_NEAR(Fflux[f], expect, 1e-9 * std::fabs(expect) + 1e-12) << k.name;
+  }
+  ASSERT_GT(dz, 0.05);
+}
+
+// F 203 4: a top face between two cells whose half heights are small against
+// their plan sizes, r = (kd1 + kd2) / (id1 + id2 + jd1 + jd2) < 0.01, carries
+// at most 1000 A r (|uh1| + |uh2|) / 2. With kd 0.005 in 1 m columns
+// r = 0.01 / 2 = 0.005; uh = 1 (u 0.6, v 0.8) in both: the bound is 5 A.
+TEST(FaceFlux, FlatTopFacesLimitedByTheHorizontalSpeed) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::box(4, 3).build());
+  int f = 0;
+  for (int i = 1; i <= NoSurfaces && !f; ++i)
+    if (Ftype1[i] == 6 && Fcell1[i] && Fcell2[i]) f = i;
+  ASSERT_GT(f, 0);
+  const int c1 = Fcell1[f], c2 = Fcell2[f];
+  const double A = Farea[f];
+  ASSERT_NEAR(Cidist[c1] + Cjdist[c1], 1.0, 1e-9);
+  struct Case {
+    double kd, w, flux;
+  };
+  const Case cases[] = {{0.005, 0.2, 5.0 * A},     {0.005, -0.2, -5.0 * A},   {0.005, 0.002, 2.0 * A},
+                        {0.05, 0.2, 200.0 * A}};
+  for (int flag : {0, 4})
+    for (const Case& k : cases) {
+      uniformState(0.6, 0.8, k.w, 1e-3);
+      relaxVelocity = invRelaxVelocity = 1.0;
+      Ckdist[c1] = Ckdist[c2] = k.kd;
+      FlagVertVelStab = flag;
+      waterflow(f, f);
+      const double expect = flag == 4 ? k.flux : 1000.0 * k.w * A;
+      EXPECT_NEAR(Fflux[f], expect, 1e-9 * std::fabs(expect)) << "F 203 " << flag << ", kd " << k.kd << ", w " << k.w;
+    }
+}
+
+// F 348: the flux across the edge where blocks 1 and 2 meet. Three columns of
+// two cells; block 1 is the west column, block 2 the east one. Per cell the
+// east faces of the west column carry 1, the west faces of the east column 2,
+// the outer east faces 1 and the outer west faces 3.
+//   1: set E = east faces of block 1's last column (QE = 2), set W = west
+//      faces of block 2's first column (QW = 4); both scaled to Q = 3: 1.5.
+//   2: set E = east faces of block 2's first column (QE = 2), set W = west
+//      faces of block 1's last column (QW = 6); both scaled to Q = 4: 2.
+TEST(FaceFlux, UnevenBlockEdgeBalanced) {
+  struct Case {
+    int connect;
+    double eastOfWest, westOfEast, outerEast, outerWest;
+  };
+  const Case cases[] = {{0, 1.0, 2.0, 1.0, 3.0}, {1, 1.5, 1.5, 1.0, 3.0}, {2, 1.0, 2.0, 2.0, 2.0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.connect);
+    InProjectDir p;
+    SmallGrid g;
+    g.nx = 3, g.ny = 1, g.nz = 2;
+    g.build();
+    NoBlocks = 2;
+    block[1].i2 = 2;
+    block[2] = block[1];
+    block[2].i1 = block[2].i2 = 4;
+    for (int f = 1; f <= NoSurfaces; ++f) Fflux[f] = 0.0;
+    for (int z = 1; z <= 2; ++z) {
+      Fflux[Cflatee[g.cell(2, 2, z)]] = 1.0;
+      Fflux[Cflatew[g.cell(4, 2, z)]] = 2.0;
+      Fflux[Cflatee[g.cell(4, 2, z)]] = 1.0;
+      Fflux[Cflatew[g.cell(2, 2, z)]] = 3.0;
+    }
+    UnevenConnect = k.connect;
+    waterflow(1, 0);  // no face of its own: only the whole-grid steps
+    for (int z = 1; z <= 2; ++z) {
+      EXPECT_DOUBLE_EQ(Fflux[Cflatee[g.cell(2, 2, z)]], k.eastOfWest);
+      EXPECT_DOUBLE_EQ(Fflux[Cflatew[g.cell(4, 2, z)]], k.westOfEast);
+      EXPECT_DOUBLE_EQ(Fflux[Cflatee[g.cell(4, 2, z)]], k.outerEast);
+      EXPECT_DOUBLE_EQ(Fflux[Cflatew[g.cell(2, 2, z)]], k.outerWest);
+    }
   }
 }

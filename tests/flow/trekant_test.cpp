@@ -3,6 +3,8 @@
 // cutting the links of an interior column.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "flow/trekant.h"
 #include "solvers/corrections.h"
 #include "state/arrays.h"
@@ -122,5 +124,42 @@ TEST(TrekantPresCorr, CornerColumnTakesTheMeanOfItsNeighbourColumns) {
     TrekantPresCorr(0, 0);
     EXPECT_EQ(Cpres[c], third ? 999.0 : 400.0);
     EXPECT_EQ(Cpres[g.cell(3, 3, 2)], 0.0);  // only the lowest cell
+  }
+}
+
+// Each corner of a column, through the pressure corrections with F 437: the
+// lowest cell takes the mean of the two existing neighbour columns' means,
+// west 200, east 1000, north 600, south 1600 (p' 0, nothing else
+// corrected); F 437 0 leaves it at its own 999.
+TEST(TrekantPresCorr, EveryCornerThroughTheCorrectionsOfF437) {
+  struct Case {
+    const char* missing;
+    int* const* a;
+    int* const* b;
+    int f437;
+    double p;
+  };
+  const Case cases[] = {{"E, S", &Ccelle, &Ccells, 1, 400.0}, {"E, N", &Ccelle, &Ccelln, 1, 900.0},
+                        {"W, S", &Ccellw, &Ccells, 1, 800.0}, {"W, N", &Ccellw, &Ccelln, 1, 1300.0},
+                        {"E, S without F 437", &Ccelle, &Ccells, 0, 999.0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.missing);
+    InProjectDir p;
+    const SmallGrid g = square(2);
+    std::vector<double> pc(NoCells + 1, 0.0);
+    Cf = pc.data();
+    const int c = g.cell(3, 3, 1);
+    for (int x = 1; x <= NoCells; ++x) Cpres[x] = 0.0;
+    Cpres[c] = 999.0;
+    const int i[] = {2, 4, 3, 3}, j[] = {3, 3, 4, 2};
+    const double lo[] = {100.0, 900.0, 500.0, 1500.0}, hi[] = {300.0, 1100.0, 700.0, 1700.0};
+    for (int n = 0; n < 4; ++n) Cpres[g.cell(i[n], j[n], 1)] = lo[n], Cpres[g.cell(i[n], j[n], 2)] = hi[n];
+    (*k.a)[c] = 0;
+    (*k.b)[c] = 0;
+    FlagSimpleCorrections = 52;
+    FlagCorrTrekant5 = k.f437;
+    SimpleCorrections(WFStart, WFEnd, WCStart, WCEnd);
+    EXPECT_DOUBLE_EQ(Cpres[c], k.p);
+    EXPECT_EQ(Cpres[g.cell(3, 3, 2)], 0.0);
   }
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "grid/grid_read.h"
 #include "state/arrays.h"
 #include "state/runstate.h"
+#include "support/flow_grid.h"
 #include "support/in_dir.h"
 
 namespace {
@@ -150,5 +152,62 @@ TEST(Metric, DegenerateCellsStopTheRun) {
     d.write("unstruc", file);
     EXPECT_EQ(d.run(), 255) << d.boogie();
     EXPECT_TRUE(d.boogieHas(c.line)) << d.boogie();
+  }
+}
+
+// Triangle cells by F 235 on the sloping channel (cells follow the bed, so
+// the east and west faces of a cell differ in height): 2 doubles the areas
+// of the faces toward the cell's existing neighbours (cells at the west and
+// east walls keep their wall faces), 3 doubles its volume, 22 takes the larger face
+// area of each pair for its cross-sections; other cells are left alone.
+TEST(Metric, TriangleCellsByF235) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::sloping(4, 3).build());
+  const int c = static_cast<int>(zval[block[1].i1][block[1].j1 + 1][0]), other = Ccellt[c];
+  const int eastern = static_cast<int>(zval[block[1].i2][block[1].j1 + 1][0]);
+  ASSERT_EQ(Ccellw[c], 0);
+  ASSERT_EQ(Ccelle[eastern], 0);
+  ASSERT_GT(Ccelle[c] * Ccelln[c] * Ccells[c], 0);
+  const std::vector<double> area(Farea, Farea + NoSurfaces + 1), vol(Cvol, Cvol + NoCells + 1),
+      ax(Careax, Careax + NoCells + 1), ay(Careay, Careay + NoCells + 1);
+  const double east = area[Cflatee[c]], west = area[Cflatew[c]];
+  ASSERT_GT(std::fabs(east - west), 1e-6);
+  for (int option : {2, 3, 22}) {
+    SCOPED_TRACE(option);
+    Ctrekant[c] = Ctrekant[eastern] = 1;
+    FlagCorrTrekant = option;
+    FlagHaveDoneMetric = 0;
+    metric();
+    EXPECT_NEAR(Farea[Cflatee[c]], option == 2 ? 2.0 * east : east, 1e-12);
+    EXPECT_NEAR(Farea[Cflaten[c]], option == 2 ? 2.0 * area[Cflaten[c]] : area[Cflaten[c]], 1e-12);
+    EXPECT_NEAR(Farea[Cflatew[c]], west, 1e-12);
+    EXPECT_NEAR(Farea[Cflatee[eastern]], area[Cflatee[eastern]], 1e-12);
+    EXPECT_NEAR(Farea[Cflatew[eastern]], option == 2 ? 2.0 * area[Cflatew[eastern]] : area[Cflatew[eastern]], 1e-12);
+    EXPECT_NEAR(Cvol[c], option == 3 ? 2.0 * vol[c] : vol[c], 1e-12);
+    EXPECT_NEAR(Careax[c], option == 22 ? std::max(east, west) : ax[c], 1e-12);
+    EXPECT_NEAR(Careay[c], option == 22 ? std::max(area[Cflates[c]], area[Cflaten[c]]) : ay[c], 1e-12);
+    EXPECT_NEAR(Cvol[other], vol[other], 1e-12);
+    EXPECT_NEAR(Farea[Cflatee[other]], area[Cflatee[other]], 1e-12);
+  }
+}
+
+// F 230 1 under a surface tilted 0.1 both ways (top faces' vertical
+// component t = 1 / sqrt(1.02)): an inner side face (normal (1, 0, 0)) takes
+// s = sqrt(1 - t^2) as its vertical component before normalising, Fvz =
+// sqrt(0.02 / 1.04); without F 230 it stays vertical.
+TEST(Metric, SideFacesFollowATiltedSurfaceWithF230) {
+  for (int f230 : {0, 1}) {
+    SCOPED_TRACE(f230);
+    InProjectDir p;
+    FlagTiltSurf = f230;
+    ASSERT_TRUE(FlowGrid::inclined(4, 3).build());
+    int f = 0;
+    for (int i = 1; i <= NoSurfaces && !f; ++i)
+      if (Ftype1[i] == 2 && Fcell1[i] > 0 && Fcell2[i] > 0) f = i;
+    ASSERT_GT(f, 0);
+    const double fvz = f230 ? std::sqrt(0.02 / 1.04) : 0.0;
+    EXPECT_NEAR(Fvz[f], fvz, 1e-9);
+    EXPECT_NEAR(Faz[f], Farea[f] * fvz, 1e-9);
+    EXPECT_NEAR(Fvx[f] * Fvx[f] + Fvy[f] * Fvy[f] + Fvz[f] * Fvz[f], 1.0, 1e-9);
   }
 }

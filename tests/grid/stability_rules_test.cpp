@@ -9,6 +9,7 @@
 #include "grid/generate.h"
 #include "grid/grid_builder.h"
 #include "state/arrays.h"
+#include "state/arrays_optional.h"
 #include "state/options.h"
 #include "support/in_dir.h"
 
@@ -40,6 +41,27 @@ Picture countsNow(int ni, int nj) {
   for (int r = 0; r < nj; ++r)
     for (int q = 0; q < ni; ++q) p[r][q] = static_cast<char>('0' + antlin[q + 1][nj - r]);
   return p;
+}
+
+// A 4 x 4 block, water at 0 over a bed 1 m down, except the corners (2,2),
+// (3,2), (3,3), (2,3) of column (3,3), which get the depths given; 6 levels
+// on every grid line, 5 cells in every column.
+void columnOfDepths(const double depth[4]) {
+  BlockGrid g;
+  g.nx = 4;
+  g.ny = 4;
+  g.water = [](int, int) { return 0.0; };
+  g.bed = [](int, int) { return -1.0; };
+  g.cells = 100;
+  g.faces = 100;
+  g.points = 100;
+  g.prepare();
+  const int ci[4] = {2, 3, 3, 2}, cj[4] = {2, 2, 3, 3};
+  for (int q = 0; q < 4; ++q) zval[ci[q]][cj[q]][1] = -depth[q];
+  for (int i = 1; i <= 5; ++i)
+    for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
+  for (int i = 2; i <= 5; ++i)
+    for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
 }
 
 std::string show(const Picture& p) {
@@ -192,21 +214,7 @@ TEST(GridStability, ShallowColumnsByF380) {
   };
   for (const Case& cs : cases) {
     InProjectDir dir;
-    BlockGrid g;
-    g.nx = 4;
-    g.ny = 4;
-    g.water = [](int, int) { return 0.0; };
-    g.bed = [](int, int) { return -1.0; };
-    g.cells = 100;
-    g.faces = 100;
-    g.points = 100;
-    g.prepare();
-    const int ci[4] = {2, 3, 3, 2}, cj[4] = {2, 2, 3, 3};
-    for (int q = 0; q < 4; ++q) zval[ci[q]][cj[q]][1] = -cs.depth[q];
-    for (int i = 1; i <= 5; ++i)
-      for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
-    for (int i = 2; i <= 5; ++i)
-      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+    columnOfDepths(cs.depth);
     MinVertDist0 = 0.0625;
     MinVertDist1 = 0.125;
     FlagGridStab1 = 0;  // the neighbour rules would act on the emptied column's neighbours
@@ -390,5 +398,170 @@ TEST(GridStability, WaterLevelsOfANewColumnFollowItsDeepestCorner) {
     for (int q = 0; q < 4; ++q)
       EXPECT_NEAR(zval[ci[q]][cj[q]][znumber], cs.after[q], 1e-12) << cs.what << " corner " << ci[q] << " " << cj[q];
     EXPECT_EQ(ant[3][3], 5) << cs.what;
+  }
+}
+
+// Rules on the level counts of a 4 x 4 block (lines 1..5), 1 m of water:
+//   1.11 (F 159 4th 2): the block's edge lines take the larger count of
+//     themselves and the line one step inside, the west and east edges
+//     first (rows j1..j2), then the south and north edges (lines i1..i2),
+//     in place; the south-west and north-west corner lines stay.
+//   1.2 (F 383 1): where the lines (i, j) and (i-1, j-1) of a column are
+//     shallower than MinVertDist0 (0.05), the other two corners take at
+//     most 2 levels; likewise for the other diagonal.
+//   1.12 (F 64 114): a column whose corner depths sum below 0 limits its
+//     four corners to 2 levels.
+TEST(GridStability, EdgeLinesDiagonalsAndNegativeColumns) {
+  {
+    InProjectDir dir;
+    const Picture before = {"33333", "36653", "36653", "36653", "33333"};
+    const Picture after = {"36655", "66655", "66655", "66655", "36655"};
+    prepareLines(before);
+    FlagGridStab4 = 2;
+    Grid1Stability(2, 5, 2, 5);
+    EXPECT_EQ(countsNow(5, 5), after) << show(countsNow(5, 5));
+  }
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> shallow;  // lines 0.01 m deep
+    double deepest;                            // depth of line (2,2) when negative
+    int f383, f64;
+    Picture after;
+  };
+  const Case cases[] = {
+      {"F 383 1, diagonal (2,2)-(3,3)", {{2, 2}, {3, 3}}, 0.0, 1, 0, {"66666", "66666", "62666", "66266", "66666"}},
+      {"F 383 1, diagonal (3,2)-(2,3)", {{3, 2}, {2, 3}}, 0.0, 1, 0, {"66666", "66666", "66266", "62666", "66666"}},
+      {"F 383 0", {{2, 2}, {3, 3}}, 0.0, 0, 0, {"66666", "66666", "66666", "66666", "66666"}},
+      {"F 64 114", {}, -0.5, 0, 114, {"66666", "66666", "62266", "62266", "66666"}},
+      {"F 64 11", {}, -0.5, 0, 11, {"66666", "66666", "66666", "66666", "66666"}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    InProjectDir dir;
+    prepareLines({"66666", "66666", "66666", "66666", "66666"});
+    for (auto [i, j] : k.shallow) zval[i][j][1] = zval[i][j][znumber] - 0.01;
+    if (k.deepest < 0.0) {
+      zval[2][2][1] = zval[2][2][znumber] - k.deepest;  // 0.5 m above the water
+      for (auto [i, j] : {std::pair{3, 2}, {3, 3}, {2, 3}}) zval[i][j][1] = zval[i][j][znumber] - 0.1;
+    }
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+    MinVertDist0 = 0.05;
+    FlagGridStab6 = k.f383;
+    UMethod = k.f64;
+    Grid1Stability(2, 5, 2, 5);
+    EXPECT_EQ(countsNow(5, 5), k.after) << show(countsNow(5, 5));
+  }
+}
+
+// Rules on the cells of column (3,3) of a 4 x 4 block (5 cells each; every
+// line 1 m deep unless given; corners (2,2), (3,2), (3,3), (2,3)):
+//   2.1: F 64 111 empties a column whose corner depths sum below 0; 112 one
+//     whose mean depth is below MinVertDist2 (0.2);
+//   2.2 F 380 2 (from the second iteration): ks = max(bed roughness, 3 x the
+//     last grain size 0.1 m) = 0.3; empty when the sum of the positive
+//     corner depths / ks is below 0.4 (0.08 / 0.3: yes; 0.16 / 0.3: no);
+//     F 380 3: when their mean / ks is below 0.1 (0.025 / 0.3: yes, 0.04: no).
+TEST(GridStability, ShallowColumnsByF64AndF380Roughness) {
+  struct Case {
+    const char* what;
+    int f64, f380, iter;
+    double depth[4];
+    int cells;
+  };
+  const Case cases[] = {
+      {"F 64 111, sum below 0", 111, 0, 1, {-0.5, 0.1, 0.1, 0.1}, 0},
+      {"F 64 111, sum above 0", 111, 0, 1, {-0.1, 0.1, 0.1, 0.1}, 5},
+      {"F 64 112, mean below F 162", 112, 0, 1, {0.15, 0.15, 0.15, 0.15}, 0},
+      {"F 64 112, mean above F 162", 112, 0, 1, {0.25, 0.25, 0.25, 0.25}, 5},
+      {"F 380 2", 11, 2, 2, {0.02, 0.02, 0.02, 0.02}, 0},
+      {"F 380 2, deeper", 11, 2, 2, {0.04, 0.04, 0.04, 0.04}, 5},
+      {"F 380 2, first iteration", 11, 2, 1, {0.02, 0.02, 0.02, 0.02}, 5},
+      {"F 380 3", 11, 3, 1, {0.025, 0.025, 0.025, 0.025}, 0},
+      {"F 380 3, positive depths only", 11, 3, 1, {0.02, 0.02, -0.5, 0.02}, 0},
+      {"F 380 3, deeper", 11, 3, 1, {0.04, 0.04, 0.04, 0.04}, 5},
+  };
+  for (const Case& cs : cases) {
+    SCOPED_TRACE(cs.what);
+    InProjectDir dir;
+    columnOfDepths(cs.depth);
+    gsize[lnumber] = 0.1;
+    MinVertDist2 = 0.2;
+    Iter = cs.iter;
+    FlagGridStab1 = 0;
+    FlagGridStab4 = 0;
+    UMethod = cs.f64;
+    FlagGridStab7 = cs.f380;
+    Grid2Stability(2, 5, 2, 5);
+    EXPECT_EQ(ant[3][3], cs.cells);
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j)
+        if (i != 3 || j != 3) {
+          EXPECT_EQ(ant[i][j], 5) << i << " " << j;
+        }
+  }
+}
+
+// 2.3 (F 159 4th 5): column (3,3) with three dry corners ((2,2), (3,2),
+// (2,3); (3,3) wet) is emptied when the column south of it is empty, since
+// both its south corners are dry; with the south column there it stays (its
+// dry west corners face a column that has cells). F 159 4th 1 (rule 2.5
+// alone) keeps it: it is joined to the east column through the wet (3,3).
+TEST(GridStability, MostlyDryEdgeColumnsByF159Fourth) {
+  struct Case {
+    int fourth;
+    bool southEmpty;
+    int cells;
+  };
+  const Case cases[] = {{5, true, 0}, {5, false, 5}, {1, true, 5}};
+  for (const Case& cs : cases) {
+    SCOPED_TRACE(::testing::Message() << "F 159 4th " << cs.fourth << " south empty " << cs.southEmpty);
+    InProjectDir dir;
+    prepareLines({"66666", "66666", "61666", "61166", "66666"});
+    for (int i = 2; i <= 5; ++i)
+      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
+    if (cs.southEmpty) ant[3][2] = 0;
+    FlagGridStab1 = 0;
+    FlagGridStab4 = cs.fourth;
+    Grid2Stability(2, 5, 2, 5);
+    EXPECT_EQ(ant[3][3], cs.cells);
+  }
+}
+
+// With the bed layer (F 488, its level counts in antlinT), 1 m of water,
+// MinVertDist0 0.05 m, MinVertDist1 0.1 m:
+//   1.1 (F 528 2): the inner lines next to the line (3,3), which is shallow
+//     (0.07 m, between the two), get 2 levels in both maps; (3,3) keeps 6.
+//   1.10 (F 528 1): the dry line (3,3) between wet lines west and east (its
+//     bed 0.02 m under the water) is opened: 2 levels in both maps and the
+//     bed lowered to 0.05 m under the water.
+TEST(GridStability, BedLayerRulesOfF528) {
+  struct Case {
+    int value;
+    Picture before, after;
+    double depth33, depthAfter;
+  };
+  const Case cases[] = {
+      {2, {"66666", "66666", "66666", "66666", "66666"}, {"66666", "66266", "62626", "66266", "66666"}, 0.07, 0.07},
+      {1, {"66666", "66666", "66166", "66666", "66666"}, {"66666", "66666", "66266", "66666", "66666"}, 0.02, 0.05},
+      {0, {"66666", "66666", "66166", "66666", "66666"}, {"66666", "66666", "66166", "66666", "66666"}, 0.02, 0.02},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.value);
+    InProjectDir dir;
+    UMethod2 = 1;
+    prepareLines(k.before);
+    ASSERT_NE(antlinT, nullptr);
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) antlinT[i][j] = antlin[i][j];
+    zval[3][3][1] = zval[3][3][znumber] - k.depth33;
+    MinVertDist0 = 0.05;
+    MinVertDist1 = 0.1;
+    FlagGridStab10 = k.value;
+    Grid1Stability(2, 5, 2, 5);
+    EXPECT_EQ(countsNow(5, 5), k.after) << show(countsNow(5, 5));
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) EXPECT_EQ(antlinT[i][j], antlin[i][j]) << i << " " << j;
+    EXPECT_NEAR(zval[3][3][znumber] - zval[3][3][1], k.depthAfter, 1e-12);
   }
 }

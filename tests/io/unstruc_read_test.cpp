@@ -181,3 +181,37 @@ TEST(UnstrucFile, ColumnMapLastNumberWithoutLineEndIsChecked) {
         << d.boogie();
   }
 }
+
+// The top level of a discharge group against the G 1 levels (2 here): below
+// them it is raised to them without a word by F 276 1; with F 276 0 it stays
+// and the group, which has a discharge, gets the warning and the advice of
+// at least znumber + 2 levels; exactly at them it gets the warning also with
+// F 276 1; above them nothing happens.
+TEST(UnstrucFile, TopLevelOfTheGroupsByF276) {
+  struct Case {
+    const char* top;
+    const char* f276;
+    const char* written;
+    bool warned;
+  };
+  const Case cases[] = {{"1", "", "1 0 0 1 2 1 1", false},
+                        {"1", "F 276 0\n", "1 0 0 1 1 1 1", true},
+                        {"2", "", "1 0 0 1 2 1 1", true},
+                        {"999", "", "1 0 0 1 999 1 1", false}};
+  const std::string group1 = "1 0 0 1 999 1 1 1000.000000 0.000000\n";
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.top) + " " + k.f276);
+    CaseDir d;
+    d.write("control", threeCellControl("UH", k.f276));
+    d.write("unstruc", replaced(ThreeCellGrid{}.text(), group1,
+                                std::string("1 0 0 1 ") + k.top + " 1 1 1000.000000 0.000000\n"));
+    ASSERT_EQ(d.run(), 1) << d.boogie();
+    EXPECT_NE(d.read("unstruc").find(std::string(k.written) + " 1000.000000 0.000000\n"), std::string::npos)
+        << d.read("unstruc");
+    EXPECT_EQ(d.boogie().find("Warning, low value on TO integer in dialog box for discharge group 1\n"
+                              "Advice: if you are not sure what you are doing: increase number to at least 4 \n") !=
+                  std::string::npos,
+              k.warned)
+        << d.boogie();
+  }
+}

@@ -18,7 +18,8 @@ namespace {
 
 const std::vector<std::string> kCandidates = {"result.end", "bedres.t",     "TreskPkt.dat", "beddata.sim",
                                               "brolek",     "habitat",      "boogie.spe",   "koosurf.0000",
-                                              "bedfluxes",  "result.0000", "bedres.0000"};
+                                              "bedfluxes",  "result.0000", "bedres.0000",  "tecplot2.dat",
+                                              "tecplfe.dat", "ParaView3U.vtk", "pav2_00000.vtk", "ParaView2_n1.vtk"};
 
 std::set<std::string> written(const CaseDir& d) {
   std::set<std::string> out;
@@ -77,7 +78,21 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"[14] 2", FLAGS(PrintArrayFlags[14] = 2), {"result.end", "bedres.t", "boogie.spe"}, " seconds\nX, Zsurf, Zthixo, Zgroundwater\n\n"},
         Row{"[14] 3", FLAGS(PrintArrayFlags[14] = 3), {"result.end", "bedres.t", "boogie.spe"}, "\nX, Zsurf, Zthixo, Zgroundwater\n\n\nTime: "},
         Row{"[14] 4", FLAGS(PrintArrayFlags[14] = 4), {"result.end", "bedres.t", "bedfluxes"}, nullptr},
-        Row{"[14] 7", FLAGS(PrintArrayFlags[14] = 7), {"result.end", "bedres.t"}, nullptr}));
+        Row{"[14] 7", FLAGS(PrintArrayFlags[14] = 7), {"result.end", "bedres.t"}, nullptr},
+        // F 48 codes of the plot files: 7/87 the Tecplot plan file, 8/88 it and
+        // the Tecplot 3-D file, 9/89 the 3-D file, 10/90 the 3-D VTK file,
+        // 11/91 the numbered plan VTK file, 19 a plan VTK file per block.
+        Row{"F 48 7", FLAGS(FlagInterpolVal = 7), {"result.end", "bedres.t", "tecplot2.dat"}, nullptr},
+        Row{"F 48 87", FLAGS(FlagInterpolVal = 87), {"result.end", "bedres.t", "tecplot2.dat"}, nullptr},
+        Row{"F 48 8", FLAGS(FlagInterpolVal = 8), {"result.end", "bedres.t", "tecplot2.dat", "tecplfe.dat"}, nullptr},
+        Row{"F 48 88", FLAGS(FlagInterpolVal = 88), {"result.end", "bedres.t", "tecplot2.dat", "tecplfe.dat"}, nullptr},
+        Row{"F 48 9", FLAGS(FlagInterpolVal = 9), {"result.end", "bedres.t", "tecplfe.dat"}, nullptr},
+        Row{"F 48 89", FLAGS(FlagInterpolVal = 89), {"result.end", "bedres.t", "tecplfe.dat"}, nullptr},
+        Row{"F 48 10", FLAGS(FlagInterpolVal = 10), {"result.end", "bedres.t", "ParaView3U.vtk"}, nullptr},
+        Row{"F 48 90", FLAGS(FlagInterpolVal = 90), {"result.end", "bedres.t", "ParaView3U.vtk"}, nullptr},
+        Row{"F 48 11", FLAGS(FlagInterpolVal = 11), {"result.end", "bedres.t", "pav2_00000.vtk"}, nullptr},
+        Row{"F 48 91", FLAGS(FlagInterpolVal = 91), {"result.end", "bedres.t", "pav2_00000.vtk"}, nullptr},
+        Row{"F 48 19", FLAGS(FlagInterpolVal = 19), {"result.end", "bedres.t", "ParaView2_n1.vtk"}, nullptr}));
 
 TEST(Dispatcher, RepeatedPassesWithP10NeverOverwriteAFile) {
   InProjectDir d;

@@ -494,3 +494,242 @@ TEST(ConcRijn, SuspinitNamesTheFormulaAndChecksDiameters) {
   EXPECT_NE(log.find("Error, diameter for size 1 = 0.000000\n"), std::string::npos) << log;
   EXPECT_EQ(Bconc[1][1], 0.0);
 }
+
+// The bed shear of one bed cell (the middle column of the south row) by
+// F 279 1, F 459 and F 507, each case set up so that the rule gives exactly
+// 2 Pa (van Rijn by hand, kHandCs) while the shear of the bottom cell alone
+// is lower. Shears in Pa are 300 k: t of the bottom cell, a of the cell
+// above it, n of the bottom cells of the lateral neighbours (e of the east
+// one where it differs).
+//   F 279 1: max(t 0.5, a 2) = 2;
+//   F 459 1: 0.5 t + 0.5 x the mean of the three neighbours (west and north
+//     2.5, east 4: 3) = 0.5 + 1.5; 2: 0.333 t + 0.667 n with n 2.5;
+//     3: 0.2 t + 0.8 n = 0.2 + 1.8; 4: max(t 0.5, n 2); 5: max(t 0.5, the
+//     largest neighbour e 2) where the mean stays below;
+//   F 507: t 1 times the coefficient of nine cells, 2, when its first
+//     coefficient is above 1 (1.5); not at 1.0.
+TEST(ConcRijn, ShearOfNeighboursSmoothingAndCellCount) {
+  struct Case {
+    const char* what;
+    int f279, f459;
+    double first507;  // 0: F 507 untouched
+    double t, a, n, e;
+    bool hand;
+  };
+  const double t2 = (2.0 - 0.667 * 2.5) / 0.333;
+  const Case cases[] = {
+      {"F 279 1", 1, 0, 0.0, 0.5, 2.0, 0.5, 0.5, true},
+      {"F 279 0", 0, 0, 0.0, 0.5, 2.0, 0.5, 0.5, false},
+      {"F 459 1", 0, 1, 0.0, 1.0, 1.0, 2.5, 4.0, true},
+      {"F 459 2", 0, 2, 0.0, t2, t2, 2.5, 2.5, true},
+      {"F 459 3", 0, 3, 0.0, 1.0, 1.0, 2.25, 2.25, true},
+      {"F 459 4", 0, 4, 0.0, 0.5, 0.5, 2.0, 2.0, true},
+      {"F 459 5", 0, 5, 0.0, 0.5, 0.5, 1.0, 2.0, true},
+      {"F 459 4, one neighbour high", 0, 4, 0.0, 0.5, 0.5, 1.0, 2.0, false},
+      {"F 507", 0, 0, 1.5, 1.0, 1.0, 1.0, 1.0, true},
+      {"F 507 first value 1", 0, 0, 1.0, 1.0, 1.0, 1.0, 1.0, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    InProjectDir p;
+    SedimentBox box;
+    ASSERT_TRUE(box.build());
+    gsize[1] = 0.001;
+    shieldscoeff = 0.05;
+    uniformBed({1.0}, k.n / 300.0);
+    int b = 0;
+    for (int x = 1; x <= NoBCells && !b; ++x)
+      if (Ccelle[Bcellt[x]] > 0 && Ccellw[Bcellt[x]] > 0 && Ccells[Bcellt[x]] == 0) b = x;
+    ASSERT_GT(b, 0);
+    const int c = Bcellt[b];
+    Ckinen[c] = k.t / 300.0;
+    Ckinen[Ccellt[c]] = k.a / 300.0;
+    Ckinen[Ccelle[c]] = k.e / 300.0;
+    FlagShearNB = k.f279;
+    FlagShearSmooth = k.f459;
+    if (k.first507 > 0.0) {
+      const int n = ant[Bkooi[b]][Bkooj[b]];
+      ASSERT_EQ(n, 9);
+      ShearGridCoeff[1] = k.first507;
+      ShearGridCoeff[n] = 2.0;
+    }
+    concRijn();
+    if (k.hand) {
+      EXPECT_NEAR(Bconc[1][b] / kHandCs, 1.0, 1e-8);
+    } else {
+      EXPECT_GT(std::fabs(Bconc[1][b] / kHandCs - 1.0), 0.01);
+    }
+  }
+}
+
+// F 60 1 on the box's bottom cell (centre z = 1/18 m, H 1 m, d90 1 mm) under
+// 2 Pa with w = 1 cm/s: u* = sqrt(0.002), Z = 2.5 w / u* = 0.559017. The
+// reference level a = max(3 d90, half the previous bed-form height, 0.01 H);
+// van Rijn's value at a (kHandCs scaled by (1/18) / a) is carried to z:
+//   a = 0.01 below z: times (((H - z) / z) (a / (H - a)))^Z;
+//   a = 0.1 (bed forms 0.2 m) above z: divided by (((H - a) / a) (z / (H - z)))^Z.
+TEST(BedConcentration, RouseTransferOfF60) {
+  InProjectDir p;
+  SedimentBox box;
+  ASSERT_TRUE(box.build());
+  gsize[1] = 0.001;
+  fallvelo[1] = 0.01;
+  shieldscoeff = 0.05;
+  TSCbedrouse = 1;
+  const double z = kHalf, Z = 2.5 * 0.01 / std::sqrt(0.002);
+  struct Case {
+    double bedform, a, factor;
+  };
+  const Case cases[] = {
+      {0.0, 0.01, std::pow(((1.0 - z) / z) * (0.01 / 0.99), Z)},
+      {0.2, 0.1, 1.0 / std::pow((0.9 / 0.1) * (z / (1.0 - z)), Z)},
+  };
+  for (const Case& k : cases) {
+    Bedformheight[1] = k.bedform;
+    BedCellShear cell = cellAt(1, 2.0);
+    const CriticalShear cs = criticalShearStress(1, cell);
+    EXPECT_NEAR(bedConcentration(1, cell, cs), kHandCs * (kHalf / k.a) * k.factor, 1e-12) << k.a;
+  }
+}
+
+// F 536 with F 84 6 below the critical shear (half of it): 1 gives 0,
+// 2 with F 536 2nd value 2 the Engelund-Hansen value times (1/2)^(1/2).
+TEST(BedConcentration, ReductionBelowCriticalOfF536) {
+  InProjectDir p;
+  SedimentBox box;
+  ASSERT_TRUE(box.build());
+  gsize[1] = 0.001;
+  shieldscoeff = 0.05;
+  BedLoadFlag = 6;
+  coeffReduceEH = 2.0;
+  const double tauc = 0.05 * 1.65 * 9810.0 * 0.001;
+  double C[3];
+  for (int f536 : {0, 1, 2}) {
+    FlagReduceEH = f536;
+    BedCellShear cell = cellAt(1, 0.5 * tauc);
+    const CriticalShear cs = criticalShearStress(1, cell);
+    C[f536] = bedConcentration(1, cell, cs);
+  }
+  EXPECT_GT(C[0], 0.0);
+  EXPECT_EQ(C[1], 0.0);
+  EXPECT_NEAR(C[2], C[0] * std::sqrt(0.5), 1e-12 * C[0]);
+}
+
+// The side-erosion terms of a bank cell on the inclined box (bed 0.1 up
+// northwards and 0.1 down eastwards: theta_b = atan(sqrt(0.02)) = 8.05 deg)
+// at the bottom cell of the middle row of the west column: five neighbours
+// of the eight (N 5), all to the east of it (DX -3, DY 0). Bottom cells
+// flow (1, 0), the cells above (cos 0.3, sin 0.3): every column turns by
+// alpha = 0.3 rad, the mean flow points at 0.15 rad, sigma = sin 0.15;
+// speeds 1, so S = 6 and vr = 6 / 5.
+//   F 214 1 (5 deg, k2 0.2, k3 0.5, k4 0.3): hb = (tan(theta_b - 5 deg)
+//     sqrt(A) + H) / H, Ms = (1 + 0.5 vr^2)(1 + 0.2 hb), Mc = 1 + 0.3 vr;
+//     2: hb and vr times |alpha| / 30 |sigma|;
+//   F 215 1 (0.4): Ms 1 + 0.4 |sin alpha|; 2: 1 + 0.4 |cos sigma|;
+//   F 216 1 (3 deg): Ca = A tan(theta_b - 3 deg) sqrt(A) 0.5 / 0.5 / V;
+//   F 217 1 (4 deg, Ub 0.02, dt 10 s): Ca = tan(theta_b - 4 deg) 0.02 10 A / 0.5 / V.
+// The east column (DX +3) turns against its neighbours: alpha sigma < 0,
+// no terms.
+TEST(BedConcentration, SideErosionTermsOfABankCell) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::inclined(4, 3).build());
+  const double phi = 0.3;
+  for (int c = 1; c <= NoCells; ++c) {
+    const bool bottom = Ccellb[c] == 0;
+    Cxvel[c] = bottom ? 1.0 : std::cos(phi);
+    Cyvel[c] = bottom ? 0.0 : std::sin(phi);
+  }
+  const int west = static_cast<int>(zval[block[1].i1][block[1].j1 + 1][0]);
+  const int east = static_cast<int>(zval[block[1].i2][block[1].j1 + 1][0]);
+  ASSERT_EQ(Ccellw[west], 0);
+  ASSERT_EQ(Ccelle[east], 0);
+  const int f = Cflateb[west];
+  const double A = Farea[f], th = std::acos(Fvz[f]), deg = 3.141592652 / 180.0, H = 1.5, V = Cvol[west];
+  ASSERT_NEAR(th, std::atan(std::sqrt(0.02)), 1e-9);
+  const double vr = 1.2, sigma = std::sin(0.15), w = phi / 30.0 * sigma;
+  const double hb = (std::tan(th - 5.0 * deg) * std::sqrt(A) + H) / H;
+  SolidFrac = 0.5;
+  TimeStep = 10.0;
+  CoeffLEA2_teta = 5.0, CoeffLEA2_k2 = 0.2, CoeffLEA2_k3 = 0.5, CoeffLEA2_k4 = 0.3;
+  CoeffLEA3 = 0.4;
+  CoeffLEA4_teta = 3.0;
+  CoeffLEA5_teta = 4.0, CoeffLEA5_Ub = 0.02;
+  struct Case {
+    const char* what;
+    int lea2, lea3, lea4, lea5;
+    double Ms, Mc, Ca;
+  };
+  const Case cases[] = {
+      {"F 214 1", 1, 0, 0, 0, (1 + 0.5 * vr * vr) * (1 + 0.2 * hb), 1 + 0.3 * vr, 0.0},
+      {"F 214 2", 2, 0, 0, 0, (1 + 0.5 * vr * vr * w * w) * (1 + 0.2 * hb * w), 1 + 0.3 * vr * w, 0.0},
+      {"F 215 1", 0, 1, 0, 0, 1 + 0.4 * std::sin(phi), 1.0, 0.0},
+      {"F 215 2", 0, 2, 0, 0, 1 + 0.4 * std::cos(sigma), 1.0, 0.0},
+      {"F 216 1", 0, 0, 1, 0, 1.0, 1.0, A * std::tan(th - 3.0 * deg) * std::sqrt(A) / V},
+      {"F 217 1", 0, 0, 0, 1, 1.0, 1.0, std::tan(th - 4.0 * deg) * 0.2 * A / 0.5 / V},
+  };
+  for (const Case& k : cases) {
+    FlagLEA2 = k.lea2, FlagLEA3 = k.lea3, FlagLEA4 = k.lea4, FlagLEA5 = k.lea5;
+    BedCellShear cell;
+    cell.b = Cbed[west], cell.c = west, cell.H = H;
+    sideErosionTerms(cell);
+    EXPECT_NEAR(cell.Ms, k.Ms, 1e-9) << k.what;
+    EXPECT_NEAR(cell.Mc, k.Mc, 1e-9) << k.what;
+    EXPECT_NEAR(cell.Ca, k.Ca, 1e-9 * (1.0 + k.Ca)) << k.what;
+    cell.c = east, cell.b = Cbed[east];
+    sideErosionTerms(cell);
+    EXPECT_EQ(cell.Ms, 1.0) << k.what;
+    EXPECT_EQ(cell.Ca, 0.0) << k.what;
+  }
+}
+
+// F 204: the bed slope of variant 1 averaged over a window of bottom cells.
+// The bed cell looked at (column 4 of row 3 of 5) is flat, so without a
+// window its slope is 0 and K = 1; its east neighbour rises 0.3 m in 1 m
+// (Fvz 1/sqrt(1.09)) and the one beyond 0.6 m (1/sqrt(1.36)). Each walk adds
+// a cell's length (twice its half length h) and stops once it reaches F 204;
+// every cell counts Fvz h, the mean divides by the sum of the h. With 1 m
+// each walk takes one cell (west and south from the cell itself, east and
+// north from its neighbour); with 2 m two cells each. Across a flat cell the
+// flow direction gives a = 0, s = 1, T = (0.6 + 0.8) / 2, and for the slope
+// t = acos(mean): p = -sin t T, D = (1 - (T tan t)^2) cos^2 t + p^2, K = p + sqrt(D).
+TEST(CriticalShear, WindowMeanSlopeOfF204) {
+  InProjectDir p;
+  FlowGrid g = FlowGrid::box(7, 5);
+  g.bed = [](int i, int) { return i <= 5 ? 0.0 : i == 6 ? 0.3 : 0.9; };
+  g.water = [](int, int) { return 2.0; };
+  ASSERT_TRUE(g.build());
+  WBStart = 1, WBEnd = NoBCells;
+  gsize[1] = 0.002;
+  shieldscoeff = 0.05;
+  uniformBed({1.0}, 0.01, 0.01, 1.0);
+  for (int x = 1; x <= NoCells; ++x) Cxvel[x] = 1.0, Cyvel[x] = 0.0;
+  FlagBedslopeCorrection = 1;
+  BedCritTanSlopeUp = 0.6, BedCritTanSlopeDown = 0.8, BedCritMinDamp = 0.0;
+  const int c = static_cast<int>(zval[block[1].i1 + 3][block[1].j1 + 2][0]), b = Cbed[c];
+  const int W = Ccellw[c], E = Ccelle[c], EE = Ccelle[E], S = Ccells[c], N = Ccelln[c], NN = Ccelln[N];
+  ASSERT_GT(W * EE * S * NN, 0);
+  ASSERT_NEAR(Fvz[Cflateb[c]], 1.0, 1e-12);
+  const double fE = 1.0 / std::sqrt(1.09), fEE = 1.0 / std::sqrt(1.36), T = 0.7;
+  ASSERT_NEAR(Fvz[Cflateb[E]], fE, 1e-9);
+  ASSERT_NEAR(Fvz[Cflateb[EE]], fEE, 1e-9);
+  ASSERT_NEAR(Cidist[c] + Cidist[W], 1.0, 1e-9);
+  ASSERT_GE(2.0 * (Cidist[E] + Cidist[EE]), 2.0);
+  auto K = [T](double mean) {
+    const double t = std::acos(mean), p = -std::sin(t) * T;
+    const double D = (1.0 - std::pow(T * std::tan(t), 2)) * std::cos(t) * std::cos(t) + p * p;
+    return p + std::sqrt(D);
+  };
+  const double one = (Cidist[c] + fE * Cidist[E] + Cjdist[c] + Cjdist[N]) / (Cidist[c] + Cidist[E] + Cjdist[c] + Cjdist[N]);
+  const double two = (Cidist[c] + Cidist[W] + fE * Cidist[E] + fEE * Cidist[EE] + Cjdist[c] + Cjdist[S] + Cjdist[N] +
+                      Cjdist[NN]) /
+                     (Cidist[c] + Cidist[W] + Cidist[E] + Cidist[EE] + Cjdist[c] + Cjdist[S] + Cjdist[N] + Cjdist[NN]);
+  struct Case {
+    double L, K;
+  };
+  for (const Case& k : {Case{0.0, 1.0}, Case{1.0, K(one)}, Case{2.0, K(two)}}) {
+    sizeBedCritCorr = k.L;
+    BedCellShear cell = cellAt(b, 1.0);
+    EXPECT_NEAR(criticalShearStress(1, cell).K, k.K, 1e-9) << "F 204 " << k.L;
+  }
+  EXPECT_LT(K(two), K(one));
+}

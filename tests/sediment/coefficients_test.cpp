@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "physics/physics.h"
 #include "sediment/suspended.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -301,4 +302,45 @@ TEST(SedimentCoefficients, SlopeFluxBuilderWithOneSizeBuildsNothing) {
   for (int c = 1; c <= NoCells; ++c) {
     EXPECT_EQ(Cae[c] + Caw[c] + Can[c] + Cas[c] + Cab[c] + Cat[c], 0.0) << c;
   }
+}
+
+// F 71 on still water (Pe 0), viscosity 2 everywhere, a stable step of
+// concentration across one vertical face (0.01 below, clear above): 1
+// damps the vertical diffusion by the stratification factor of the pair,
+// 3 takes the minimum viscosity on vertical faces; the horizontal faces keep
+// theirs.
+TEST(SedimentCoefficients, DensityDampingOfTheVerticalFacesByF71) {
+  InProjectDir p;
+  FlagTSC = 2;
+  SedimentBox box;
+  ASSERT_TRUE(box.build());
+  const double G = 2.0;
+  uniformViscosity(G);
+  fallvelo[1] = 0.0;
+  const int fv = faceOfTypes(6, 5), fh = faceOfTypes(2, 4);
+  ASSERT_GT(fv, 0);
+  ASSERT_GT(fh, 0);
+  for (int c = 1; c <= NoCells; ++c) Cconc[0][c] = Cconc[1][c] = 0.0;
+  Cconc[0][Fcell1[fv]] = Cconc[1][Fcell1[fv]] = 0.01;
+  Fflux[fv] = Fflux[fh] = 0.0;
+  const double Dv = conductance(fv, G), Dh = conductance(fh, G);
+  TDbeta = 100.0, TDalpha = -0.5;  // the stratification damping in force
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = Cyvel[c] = 0.0;
+  Cxvel[Fcell2[fv]] = 1.0;  // shear across the face
+  const double damp = coeff_turbdens(Fcell1[fv], Fcell2[fv]);
+  ASSERT_LT(damp, 0.9);
+  ASSERT_GT(damp, MinGamma / G);
+  struct Case {
+    int f71;
+    double vertical;
+  };
+  const Case cases[] = {{0, Dv}, {1, Dv * damp}, {3, conductance(fv, MinGamma)}};
+  for (const Case& k : cases) {
+    TurbDensFlag = k.f71;
+    coeff_make1(fv, fv);
+    coeff_make1(fh, fh);
+    EXPECT_NEAR(Cat[Fcell1[fv]], k.vertical, 1e-12 * Dv) << "F 71 " << k.f71;
+    EXPECT_NEAR(Cae[Fcell1[fh]], Dh, 1e-12 * Dh) << "F 71 " << k.f71;
+  }
+  TDbeta = TDalpha = 0.0;
 }

@@ -313,3 +313,96 @@ TEST(ExchangeSolvers, TheArmourDepthLimitsTheErosionOfAStep) {
     }
   }
 }
+
+// One inner iteration of the two-layer multi-size solver, size 1 of bed cell
+// 1 (fall velocity 2 mm/s, 1 m2): the pick-up S = min(A + D, P) with the
+// supply A = 1/3 x 1 m2 x 4 mm x 1000 x 0.5 / 20 s = 1/30, the deposition
+// D = 2 C and P = 2 x, x the effective bed concentration: (1/3) Bconc, then
+// by F 484 (1: x s-scaled, 2: at least C / C0 x Bconc, 3: Bconc) and by
+// F 304 (1: at least C, 2: also at most Bconc). Bsource keeps S.
+TEST(ExchangeSolvers, PickUpOfTheTwoLayerSolverByHand) {
+  struct Case {
+    const char* what;
+    int f304, f484;
+    double bconc, c1, cOthers;
+    double S;
+  };
+  const double A = 1.0 / 30.0;
+  const Case cases[] = {
+      {"supply and deposition", 0, 0, 0.5, 0.001, 0.0, A + 0.002},
+      {"pick-up", 0, 0, 0.0006, 0.0, 0.0, 0.0004},
+      {"pick-up, a loaded cell", 0, 0, 0.0006, 0.001, 0.0, 0.0004},
+      {"F 304 1", 1, 0, 0.0006, 0.001, 0.0, 0.002},
+      {"F 304 2", 2, 0, 0.0006, 0.001, 0.0, 0.0012},
+      {"F 484 3", 0, 3, 0.0006, 0.0, 0.0, 0.0012},
+      {"F 484 2", 0, 2, 0.0006, 0.001, 0.0005, 0.0006},
+      {"F 484 1, water below its load", 0, 1, 0.0006, 0.0001, 0.0001, 0.0008},
+      {"F 484 1, water above its load", 0, 1, 0.0006, 0.0003, 0.0003, 0.0004},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    InProjectDir p;
+    closedBox(2);
+    iter_morph = 1;
+    assemble();
+    for (int b = 1; b <= NoBCells; ++b)
+      for (int l = 1; l <= 3; ++l) Bconc[l][b] = k.bconc, Cconc[l][Bcellt[b]] = l == 1 ? k.c1 : k.cOthers;
+    FlagBedVer = k.f304;
+    FlagSumFractions = k.f484;
+    const int c = Bcellt[1];
+    ASSERT_NEAR(Barea[1], 1.0, 1e-12);
+    ASSERT_NEAR(Faz[Cflateb[c]], 1.0, 1e-12);
+    morphology_tsc_solver_tsc2_multiple();
+    EXPECT_NEAR(Bsource[1][1], k.S, 1e-12);
+  }
+}
+
+// The same limit in the one-size solver: the whole active layer
+// (4 mm x 1 m2 x 1000 x 0.5 / 20 s) plus the deposition 2 C.
+TEST(ExchangeSolvers, PickUpOfTheOneSizeSolverIsCutAtSupplyPlusDeposition) {
+  for (double C : {0.0, 0.001}) {
+    SCOPED_TRACE(C);
+    InProjectDir p;
+    FlagTSC = 2;
+    TimeStep = 20.0;
+    SedimentBox box;
+    ASSERT_TRUE(box.build());
+    closeGroups();
+    SolidFrac = 0.5;
+    iter_morph = 1;
+    fallvelo[1] = 0.002;
+    for (int b = 1; b <= NoBCells; ++b) {
+      Bconc[1][b] = 0.5;
+      BSedDistrib[1][0][b] = 0.004;
+      BSedDistrib[1][1][b] = 1.0;
+      Cconc[1][Bcellt[b]] = C;
+    }
+    WCStart = WFStart = WBStart = 1;
+    WCEnd = NoCells;
+    WFEnd = NoSurfaces;
+    WBEnd = NoBCells;
+    coeff_make1(1, NoSurfaces);
+    sedimentTimeTerm();
+    bedCellTerms();
+    for (int b = 1; b <= NoBCells; ++b) Cconc[1][Bcellt[b]] = C;
+    morphology_tsc_solver_tsc2_single();
+    EXPECT_NEAR(Bsource[1][1], 0.1 + 2.0 * C, 1e-12);
+  }
+}
+
+// F 441 in the multi-layer solver: the supply 5 kg/s of the active thickness
+// and the deposition 2 kg/s (C 0.001 at 2 mm/s) add with 1; otherwise the
+// larger of the two limits the pick-up (P = 2000 x 0.05 / 3 above both).
+TEST(ExchangeSolvers, MultiLayerLimitByF441) {
+  for (int f441 : {1, 0}) {
+    SCOPED_TRACE(f441);
+    InProjectDir p;
+    supplyLimitedBox();
+    iter_morph = 1;
+    assemble();
+    Cconc[1][Bcellt[1]] = 0.001;
+    FlagMaxFlux = f441;
+    morphology_tsc_solver_tsc3_standard();
+    EXPECT_NEAR(Bupflux[1][1], f441 == 1 ? 0.007 : 0.005, 1e-12);
+  }
+}

@@ -379,3 +379,33 @@ TEST(SedimentInflow, CombinationsWithoutAVariantBringNoSediment) {
     EXPECT_EQ(kIn[1], 0.0) << r.name;
   }
 }
+
+// F 377 3 with a series of four records (0, 10, 20, 30 s): at 15 s the
+// record index is 2 and group 1 brings the series' concentration (0.001);
+// at 25 s it is 3: the run turns to cyclic inflow (F 174 2nd value 2) and
+// group 1 brings the outflow mean 0.004, and stays so.
+TEST(SedimentInflow, CyclicInflowFromTheRecordOfF377) {
+  InProjectDir p;
+  FlagTSC = 1;
+  TimeStep = 1.0;
+  SedimentBox box;
+  ASSERT_TRUE(box.build());
+  FlagDischargeTime = 1;
+  TimeInNo = 4;
+  for (int r = 0; r < 4; ++r) TimeInTime[r] = 10.0 * r, QDinn[r][1] = 0.01, QDinn[r][2] = 0.01, Cinn[r][1] = 0.001;
+  for (int c = 1; c <= NoCells; ++c) Cconc[1][c] = 0.004;
+  FlagCyclicSstart = 3;
+  Iter = 1;
+  struct Case {
+    double t;
+    int cyclic;
+    double conc;
+  };
+  for (const Case& k : {Case{15.0, 0, 0.001}, Case{25.0, 2, 0.004}, Case{5.0, 2, 0.004}}) {
+    stimet = k.t;
+    for (int c = 1; c <= NoCells; ++c) Csource[c] = 0.0;
+    InflowSediment();
+    EXPECT_EQ(FlagCyclicS, k.cyclic) << k.t;
+    EXPECT_NEAR(sum(Csource), 10.0 * k.conc, 1e-12) << k.t;
+  }
+}

@@ -779,3 +779,95 @@ TEST(StepRoutines, ScaleConcGridMove1WithoutSedimentGivesTheFloor) {
   scaleConcGridMove1();
   EXPECT_EQ(totalsusp[1], 1e-30);
 }
+
+// Options of the loop, with the stages recorded:
+//   F 421 0.75: each bed change takes a tenth of every cell's volume; after
+//     step 3 0.9^3 = 72.9 % is left, below 75 %: the loop stops there;
+//   F 188 1: the sediment part works on block 1's own ranges (here set to
+//     cells 5..20, surfaces 3..30, bed cells 2..4); -1 without a nested
+//     block on none;
+//   F 277 1: the bed defect of a step is what the bed change asked (Bedmove
+//     0.01 m) less what the stacks took (their thickness grown by 4 mm);
+//   F 522 2 (cross-section line 3): the bed and water levels along it at
+//     steps 2 and 4 of four.
+TEST(MorphologyLoop, StopRangesDefectAndCrossSectionOptions) {
+  {
+    LoopBox box;
+    iterGlobalMax = 6;
+    FillStop = 0.75;
+    sedimentLoopCalls.bedchange = [] {
+      for (int c = 1; c <= NoCells; ++c) Cvol[c] *= 0.9;
+    };
+    morphology_tsc();
+    EXPECT_EQ(flowSteps, (std::vector<int>{1, 2, 3}));
+    EXPECT_NE(box.dir.dir().boogie().find("Stopped due to 72.900000 percent left of reservoir volume\n\n"),
+              std::string::npos);
+  }
+  for (int f188 : {0, 1, -1}) {
+    SCOPED_TRACE(f188);
+    LoopBox box;
+    iterGlobalMax = 1;
+    FlagWorkSedim = f188;
+    block[1].firstCell = 5, block[1].lastCell = 20;
+    block[1].firstSurface = 3, block[1].lastSurface = 30;
+    block[1].firstBedCell = 2, block[1].lastBedCell = 4;
+    static int seen[6];
+    sedimentLoopCalls.coeffMake1 = [](int first, int last) {
+      seen[0] = WCStart, seen[1] = WCEnd, seen[2] = first, seen[3] = last, seen[4] = WBStart, seen[5] = WBEnd;
+    };
+    for (int& s : seen) s = -7;
+    morphology_tsc();
+    const std::vector<int> got(seen, seen + 6);
+    if (f188 == 0) {
+      EXPECT_EQ(got, (std::vector<int>{1, NoCells, 1, NoSurfaces, 1, NoBCells}));
+    } else if (f188 == 1) {
+      EXPECT_EQ(got, (std::vector<int>{5, 20, 3, 30, 2, 4}));
+    } else {
+      EXPECT_LE(seen[1], 0);  // no range to work on
+    }
+  }
+  {
+    LoopBox box;
+    iterGlobalMax = 1;
+    FlagBedDefect = 1;
+    std::vector<double> defect(NoBCells + 2, 0.0);
+    if (!Bdefect) Bdefect = defect.data();
+    sedimentLoopCalls.waterSolve = [] {
+      stimet += TimeStep;
+      for (int b = 1; b <= NoBCells; ++b) BSedDistrib[1][0][b] = 0.01;  // an active layer 1 cm thick
+    };
+    sedimentLoopCalls.fractions2 = [](double) {
+      for (int b = 1; b <= NoBCells; ++b) {
+        Bedmove[b] = 0.01;
+        BSedDistrib[1][0][b] += 0.004;
+      }
+    };
+    morphology_tsc();
+    for (int b = 1; b <= NoBCells; ++b) EXPECT_NEAR(Bdefect[b], 0.006, 1e-12) << b;
+    if (Bdefect == defect.data()) Bdefect = nullptr;
+  }
+  {
+    LoopBox box;
+    iterGlobalMax = 4;
+    FlagBarcelona = 2;
+    CrossBarcelona = 3;
+    for (int j = 0; j <= ynumber + 1; ++j) zval[3][j][1] = 0.1 * j, zval[3][j][znumber] = 1.0 + 0.1 * j;
+    morphology_tsc();
+    const std::string bed = box.dir.dir().read("barcelona"), water = box.dir.dir().read("barcelona_wl");
+    std::string wantBed, wantWater;
+    for (double t : {2.0, 4.0}) {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%lf ", t);
+      wantBed += buf, wantWater += buf;
+      for (int j = block[1].j1 - 1; j <= block[1].j2; ++j) {
+        std::snprintf(buf, sizeof buf, "%lf ", 0.1 * j);
+        wantBed += buf;
+        std::snprintf(buf, sizeof buf, "%lf ", 1.0 + 0.1 * j);
+        wantWater += buf;
+      }
+      wantBed += "\n", wantWater += "\n";
+    }
+    EXPECT_EQ(bed, wantBed);
+    EXPECT_EQ(water, wantWater);
+  }
+}

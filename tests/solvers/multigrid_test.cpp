@@ -382,3 +382,50 @@ TEST(AlgMGSurf, TheSmallLevelTestReadsTheRecordsOfTheLevels) {
   AlgMGSurf();
   for (int c = 1; c <= NoCells; ++c) EXPECT_NE(Cf[c], 7.0) << c;
 }
+
+// The outer couplings of a coarse cell of level 3 and up: over 2 x 2 single
+// cell columns with (west, east, north, south) couplings SW (1, 2, 3, 4),
+// NW (10, 20, 30, 40), NE (100, ...), SE (1000, ...), the one cell of level 3
+// has west SW + NW = 11, east NE + SE = 2200, north NW + NE = 330 and south
+// SW + SE = 4004, S = 6545. The other equations keep these sums, with the
+// diagonal 2 S and the source S q / 4, q the sum of the children's source
+// over diagonal (residual 0.4 everywhere: 4 x 0.2), 1309. The pressure form
+// joins the cells with half the sums (a coarse face twice as long between
+// cells twice as far apart), the diagonal their sum 3272.5 and the source
+// the children's sum (sources 1, 2, 3, 4: 10).
+TEST(AlgMGSolve, OuterCouplingsOfACoarseCell) {
+  for (int eq : {4, 1}) {
+    SCOPED_TRACE(eq);
+    InProjectDir dir;
+    SmallGrid g;
+    g.nx = 2, g.ny = 2, g.nz = 1;
+    Flag2DAccSolver = 3;
+    NoMGloops = 1;
+    g.build();
+    AlgMGMake();
+    Cf = eq == 4 ? Cpres : Cxvel;
+    Equation = eq;
+    const int sw = g.cell(2, 2, 1), nw = g.cell(2, 3, 1), ne = g.cell(3, 3, 1), se = g.cell(3, 2, 1);
+    const double scale[] = {1.0, 10.0, 100.0, 1000.0};
+    int n = 0;
+    for (int c : {sw, nw, ne, se}) {
+      Caw[c] = 1.0 * scale[n], Cae[c] = 2.0 * scale[n], Can[c] = 3.0 * scale[n], Cas[c] = 4.0 * scale[n];
+      Cat[c] = Cab[c] = 0.0;
+      Cap[c] = 10.0 * scale[n];
+      Csource[c] = ++n;
+      Cxvel_res[c] = 0.4;
+    }
+    for (int c = 0; c <= NoCells; ++c) Cf[c] = 0.0;
+    AlgMGSolve();
+    const int top = MGSCpoint[MGSCpoint[sw][0]][0];
+    ASSERT_GT(top, NoCells);
+    for (int c : {nw, ne, se}) ASSERT_EQ(MGSCpoint[MGSCpoint[c][0]][0], top);
+    const double f = eq == 4 ? 0.5 : 1.0;
+    EXPECT_DOUBLE_EQ(Caw[top], 11.0 * f);
+    EXPECT_DOUBLE_EQ(Cae[top], 2200.0 * f);
+    EXPECT_DOUBLE_EQ(Can[top], 330.0 * f);
+    EXPECT_DOUBLE_EQ(Cas[top], 4004.0 * f);
+    EXPECT_DOUBLE_EQ(Cap[top], eq == 4 ? 3272.5 : 13090.0);
+    EXPECT_NEAR(Csource[top], eq == 4 ? 10.0 : 1309.0, 1e-9);
+  }
+}

@@ -340,3 +340,37 @@ TEST(Solver, ThixotropicKernelRelaxesOnlyMovingCells) {
   EXPECT_DOUBLE_EQ(f[2], 0.0);
   EXPECT_DOUBLE_EQ(f[3], 3.0);
 }
+
+// Dispatch: in a slide computation (F 236 with its state array) and with the
+// ninth value of G 50 the solve stays on the main thread over the whole
+// range, so F 206 4 gives the bits of F 206 0. The block form, even on one
+// thread, sweeps block after block and ends elsewhere after three sweeps.
+TEST(Solver, SerialInASlideRunAndWithTheNinthG50Value) {
+  InProjectDir p;
+  ASSERT_TRUE(FlowGrid::box(6, 2).build());
+  const int threads = omp_get_max_threads();
+  omp_set_num_threads(1);
+  std::vector<int> thixo(NoCells + 1, 1);
+  auto solve = [&](int processes, int ninth, int thixoFlag, int computing) {
+    std::vector<double> f;
+    assembleLaplace(6.0, f);
+    Cf = f.data();
+    Equation = 1;
+    sweeps[1] = 3;
+    NoProcessesSolver = processes;
+    FlagOpenMP[8] = ninth;
+    FlagThixo = thixoFlag;
+    FlagThixoIsComputing = computing;
+    Cthixolev = thixoFlag > 0 ? thixo.data() : nullptr;
+    solver();
+    Cthixolev = nullptr;
+    FlagThixoIsComputing = 0;
+    return f;
+  };
+  const std::vector<double> serial = solve(0, 0, 0, 0);
+  EXPECT_EQ(solve(4, 1, 0, 0), serial);
+  EXPECT_EQ(solve(4, 0, 1, 1), serial);
+  EXPECT_NE(solve(4, 0, 0, 0), serial);
+  EXPECT_NE(solve(4, 0, 1, 0), serial);  // a slide run that rests
+  omp_set_num_threads(threads);
+}

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "state/arrays.h"
+#include "state/arrays_optional.h"
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
@@ -156,5 +157,94 @@ TEST(Startup, InitialValuesOfG18) {
     EXPECT_DOUBLE_EQ(Czvel[c], 0.7);
     EXPECT_DOUBLE_EQ(Ckinen[c], 0.2);
     EXPECT_DOUBLE_EQ(Cpres[c], 4000.0);  // the second record gives no pressure
+  }
+}
+
+// Wind without inflow groups on one column of two cells (3 m deep, Ckdist
+// of cell 1 0.75 m, surface 1 m2): at W = 4 m/s T = W^2 A = 16, M = 0.1 + 16,
+// S = 10 + 0.1 T, k = 0.0033333 W^2.5 1.2 0.5 0.001 and epsilon =
+// 0.164317 2.5 sqrt(k) / 0.75, with k and epsilon scaled by S; a breath of
+// 5e-6 m/s adds 0.0001 A to M and a tenth of that to S, with fixed k and
+// epsilon and both turbulence scales 0.0001 S.
+TEST(Startup, ResidualScalesOfTheWind) {
+  struct Case {
+    double W, M, S, k, eps, n5, n6;
+  };
+  const double k4 = 0.0033333 * std::pow(4.0, 2.5) * 1.2 * 0.5 * 0.001, e4 = 0.164317 * 2.5 * std::sqrt(k4) / 0.75;
+  const double Ssmall = 10.0 + 0.1 * 0.0001;
+  const Case cases[] = {{4.0, 16.1, 11.6, k4, e4, 11.6 * k4, 11.6 * e4},
+                        {5e-6, 0.1001, Ssmall, 1.9999800000000003e-11, 3.599928000360001e-17, 0.0001 * Ssmall,
+                         0.0001 * Ssmall}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.W);
+    InProjectDir p;
+    column(2).build();
+    ASSERT_NEAR(Ckdist[1], 0.75, 1e-12);
+    Wind[0] = c.W;
+    startup();
+    EXPECT_NEAR(NormResidual[1], c.M, 1e-12);
+    EXPECT_NEAR(NormResidual[4], c.S, 1e-12);
+    EXPECT_NEAR(NormResidual[5], c.n5, 1e-9 * c.n5);
+    EXPECT_NEAR(NormResidual[6], c.n6, 1e-9 * c.n6);
+    EXPECT_NEAR(Ckinen[1], c.k, 1e-9 * c.k);
+    EXPECT_NEAR(Cepsilon[2], c.eps, 1e-9 * c.eps);
+  }
+}
+
+// G 40 (F 67 1) and G 41 profiles at the cell centres z = 0.75 and 2.25 m,
+// points listed from the top: temperature (3, 10), (0, 20): 17.5 and 12.5;
+// component 1 (3, 0), (1.5, 1), (0, 5): 3 and 0.5, in a transient run also
+// at the previous step.
+TEST(Startup, InitialProfilesOfG40AndG41) {
+  InProjectDir p;
+  NoComponents = 2;
+  TimeStep = 1.0;
+  column(2).build();
+  ASSERT_NE(Ccomp, nullptr);
+  ASSERT_NE(Ccomp_old, nullptr);
+  TemperatureFlag = 1;
+  NoVerttemp = 2;
+  Verttemp[1][0] = 3.0, Verttemp[1][1] = 10.0;
+  Verttemp[2][0] = 0.0, Verttemp[2][1] = 20.0;
+  NoQI = 1;
+  NoVariable[0] = 1;
+  NoVertInit[0] = 3;
+  const double pts[3][2] = {{3.0, 0.0}, {1.5, 1.0}, {0.0, 5.0}};
+  for (int n = 0; n < 3; ++n) VertQInit[0][n + 1][0] = pts[n][0], VertQInit[0][n + 1][1] = pts[n][1];
+  startup();
+  EXPECT_NEAR(Ccomp[0][1], 17.5, 1e-12);
+  EXPECT_NEAR(Ccomp[0][2], 12.5, 1e-12);
+  EXPECT_NEAR(Ccomp[1][1], 3.0, 1e-12);
+  EXPECT_NEAR(Ccomp[1][2], 0.5, 1e-12);
+  EXPECT_NEAR(Ccomp_old[1][1], 3.0, 1e-12);
+  NoVerttemp = NoQI = 0;
+}
+
+// F 90: 1 gives the lowest cell of each column and its bed cell the
+// roughness of the grid column (0.2 m), the cell above keeps F 16 (0.05 m);
+// 2 gives the bottom cell the bed cell's roughness (0.3 m) once the flow has
+// started, not before.
+TEST(Startup, BedRoughnessByF90) {
+  struct Case {
+    int f90, initialized;
+    double bottom;
+  };
+  for (const Case& c : {Case{1, 0, 0.2}, Case{2, 1, 0.3}, Case{2, 0, 0.05}, Case{0, 1, 0.05}}) {
+    SCOPED_TRACE(::testing::Message() << "F 90 " << c.f90 << " started " << c.initialized);
+    InProjectDir p;
+    column(2).build();
+    XksWall = 0.05;
+    FlagRoughness = c.f90;
+    FlagInitialized = c.initialized;
+    roughness[2][2] = 0.2;
+    Broughness[1] = 0.3;
+    WBStart = 1, WBEnd = NoBCells;
+    startup();
+    EXPECT_NEAR(Croughness[1], c.bottom, 1e-15);
+    EXPECT_NEAR(Croughness[2], 0.05, 1e-15);
+    if (c.f90 == 1) {
+      EXPECT_NEAR(Broughness[1], 0.2, 1e-15);
+    }
+    FlagInitialized = 0;
   }
 }
