@@ -40,7 +40,6 @@ void refuseUnbuiltSteps() {
   // lower its levels differently and link cells many to one: the cells would
   // not close and their faces would name other cells than their neighbours.
   if (FlagGridStab5 == 4) notAvailable("the cells along warped steep beds (F 159 5th integer 4)");
-  if (FlagRemovePonds > 0 && !adaptiveMethod(UMethod)) notAvailable("the pond removal of this vertical distribution (F 394)");
 }
 
 // The block windows must lie inside the block grid before anything is built.
