@@ -301,6 +301,10 @@ int UnstructureBuild() {
     return r == 0 ? 0 : fail(r == -1 ? -1 : -46, r);
   }
   refuseUnbuiltSteps();
+  // The coarse grid levels of F 152 follow the grid of the build before as
+  // blocks of their own, without a window: this build drops them, and the
+  // caller appends them to the new grid.
+  while (NoBlocks >= 1 && NoBlocks < 100 && block[NoBlocks].gridLevel > 0) NoBlocks -= 1;
   // The depth-averaged block of an earlier build has no window of its own: the
   // blocks of this build are those before it, and it is renewed in its record
   // at the end.
