@@ -429,3 +429,42 @@ TEST(Unstructure, BedPlaneLayoutGivesClosedCellsWithMutualLinks) {
       EXPECT_EQ(counted, 0);
   }
 }
+
+// The bed-plane lowering by hand on one column of 1 m x 1 m whose corner 3
+// stands 2 m above the others, water at 3 m: the diagonals (1, 1, 2) and
+// (1, -1, 0) give the upward unit normal (-1, -1, 1)/sqrt(3) (20 degrees
+// exceeded); the plane runs through corner 4, so corner 1 stands
+// h = 1/sqrt(3) above it. With a levels at corner 1 its count is
+// int(h / (3 / (a - 1))) and the bottom of the lowest cell there is lowered
+// by that count times 3 / a below the bed; corner 2 lies on the plane and
+// keeps its bed level; the column's count is the largest of its corners'.
+// Rule 0 keeps both at the bed.
+TEST(Unstructure, BedPlaneCountLowersTheLowestCellAtACornerAboveThePlane) {
+  for (int rule : {0, 4}) {
+    SCOPED_TRACE(rule);
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 1;
+    g.ny = 1;
+    g.bed = [](int i, int j) { return i == 2 && j == 2 ? 2.0 : 0.0; };
+    g.water = [](int, int) { return 3.0; };
+    g.prepare();
+    FlagGridStab1 = FlagGridStab4 = 0;  // keep the single column
+    FlagGridStab5 = rule;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int lowest = static_cast<int>(zval[2][2][0]);
+    ASSERT_GT(lowest, 0);
+    const int a = antlin[1][1];
+    ASSERT_GT(a, 1);
+    const int count = static_cast<int>((1.0 / std::sqrt(3.0)) / (3.0 / (a - 1)));
+    ASSERT_GE(count, 1);
+    const double expected = rule == 4 ? -count * 3.0 / a : 0.0;
+    EXPECT_NEAR(Pz[Cpoint1[lowest]], expected, 1e-9);
+    EXPECT_NEAR(Pz[Cpoint2[lowest]], 0.0, 1e-9);
+    // Corner 3 stands as high above the plane, 1 m under water: the
+    // column's count is the larger of the two.
+    const int a3 = antlin[2][2];
+    const int count3 = a3 > 1 ? static_cast<int>((1.0 / std::sqrt(3.0)) / (1.0 / (a3 - 1))) : 0;
+    EXPECT_EQ(vv[2][2], rule == 4 ? std::max(count, count3) : 0);
+  }
+}
