@@ -13,6 +13,7 @@
 #include "bed/columns.h"
 #include "bed/cornershares.h"
 #include "flow/stages.h"
+#include "grid/coarselevels.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
 #include "io/gridfiles.h"
@@ -492,7 +493,7 @@ void bedChangeTail(bool full, bool allFilters, bool slides) {
     }
     // A grid that cannot be built ends the run with the status of its cause.
     Unstructure();
-    if (MGSNo > 0) notAvailable("the coarse two-dimensional grid levels (F 152)");
+    if (MGSNo > 0) MGSCoarserGridMake2D();
     metric();
     if (full && Iter == 1 && UMethod2 == 0) CheckFparam();
     BedMake();

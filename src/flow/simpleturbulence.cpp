@@ -8,6 +8,7 @@
 #include "flow/cellequations.h"
 #include "flow/control.h"
 #include "flow/equationdrivers.h"
+#include "flow/stages.h"
 #include "state/log.h"
 #include "physics/physics.h"
 #include "solvers/solver.h"
@@ -120,7 +121,7 @@ void SimpleTurbulence(int eq) {
   stamp(22 + o);
   solver();
   stamp(23 + o);
-  if (FlagCoupledNesting == 3) notAvailable("the two-way nesting (F 261 3)");
+  if (FlagCoupledNesting == 3) CoupledSolverNesting();
   if (eq == 5) {
     for (int c = WCStart; c <= WCEnd; ++c)
       if (!(Ckinen[c] >= ArtMinKinen)) Ckinen[c] = ArtMinKinen;  // a NaN too

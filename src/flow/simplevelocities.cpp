@@ -11,6 +11,7 @@
 #include "flow/cellequations.h"
 #include "flow/control.h"
 #include "flow/equationdrivers.h"
+#include "flow/stages.h"
 #include "flow/trekant.h"
 #include "state/log.h"
 #include "physics/physics.h"
@@ -239,8 +240,7 @@ void SimpleVelocities(int InnerIter) {
       coeffMakeStage(NoProcessesSolver > 0 && FlagOpenMP[1] != 1 && sou[eq] != 1);
     stamp(4);
     assemble(eq);
-    if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19)
-      notAvailable("the two-way nesting terms (F 261 11..19)");
+    if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) CoupledSolver2Nesting();
     stamp(7);
     FlagInitializedInvAp = 1;
     if (Iter == StopIter + 1 && PrintDebugBoogie != 0 && InnerIter <= 2) printDebug(InnerIter);
@@ -248,6 +248,6 @@ void SimpleVelocities(int InnerIter) {
     stamp(8);
     solver();
     dampWithPreviousStep(eq);
-    if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) notAvailable("the two-way nesting (F 261 1..9)");
+    if (FlagCoupledNesting >= 1 && FlagCoupledNesting <= 9) CoupledSolverNesting();
   }
 }

@@ -103,6 +103,100 @@ void markSteepBed(int i1, int i2, int j1, int j2) {
     }
 }
 
+// The side neighbours of the cells: the cell at position p (from the bottom)
+// of column (i, j) and side s gets, inside the window (i1..i2, j1..j2):
+// - 0 when the neighbour column is dry or beyond the window edge;
+// - the neighbour's lowest cell when the counts differ and p = 1 (bottom
+//   cells are joined even at different levels);
+// - 0 for the extra cells of the taller column (collapsed on that side);
+// - else the neighbour's cell at the same level.
+// With F 159 5th = 4 the bed-plane counts N of the column and v of the
+// neighbour change that: p = N + 1 gets the neighbour's cell at position
+// v + 1, and p <= N gets 0 when v < p and that cell otherwise (0 where the
+// neighbour has no cell at v + 1).
+struct SideLinks {
+  int i1, i2, j1, j2;
+  static constexpr int col[5][2] = {{0, 0}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+  static constexpr int opposite[5] = {0, SideN, SideW, SideS, SideE};
+
+  int rule(int i, int j, int p, int s) const {
+    const bool beyond =
+        (s == SideS && j == j1) || (s == SideE && i == i2) || (s == SideN && j == j2) || (s == SideW && i == i1);
+    if (beyond) return 0;
+    const int ni = i + col[s][0], nj = j + col[s][1];
+    const int n = std::min(ant[i][j], znumber), m = std::min(ant[ni][nj], znumber), d = n - m;
+    if (m <= 0) return 0;
+    const int k = znumber - n + p;
+    int c;
+    if (d != 0 && p == 1)
+      c = num[ni][nj][znumber - m + 1];
+    else if (d > 0 && p <= d + 1)
+      c = 0;
+    else
+      c = num[ni][nj][k];
+    if (FlagGridStab5 == 4) {
+      const int N = vv[i][j], v = vv[ni][nj];
+      const int other = v >= 0 && v + 1 <= m ? num[ni][nj][znumber - m + 1 + v] : 0;
+      if (N == p - 1)
+        c = other;
+      else if (N >= p)
+        c = v < p ? 0 : other;
+    }
+    return c;
+  }
+
+  // The rule, kept with F 159 5th = 4 only where the neighbour's cell links
+  // back to this one: a side face belongs to two cells, so links one way
+  // only, or many cells onto one, would give faces that name other cells
+  // than the cells' own neighbours. Without F 159 5th = 4 the rule is
+  // mutual by itself.
+  int mutual(int i, int j, int p, int s) const {
+    const int c = rule(i, j, p, s);
+    if (c == 0 || FlagGridStab5 != 4) return c;
+    const int ni = i + col[s][0], nj = j + col[s][1];
+    const int lowest = static_cast<int>(zval[ni][nj][0]);
+    const int self = num[i][j][znumber - std::min(ant[i][j], znumber) + p];
+    return rule(ni, nj, c - lowest + 1, opposite[s]) == self ? c : 0;
+  }
+};
+
+// F 159 5th = 4 lowers the levels of a grid line by the count of each column
+// around it, so the faces a cell takes over from its south and west
+// neighbours may place a shared corner at other levels than its bottom face
+// or each other, or above its own top. Such a face is not shared: the side
+// becomes a wall on both sides, so that every cell stays closed.
+void keepClosedCell() {
+  double z[9];
+  bool set[9] = {};
+  auto agrees = [&z, &set](int side) {
+    const int f = NewCell.flate[side];
+    if (f < 1) return true;
+    const int* corner = cellCornersOfSide(side);
+    const int pts[4] = {Fpoint1[f], Fpoint2[f], Fpoint3[f], Fpoint4[f]};
+    for (int q = 0; q < 4; ++q)
+      if (set[corner[q]] && std::fabs(z[corner[q]] - Pz[pts[q]]) > 1e-9) return false;
+    // The top corners of the face may not lie below its bottom corners.
+    double level[9];
+    for (int m = 1; m <= 8; ++m) level[m] = set[m] ? z[m] : NewCell.z[m];
+    for (int q = 0; q < 4; ++q) level[corner[q]] = Pz[pts[q]];
+    for (int m = 1; m <= 4; ++m)
+      if (level[m + 4] < level[m] - 1e-12) return false;
+    for (int q = 0; q < 4; ++q) {
+      z[corner[q]] = Pz[pts[q]];
+      set[corner[q]] = true;
+    }
+    return true;
+  };
+  agrees(SideB);
+  for (int side : {SideS, SideW}) {
+    if (agrees(side)) continue;
+    const int c = NewCell.cell[side];
+    if (c > 0) (side == SideS ? Ccelln : Ccelle)[c] = 0;
+    NewCell.cell[side] = 0;
+    NewCell.flate[side] = 0;
+  }
+}
+
 bool cellsFull() { return NoPoints >= MaxPunkter - 1 || NoSurfaces >= MaxFlater - 1 || NoCells >= MaxCeller - 1; }
 
 // Side cuts of F 159 2nd 9, 10, 13: both grid lines of the side shallower than t.
@@ -164,7 +258,16 @@ int buildBlock(int b) {
 
   if (FlagGridStab5 == 3) markSteepBed(i1, i2, j1, j2);
 
-  const int sideCol[5][2] = {{0, 0}, {0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+  // F 159 5th = 4: the bed-plane counts of every wet column first, so that
+  // the links to columns visited later use their counts as well.
+  if (FlagGridStab5 == 4)
+    for (int j = j1; j <= j2; ++j)
+      for (int i = i1; i <= i2; ++i) {
+        int planeCount[5];
+        if (std::min(ant[i][j], znumber) > 0) bedPlaneCounts(i, j, ColumnCorners(i, j), planeCount);
+      }
+
+  const SideLinks links{i1, i2, j1, j2};
   for (int j = j1; j <= j2; ++j)
     for (int i = i1; i <= i2; ++i) {
       const int n = std::min(ant[i][j], znumber);
@@ -176,15 +279,6 @@ int buildBlock(int b) {
         NewCell.x[m] = NewCell.x[m + 4] = xval[cc.ci[m]][cc.cj[m]];
         NewCell.y[m] = NewCell.y[m + 4] = yval[cc.ci[m]][cc.cj[m]];
       }
-      // Side neighbour columns inside the window, their counts (0 when dry or
-      // beyond the window edge).
-      int nm[5];
-      for (int s = 1; s <= 4; ++s) {
-        const int ni = i + sideCol[s][0], nj = j + sideCol[s][1];
-        const bool beyond = (s == SideS && j == j1) || (s == SideE && i == i2) || (s == SideN && j == j2) ||
-                            (s == SideW && i == i1);
-        nm[s] = beyond ? 0 : std::min(ant[ni][nj], znumber);
-      }
       for (int k = znumber - n + 1; k <= znumber; ++k) {
         const int p = k - (znumber - n);
         for (int m = 1; m <= 4; ++m) {
@@ -193,28 +287,7 @@ int buildBlock(int b) {
         }
         NewCell.cell[SideB] = num[i][j][k - 1];
         NewCell.cell[SideT] = num[i][j][k + 1];
-        for (int s = 1; s <= 4; ++s) {
-          const int ni = i + sideCol[s][0], nj = j + sideCol[s][1];
-          const int m = nm[s], d = n - m;
-          int c;
-          if (m == 0)
-            c = 0;
-          else if (d != 0 && p == 1)
-            c = num[ni][nj][znumber - m + 1];
-          else if (d > 0 && p <= d + 1)
-            c = 0;
-          else
-            c = num[ni][nj][k];
-          if (FlagGridStab5 == 4 && m > 0) {
-            const int N = vv[i][j], v = vv[ni][nj];
-            const int other = v + 1 <= m ? num[ni][nj][znumber - m + 1 + v] : 0;
-            if (N == p - 1)
-              c = other;
-            else if (N >= p)
-              c = v < p ? 0 : other;
-          }
-          NewCell.cell[s] = c;
-        }
+        for (int s = 1; s <= 4; ++s) NewCell.cell[s] = links.mutual(i, j, p, s);
         if (sideCut(i - 1, j, i, j)) NewCell.cell[SideN] = 0;
         if (sideCut(i, j - 1, i, j)) NewCell.cell[SideE] = 0;
         if (sideCut(i - 1, j - 1, i - 1, j)) NewCell.cell[SideW] = 0;
@@ -224,6 +297,7 @@ int buildBlock(int b) {
         NewCell.flate[SideW] = (i > i1 && NewCell.cell[SideW] != 0) ? Cflatee[NewCell.cell[SideW]] : 0;
         NewCell.flate[SideB] = k > 1 ? Cflatet[num[i][j][k - 1]] : 0;
         NewCell.flate[SideE] = NewCell.flate[SideN] = NewCell.flate[SideT] = 0;
+        if (FlagGridStab5 == 4) keepClosedCell();
 
         if (!MakeCellFits()) return -1;
         MakeCell(num[i][j][k]);

@@ -102,6 +102,9 @@ int MakeCell(int cell);
 // The same for a cell at structured position (i, j, k), reusing corner points
 // of the neighbour columns (level-based distributions). Returns 0.
 int MakeCellNew(int cell, int i, int j, int k);
+// The cell corners (1..8) that the points Fpoint1..Fpoint4 of the cell's
+// surface on `side` stand at.
+const int* cellCornersOfSide(int side);
 // True when MakeCell can build the cell described by NewCell without passing
 // the F 65 sizes (counts stay below MaxFlater-1 and MaxPunkter-1).
 bool MakeCellFits();

@@ -119,6 +119,8 @@ int firstCellFrom(int i, int j, int k) {
 
 }  // namespace
 
+const int* cellCornersOfSide(int side) { return kFaceCorner[side >= SideS && side <= SideT ? side : 0]; }
+
 bool MakeCellFits() {
   int corner[9];
   cornersFromGivenSurfaces(corner);

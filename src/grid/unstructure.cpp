@@ -34,16 +34,6 @@ bool shorelineMethod(int m) {
   return m == 2 || m == 3 || m == 4 || m == 11 || m == 12 || m == 13 || (m >= 30 && m <= 40) || m >= 100;
 }
 
-// Steps whose routines this build does not hold end the run before anything
-// is reset, so that no half-built grid is left behind.
-void refuseUnbuiltSteps() {
-  // Bed-plane counts are taken per column, so the columns around a grid line
-  // lower its levels differently and link cells many to one: the cells would
-  // not close and their faces would name other cells than their neighbours.
-  if (FlagGridStab5 == 4) notAvailable("the cells along warped steep beds (F 159 5th integer 4)");
-  if (FlagRemovePonds > 0 && !adaptiveMethod(UMethod)) notAvailable("the pond removal of this vertical distribution (F 394)");
-}
-
 // The block windows must lie inside the block grid before anything is built.
 void checkBlockWindows() {
   for (int b = 1; b <= NoBlocks && b < 100; ++b) {
@@ -302,7 +292,10 @@ int UnstructureBuild() {
     const int r = Unstructure2();
     return r == 0 ? 0 : fail(r == -1 ? -1 : -46, r);
   }
-  refuseUnbuiltSteps();
+  // The coarse grid levels of F 152 follow the grid of the build before as
+  // blocks of their own, without a window: this build drops them, and the
+  // caller appends them to the new grid.
+  while (NoBlocks >= 1 && NoBlocks < 100 && block[NoBlocks].gridLevel > 0) NoBlocks -= 1;
   // The depth-averaged block of an earlier build has no window of its own: the
   // blocks of this build are those before it, and it is renewed in its record
   // at the end.

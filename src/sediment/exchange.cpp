@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "flow/stages.h"
 #include "state/log.h"
 #include "sediment/fractions.h"
 #include "sediment/morphology.h"
@@ -53,8 +54,15 @@ void statusText(const char* fmt, int n) {
   setMessage(text);
 }
 
-void refuseNestingTransfer() {
-  if (FlagCoupledNesting == 2) notAvailable("the nesting transfer of the sediment concentrations (F 261 2)");
+// F 261 2: after the inner iterations the coarse cells under nested blocks
+// take the fine concentrations of sizes 1..sizes (relaxed by F 261 2nd).
+void nestingTransfer(int sizes) {
+  if (FlagCoupledNesting != 2 || !Cconc) return;
+  for (int l = 1; l <= sizes; ++l) {
+    if (!Cconc[l]) continue;
+    Cf = Cconc[l];
+    CoupledSolverNesting();
+  }
 }
 
 void solveSize(int l, int n, bool source1, bool source3) {
@@ -83,8 +91,7 @@ double findSuspFraction(int b) {
 }
 
 void morphology_tsc_solver_tsc2_single() {
-  refuseNestingTransfer();
-  if (iter_morph < 1) return;
+  if (iter_morph < 1) return nestingTransfer(1);
   for (int n = 0; n < iter_morph; ++n) {
     const bool last = n == iter_morph - 1;
     for (int b = bedFirst(); b <= bedLast(); ++b) {
@@ -105,11 +112,11 @@ void morphology_tsc_solver_tsc2_single() {
     solver();
     clip(1);
   }
+  nestingTransfer(1);
 }
 
 void morphology_tsc_solver_tsc2_multiple() {
-  refuseNestingTransfer();
-  if (iter_morph < 1) return;
+  if (iter_morph < 1) return nestingTransfer(lnumber);
   if (FlagFracVer0 == 1)
     for (int l = 1; l <= lnumber; ++l)
       for (int b = bedFirst(); b <= bedLast(); ++b) {
@@ -144,6 +151,7 @@ void morphology_tsc_solver_tsc2_multiple() {
       }
     for (int l = 1; l <= lnumber; ++l) solveSize(l, n, true, true);
   }
+  nestingTransfer(lnumber);
 }
 
 // The bottom cells as a layer of their own: their vertical coefficients are
@@ -151,8 +159,7 @@ void morphology_tsc_solver_tsc2_multiple() {
 // storage term of the step is already in Bsource (and its coefficient in
 // Capm), so no second storage term is added.
 void morphology_tsc_solver_tsc2_multiple_v2() {
-  refuseNestingTransfer();
-  if (iter_morph < 1) return;
+  if (iter_morph < 1) return nestingTransfer(lnumber);
   const double T = TimeStep > 0.0 ? 1000.0 / TimeStep : 0.0;
   for (int l = 1; l <= lnumber; ++l)
     for (int b = bedFirst(); b <= bedLast(); ++b) {
@@ -183,6 +190,7 @@ void morphology_tsc_solver_tsc2_multiple_v2() {
       clip(l);
     }
   }
+  nestingTransfer(lnumber);
 }
 
 void morphology_tsc_solver_tsc3_standard() {

@@ -58,7 +58,6 @@ void clearCfWorkRange() {
 }
 
 void semiImplicit() {
-  if (BlockCasulli > 2) notAvailable("the multigrid block correction of the semi-implicit surface (F 343 above 2)");
   computeCoeffCasulli();
   if (FlagMomentSurf == 1) computeSourceCasulli();
   setSurfaceBoundary();

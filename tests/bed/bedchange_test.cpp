@@ -9,6 +9,7 @@
 #include "bed/bedtail.h"
 #include "bed/corner_box.h"
 #include "sediment/sediment_fixture.h"
+#include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -241,5 +242,35 @@ TEST(BedChange, F471RebuildsTheBedFromTheLevelSurfaces) {
     bedchange();
     for (int i = 1; i <= 4; ++i)
       for (int j = 1; j <= 4; ++j) EXPECT_NEAR(bed(i, j), thixo ? 0.8 : 0.0, 1e-12) << i << " " << j;
+  }
+}
+
+// F 152 2: a regrid of the bed change builds the coarse two-dimensional
+// level again after the new grid, one cell per wet column over its lowest
+// cell, and every regrid starts again from the new grid's own blocks, so the
+// level is not stacked twice.
+TEST(BedChange, RegridRebuildsTheCoarseGridLevels) {
+  CornerBox box(1);
+  ASSERT_TRUE(allocate2(MGSCpoint, MaxCeller, 5));
+  MGSCpointCols = 5;
+  MGSNo = 2;
+  for (int step = 1; step <= 2; ++step) {
+    SCOPED_TRACE(step);
+    Iter = step;
+    Bedmove[CornerBox::bedAt(3, 3)] = 0.05;
+    bedchange();
+    ASSERT_EQ(NoBlocks, NoBlocks0 + 1);
+    const BlockRecord& L = block[NoBlocks];
+    EXPECT_EQ(L.gridLevel, 2);
+    EXPECT_EQ(L.lastCell - L.firstCell + 1, 9);
+    EXPECT_EQ(L.firstCell, NoCells0 + 1);
+    for (int i = 2; i <= 4; ++i)
+      for (int j = 2; j <= 4; ++j) {
+        const int lowest = static_cast<int>(zval[i][j][0]);
+        const int n = MGSCpoint[lowest][0];
+        EXPECT_GE(n, L.firstCell) << i << " " << j;
+        EXPECT_LE(n, L.lastCell) << i << " " << j;
+        EXPECT_EQ(MGSCpoint[n][1], lowest) << i << " " << j;
+      }
   }
 }

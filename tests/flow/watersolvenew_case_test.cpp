@@ -230,3 +230,27 @@ TEST(WaterSolveNewCase, F308IsReportedAndTheRunEndsWithAFailureStatus) {
       << r.dir.boogie();
   EXPECT_TRUE(r.dir.exists("result.mpi1"));
 }
+
+// F 261 with the modular driver on the channel with the refined window of
+// F 130 (a block of nest level 2 in place of the coarse columns it covers):
+// the after-solve form (1), the coupling terms of 16 and the k coupling of 3
+// converge with every cross-section passing the inflow. The refined block
+// replaces its coarse columns, so no fine cell has a coarse cell beneath and
+// the feedback must leave the field of the run without F 261 unchanged.
+TEST(WaterSolveNewCase, NestingFeedbackOnTheRefinedWindow) {
+  const std::string base = "F 2 YW\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\nF 293 1\nK 1 2000\n"
+                           "K 4 1 1 1 200 1 1\nG 1 23 20 11 1\nF 130 10 10 4 4\nF 159 0 0 0 1 0\nW 1 50 1 1.0\n" +
+                           kModular;
+  ChannelRun plain(base);
+  ASSERT_EQ(plain.status, 1) << plain.dir.boogie();
+  const ResultField ref = plain.result();
+  for (const char* nesting : {"F 261 1 0.5\n", "F 261 16 0.5\n", "F 261 3 0.5\n"}) {
+    SCOPED_TRACE(nesting);
+    ChannelRun r(base + nesting);
+    ASSERT_EQ(r.status, 1) << r.dir.boogie();
+    EXPECT_TRUE(r.dir.boogieHas("Solution converged")) << r.dir.boogie();
+    const ResultField f = r.result();
+    ASSERT_EQ(f.cells.size(), ref.cells.size());
+    EXPECT_EQ(relativeVelocityDifference(ref, f), 0.0);
+  }
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "grid/generate.h"
 #include "grid/geometry.h"
@@ -102,4 +103,30 @@ TEST_F(Ponds, NoListedBedCellKeepsEverything) {
   DischargeStruct[1].noBedCells = 0;
   ASSERT_EQ(UnstructureBuild(), 1);
   EXPECT_TRUE(wet(5, 6));
+}
+
+// The distributions other than the adaptive one accept F 394 and do not
+// remove ponds: every column is wet or dry as without F 394, and the hollow
+// keeps its cells.
+TEST_F(Ponds, OtherDistributionsKeepTheHollow) {
+  auto wetMap = [] {
+    std::vector<bool> m;
+    for (int i = 2; i <= 9; ++i)
+      for (int j = 2; j <= 7; ++j) m.push_back(wet(i, j));
+    return m;
+  };
+  for (int method : {2, 5, 6}) {
+    SCOPED_TRACE(method);
+    std::vector<bool> maps[2];
+    for (int flag : {0, 1}) {
+      InProjectDir d;  // every build on arrays of its own
+      setRunStateInitial();
+      UMethod = method;
+      build(flag, 4, 3, 3);
+      ASSERT_EQ(UnstructureBuild(), 1);
+      maps[flag] = wetMap();
+      EXPECT_TRUE(wet(5, 7));
+    }
+    EXPECT_EQ(maps[1], maps[0]);
+  }
 }

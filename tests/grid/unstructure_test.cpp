@@ -384,36 +384,87 @@ TEST(Unstructure, TwoJoinedBlocksKeepTheGridConventions) {
   }
 }
 
-// F 159 5th integer 4 would lower the levels of a grid line differently for
-// each column around it on a warped steep bed, and link cells many to one:
-// the build is refused instead of leaving open cells. The same bed with the
-// default rule gives closed cells whose faces name their neighbours.
-TEST(Unstructure, BedPlaneLayoutIsRefusedRatherThanLeavingOpenCells) {
+// F 159 5th integer 4 on a warped steep bed (slopes above 20 degrees): the
+// build succeeds with closed cells whose faces name their neighbours both
+// ways (a link the neighbour does not return is a wall), as the default
+// rule gives on the same bed; columns with a bed-plane count have their
+// lower cells lowered at the corners above the plane.
+TEST(Unstructure, BedPlaneLayoutGivesClosedCellsWithMutualLinks) {
   auto warped = [](BlockGrid& g) {
     g.nx = 12;
     g.ny = 6;
-    g.bed = [](int i, int j) { return 0.08 * (i - 1) + 0.15 * (j % 2) + 0.3 * (i == 4 && j == 3); };
+    g.bed = [](int i, int j) { return 0.5 * (i - 1) + 0.3 * (j % 2) + 3.0 * (i == 4 && j == 3); };
+    g.water = [](int, int) { return 8.0; };
   };
-  {
+  for (int rule : {0, 4}) {
+    SCOPED_TRACE(rule);
     InProjectDir dir;
     BlockGrid g;
     warped(g);
     g.prepare();
+    FlagGridStab5 = rule;
     ASSERT_EQ(UnstructureBuild(), 1);
+    ASSERT_GT(NoCells, 0);
     EXPECT_EQ(cornerOrderFault(false), "");
     EXPECT_LT(worstClosure(), 1e-9);
     for (int c = 1; c <= NoCells; ++c) {
-      if (Ccelle[c] != 0) { EXPECT_EQ(Ccellw[Ccelle[c]], c) << c; }
-      if (Ccelln[c] != 0) { EXPECT_EQ(Ccells[Ccelln[c]], c) << c; }
+      ASSERT_GE(cellVolume(c), -1e-12) << c;
+      if (const int e = Ccelle[c]) {
+        EXPECT_EQ(Ccellw[e], c) << c;
+        EXPECT_EQ(Cflatew[e], Cflatee[c]) << c;
+        EXPECT_EQ(Fcell1[Cflatee[c]], c) << c;
+        EXPECT_EQ(Fcell2[Cflatee[c]], e) << c;
+      }
+      if (const int n = Ccelln[c]) {
+        EXPECT_EQ(Ccells[n], c) << c;
+        EXPECT_EQ(Cflates[n], Cflaten[c]) << c;
+      }
     }
+    int counted = 0;
+    for (int i = 2; i <= 13; ++i)
+      for (int j = 2; j <= 7; ++j) counted += vv[i][j] > 0;
+    if (rule == 4)
+      EXPECT_GT(counted, 0);
+    else
+      EXPECT_EQ(counted, 0);
   }
-  InProjectDir dir;
-  BlockGrid g;
-  warped(g);
-  g.prepare();
-  FlagGridStab5 = 4;
-  EXPECT_EXIT(UnstructureBuild(), ::testing::ExitedWithCode(2), "");
-  EXPECT_TRUE(dir.dir().boogieHas(
-      "Error: the cells along warped steep beds (F 159 5th integer 4) is not available in this build"))
-      << dir.dir().boogie();
+}
+
+// The bed-plane lowering by hand on one column of 1 m x 1 m whose corner 3
+// stands 2 m above the others, water at 3 m: the diagonals (1, 1, 2) and
+// (1, -1, 0) give the upward unit normal (-1, -1, 1)/sqrt(3) (20 degrees
+// exceeded); the plane runs through corner 4, so corner 1 stands
+// h = 1/sqrt(3) above it. With a levels at corner 1 its count is
+// int(h / (3 / (a - 1))) and the bottom of the lowest cell there is lowered
+// by that count times 3 / a below the bed; corner 2 lies on the plane and
+// keeps its bed level; the column's count is the largest of its corners'.
+// Rule 0 keeps both at the bed.
+TEST(Unstructure, BedPlaneCountLowersTheLowestCellAtACornerAboveThePlane) {
+  for (int rule : {0, 4}) {
+    SCOPED_TRACE(rule);
+    InProjectDir dir;
+    BlockGrid g;
+    g.nx = 1;
+    g.ny = 1;
+    g.bed = [](int i, int j) { return i == 2 && j == 2 ? 2.0 : 0.0; };
+    g.water = [](int, int) { return 3.0; };
+    g.prepare();
+    FlagGridStab1 = FlagGridStab4 = 0;  // keep the single column
+    FlagGridStab5 = rule;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    const int lowest = static_cast<int>(zval[2][2][0]);
+    ASSERT_GT(lowest, 0);
+    const int a = antlin[1][1];
+    ASSERT_GT(a, 1);
+    const int count = static_cast<int>((1.0 / std::sqrt(3.0)) / (3.0 / (a - 1)));
+    ASSERT_GE(count, 1);
+    const double expected = rule == 4 ? -count * 3.0 / a : 0.0;
+    EXPECT_NEAR(Pz[Cpoint1[lowest]], expected, 1e-9);
+    EXPECT_NEAR(Pz[Cpoint2[lowest]], 0.0, 1e-9);
+    // Corner 3 stands as high above the plane, 1 m under water: the
+    // column's count is the larger of the two.
+    const int a3 = antlin[2][2];
+    const int count3 = a3 > 1 ? static_cast<int>((1.0 / std::sqrt(3.0)) / (1.0 / (a3 - 1))) : 0;
+    EXPECT_EQ(vv[2][2], rule == 4 ? std::max(count, count3) : 0);
+  }
 }

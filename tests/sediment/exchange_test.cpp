@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "sediment/fractions.h"
 #include "sediment/morphology.h"
 #include "sediment/steproutines.h"
 #include "sediment/sediment_fixture.h"
 #include "sediment/suspended.h"
+#include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -404,5 +406,59 @@ TEST(ExchangeSolvers, MultiLayerLimitByF441) {
     FlagMaxFlux = f441;
     morphology_tsc_solver_tsc3_standard();
     EXPECT_NEAR(Bupflux[1][1], f441 == 1 ? 0.007 : 0.005, 1e-12);
+  }
+}
+
+// F 261 2 with a nested block: after the inner iterations (and also when
+// there are none) a coarse cell fully covered by one fine cell of its own
+// volume takes that cell's concentration (r = 1), in every size of the
+// several-size solvers and in size 1 of the one-size solver; F 261 1 (the
+// flow's own form) transfers nothing here.
+TEST(ExchangeSolvers, NestingTransferOfTheConcentrations) {
+  struct Row {
+    const char* name;
+    void (*solve)();
+    int mode, iterations, sizesMoved;
+  };
+  const Row rows[] = {{"multiple", morphology_tsc_solver_tsc2_multiple, 2, 0, 3},
+                      {"multiple", morphology_tsc_solver_tsc2_multiple, 2, 2, 3},
+                      {"bottom layer", morphology_tsc_solver_tsc2_multiple_v2, 2, 0, 3},
+                      {"bottom layer", morphology_tsc_solver_tsc2_multiple_v2, 2, 1, 3},
+                      {"single", morphology_tsc_solver_tsc2_single, 2, 0, 1},
+                      {"single", morphology_tsc_solver_tsc2_single, 2, 1, 1},
+                      {"multiple, F 261 1", morphology_tsc_solver_tsc2_multiple, 1, 0, 0}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.name) + " iterations " + std::to_string(r.iterations));
+    InProjectDir p;
+    closedBox(2);
+    const int half = NoCells / 2;
+    ASSERT_TRUE(allocate1(Cinterpolnest, static_cast<size_t>(MaxCeller)));
+    NoBlocks = 2;
+    block[2] = block[1];
+    block[1].lastCell = half;
+    block[2].firstCell = half + 1, block[2].nestLevel = 1;
+    nestlevmax = 1;
+    const int coarse = 4, fine = half + 3;
+    ASSERT_NEAR(Cvol[coarse], Cvol[fine], 1e-12);
+    Cinterpolnest[fine] = coarse;
+    for (int l = 1; l <= 3; ++l) {
+      Cconc[l][coarse] = 0.0001 * l;
+      Cconc[l][fine] = 0.0003 * l + 0.0002;
+    }
+    FlagCoupledNesting = r.mode;
+    RelaxCoupledNesting = 1.0;
+    iter_morph = r.iterations;
+    assemble();
+    double before[4];
+    for (int l = 1; l <= 3; ++l) before[l] = Cconc[l][coarse];
+    r.solve();
+    for (int l = 1; l <= 3; ++l) {
+      if (l <= r.sizesMoved) {
+        EXPECT_NEAR(Cconc[l][coarse], Cconc[l][fine], 1e-12 * Cconc[l][fine]) << "size " << l;
+      } else if (r.iterations == 0 || r.solve == morphology_tsc_solver_tsc2_single) {
+        EXPECT_EQ(Cconc[l][coarse], before[l]) << "size " << l;
+      }
+    }
+    block[2] = BlockRecord{};
   }
 }

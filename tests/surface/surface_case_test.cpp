@@ -73,15 +73,3 @@ TEST(SurfaceCase, ADryReferenceColumnStopsTheRun) {
   EXPECT_NE(log.find("where X is the number of the discharge group of the outflow region\n\n"), std::string::npos);
 }
 
-// The multigrid block correction of the semi-implicit surface belongs to a
-// later build: the first move ends the run with its message instead of
-// moving nothing.
-TEST(SurfaceCase, AnUnbuiltSurfaceMethodIsReported) {
-  CaseDir run;
-  run.write("koosurf", straightChannelKoosurf());
-  run.write("control", kBase + "K 1 100 20\nF 91 21 4\nF 36 9\nF 323 1\nF 168 1\nF 343 3\n");
-  EXPECT_EQ(run.run(), 2) << run.boogie();
-  EXPECT_NE(run.boogie().find("Error: the multigrid block correction of the semi-implicit surface (F 343 above 2) is not available in this build"),
-            std::string::npos)
-      << run.boogie();
-}
