@@ -92,15 +92,10 @@ void gaussKernel(int first, int last, int n) {
   double* f = Cf;
   if (!f || first > last) return;
   if (qnListsExist()) {
-    // The sweeps of the equation (K 4), as in the other forms, and at least
-    // one symmetric pass: a single pass left p' far from solved, so that a
-    // grid with lists needed thirty times the iterations of the same grid
-    // without F 137, and the second-order scheme diverged on it.
+    // One forward and one backward pass, whatever the sweep count.
     const bool second = sou[equationIndex()] == 1;
-    for (int sweep = 0; sweep < std::max(n, 1); ++sweep) {
-      for (int c = first; c <= last; ++c) updateQN<kShared>(f, c, second);
-      for (int c = last; c >= first; --c) updateQN<kShared>(f, c, second);
-    }
+    for (int c = first; c <= last; ++c) updateQN<kShared>(f, c, second);
+    for (int c = last; c >= first; --c) updateQN<kShared>(f, c, second);
     return;
   }
   if (secondOrder()) {
