@@ -89,8 +89,10 @@ TEST(VelocitySources, TurbidityCurrentAboveTheThresholdOnWOnly) {
   }
 }
 
-// The thermocline buoyancy is 9810 x volume x (rho(thermocline) - rho(T)),
-// on w only, and it replaces the density-gradient force.
+// The thermocline buoyancy is 1000 x volume x (rho(thermocline) - rho(T)),
+// without a gravity factor, on w only, and it replaces the density-gradient
+// force. Cells of 0.5 m3 at 20 deg C under a thermocline of 10 deg C: by
+// hand 1000 x 0.5 x (0.99969795 - 0.99820079) = 0.74858.
 TEST(VelocitySources, ThermoclineBuoyancyWeighsTheDensityDifference) {
   InProjectDir dir;
   NoComponents = 1;
@@ -108,11 +110,13 @@ TEST(VelocitySources, ThermoclineBuoyancyWeighsTheDensityDifference) {
     VelocitySources();
     for (int c = 1; c <= NoCells; ++c) {
       const double expected =
-          eq == 3 ? 9810.0 * Cvol[c] * (waterDensity(10.0) - waterDensity(Ccomp[0][c])) : 0.0;
+          eq == 3 ? 1000.0 * Cvol[c] * (waterDensity(10.0) - waterDensity(Ccomp[0][c])) : 0.0;
       EXPECT_NEAR(Csource[c], expected, 1e-12) << "eq " << eq << " cell " << c;
     }
   }
   // Water at 20 deg C is lighter than at 10 and rises; at 4 deg C it sinks.
+  ASSERT_DOUBLE_EQ(Cvol[1], 0.5);
+  EXPECT_NEAR(Csource[1], 0.74858, 1e-5);
   EXPECT_GT(Csource[1], 0.0);
   EXPECT_LT(Csource[3], 0.0);
   EXPECT_NEAR(waterDensity(4.029325), 0.9999726, 1e-15);
