@@ -17,6 +17,7 @@
 #include "state/records.h"
 #include "state/runstate.h"
 #include "support/in_dir.h"
+#include "support/neighbour_couplings.h"
 #include "support/small_grid.h"
 
 namespace {
@@ -32,15 +33,7 @@ std::vector<double> assemblePoisson(const SmallGrid& g) {
   for (int i = g.i1(); i <= g.i2(); ++i)
     for (int j = g.j1(); j <= g.j2(); ++j)
       for (int k = 1; k <= g.nz; ++k) p[g.cell(i, j, k)] = std::cos(kPi * (i - g.i1() + 0.5) / g.nx);
-  for (int c = 1; c <= NoCells; ++c) {
-    Cae[c] = Ccelle[c] ? 1.0 : 0.0;
-    Caw[c] = Ccellw[c] ? 1.0 : 0.0;
-    Can[c] = Ccelln[c] ? 1.0 : 0.0;
-    Cas[c] = Ccells[c] ? 1.0 : 0.0;
-    Cat[c] = Ccellt[c] ? 2.0 : 0.0;
-    Cab[c] = Ccellb[c] ? 2.0 : 0.0;
-    Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
-  }
+  neighbourCouplings(1.0, 2.0);
   for (int c = 1; c <= NoCells; ++c)
     Csource[c] = Cap[c] * p[c] - (Cae[c] * p[Ccelle[c]] + Caw[c] * p[Ccellw[c]] + Can[c] * p[Ccelln[c]] +
                                   Cas[c] * p[Ccells[c]] + Cat[c] * p[Ccellt[c]] + Cab[c] * p[Ccellb[c]]);
@@ -131,16 +124,8 @@ TEST(AlgMGSolve, ThePressureFormSumsTheCouplingsOnTheCoarseLevels) {
   ASSERT_GE(NoMGlevels, 3);
   Cf = Cpres;
   Equation = 4;
-  for (int c = 1; c <= NoCells; ++c) {
-    Cae[c] = Ccelle[c] ? 1.0 : 0.0;
-    Caw[c] = Ccellw[c] ? 1.0 : 0.0;
-    Can[c] = Ccelln[c] ? 1.0 : 0.0;
-    Cas[c] = Ccells[c] ? 1.0 : 0.0;
-    Cat[c] = Cab[c] = 0.0;
-    Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c];
-    Csource[c] = 0.25;
-    Cf[c] = 0.0;
-  }
+  neighbourCouplings(1.0, 0.0);
+  for (int c = 1; c <= NoCells; ++c) Csource[c] = 0.25, Cf[c] = 0.0;
   AlgMGSolve();
   const BlockRecord& three = block[NoBlocks + 2];
   ASSERT_EQ(three.gridLevel, 3);
@@ -220,14 +205,8 @@ TEST(AlgMGSolve, TheLineSolverFollowsByF344) {
   AlgMGMake();
   Cf = Cpres;
   Equation = 4;
-  for (int c = 1; c <= NoCells; ++c) {
-    Cae[c] = Ccelle[c] ? 1.0 : 0.0;
-    Caw[c] = Ccellw[c] ? 1.0 : 0.0;
-    Cat[c] = Ccellt[c] ? 1.0 : 0.0;
-    Cab[c] = Ccellb[c] ? 1.0 : 0.0;
-    Cap[c] = Cae[c] + Caw[c] + Cat[c] + Cab[c] + 1.0;
-    Csource[c] = c;
-  }
+  neighbourCouplings(1.0, 1.0, 1.0);  // one row of columns: no north or south
+  for (int c = 1; c <= NoCells; ++c) Csource[c] = c;
   AlgMGSolve();
   // The pressure form leaves one value per column; the line solver then
   // solves the columns from the east (i descending), each with the current
