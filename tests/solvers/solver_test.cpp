@@ -285,11 +285,15 @@ TEST(Solver, QuasiNeighbourListReadsConsecutiveCells) {
   EXPECT_DOUBLE_EQ(f[6], 100.0);
 }
 
-// The quasi-neighbour form makes exactly one symmetric pass whatever the
-// sweep count: on a row of cells 2..5 (aw = ae = 1, ap = 2.5, cell 4 listed
-// east of 3; cell 1 held at 1, cell 6 at 0) three sweeps give what one sweep
-// gives, and a second call changes the field again.
-TEST(Solver, QuasiNeighbourFormMakesOnePassWhateverTheSweeps) {
+// The quasi-neighbour form makes the sweeps of the equation (at least one
+// symmetric pass), not one pass whatever the count: with a single pass the
+// pressure correction of a grid with lists stays far from solved, and the
+// stepped channel with second-order upwinding (QuasiNeighbourCase) diverges
+// in its ninth iteration. On a row of
+// cells 2..5 (aw = ae = 1, ap = 2.5, cell 4 listed east of 3; cell 1 held
+// at 1, cell 6 at 0)
+// three sweeps give what three calls of one sweep give, and more than one.
+TEST(Solver, QuasiNeighbourFormMakesTheSweepsOfTheEquation) {
   InProjectDir p;
   QNFlag = 1;
   SmallGrid g;
@@ -306,24 +310,18 @@ TEST(Solver, QuasiNeighbourFormMakesOnePassWhateverTheSweeps) {
     Cf = f.data();
     Equation = 1;
   };
-  std::vector<double> once, thrice;
+  std::vector<double> once, thrice, three;
   start(once);
   sweeps[1] = 1;
   solver();
   start(thrice);
   sweeps[1] = 3;
   solver();
-  // By hand, forward: 0.4, 0.16, 0.064, 0.0256; backward from cell 5:
-  // 0.0256, (0.16 + 0.0256) / 2.5, ...
-  const double f2 = 0.4, f3 = f2 / 2.5, f4 = f3 / 2.5;
-  const double b5 = f4 / 2.5, b4 = (f3 + b5) / 2.5, b3 = (f2 + b4) / 2.5, b2 = (1.0 + b3) / 2.5;
-  const double expected[] = {0.0, 1.0, b2, b3, b4, b5, 0.0};
-  for (int c = 1; c <= NoCells; ++c) {
-    EXPECT_DOUBLE_EQ(thrice[c], once[c]) << "cell " << c;
-    EXPECT_NEAR(once[c], expected[c], 1e-15) << "cell " << c;
-  }
-  solver();
-  EXPECT_GT(std::fabs(thrice[2] - b2), 1e-3) << "a second call makes a second pass";
+  start(three);
+  sweeps[1] = 1;
+  for (int k = 0; k < 3; ++k) solver();
+  for (int c = 1; c <= NoCells; ++c) EXPECT_DOUBLE_EQ(thrice[c], three[c]) << "cell " << c;
+  EXPECT_GT(std::fabs(thrice[4] - once[4]), 1e-3);
 }
 
 // The thixotropic kernel: forward passes only; cells whose rate is not above
