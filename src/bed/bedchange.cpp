@@ -471,14 +471,14 @@ void computeBedBoundary() {
   }
 }
 
-void bedChangeTail(bool full, bool allFilters, bool slides) {
+void bedChangeTail(bool full, bool allFilters, bool slides, bool nestChange) {
   const int s = FlagBedSmooth;
   if (s == 1 || s == 3 || (allFilters && (s == 6 || s > 8))) bedsmooth();
   if (full && FlagGLEA > 0) computeGLEA();
   if (full)
     nestToCoarseByLines();
   else
-    nestToCoarseByBedCells();
+    nestToCoarseByBedCells(nestChange);
   if (FlagBedDownstream != 0) computeBedBoundary();
   if (slides && ((IterAvalanche >= 1 && IterAvalanche != 205 && IterAvalanche != 206) ||
                  (IterAvalanche < 1 && FlagSlideDLL > 0)))

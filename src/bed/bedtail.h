@@ -14,8 +14,9 @@ void nestToCoarseByLines();
 // slope check, the water-surface update and the grid-split levels.
 // allFilters false: of the filters after the corner update only F 144 1
 // and 3 (the corner-mean bed change). slides false: the caller has run the
-// sand slides before its corner update.
-void bedChangeTail(bool full, bool allFilters = true, bool slides = true);
+// sand slides before its corner update. nestChange false: the nested copy
+// of the bed cells leaves the accumulated change of the coarse corners.
+void bedChangeTail(bool full, bool allFilters = true, bool slides = true, bool nestChange = true);
 // Coarse bed cells take the corner level of the nested bed cells over them,
 // and with withChange their accumulated change as well.
 void nestToCoarseByBedCells(bool withChange = true);

@@ -121,8 +121,9 @@ void bedchange4(int later) {
     for (int i = i1 - 1; i <= i2; ++i)
       for (int j = j1; j <= j2 - 1; ++j) cornerFromStacks4(i, j, later);
   }
-  nestToCoarseByBedCells(later != 0);
-  bedChangeTail(false);
+  // The nested copy of the tail takes the accumulated change only after the
+  // first step.
+  bedChangeTail(false, true, true, later != 0);
 }
 
 void bedchange5() {
@@ -178,6 +179,5 @@ void bedchange5() {
         Surfaces[1][i][j] += change;
       }
   }
-  nestToCoarseByBedCells(true);
   bedChangeTail(false, true, false);
 }

@@ -92,6 +92,15 @@ void uniformPass(bool coarse) {
   }
 }
 
+// With the debugging letter R in the first iteration: the values of the
+// last face of an inflow group, after the group.
+void inflowDebugLines(double q, double zbed, int cell, double m, int face) {
+  if (debugging != 'R' || Iter != 1 || !cell) return;
+  logf("Boundary condition, logarithmic inflow. uplus = %lf\n", q);
+  logf("levbed = %lf, k = %d, Vel = %lf, Area = %lf\n", zbed, cell, m, Farea[face]);
+  logf("source = %lf, Equation = %d\n", Csource[cell], Equation);
+}
+
 // Velocity full in the lower half of the section, falling linearly to zero
 // at its top.
 void shapedPass1() {
@@ -116,12 +125,16 @@ void shapedPass1() {
     for (int e = 0; e < n; ++e)
       if (const int c = groupFaceCell(G.face[e])) sum += weight(c) * Farea[G.face[e]];
     const double qb = DischargeArray[g] / (sum + 1e-30);
+    int lastCell = 0, lastFace = 0;
+    double lastQ = 0.0, lastM = 0.0;
     for (int e = n - 1; e >= 0; --e) {
       const int f = G.face[e], c = groupFaceCell(f);
       if (!c) continue;
-      const double q = weight(c) * qb;
-      inflowTerms(g, f, c, q, FlagNoImpulse == 1 ? 0.0 : 0.001 * q);
+      const double q = weight(c) * qb, m = FlagNoImpulse == 1 ? 0.0 : 0.001 * q;
+      inflowTerms(g, f, c, q, m);
+      lastCell = c, lastFace = f, lastQ = q, lastM = m;
     }
+    inflowDebugLines(lastQ, bottom, lastCell, lastM, lastFace);
   }
 }
 
@@ -284,11 +297,7 @@ void logarithmicPass() {
       inflowTerms(g, f, c, q, 0.001 * q);
       lastCell = c, lastFace = f, lastQ = q;
     }
-    if (debugging == 'R' && Iter == 1 && lastCell) {
-      logf("Boundary condition, logarithmic inflow. uplus = %lf\n", lastQ);
-      logf("levbed = %lf, k = %d, Vel = %lf, Area = %lf\n", zb, lastCell, 0.001 * lastQ, Farea[lastFace]);
-      logf("source = %lf, Equation = %d\n", Csource[lastCell], Equation);
-    }
+    inflowDebugLines(lastQ, zb, lastCell, 0.001 * lastQ, lastFace);
   }
 }
 
@@ -321,11 +330,11 @@ void collectOutflowProfile() {
 }
 
 void tail() {
-  if (SourceKennedy > 0.0 && Equation == 3 && NoBlocks >= 1 && zval) {
-    // Along the second grid line of j, over the i window of block 1.
-    const BlockRecord& b = block[1];
+  if (SourceKennedy > 0.0 && Equation == 3 && zval) {
+    // The lowest cells of the columns i = 2..29 along the second grid line
+    // of j.
     if (2 <= ynumber + 1)
-      for (int i = std::max(b.i1, 0); i <= std::min(b.i2, xnumber + 1); ++i) {
+      for (int i = 2; i <= std::min(29, xnumber + 1); ++i) {
         const int c = static_cast<int>(zval[i][2][0]);
         if (cellOk(c)) Csource[c] += SourceKennedy;
       }

@@ -81,7 +81,9 @@ void faceLoop(int first, int last) {
       f = tdcHoriz;
     }
     // The makers of the k stage and of grid sequencing keep at least the
-    // molecular diffusion: D max(f, MinGamma/G).
+    // molecular diffusion: D max(f, MinGamma/G). The damping is taken once,
+    // as the serial route takes it, so that the k field does not depend on
+    // whether the stage runs in chunks.
     double Dd = M == Maker::Make ? D * f : D * std::max(f, minGamma / (G + 1e-30));
     if (M != Maker::Grid && bedformSmooth > 0) Dd += coeff_bedform(i, c1, c2);
     const double a1 = Dd + std::max(-F, 0.0), a2 = Dd + std::max(F, 0.0);

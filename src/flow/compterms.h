@@ -6,8 +6,9 @@
 
 #include "state/options.h"
 
-// Rates of the reaction terms are given per day.
-constexpr double kPerDay = 1.0 / 86400.0;
+// Rates of the reaction terms are given per day; the engine's day factor is
+// 1.182033e-5 per second (1/84600).
+constexpr double kPerDay = 1.182033e-5;
 
 // Where the current time stands in the timei series: value = w X[lo] +
 // (1 - w) X[hi]. valid is false when there is no series to read.
@@ -25,7 +26,7 @@ struct SeriesPoint {
 // series, and a single record at all times.
 SeriesPoint seriesNow();
 
-// (exp(r dt / (86400 N)) - 1) V / dt for a daily rate r in cell c: the
+// (exp(1.182033e-5 r dt / N) - 1) V / dt for a daily rate r in cell c: the
 // exponential change over one of the N inner iterations of a time step.
 double expChange(int c, double r);
 

@@ -142,6 +142,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
   const bool earlyTime = transient && TimeRelaxFlag == 0, lateTime = transient && TimeRelaxFlag != 0;
   const double rv = relaxVelocity, irv = invRelaxVelocity;
   const bool second = sou[eq] == 1 && secondNeighbours(), lists = QNFlag > 0;
+  const bool coupling = FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19 && !predictor;
   std::vector<double> sums(P, 0.0);
   std::vector<int> badCell(P, INT_MAX);
 
@@ -206,6 +207,9 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
         }
     }
     if (s == 3 && lateTime) sideDamping();
+    // The serial route couples the nested blocks before 1/ap and the
+    // residual are taken, the parallel route after its region.
+    if (s == 3 && !parallel && coupling) CoupledSolver2Nesting();
     if (s == 4 && eq == 1 && FlagInvApSmooth == 1) {
       // Thin bottom cells: the column shares the mean of 1/ap.
       for (int c0 = WCStart; c0 <= WCEnd; ++c0) {
@@ -233,7 +237,7 @@ void assembleVelocityEquation(int eq, bool parallel, bool predictor) {
     for (double v : sums) S += v;
     MaxResidual[eq] = S;
   }
-  if (FlagCoupledNesting >= 11 && FlagCoupledNesting <= 19) CoupledSolver2Nesting();
+  if (parallel && coupling) CoupledSolver2Nesting();
 }
 
 namespace {

@@ -12,11 +12,11 @@ namespace {
 inline bool isCell(int c) { return c >= 1 && c <= NoCells; }
 }  // namespace
 
-double duneDragCoefficient(double ks, double U, double area, double depth, int n) {
-  if (n < 1 || !(depth > 0.0)) return 0.0;
-  // Strickler's ks^(1/6)/26 as Manning number: the bed shear is
-  // 9810/26^2 ks^(1/3) U^2 / h^(1/3) over the plan area of the column.
-  return std::pow(ks, 0.333) * (U / n) * 14.511834319526628 / n * area / std::pow(depth, 0.333);
+double duneDragCoefficient(double ks, double U, int n) {
+  if (n < 1) return 0.0;
+  // 9810/26^2: Strickler's number 26 ks^(-1/6) as the friction of the bed
+  // forms, shared over the n cells of the column.
+  return std::pow(ks, 0.333) * (U / n) * 14.511834319526628 / n;
 }
 
 void computeDragDune() {
@@ -38,8 +38,7 @@ void computeDragDune() {
     if (!(delta > 0.0) || !(h > 0.0)) continue;
     const double ks = 1.1 * delta * (1.0 - std::exp(-25.0 * delta / (7.3 * h)));
     const double U = std::sqrt(Cxvel[top] * Cxvel[top] + Cyvel[top] * Cyvel[top]);
-    const double area = Barea ? Barea[b] : 0.0;
-    const double D = duneDragCoefficient(ks, U, area, h, n);
+    const double D = duneDragCoefficient(ks, U, n);
     for (int k = c, guard = 0; isCell(k) && guard < n; k = Ccellt[k], ++guard) Cap[k] += D;
   }
 }

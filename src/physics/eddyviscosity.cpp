@@ -150,6 +150,17 @@ void GammaCalc(int first, int last) {
       velocityEquation() && FlagTriEdges >= 1 && FlagTriEdges <= 3 && Btriedges && Btriedges[0] == 1;
   const double triFactor = FlagTriEdges == 1 ? 100.0 : FlagTriEdges == 2 ? 20.0 : 5.0;
 
+  // Model 5 takes one value for the whole range, from the first top cell of
+  // the range. A chunk of the work range takes it from the work range, so
+  // that the drivers' chunks give the field of one call; a range without a
+  // top cell takes each column's own.
+  int windTop = 0;
+  if (windModel && model == 5) {
+    const bool chunk = first >= WCStart && last <= WCEnd && WCStart >= 1;
+    for (int c = chunk ? WCStart : first, end = chunk ? WCEnd : last; c >= 1 && c <= end && !windTop; ++c)
+      if (Ccellt[c] == 0) windTop = c;
+  }
+
   Column col;
   // The column sums serve the wind models, the models 8..13 and the
   // dune-induced viscosity of F 281 4..6 alone.
@@ -160,7 +171,7 @@ void GammaCalc(int first, int last) {
     // 1. base viscosity
     double g;
     if (windModel) {
-      g = model == 5 ? floorValue + 400.0 * 0.5477 * Ckdist[col.top] * windUstar
+      g = model == 5 ? floorValue + 400.0 * 0.5477 * Ckdist[windTop > 0 ? windTop : col.top] * windUstar
                      : floorValue + 1000.0 * 0.11 * 2.0 * col.H * windUstar;
     } else if (model == 4 || model == 6) {
       g = floorValue;

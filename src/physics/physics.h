@@ -104,7 +104,7 @@ void doubleSteepCells(const double* phi);
 // (ks), the top-cell speed U, the plan area A and depth h of the column and
 // its number of cells n.
 void computeDragDune();
-double duneDragCoefficient(double ks, double U, double area, double depth, int n);
+double duneDragCoefficient(double ks, double U, int n);
 // Drag inside the roughness layer for the columns whose bottom cells lie in
 // first..last (Equation 1, 2, F 189 1); writes cells above the range too.
 void computeDrevan(int first, int last);

@@ -71,9 +71,10 @@ void turbiditycurrentSource() {
 
 void thermoclineBuoyancy() {
   if (!Ccomp) return;
-  // The weight of the density difference, in N like the turbidity current.
+  // The density difference times the mass of the cell's water; no gravity
+  // factor enters.
   const double r0 = waterDensity(Thermocline);
-  for (int c = WCStart; c <= WCEnd; ++c) Csource[c] += 9810.0 * Cvol[c] * (r0 - waterDensity(Ccomp[0][c]));
+  for (int c = WCStart; c <= WCEnd; ++c) Csource[c] += 1000.0 * Cvol[c] * (r0 - waterDensity(Ccomp[0][c]));
 }
 
 void oneCellSource() {

@@ -65,6 +65,11 @@ void scaleToD50Load(const BedCellShear& cell, const CriticalShear& last);
 // Side-erosion terms (F 214..F 217) of a bank cell.
 void sideErosionTerms(BedCellShear& cell);
 
+// The bottom cell c and its eight neighbours of the side-erosion terms: c,
+// south, east, north, west, south-east, north-east, north-west, south-west
+// (0 where there is none).
+void bankNeighbourhood(int c, int around[9]);
+
 // Inputs of the sand-mud formula.
 struct ParvelInput {
   double tau = 0.0, tauc = 0.0, d = 0.0, d50 = 0.0;

@@ -95,6 +95,22 @@ void bedFormsAndRoughness(const BedFormCell& cell) {
   if (Broughness && bedRoughness(cell.d90, D, cell.H, movableThickness(b, cell.top), ks)) Broughness[b] = ks;
 }
 
+void totalLoadBedForms(const BedFormCell& cell) {
+  const int b = cell.b;
+  if (!okBed(b) || !Bedformheight) return;
+  const double Th = movableThickness(b, cell.top), H = cell.H;
+  const double D = std::min({stageHeight(cell), 0.5 * Th, 3.0 * H});
+  Bedformheight[b] = D;
+  if (!Broughness || FlagRoughness < 2 || FlagRoughness > 6 || Flag2BedRoughness < 0 || Flag2BedRoughness > 1) return;
+  if (!(Th > cell.d90)) {
+    Broughness[b] = Flag2BedRoughness == 0 ? std::max(XksWall, coeffRoughRijn * Th) : XksWall;
+    return;
+  }
+  double ks = coeffRoughRijn * cell.d90;
+  if (FlagRoughness >= 3) ks += H > 0.0 ? 1.1 * D * (1.0 - std::exp(-25.0 * D / (7.3 * H))) : 0.0;
+  Broughness[b] = ks;
+}
+
 void smoothRoughness() {
   if (FlagRoughness <= 1 || !Broughness || (FlagSmoothKs != 1 && FlagSmoothKs != 2)) return;
   double* ks = Broughness;

@@ -36,5 +36,12 @@ bool bedRoughness(double d90, double D, double H, double Th, double& ks);
 // Bedformheight of the bed cell and, for F 90 2..6, its Broughness.
 void bedFormsAndRoughness(const BedFormCell& cell);
 
+// The total-load formulas' own bed forms and roughness: the stage height
+// limited to half the movable thickness and three depths (whatever F 476
+// and F 103 2 say), and the roughness of F 90 2..6 with F 103 0 or 1, the
+// fixed bed taking max(XksWall, F 398 x thickness) or XksWall; other
+// combinations leave Broughness as it is.
+void totalLoadBedForms(const BedFormCell& cell);
+
 // F 460 1 and 2 over the active blocks, after all bed cells (F 90 above 1).
 void smoothRoughness();

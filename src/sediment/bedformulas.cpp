@@ -197,21 +197,27 @@ void scaleToD50Load(const BedCellShear& cell, const CriticalShear& last) {
   for (int l = 1; l <= lnumber; ++l) Bconc[l][cell.b] *= q;
 }
 
+void bankNeighbourhood(int c, int around[9]) {
+  auto ok = [](int x) { return cellOk(x) ? x : 0; };
+  // The neighbour `step` of cell a, else the neighbour `other` of cell b.
+  auto either = [&](int a, const int* step, int b, const int* other) {
+    const int x = a ? ok(step[a]) : 0;
+    return x ? x : (b ? ok(other[b]) : 0);
+  };
+  const int s = ok(Ccells[c]), e = ok(Ccelle[c]), n = ok(Ccelln[c]), w = ok(Ccellw[c]);
+  around[0] = c, around[1] = s, around[2] = e, around[3] = n, around[4] = w;
+  around[5] = either(s, Ccelle, e, Ccells);  // east of south, else south of east
+  around[6] = either(e, Ccelln, n, Ccelle);  // north of east, else east of north
+  around[7] = either(n, Ccellw, w, Ccelln);  // west of north, else north of west
+  around[8] = either(w, Ccells, s, Ccellw);  // south of west, else west of south
+}
+
 void sideErosionTerms(BedCellShear& cell) {
   cell.Ms = cell.Mc = 1.0;
   cell.Ca = 0.0;
   const int c = cell.c;
-  auto ok = [](int x) { return cellOk(x) ? x : 0; };
-  auto either = [&](int a, const int* second, int b, const int* first) {
-    const int x = a ? ok(second[a]) : 0;
-    return x ? x : (b ? ok(first[b]) : 0);
-  };
-  const int s = ok(Ccells[c]), e = ok(Ccelle[c]), n = ok(Ccelln[c]), w = ok(Ccellw[c]);
-  const int se = either(e, Ccells, s, Ccelle);
-  const int ne = either(e, Ccelln, n, Ccelle);
-  const int nw = either(n, Ccellw, w, Ccelln);
-  const int sw = either(w, Ccells, s, Ccellw);
-  const int around[9] = {c, s, e, n, w, se, ne, nw, sw};
+  int around[9];
+  bankNeighbourhood(c, around);
   int N = 0;
   for (int k = 1; k < 9; ++k) N += around[k] != 0;
 

@@ -190,7 +190,6 @@ void concEngelund() {
     form.U = col.U;
     form.speed = speedOf(col.c);
     form.stage = stage;
-    bedFormsAndRoughness(form);
+    totalLoadBedForms(form);
   }
-  smoothRoughness();
 }

@@ -57,12 +57,6 @@ inline void outerCouplings(int c, int p1, int p2, int p3, int p4) {
   Can[c] = Can[p2] + Can[p3];
   Cae[c] = Cae[p3] + Cae[p4];
 }
-inline void halfOuterCouplings(int c, int p1, int p2, int p3, int p4) {
-  Caw[c] = 0.5 * Caw[p1] + 0.5 * Caw[p2];
-  Cas[c] = 0.5 * Cas[p1] + 0.5 * Cas[p4];
-  Can[c] = 0.5 * Can[p2] + 0.5 * Can[p3];
-  Cae[c] = 0.5 * Cae[p3] + 0.5 * Cae[p4];
-}
 // The couplings between the four children of one coarse cell.
 inline double internalCouplings(int p1, int p2, int p3, int p4) {
   return Caw[p3] + Caw[p4] + Cae[p1] + Cae[p2] + Can[p1] + Can[p4] + Cas[p2] + Cas[p3];
@@ -147,12 +141,9 @@ void pressureForm(int b, int first, int last) {
         for (int p : {p1, p2, p3, p4})
           if (p) src += Csource[p];
         Csource[c] = src;
-        // Half the summed couplings: two cells joined across a coarse face
-        // lie twice as far apart as their children, and the face is twice
-        // as long, so the coarse coupling equals one fine coupling. The
-        // plain sum would make each level twice too stiff and give the
-        // coarse solution half its amplitude per level.
-        halfOuterCouplings(c, p1, p2, p3, p4);
+        // The coarse equation is the sum of its children's: each coarse
+        // coupling is the sum of the fine couplings across its side.
+        outerCouplings(c, p1, p2, p3, p4);
         const double S = Cae[c] + Caw[c] + Can[c] + Cas[c];
         Cap[c] = S < 1e-15 ? 100.0 : S;
         Cf[c] = 0.0;

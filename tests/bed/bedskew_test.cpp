@@ -10,6 +10,7 @@
 
 #include "bed/bed.h"
 #include "bed/corner_box.h"
+#include "bed/cornershares.h"
 #include "state/arrays.h"
 #include "state/options.h"
 #include "state/runstate.h"
@@ -185,4 +186,31 @@ TEST(BedSkew, EachOptionFavoursItsCorners) {
       else if (expected > 0) EXPECT_GT(low, high + 1e-6) << r.option << " " << move;
       else EXPECT_LT(low + 1e-6, high) << r.option << " " << move;
     }
+}
+
+// Why the skewed factors are scaled to the column's volume and not back to
+// their former sum: a column of plan area 1 among equal columns (every
+// corner factor 4), its high corner skewed by 3 and the others by 2 (option
+// 1 with p = 2). Scaled to the former sum 16 the factors are 4/9 x (12, 8,
+// 8, 8), and the corners, whose changes reach a plan area of 4/4 each, take
+// V x (3/16 + 3 x 9/32) = 1.03125 V: three percent of sediment out of
+// nothing in every such step. Scaled to the volume they take V.
+TEST(BedSkew, FactorsScaledToTheirFormerSumWouldNotHoldTheVolume) {
+  const double area[5] = {0.0, 4.0, 4.0, 4.0, 4.0};
+  const double g[5] = {0.0, 3.0, 2.0, 2.0, 2.0};
+  double w[5], sumBefore = 0.0, sumAfter = 0.0;
+  for (int k = 1; k <= 4; ++k) sumBefore += area[k], w[k] = area[k] * g[k], sumAfter += w[k];
+  auto placed = [&](const double* f) {
+    double v = 0.0;
+    for (int k = 1; k <= 4; ++k) v += area[k] / 4.0 * (1.0 / f[k]);
+    return v;  // for a column volume of 1
+  };
+  double formerSum[5];
+  for (int k = 1; k <= 4; ++k) formerSum[k] = w[k] * sumBefore / sumAfter;
+  EXPECT_NEAR(placed(formerSum), 1.03125, 1e-12);
+  keepColumnVolume(area, w);
+  EXPECT_NEAR(placed(w), 1.0, 1e-15);
+  // The skew itself survives: the high corner still takes the smaller share.
+  EXPECT_GT(w[1], w[2]);
+  EXPECT_DOUBLE_EQ(w[2], w[3]);
 }

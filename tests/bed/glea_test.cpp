@@ -93,6 +93,10 @@ double movedAnywhere() {
 // The seepage force of the groundwater adds to the weight where the table
 // falls with the bed (water flowing out of the bank down the slope) and
 // takes from it where it rises against the bed, alike along i and along j.
+// Written as (h_w - h_e) gx along i but (h_n - h_s) gy along j, with the
+// weight term of both directions carrying gx, the same bank would fail when
+// it lies along j and hold when it lies along i: the rows along i below
+// fail only with the seepage taken down the slope (h_e - h_w) gx.
 // A bank column whose bed rises s per metre carries a slab 0.4 s thick on
 // its 1 m2: weight W = 0.4 s 9810 rho f (f the solid fraction), friction
 // 0.65 W, driving force s W / (2 a) + 2 r s c 9810 with a the half length of

@@ -9,6 +9,7 @@
 #include "bed/bed.h"
 #include "sediment/morphology.h"
 #include "sediment/sediment_fixture.h"
+#include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -114,6 +115,32 @@ TEST(LayerBedChange, Bedchange4AddsToTheAccumulatedChangeOnlyAfterTheFirstStep) 
     for (int i = 1; i <= 4; ++i)
       for (int j = 1; j <= 4; ++j)
         EXPECT_NEAR(Surfaces[1][i][j], 0.25 + later * (zval[i][j][1] - before[i][j]), 1e-14) << i << " " << j;
+  }
+}
+
+// The coarse corner under a nested bed cell takes the nested corner's level
+// once, in the tail after its smoothing, and its accumulated change
+// only after the first step: bed cell (4, 4) stands nested over (2, 2).
+TEST(LayerBedChange, TheNestedCopyTakesTheChangeOnlyAfterTheFirstStep) {
+  for (int later : {0, 1}) {
+    SCOPED_TRACE(later);
+    LayerBox box;
+    NoNestflater = 2;
+    if (!Bnestcoarse) allocate1(Bnestcoarse, static_cast<size_t>(bedCellCapacity()));
+    for (int b = 0; b < bedCellCapacity(); ++b) Bnestcoarse[b] = 0;
+    const int fine = pointbed[4][4], coarse = pointbed[2][2];
+    Bnestcoarse[fine] = coarse;
+    const int I = Bkooi[coarse], J = Bkooj[coarse], i = Bkooi[fine], j = Bkooj[fine];
+    ASSERT_FALSE(I == i && J == j);
+    Surfaces[1][i][j] = 0.75;
+    const double coarseChange = Surfaces[1][I][J];
+    for (int b = 1; b <= NoBCells; ++b) Bedmove[b] = 0.01;
+    bedchange4(later);
+    EXPECT_EQ(zval[I][J][1], zval[i][j][1]);
+    if (later)
+      EXPECT_EQ(Surfaces[1][I][J], Surfaces[1][i][j]);
+    else
+      EXPECT_EQ(Surfaces[1][I][J], coarseChange) << "the first step leaves the accumulated change";
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -246,9 +247,14 @@ TEST(Boundary, ShapedAndLogarithmicProfiles) {
 }
 
 // F 367: the w equation gets a fixed source in the lowest cell of the
-// columns along the second j line of block 1.
+// columns i = 2..29 along the second j line, whatever the block's window:
+// on a channel of 32 columns (i = 2..33) the columns 30..33 get nothing.
 TEST(Boundary, KennedySourceAlongTheSecondLine) {
-  Channel ch;
+  InProjectDir dir;
+  ASSERT_TRUE(FlowGrid::box(32, 3).build());
+  startup();
+  ASSERT_LE(block[1].i1, 2);
+  ASSERT_GE(block[1].i2, 33);
   SourceKennedy = 5.0;
   for (int eq : {3, 1}) {
     clearEquation();
@@ -257,16 +263,44 @@ TEST(Boundary, KennedySourceAlongTheSecondLine) {
     int n = 0;
     for (int i = block[1].i1; i <= block[1].i2; ++i) {
       const int c = static_cast<int>(zval[i][2][0]);
-      if (c < 1) continue;
+      if (c < 1 || Cinout[c] != 0) continue;
       ++n;
-      if (eq == 3) {
-        EXPECT_NEAR(Csource[c], 5.0, 1e-12) << "cell " << c;
-      } else if (Cinout[c] == 0) {
-        EXPECT_EQ(Csource[c], 0.0) << "cell " << c;
-      }
+      const double expected = eq == 3 && i >= 2 && i <= 29 ? 5.0 : 0.0;
+      EXPECT_NEAR(Csource[c], expected, 1e-12) << "equation " << eq << ", i " << i;
     }
-    EXPECT_GT(n, 0);
+    EXPECT_GE(n, 30);
   }
+}
+
+// With the debugging letter R in the first iteration the shaped pass logs,
+// like the logarithmic pass, the last face of each inflow group: its q, the
+// bed of the section, its cell, its velocity 0.001 q and its area, then the
+// cell's source.
+TEST(Boundary, ShapedPassWritesTheDebugLinesOfTheLastFace) {
+  Channel ch;
+  debugging = 'R';
+  Iter = 1;
+  FlagShapeInflow = 1;
+  clearEquation();
+  Equation = 1;
+  boundary();
+  const std::string log = logText();
+  const DischargeGroup& G = DischargeStruct[1];
+  ASSERT_GT(G.surfno, 0);
+  const int f = G.face[0], c = groupCell(f);
+  const double q = Cap[c] / Farea[f];
+  char line[256];
+  std::snprintf(line, sizeof line, "Boundary condition, logarithmic inflow. uplus = %lf\n", q);
+  EXPECT_NE(log.find(line), std::string::npos) << log;
+  std::snprintf(line, sizeof line, "levbed = %lf, k = %d, Vel = %lf, Area = %lf\n", 0.0, c, 0.001 * q, Farea[f]);
+  EXPECT_NE(log.find(line), std::string::npos) << log;
+  std::snprintf(line, sizeof line, "source = %lf, Equation = %d\n", Csource[c], 1);
+  EXPECT_NE(log.find(line), std::string::npos) << log;
+  // Not after the first iteration.
+  Iter = 2;
+  const std::size_t before = logText().size();
+  boundary();
+  EXPECT_EQ(logText().size(), before);
 }
 
 // Inflow through the east edge: the momentum points into the channel, west.

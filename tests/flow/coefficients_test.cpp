@@ -168,6 +168,9 @@ TEST(PowerLaw, BoundaryFacesAndTheOtherMakers) {
   coeff_MGS(x.vf, x.vf);
   EXPECT_NEAR(highCoeff(x.vf), F + x.Dv * 0.05 / 0.5, 1e-12);
   // Horizontal face with F 76 horizontal 2: the damping is applied once.
+  // Taken twice, D f max(f, MinGamma/G), it would give 4 D here and, on the
+  // vertical faces, D A^2 where the serial k stage has D A: the k field of a
+  // run would change with F 206 (TurbulenceStage.ChunksGiveTheResiduals...).
   TDChoriz = 2.0;
   Fflux[x.hf] = 0.0;
   coeff_make_pow(x.hf, x.hf);

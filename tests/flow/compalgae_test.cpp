@@ -70,8 +70,9 @@ class WqLight : public ::testing::Test {
   }
 };
 
-// E(r) in a cell of V = 1000 with dt = 2, N = 1, r per day of 86400 s.
-double E(double r) { return (std::exp(r * 2.0 / 86400.0) - 1.0) * 1000.0 / 2.0; }
+// E(r) in a cell of V = 1000 with dt = 2, N = 1, r per day by the factor
+// 1.182033e-5.
+double E(double r) { return (std::exp(1.182033e-5 * r * 2.0) - 1.0) * 1000.0 / 2.0; }
 
 TEST_F(WqLight, GridIsAsDescribed) {
   ASSERT_EQ(NoCells, 3);

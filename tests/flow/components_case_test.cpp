@@ -103,7 +103,7 @@ TEST(ComponentsCase, TransientDecayGivesTheExponentialProfileAlongTheChannel) {
   ASSERT_EQ(f.points.size(), 504u);
   const std::vector<double>& c = f.scalars.at("Water_Quality_1");
   const std::vector<double>& carrier = f.scalars.at("Water_Quality_2");
-  const double lambda = 432.0 / 86400.0, U = 1.0 / 5.0;
+  const double lambda = 432.0 * 1.182033e-5, U = 1.0 / 5.0;
   // Mean of the nodes of each cross-section x = 1..19.
   std::map<long, std::pair<double, int>> sections;
   for (std::size_t n = 0; n < f.points.size(); ++n) {

@@ -171,7 +171,7 @@ TEST(Components, FirstOrderDecayGivesTheExponentialProfile) {
   iterGlobalMax = 300;  // 600 s, over seven times the travel time of 80 s
   TransInnerIter = 1;
   Components();
-  const double lambda = 432.0 / 86400.0;
+  const double lambda = 432.0 * 1.182033e-5;
   for (int c = 1; c <= NoCells; ++c) {
     const double expected = 10.0 * std::exp(-lambda * Channel::fromInlet(c) / ch.U);
     ASSERT_NEAR(Ccomp[0][c], expected, 0.02 * expected) << "cell " << c << " x " << Channel::fromInlet(c);

@@ -74,8 +74,9 @@ class WqCells : public ::testing::Test {
   }
 };
 
-// E(r) in a cell of V = 1000 with dt = 2, N = 1, r per day of 86400 s.
-double E(double r) { return (std::exp(r * 2.0 / 86400.0) - 1.0) * 1000.0 / 2.0; }
+// E(r) in a cell of V = 1000 with dt = 2, N = 1, r per day by the factor
+// 1.182033e-5.
+double E(double r) { return (std::exp(1.182033e-5 * r * 2.0) - 1.0) * 1000.0 / 2.0; }
 
 TEST_F(WqCells, GridIsAsDescribed) {
   ASSERT_EQ(NoCells, 6);
@@ -154,13 +155,14 @@ TEST_F(WqCells, BedErosionNeedsShearAboveTheThreshold) {
   EXPECT_EQ(Csource[1], 0.0);
 }
 
-TEST_F(WqCells, ExponentialChangeCountsADayAs86400Seconds) {
-  // A rate of 1 per day over 43200 s in one inner iteration: exp(0.5) - 1.
+TEST_F(WqCells, ExponentialChangeTakesTheDayFactorOfTheEngine) {
+  // A rate of 1 per day over 43200 s in one inner iteration:
+  // exp(1.182033e-5 x 43200) - 1 = exp(0.51063826) - 1, not exp(0.5) - 1.
   TimeStep = 43200.0;
-  EXPECT_NEAR(expChange(2, 1.0), (std::exp(0.5) - 1.0) * 1000.0 / 43200.0, 1e-12);
+  EXPECT_NEAR(expChange(2, 1.0), (std::exp(0.51063826) - 1.0) * 1000.0 / 43200.0, 1e-9);
   // Over N inner iterations each gets an N-th of the step.
   TransInnerIter = 4;
-  EXPECT_NEAR(expChange(2, 1.0), (std::exp(0.125) - 1.0) * 1000.0 / 43200.0, 1e-12);
+  EXPECT_NEAR(expChange(2, 1.0), (std::exp(0.51063826 / 4) - 1.0) * 1000.0 / 43200.0, 1e-9);
 }
 
 TEST_F(WqCells, TemperatureFactorOfTheExponentialReaction) {
@@ -286,12 +288,20 @@ TEST_F(WqInflow, ConcentrationOfAnMDataSet) {
   EXPECT_DOUBLE_EQ(Cap[2], 10.0);
   EXPECT_DOUBLE_EQ(Csource[2], 70.0);
   // For the group's own component the M value replaces the group's value:
-  // the inflow carries 7, not the mean of 3 and 7.
+  // the inflow carries 7, not the mean of 3 and 7. Both terms at once would
+  // count the inflow twice (Cap 20) and hold the cell at the mean of the two
+  // values: a grid file whose groups carry component 0 with value 0 (a flow
+  // model's groups) would halve every inflow temperature an M data set gives.
   clear();
   DischargeStruct[1].component = 1;
   CompSource();
   EXPECT_DOUBLE_EQ(Cap[2], 10.0);
   EXPECT_DOUBLE_EQ(Csource[2], 70.0);
+  clear();
+  DischargeStruct[1].value = 0.0;
+  CompSource();
+  EXPECT_DOUBLE_EQ(Csource[2] / Cap[2], 7.0) << "the inflow holds the value of the M data set";
+  DischargeStruct[1].value = 3.0;
   // No M data set given for the component: nothing more.
   clear();
   CompInflow[1].order[1] = -1;
@@ -380,6 +390,13 @@ TEST_F(WqHeat, MoreEvaporationCools) {
   // Water as warm as the air: no conduction; the wind drives evaporation.
   const double calm = heatAt(1.0, 20.0), windy = heatAt(4.0, 20.0);
   EXPECT_LT(windy, calm);
+  // The evaporation term written -(p1 - es) W, with p1 the coefficient 0.6
+  // of the atmospheric radiation, is (es - 0.6) W = 17.0 W: it would heat the
+  // water the more, the stronger the wind and the warmer the water.
+  const double es = 4.596 * std::exp(17.27 * 20.0 / 257.3);
+  auto writtenForm = [es](double W) { return -(0.6 - es) * W; };
+  EXPECT_GT(writtenForm(4.0), writtenForm(1.0));
+  EXPECT_NEAR(calm - windy, 2000.0 * 3.0 * (es - 10.0), 1e-6 * std::fabs(calm));
   // Warmer water evaporates more (and radiates and conducts more).
   EXPECT_LT(heatAt(2.0, 25.0), heatAt(2.0, 20.0));
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "flow/cellequations.h"
+#include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -212,4 +213,46 @@ TEST(MomentumStageDeathTest, CentralCoefficientOutOfRangeEndsTheRun) {
   std::ifstream in("boogie");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("Error 2, Cap(1) = "), std::string::npos);
+}
+
+// F 261 11..19: the serial route adds the coupling terms of the nested blocks
+// before it takes 1/ap of u and the residual, the parallel route after them.
+// A nest laid over the channel: the last column's cells form a block of
+// level 1 whose first cell lies in coarse cell c0. Form 11 with r = 0.5
+// doubles the diagonal of c0, so the serial 1/ap there is half the uncoupled
+// one, the parallel one the uncoupled one.
+TEST(MomentumStage, TheSerialRouteCouplesTheNestBeforeOneOverAp) {
+  int c0 = 0, fine = 0;
+  auto run = [&](int coupling, int P) {
+    InProjectDir p;
+    EXPECT_TRUE(FlowGrid::box(8, 4).build());
+    NoProcessesSolver = P;
+    startup();
+    computeChunkSizes();
+    const int split = NoCells - 4;  // the last cells: a column of the east edge
+    NoBlocks = 2;
+    block[2] = block[1];
+    block[1].lastCell = split;
+    block[2].firstCell = split + 1;
+    block[2].lastCell = NoCells;
+    block[2].nestLevel = 1;
+    nestlevmax = 1;
+    if (!Cinterpolnest) allocate1(Cinterpolnest, static_cast<size_t>(NoCells) + 1);
+    for (int c = 0; c <= NoCells; ++c) Cinterpolnest[c] = 0;
+    c0 = NoCells / 2;
+    fine = split + 1;
+    Cinterpolnest[fine] = c0;
+    FlagCoupledNesting = coupling;
+    RelaxCoupledNesting = 0.5;
+    Iter = 1;
+    FlagInitializedInvAp = 0;
+    momentumStage(1);
+    const double invAp = CinvAp[c0];
+    block[2] = BlockRecord{};
+    return invAp;
+  };
+  const double serialBase = run(0, 0), serialCoupled = run(11, 0);
+  EXPECT_NEAR(serialCoupled, 0.5 * serialBase, 1e-12 * serialBase);
+  const double parallelBase = run(0, 4), parallelCoupled = run(11, 4);
+  EXPECT_EQ(parallelCoupled, parallelBase);
 }

@@ -78,6 +78,10 @@ std::map<long, double> crossSections(Step step, const ResultField& f, int& liste
 
 }  // namespace
 
+// The pressure correction is relaxed with its sweeps (K 4) through the
+// lists: relaxed by one symmetric pass per call instead, the first-order
+// cases are still far from converged after 500 iterations (continuity 5e-2)
+// and the second-order case diverges in its ninth iteration.
 TEST(QuasiNeighbourCase, SteppedChannelConvergesAndEveryCrossSectionCarriesTheInflow) {
   const char* along = "End Unstructure 360 cells";
   const char* across = "End Unstructure 300 cells";

@@ -101,6 +101,40 @@ TEST(EddyViscosity, WindDrivenModels) {
   for (int c = 1; c <= NoCells; ++c) EXPECT_NEAR(Cgamma[c], 0.001 + 400.0 * 0.5477 * 0.25 * ustar, 1e-12);
 }
 
+// Model 5 gives the whole range one value, from the first top cell of the
+// range: columns 1 m deep in i = 2 and 3 m deep in i = 3, two cells each, so
+// the first top cell (the first column's) has the half height 0.25 m and
+// every cell, the deep column's too, gets 400 * 0.5477 * 0.25 * u*. A chunk
+// of the work range takes the work range's first top cell; a range of the
+// deep column alone takes its own, 0.75 m.
+TEST(EddyViscosity, ModelFiveTakesTheFirstTopCellOfTheRange) {
+  InProjectDir dir;
+  SmallGrid g;
+  g.nx = 2, g.ny = 1, g.nz = 2;
+  g.water = [](int i, int) { return i == 2 ? 1.0 : 3.0; };
+  g.build();
+  fillAreaVectors();
+  setField(Ckinen, [](int) { return 0.01; });
+  setField(Cepsilon, [](int) { return 0.001; });
+  ASSERT_DOUBLE_EQ(Ckdist[g.cell(2, 2, 2)], 0.25);
+  ASSERT_DOUBLE_EQ(Ckdist[g.cell(3, 2, 2)], 0.75);
+  Wind[0] = 5.0;
+  TurbulenceModel = 5;
+  Equation = 1;
+  WCStart = 1, WCEnd = NoCells;
+  const double ustar = std::sqrt(0.0012 * 25.0 * 0.001);
+  const double shallow = 0.001 + 400.0 * 0.5477 * 0.25 * ustar, deep = 0.001 + 400.0 * 0.5477 * 0.75 * ustar;
+  GammaCalc(1, NoCells);
+  for (int c = 1; c <= NoCells; ++c) EXPECT_NEAR(Cgamma[c], shallow, 1e-12) << c;
+  setField(Cgamma, [](int) { return 0.0; });
+  GammaCalc(1, 3);
+  GammaCalc(4, NoCells);
+  for (int c = 1; c <= NoCells; ++c) EXPECT_NEAR(Cgamma[c], shallow, 1e-12) << "chunks, cell " << c;
+  WCStart = 3;
+  GammaCalc(3, NoCells);
+  for (int c = 3; c <= NoCells; ++c) EXPECT_NEAR(Cgamma[c], deep, 1e-12) << "deep column alone, cell " << c;
+}
+
 // Additions and factors: each applies only beyond its dead band and to the
 // equations it names.
 TEST(EddyViscosity, AdditionsAndFactors) {

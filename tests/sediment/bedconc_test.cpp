@@ -18,6 +18,7 @@
 #include "state/records.h"
 #include "state/runstate.h"
 #include "support/in_dir.h"
+#include "support/small_grid.h"
 
 namespace {
 
@@ -732,4 +733,37 @@ TEST(CriticalShear, WindowMeanSlopeOfF204) {
     EXPECT_NEAR(criticalShearStress(1, cell).K, k.K, 1e-9) << "F 204 " << k.L;
   }
   EXPECT_LT(K(two), K(one));
+}
+
+// The neighbourhood of the side-erosion terms on 3 x 3 columns of one cell:
+// the diagonals of the middle cell. South-east is the east neighbour of the
+// south cell, and only where that is missing the south neighbour of the east
+// cell; the other three diagonals go first along their own direction (north
+// of east, west of north, south of west).
+TEST(SideErosion, TheDiagonalNeighboursAndTheirOrder) {
+  InProjectDir dir;
+  SmallGrid g;
+  g.nx = g.ny = 3, g.nz = 1;
+  g.build();
+  const int c = g.cell(3, 3, 1), s = g.cell(3, 2, 1), e = g.cell(4, 3, 1);
+  int around[9];
+  bankNeighbourhood(c, around);
+  const int expected[9] = {c, s, e, g.cell(3, 4, 1), g.cell(2, 3, 1), g.cell(4, 2, 1), g.cell(4, 4, 1),
+                           g.cell(2, 4, 1), g.cell(2, 2, 1)};
+  for (int k = 0; k < 9; ++k) EXPECT_EQ(around[k], expected[k]) << k;
+  // Links that disagree (as at a shoreline): east of south wins.
+  Ccelle[s] = g.cell(2, 2, 1);
+  Ccells[e] = g.cell(4, 4, 1);
+  bankNeighbourhood(c, around);
+  EXPECT_EQ(around[5], g.cell(2, 2, 1));
+  Ccelle[s] = 0;  // east of south missing: south of east
+  bankNeighbourhood(c, around);
+  EXPECT_EQ(around[5], g.cell(4, 4, 1));
+  // The south-west corner cell: no south-east, north-west or south-west
+  // neighbour, its north-east one.
+  bankNeighbourhood(g.cell(2, 2, 1), around);
+  EXPECT_EQ(around[5], 0);
+  EXPECT_EQ(around[6], g.cell(3, 3, 1));
+  EXPECT_EQ(around[7], 0);
+  EXPECT_EQ(around[8], 0);
 }

@@ -151,6 +151,68 @@ TEST(BedForms, RoughnessTable) {
   }
 }
 
+// The total-load formulas keep their own bed forms and roughness: the stage
+// height always within half the movable thickness and three depths (F 476 1
+// lifts no limit, F 103 2 relaxes nothing), and on a bed thinner than d90
+// max(XksWall, F 398 x thickness) with F 103 0 (the concentration routine of
+// F 10 R takes max(min(d90, XksWall), ...)); F 103 2 leaves the roughness.
+TEST(BedForms, TheTotalLoadFormulasKeepTheirOwnRules) {
+  FormBox t;
+  XksWall = 0.07;
+  FlagRoughness = 2;
+  Flag2BedRoughness = 0;
+  const double hand = 0.11 * std::pow(0.001, 0.3) * (1.0 - std::exp(-5.0)) * 15.0;
+  struct Case {
+    int duneFormula, flag2;
+    double t1, t0, height, roughness;
+  };
+  const Case cases[] = {
+      {0, 0, 1.0, 1.0, hand, 3.0 * 0.001},           // thick bed: grains
+      {1, 0, 0.06, 0.04, 0.05, 3.0 * 0.001},         // F 476 1: the thickness still caps
+      {0, 0, 0.0002, 0.0002, 0.0002, 0.07},          // thinner than d90: max(XksWall, 3 x 0.0004)
+      {0, 1, 0.0002, 0.0002, 0.0002, 0.07},          // F 103 1: XksWall
+      {0, 2, 1.0, 1.0, hand, -1.0},                  // F 103 2: height not relaxed, roughness kept
+  };
+  for (const Case& k : cases) {
+    FlagDuneFormula = k.duneFormula;
+    Flag2BedRoughness = k.flag2;
+    Bedformheight[1] = 0.5;
+    Broughness[1] = -1.0;
+    totalLoadBedForms(cellWith(10.0, k.t1, k.t0));
+    EXPECT_NEAR(Bedformheight[1], k.height, 1e-12) << k.duneFormula << " " << k.flag2 << " " << k.t1;
+    EXPECT_NEAR(Broughness[1], k.roughness, 1e-15) << k.duneFormula << " " << k.flag2 << " " << k.t1;
+  }
+  // F 90 3: grains and bed forms on a thick bed.
+  FlagRoughness = 3;
+  Flag2BedRoughness = 0;
+  FlagDuneFormula = 0;
+  totalLoadBedForms(cellWith(10.0, 1.0, 1.0));
+  EXPECT_NEAR(Broughness[1], 0.003 + 1.1 * hand * (1.0 - std::exp(-25.0 * hand / 7.3)), 1e-12);
+}
+
+// concEngelund leaves the roughness unsmoothed whatever F 460 says.
+TEST(BedForms, TheTotalLoadFormulasDoNotSmoothTheRoughness) {
+  FormBox t;
+  FlagRoughness = 2;
+  FlagSmoothKs = 2;
+  SedimentFormula = 'E';
+  fallvelo[1] = 0.1;
+  for (int b = 1; b <= NoBCells; ++b) {
+    BSedDistrib[1][0][b] = BSedDistrib[0][0][b] = 0.5;
+    BSedDistrib[1][1][b] = 1.0;
+  }
+  for (int c = 1; c <= NoCells; ++c) Cxvel[c] = 1.0, Ckinen[c] = 0.01;
+  // Bed cell 1 a fixed bed of roughness XksWall among movable beds of 3 d90:
+  // smoothing would spread the 0.05 to its neighbours.
+  XksWall = 0.05;
+  BSedDistrib[1][0][1] = BSedDistrib[0][0][1] = 0.0;
+  gsize[1] = 0.001;
+  concEngelund();
+  ASSERT_GT(NoBCells, 3);
+  EXPECT_EQ(Broughness[1], 0.05);
+  for (int b = 2; b <= NoBCells; ++b) EXPECT_NEAR(Broughness[b], 3.0 * 0.001, 1e-15) << b;
+}
+
 // F 90 3 with F 103 1 on a fixed bed gives XksWall through concEngelund;
 // the next startup hands Broughness to the bottom cell's Croughness.
 TEST(BedForms, FixedBedRoughnessReachesTheWallLaws) {

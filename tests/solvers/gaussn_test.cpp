@@ -17,6 +17,7 @@
 #include "state/options.h"
 #include "state/runstate.h"
 #include "support/in_dir.h"
+#include "support/neighbour_couplings.h"
 #include "support/small_grid.h"
 
 namespace {
@@ -211,6 +212,61 @@ TEST(GaussN, ThePressureCorrectionDampsTheOddEvenPattern) {
       Cf[1] = 1.0, Cf[2] = -1.0;
       Gauss2D(1, 2, 1);
       EXPECT_NEAR(Cf[1], k.expected, 1e-15) << "levels, equation " << k.equation;
+    }
+  }
+}
+
+// The plain Jacobi pair does not converge on a pressure correction at all: a
+// closed basin (a row of six columns of two cells, no fixed cell) has the
+// plain neighbour sum on every diagonal, and the odd-even share of the
+// solution comes back after every pair, so the defect stays where it started
+// however many sweeps are made. The plain step is what every other equation
+// takes; the damped step of the pressure correction solves the same system.
+TEST(GaussN, ThePlainJacobiPairNeverSolvesAClosedBasin) {
+  InProjectDir dir;
+  SmallGrid g;
+  g.nx = 6, g.ny = 1, g.nz = 2;
+  g.build();
+  Cf = Cpres;
+  neighbourCouplings(1.0, 1.0);  // one row of columns: no north or south
+  // A mass defect of zero sum that alternates from cell to cell.
+  for (int i = g.i1(); i <= g.i2(); ++i)
+    for (int k = 1; k <= 2; ++k) Csource[g.cell(i, g.j1(), k)] = ((i + k) % 2 == 0 ? 1.0 : -1.0);
+  auto defect = [] {
+    double s = 0.0;
+    for (int c = 1; c <= NoCells; ++c) {
+      const double r = Cae[c] * Cf[Ccelle[c]] + Caw[c] * Cf[Ccellw[c]] + Cat[c] * Cf[Ccellt[c]] +
+                       Cab[c] * Cf[Ccellb[c]] + Csource[c] - Cap[c] * Cf[c];
+      s += r * r;
+    }
+    return std::sqrt(s);
+  };
+  for (int c = 0; c <= NoCells; ++c) Cf[c] = 0.0;
+  const double start = defect();
+  ASSERT_GT(start, 1.0);
+  for (int s : {29, 27}) {
+    FlagRapSolver = s;
+    for (int eq : {1, 4}) {
+      Equation = eq;
+      for (int c = 0; c <= NoCells; ++c) Cf[c] = 0.0;
+      GaussN(1, NoCells, 400);
+      if (eq == 1)
+        EXPECT_GT(defect(), 0.5 * start) << "plain pairs, F 164 " << s;
+      else
+        EXPECT_LT(defect(), 1e-9 * start) << "damped steps, F 164 " << s;
+    }
+    if (s != 27) continue;
+    // The coarse levels: one layer of the same row.
+    for (int eq : {1, 4}) {
+      Equation = eq;
+      for (int c = 1; c <= NoCells; ++c) Cat[c] = Cab[c] = 0.0, Cap[c] = Cae[c] + Caw[c];
+      for (int c = 0; c <= NoCells; ++c) Cf[c] = 0.0;
+      const double start2 = defect();
+      Gauss2D(1, NoCells, 400);
+      if (eq == 1)
+        EXPECT_GT(defect(), 0.5 * start2) << "plain pairs on a level";
+      else
+        EXPECT_LT(defect(), 1e-9 * start2) << "damped steps on a level";
     }
   }
 }
