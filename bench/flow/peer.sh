@@ -95,21 +95,41 @@ engine_run() {
   awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f\n", b - a }'
 }
 
+# Process $1 and every process it started, children first from the parent
+# down (mpirun and its simpleFoam ranks): process ids only, never names, so
+# that no other work on the machine is touched.
+process_tree() {
+  local c
+  for c in $(pgrep -P "$1" 2>/dev/null); do process_tree "$c"; done
+  echo "$1"
+}
+end_tree() {
+  local pids
+  pids=$(process_tree "$1")
+  # The parent first, so that mpirun does not start anything anew.
+  kill $(printf '%s\n' $pids | tac) 2>/dev/null || true
+}
+# The background run of the moment, ended when the script ends early.
+running=
+trap '[ -z "$running" ] || end_tree "$running"' EXIT
+
 # Waits for process $1 while `$2` prints profile lines; stops the process
-# once the last four changes are all within 1e-4.
+# (and what it started) once the last four changes are all within 1e-4.
 watch_profiles() {
   local pid=$1 cmd=$2
+  running=$pid
   while kill -0 "$pid" 2>/dev/null; do
     sleep 20
     if eval "$cmd" 2>/dev/null | awk '$1 == "profile" { c[++n] = $3 }
         END { if (n < 5) exit 1; for (k = n - 3; k <= n; ++k) if (c[k] > 1e-4) exit 1; exit 0 }'; then
-      kill "$pid" 2>/dev/null || true
+      end_tree "$pid"
       # The engine and simpleFoam leave their last complete profile behind.
       sleep 2
       break
     fi
   done
   wait "$pid" 2>/dev/null || true
+  running=
 }
 
 echo "== history runs with $tmax threads (profiles every $every iterations)"
@@ -142,7 +162,6 @@ sed -i -e "s/^endTime .*/endTime         $fmax;/" -e "s/^writeInterval .*/writeI
   fi
 ) &
 watch_profiles $! "$profile peer '$fhist' $H $ks"
-pkill -f "simpleFoam" 2>/dev/null || true
 $profile peer "$fhist" "$H" "$ks" >"$work/peer-profile.txt"
 fiter=$(awk '$1 == "converged" { print $2 }' "$work/peer-profile.txt")
 echo "peer: converged field after $fiter iterations"

@@ -46,6 +46,30 @@ def two_nearest(values, target):
     return distinct[:2]
 
 
+def vtk_cell_centres(name):
+    """Centres (mean of the corner points) of the cells of an ASCII legacy VTK
+    unstructured grid, in file order."""
+    with open(name) as f:
+        words = f.read().split()
+    try:
+        k = words.index("POINTS")
+        n = int(words[k + 1])
+        flat = list(map(float, words[k + 3:k + 3 + 3 * n]))
+        pts = [flat[3 * i:3 * i + 3] for i in range(n)]
+        k = words.index("CELLS")
+        ncells = int(words[k + 1])
+        k += 3
+        centres = []
+        for _ in range(ncells):
+            m = int(words[k])
+            ids = [int(w) for w in words[k + 1:k + 1 + m]]
+            k += 1 + m
+            centres.append(tuple(sum(pts[i][d] for i in ids) / m for d in range(3)))
+    except (ValueError, IndexError):
+        fail("cannot read the grid of " + name)
+    return centres
+
+
 def centre_cells(project, length, width):
     """Cell number (1-based, the order of the VTK cells) -> rounded z of its
     centre, for the cells of the four columns around the centre line; kept in
@@ -54,19 +78,9 @@ def centre_cells(project, length, width):
     if os.path.isfile(cache):
         with open(cache) as f:
             return {int(n): float(z) for n, z in (line.split() for line in f)}
-    import vtk
-
-    reader = vtk.vtkUnstructuredGridReader()
-    reader.SetFileName(os.path.join(project, "ParaView3U.vtk"))
-    reader.Update()
-    grid = reader.GetOutput()
-    if grid.GetNumberOfCells() == 0:
+    xyz = vtk_cell_centres(os.path.join(project, "ParaView3U.vtk"))
+    if len(xyz) == 0:
         fail("no cells in " + project + "/ParaView3U.vtk")
-    centres = vtk.vtkCellCenters()
-    centres.SetInputData(grid)
-    centres.Update()
-    pts = centres.GetOutput().GetPoints()
-    xyz = [pts.GetPoint(c) for c in range(grid.GetNumberOfCells())]
     xs = two_nearest([p[0] for p in xyz], length / 2)
     ys = two_nearest([p[1] for p in xyz], width / 2)
     chosen = {}
