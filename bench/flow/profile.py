@@ -4,6 +4,7 @@
 usage:
   profile.py engine <project-dir> <L> <W> <H> <ks>
   profile.py peer <case-dir> <H> <ks>
+  profile.py compare <profile output> <reference profile output>
 
 engine: the cell centres come from the 3-D VTK file of the project
 (ParaView3U.vtk), the velocities from every result file (result.end and the
@@ -19,7 +20,8 @@ is the largest difference to the profile before it, off the largest difference
 to the last profile, both over the largest velocity of the profile; then
 "converged <iteration>", the first iteration from which every profile stays
 within 0.1 % of the last one (the history runs go on until the profile no
-longer changes by 1e-4 between two profiles); then the last
+longer changes by 1e-4 between two profiles); "settles <z> <z/H>", the height
+whose velocity was the last to come within that limit; then the last
 profile against the log law of a rough bed u = u*/0.4 ln(30 z/ks), u* fitted by
 least squares between 10 % and 90 % of the depth:
   "loglaw <u*> <rms deviation> <largest deviation>" (deviations relative to the
@@ -207,6 +209,12 @@ def report(profiles, depth, ks):
             break
         converged = unique[k][0]
     print("converged %s" % ("none" if converged is None else converged))
+    # The height whose velocity was the last to come within the limit.
+    late = [k for k in range(len(unique)) if offs[k] > LIMIT]
+    if late and converged is not None:
+        prof = dict(unique[late[-1]][1])
+        z = max(last, key=lambda zu: abs(prof.get(zu[0], 0.0) - zu[1]))[0]
+        print("settles %.4f %.4f" % (z, z / depth))
 
     inside = [(z, u) for z, u in last if 0.1 * depth <= z <= 0.9 * depth]
     f = [math.log(30.0 * z / ks) / 0.4 for z, _ in inside]
@@ -219,7 +227,23 @@ def report(profiles, depth, ks):
         print("z %.4f %.5f %.5f" % (z, u, law))
 
 
+def compare(name, reference):
+    """Largest difference of the final profiles of two profile.py outputs,
+    over the largest velocity of the reference."""
+    def heights(n):
+        with open(n) as f:
+            return [tuple(map(float, l.split()[1:3])) for l in f if l.startswith("z ")]
+    a, b = heights(name), dict(heights(reference))
+    if not a or len(a) != len(b):
+        fail("the profiles of %s and %s have different heights" % (name, reference))
+    top = max(abs(u) for u in b.values()) or 1.0
+    print("%.3e" % (max(abs(u - b.get(z, 0.0)) for z, u in a) / top))
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "compare":
+        compare(sys.argv[2], sys.argv[3])
+        return
     if len(sys.argv) == 7 and sys.argv[1] == "engine":
         length, width, depth, ks = map(float, sys.argv[3:7])
         report(engine_profiles(sys.argv[2], length, width), depth, ks)
