@@ -14,7 +14,9 @@ engine_project() {
     for (i = 1; i <= nx + 1; ++i) for (j = 1; j <= ny + 1; ++j)
       printf "%d %d %.6f %.6f 0.0 %g\n", i, j, (i - 1) * l / nx, (j - 1) * w / ny, h }' >"$dir/koosurf"
   chunks=$([ "$t" -gt 1 ] && echo "$t" || echo 0)
-  maxc=$((cells + cells / 20 + 1000))
+  # Room for the coarse levels of the multigrid (F 168): a cell per column and
+  # a quarter of that per coarser level.
+  maxc=$((cells + cells / 20 + 2 * nx * ny + 1000))
   maxf=$((3 * cells + nx * ny + nx * nz + ny * nz + cells / 10 + 1000))
   maxp=$(((nx + 1) * (ny + 1) * (nz + 1) + cells / 10 + 1000))
   printf 'T channel %s x %s x %s m, fixed lid, ks %s m\nF 2 YWM\nG 1 %d %d %d 1\nF 314 1 1\nF 237 1 %s\nF 237 2 %s\nK 2 0 0\nF 16 %s\nF 65 %d %d %d 10000 1000\nK 1 %d\nF 206 %d\n%b' \

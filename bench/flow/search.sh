@@ -22,16 +22,18 @@
 # Usage: bench/flow/search.sh [-b build dir] [-w work dir] [-x cells along]
 #          [-y cells across] [-z cell layers] [-k ks] [-m interval]
 #          [-e iteration limit] [-t threads] [-l settings file]
+#          [-r reference profile]
 # The settings file holds one setting a line, "name|data sets" (data sets
-# separated by \n); the first line must be the defaults (no data sets). Without
-# -l the list below is used.
+# separated by \n); the first line is the defaults (no data sets), unless -r
+# gives the profile.txt of a defaults run of an earlier search on the same grid.
+# Without -l the list below is used.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$root/build-bench
 work=
-nx=100 ny=10 nz=10 ks=0.05 every=10 emax=20000 threads=1 list=
+nx=100 ny=10 nz=10 ks=0.05 every=10 emax=20000 threads=1 list= reference=
 L=100 W=10 H=2 U0=1 sets=
-while getopts b:w:x:y:z:k:m:e:t:l: opt; do
+while getopts b:w:x:y:z:k:m:e:t:l:r: opt; do
   case $opt in
     b) build=$OPTARG ;;
     w) work=$OPTARG ;;
@@ -43,6 +45,7 @@ while getopts b:w:x:y:z:k:m:e:t:l: opt; do
     e) emax=$OPTARG ;;
     t) threads=$OPTARG ;;
     l) list=$OPTARG ;;
+    r) reference=$(realpath "$OPTARG") ;;
     *) exit 2 ;;
   esac
 done
@@ -103,7 +106,6 @@ zero=$(cpu_run "$work/zero")
 results=$work/results.txt
 : >"$results"
 n=0
-reference=
 while IFS='|' read -r name data; do
   [ -n "$name" ] || continue
   n=$((n + 1))
@@ -113,7 +115,12 @@ while IFS='|' read -r name data; do
   cp "$work/grid/ParaView3U.vtk" "$d/"
   (cd "$d" && OMP_NUM_THREADS=$threads exec "$build/tovak" >/dev/null 2>&1) &
   watch_profiles $! "$profile engine '$d' $L $W $H $ks"
-  $profile engine "$d" "$L" "$W" "$H" "$ks" >"$d/profile.txt"
+  if ! $profile engine "$d" "$L" "$W" "$H" "$ks" >"$d/profile.txt"; then
+    printf '%s|failed|-|-|-|-|-|%s\n' "$name" "$data" >>"$results"
+    echo "$name: the history run failed; end of $d/boogie:"
+    tail -n 5 "$d/boogie"
+    continue
+  fi
   it=$(awk '$1 == "converged" { print $2 }' "$d/profile.txt")
   settles=$(awk '$1 == "settles" { print $3 }' "$d/profile.txt")
   [ -z "$reference" ] && reference=$d/profile.txt
@@ -138,7 +145,7 @@ echo "== settings sorted by processor time to a converged field ($cells cells, 1
 printf '%-46s %10s %12s %10s %10s %8s  %s\n' setting iterations s/iteration "time, s" "off dflt" "settles" \
   "residuals u v w cont k eps at the converged field"
 sort -t'|' -k4,4g "$results" | awk -F'|' '{ printf "%-46s %10s %12s %10s %10s %8s  %s\n", $1, $2, $3, $4, $5, $6, $7 }'
-best=$(awk -F'|' '$2 != "none" && $5 + 0 <= 0.005' "$results" | sort -t'|' -k4,4g | head -1)
+best=$(awk -F'|' '$2 != "none" && $2 != "failed" && $5 + 0 <= 0.005' "$results" | sort -t'|' -k4,4g | head -1)
 echo "fastest with the defaults' profile (within 0.5 %): ${best%%|*}"
 echo "data sets: $(printf '%s' "$best" | awk -F'|' '{ print $8 }')"
 echo "runs kept in $work"
