@@ -1,6 +1,6 @@
 # The engine side of the channel benchmarks (sourced by peer.sh and search.sh):
 # project directories, runs, and the watch of a history run. Expects nx, ny,
-# nz, L, W, H, ks, q, cells, build, sets (data sets added to every project)
+# nz, L, W, H, ks, q, cells, engine (the binary), sets (data sets added to every project)
 # and now() from the script that sources it; poll is the seconds between two
 # looks at a history run.
 poll=${poll:-20}
@@ -27,7 +27,7 @@ engine_project() {
 engine_run() {
   local dir=$1 t=$2 t0 t1 status=0
   t0=$(now)
-  (cd "$dir" && OMP_NUM_THREADS=$t "$build/tovak" >/dev/null 2>&1) || status=$?
+  (cd "$dir" && OMP_NUM_THREADS=$t "$engine" >/dev/null 2>&1) || status=$?
   t1=$(now)
   if [ "$status" -ne 1 ]; then
     echo "$(basename "$0"): the engine ended with status $status in $dir; end of boogie:" >&2

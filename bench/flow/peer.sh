@@ -58,9 +58,16 @@ tmax=$(printf '%s\n' $threads | sort -n | tail -1)
 mkdir -p "$work"
 profile="/usr/bin/python3 $root/bench/flow/profile.py"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-build=$(cd "$build" && pwd)
-cmake --build "$build" -j"$(nproc)" --target tovak >/dev/null
+# TOVAK in the environment names an engine binary to run instead of building
+# one (to compare two builds, or to keep one while the sources change).
+if [ -n "${TOVAK:-}" ]; then
+  engine=$(realpath "$TOVAK")
+else
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  build=$(cd "$build" && pwd)
+  cmake --build "$build" -j"$(nproc)" --target tovak >/dev/null
+  engine=$build/tovak
+fi
 
 now() { date +%s.%N; }
 q=$(awk -v u="$U0" -v w="$W" -v h="$H" 'BEGIN { print u * w * h }')
@@ -77,7 +84,7 @@ engine_project "$ehist" "$tmax" "$emax" "P 10 $every\n"
 engine_project "$work/engine-grid" 1 0 "F 329 1 0 0 0 0 1\n"
 engine_run "$work/engine-grid" 1 >/dev/null
 cp "$work/engine-grid/ParaView3U.vtk" "$ehist/"
-(cd "$ehist" && OMP_NUM_THREADS=$tmax exec "$build/tovak" >/dev/null 2>&1) &
+(cd "$ehist" && OMP_NUM_THREADS=$tmax exec "$engine" >/dev/null 2>&1) &
 watch_profiles $! "$profile engine '$ehist' $L $W $H $ks"
 $profile engine "$ehist" "$L" "$W" "$H" "$ks" >"$work/engine-profile.txt"
 eiter=$(awk '$1 == "converged" { print $2 }' "$work/engine-profile.txt")

@@ -9,8 +9,8 @@ usage:
 engine: the cell centres come from the 3-D VTK file of the project
 (ParaView3U.vtk), the velocities from every result file (result.end and the
 numbered result.NNNN of P 10), each of which names its outer iteration. A
-numbered file is read once and then removed; its profile stays beside it in
-result.NNNN.centre.
+numbered file is read once and then removed; its profile stays in
+centre.<iteration>.
 peer: the sampled profiles of postProcessing/centreline/<iteration>/.
 Both take the streamwise velocity in the cell centres of the four cell columns
 around the centre line x = L/2, y = W/2 and average them per cell layer.
@@ -125,27 +125,25 @@ def read_result(name, chosen):
 
 def engine_profiles(project, length, width):
     """The profiles of result.end and of every numbered result file. A
-    numbered file is read once: its profile goes to <name>.centre and the
-    file itself (tens of megabytes on a large grid) is removed."""
+    numbered file is read once: its profile goes to centre.<iteration> and the
+    file itself (tens of megabytes on a large grid) is removed. The engine
+    names a new file by the first free number, so a removed file's name comes
+    back with a later iteration: the iteration, not the name, keys a profile.
+    A file still being written is left for the next call unless the cells of
+    the centre line are in it already."""
     chosen = centre_cells(project, length, width)
     profiles = []
     numbered = sorted(n for n in glob.glob(os.path.join(project, "result.[0-9]*")) if not n.endswith(".centre"))
-    for k, name in enumerate(numbered):
-        cache = name + ".centre"
-        if os.path.isfile(cache):
-            continue
-        # The newest file may still be being written.
-        if k == len(numbered) - 1:
-            break
+    for name in numbered:
         got = read_result(name, chosen)
         if got is None:
             continue
-        with open(cache, "w") as f:
+        with open(os.path.join(project, "centre.%07d" % got[0]), "w") as f:
             f.write("%d\n" % got[0])
             for z, u in got[1]:
                 f.write("%r %r\n" % (z, u))
         os.remove(name)
-    for cache in glob.glob(os.path.join(project, "result.[0-9]*.centre")):
+    for cache in glob.glob(os.path.join(project, "centre.[0-9]*")):
         with open(cache) as f:
             lines = f.read().split("\n")
         profiles.append((int(lines[0]), [tuple(map(float, l.split())) for l in lines[1:] if l.strip()]))
