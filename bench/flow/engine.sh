@@ -27,7 +27,12 @@ engine_project() {
 engine_run() {
   local dir=$1 t=$2 t0 t1 status=0
   t0=$(now)
-  (cd "$dir" && OMP_NUM_THREADS=$t "$engine" >/dev/null 2>&1) || status=$?
+  # The peak resident memory (KiB) goes to $dir/rss when GNU time is there.
+  if [ -x /usr/bin/time ]; then
+    (cd "$dir" && OMP_NUM_THREADS=$t /usr/bin/time -f %M -o rss "$engine" >/dev/null 2>&1) || status=$?
+  else
+    (cd "$dir" && OMP_NUM_THREADS=$t "$engine" >/dev/null 2>&1) || status=$?
+  fi
   t1=$(now)
   if [ "$status" -ne 1 ]; then
     echo "$(basename "$0"): the engine ended with status $status in $dir; end of boogie:" >&2

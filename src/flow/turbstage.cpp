@@ -162,6 +162,8 @@ void turbulenceStage(int i) {
   }
   stamp(18);
   Cxvel[0] = Cyvel[0] = Czvel[0] = 0.0;
+  // The velocities stay as they are until epsilon has its coefficients.
+  keepStrain();
   turbulenceCoefficients(5, !stageOnMainThread(5));
   stamp(19);
   turbulenceSources(5, 20);
@@ -181,7 +183,9 @@ void turbulenceStage(int i) {
   Cf = Cepsilon;
   Cf_old = Cepsilon_old;
   if (FlagTimeOrder > 0) Cf_old2 = Cepsilon_old;
+  reuseStrain();
   turbulenceCoefficients(6, !stageOnMainThread(6));
+  forgetStrain();
   turbulenceSources(6, -1);
   finalise(6, !stageOnMainThread(9));
   accelerate(6, i);
