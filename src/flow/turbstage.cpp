@@ -175,7 +175,10 @@ void turbulenceStage(int i) {
   stamp(23);
   if (FlagCoupledNesting == 3) CoupledSolverNesting();
   debugDump(i);
-  for (int c = WCStart; c <= WCEnd; ++c) Ckinen[c] = std::max(Ckinen[c], ArtMinKinen);
+  const bool parallel = NoProcessesSolver > 0;
+  const double kMin = ArtMinKinen;
+#pragma omp parallel for schedule(static) if (parallel)
+  for (int c = WCStart; c <= WCEnd; ++c) Ckinen[c] = std::max(Ckinen[c], kMin);
   stamp(24);
 
   // Epsilon.
@@ -193,6 +196,7 @@ void turbulenceStage(int i) {
     solverTDMA();
   else
     solver();
+#pragma omp parallel for schedule(static) if (parallel)
   for (int c = WCStart; c <= WCEnd; ++c) Cepsilon[c] = std::max(Cepsilon[c], 1e-16);
   debugDump(i);
   if (FlagThixoIsComputing == 0) stamp(25);
