@@ -41,7 +41,7 @@ work=
 nx=200 ny=40 nz=20 ks=0.05 every=25 emax=20000 fmax=3000
 # The fastest setting to a converged field of bench/flow/search.sh (see
 # bench/README.md).
-best='K 5 0 0 0 1 0 0\nK 3 0.8 0.8 0.8 0.2 0.9 0.9\nK 4 2 2 2 5 3 3'
+best='K 5 0 0 0 1 0 0\nK 3 0.8 0.8 0.8 0.2 0.7 0.7\nK 4 2 2 2 5 3 3'
 L=100 W=10 H=2 U0=1
 while getopts b:w:x:y:z:k:m:e:f:s: opt; do
   case $opt in
