@@ -4,7 +4,9 @@
 # deep under a fixed lid, 1 m/s (20 m3/s), k-epsilon with wall laws over a bed
 # and side walls of roughness ks, 200 x 40 x 20 cells by default.
 #
-# For each side:
+# The engine runs twice: with its default solver settings and with the best
+# setting that bench/flow/search.sh found (or the data sets of -s). For each
+# of the two and for the peer:
 # 1. a history run with all threads writes the centre-line profile (x = L/2,
 #    y = W/2, the four cell columns around it) every -m iterations and stops
 #    once it has changed by no more than 1e-4 (of the largest velocity) from
@@ -13,27 +15,33 @@
 #    final one is the iteration count of a converged field;
 # 2. per thread count, a clean run of exactly that many iterations gives the
 #    wall time to a converged field and the seconds per iteration (engine: the
-#    time of a run without iterations taken off; peer: its loop time).
-# Prints both and their ratio per thread count, and both final profiles against
+#    time of a run without iterations taken off; peer: its loop time), the
+#    engine's speedup over the first thread count and its peak memory per cell.
+# Prints them and the ratio of the engine's wall time to the peer's per thread
+# count, the load average of the machine, and the three final profiles against
 # the log law of a rough bed, u = u*/0.4 ln(30 z/ks), u* fitted between 10 % and
 # 90 % of the depth.
 #
 # Usage: bench/flow/peer.sh [-b build dir] [-w work dir] [-x cells along]
 #          [-y cells across] [-z cell layers] [-k ks] [-m interval]
 #          [-e engine iteration limit] [-f peer iteration limit]
-#          [-s engine data sets] [threads...]
-# -s adds data sets to the engine's control file, for example
-# -s 'K 4 1 1 1 20 1 1\nK 3 0.8 0.8 0.8 0.5 0.5 0.5' (20 sweeps of the pressure
-# correction and its relaxation 0.5 instead of 5 and 0.2).
+#          [-s engine data sets of the best setting] [threads...]
+# -s replaces the best setting, for example -s 'K 4 1 1 1 20 1 1\nK 3 0.8 0.8
+# 0.8 0.5 0.5 0.5' (20 sweeps of the pressure correction and its relaxation 0.5
+# instead of 5 and 0.2).
 # Threads default to 1 and all cores. The peer is installed from Debian's
 # openfoam package when it is missing (as root). The work directory (default
-# a new one under /tmp) keeps every run for a look afterwards.
+# a new one under /tmp) keeps every run for a look afterwards. TOVAK in the
+# environment runs that engine binary instead of building one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 peer=${PEER:-$root/../shared/peers/openfoam-channel.sh}
 build=$root/build-bench
 work=
-nx=200 ny=40 nz=20 ks=0.05 every=25 emax=20000 fmax=3000 sets=
+nx=200 ny=40 nz=20 ks=0.05 every=25 emax=20000 fmax=3000
+# The fastest setting to a converged field of bench/flow/search.sh (see
+# bench/README.md).
+best='K 5 0 0 0 1 0 0\nK 3 0.8 0.8 0.8 0.2 0.7 0.7\nK 4 2 2 2 5 3 3'
 L=100 W=10 H=2 U0=1
 while getopts b:w:x:y:z:k:m:e:f:s: opt; do
   case $opt in
@@ -46,7 +54,7 @@ while getopts b:w:x:y:z:k:m:e:f:s: opt; do
     m) every=$OPTARG ;;
     e) emax=$OPTARG ;;
     f) fmax=$OPTARG ;;
-    s) sets=$OPTARG\\n ;;
+    s) best=$OPTARG ;;
     *) exit 2 ;;
   esac
 done
@@ -58,74 +66,50 @@ tmax=$(printf '%s\n' $threads | sort -n | tail -1)
 mkdir -p "$work"
 profile="/usr/bin/python3 $root/bench/flow/profile.py"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tovak >/dev/null
+# TOVAK in the environment names an engine binary to run instead of building
+# one (to compare two builds, or to keep one while the sources change).
+if [ -n "${TOVAK:-}" ]; then
+  engine=$(realpath "$TOVAK")
+else
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  build=$(cd "$build" && pwd)
+  cmake --build "$build" -j"$(nproc)" --target tovak >/dev/null
+  engine=$build/tovak
+fi
 
 now() { date +%s.%N; }
 q=$(awk -v u="$U0" -v w="$W" -v h="$H" 'BEGIN { print u * w * h }')
 cells=$((nx * ny * nz))
 
-# ---- the engine ------------------------------------------------------------
-# A project directory for $2 threads and $3 outer iterations; $4 more data sets.
-engine_project() {
-  local dir=$1 t=$2 n=$3 extra=$4 chunks maxc maxf maxp
-  mkdir -p "$dir"
-  awk -v nx="$nx" -v ny="$ny" -v l="$L" -v w="$W" -v h="$H" 'BEGIN {
-    for (i = 1; i <= nx + 1; ++i) for (j = 1; j <= ny + 1; ++j)
-      printf "%d %d %.6f %.6f 0.0 %g\n", i, j, (i - 1) * l / nx, (j - 1) * w / ny, h }' >"$dir/koosurf"
-  chunks=$([ "$t" -gt 1 ] && echo "$t" || echo 0)
-  maxc=$((cells + cells / 20 + 1000))
-  maxf=$((3 * cells + nx * ny + nx * nz + ny * nz + cells / 10 + 1000))
-  maxp=$(((nx + 1) * (ny + 1) * (nz + 1) + cells / 10 + 1000))
-  printf 'T channel %s x %s x %s m, fixed lid, ks %s m\nF 2 YWM\nG 1 %d %d %d 1\nF 314 1 1\nF 237 1 %s\nF 237 2 %s\nK 2 0 0\nF 16 %s\nF 65 %d %d %d 10000 1000\nK 1 %d\nF 206 %d\n%b' \
-    "$L" "$W" "$H" "$ks" $((nx + 3)) $((ny + 3)) $((nz + 2)) "$q" "$q" "$ks" "$maxc" "$maxf" "$maxp" "$n" "$chunks" \
-    "$sets$extra" >"$dir/control"
-}
-# Runs the engine in $1 with $2 threads; prints the wall seconds.
-engine_run() {
-  local dir=$1 t=$2 t0 t1 status=0
-  t0=$(now)
-  (cd "$dir" && OMP_NUM_THREADS=$t "$build/tovak" >/dev/null 2>&1) || status=$?
-  t1=$(now)
-  if [ "$status" -ne 1 ]; then
-    echo "peer.sh: the engine ended with status $status in $dir; end of boogie:" >&2
-    tail -n 20 "$dir/boogie" >&2
-    exit 2
-  fi
-  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f\n", b - a }'
-}
+. "$root/bench/flow/engine.sh"
 
-# Waits for process $1 while `$2` prints profile lines; stops the process
-# once the last four changes are all within 1e-4.
-watch_profiles() {
-  local pid=$1 cmd=$2
-  while kill -0 "$pid" 2>/dev/null; do
-    sleep 20
-    if eval "$cmd" 2>/dev/null | awk '$1 == "profile" { c[++n] = $3 }
-        END { if (n < 5) exit 1; for (k = n - 3; k <= n; ++k) if (c[k] > 1e-4) exit 1; exit 0 }'; then
-      kill "$pid" 2>/dev/null || true
-      # The engine and simpleFoam leave their last complete profile behind.
-      sleep 2
-      break
-    fi
-  done
-  wait "$pid" 2>/dev/null || true
-}
-
+names="defaults best"
+declare -A data=([defaults]="" [best]="$best") eiter=()
 echo "== history runs with $tmax threads (profiles every $every iterations)"
-ehist=$work/engine-history
-rm -rf "$ehist"
-engine_project "$ehist" "$tmax" "$emax" "P 10 $every\n"
 # The cell centres come from the 3-D VTK file that letter M writes after no
 # iteration.
+sets=
 engine_project "$work/engine-grid" 1 0 "F 329 1 0 0 0 0 1\n"
 engine_run "$work/engine-grid" 1 >/dev/null
-cp "$work/engine-grid/ParaView3U.vtk" "$ehist/"
-(cd "$ehist" && OMP_NUM_THREADS=$tmax exec "$build/tovak" >/dev/null 2>&1) &
-watch_profiles $! "$profile engine '$ehist' $L $W $H $ks"
-$profile engine "$ehist" "$L" "$W" "$H" "$ks" >"$work/engine-profile.txt"
-eiter=$(awk '$1 == "converged" { print $2 }' "$work/engine-profile.txt")
-echo "engine: converged field after $eiter iterations"
+for s in $names; do
+  sets=${data[$s]:+${data[$s]}\n}
+  ehist=$work/engine-$s-history
+  rm -rf "$ehist"
+  engine_project "$ehist" "$tmax" "$emax" "P 10 $every\n"
+  cp "$work/engine-grid/ParaView3U.vtk" "$ehist/"
+  (cd "$ehist" && OMP_NUM_THREADS=$tmax exec "$engine" >/dev/null 2>&1) &
+  watch_profiles $! "$profile engine '$ehist' $L $W $H $ks"
+  $profile engine "$ehist" "$L" "$W" "$H" "$ks" >"$work/engine-$s-profile.txt"
+  eiter[$s]=$(awk '$1 == "converged" { print $2 }' "$work/engine-$s-profile.txt")
+  echo "engine, $s: converged field after ${eiter[$s]} iterations" \
+    "(settles last at $(awk '$1 == "settles" { print $2 " m, " 100 * $3 " %" }' "$work/engine-$s-profile.txt") of the depth)"
+  if [ "${eiter[$s]}" = none ]; then
+    echo "peer.sh: the engine ($s) did not converge within $emax iterations; raise -e" >&2
+    exit 2
+  fi
+done
+echo "engine, best setting: profile off the defaults' by" \
+  "$($profile compare "$work/engine-best-profile.txt" "$work/engine-defaults-profile.txt") (of the largest velocity)"
 
 fhist=$work/peer-history
 "$peer" CASE="$fhist" NX="$nx" NY="$ny" NZ="$nz" N=1 P="$tmax" KS="$ks" L="$L" W="$W" H="$H" U0="$U0" >/dev/null
@@ -142,42 +126,51 @@ sed -i -e "s/^endTime .*/endTime         $fmax;/" -e "s/^writeInterval .*/writeI
   fi
 ) &
 watch_profiles $! "$profile peer '$fhist' $H $ks"
-pkill -f "simpleFoam" 2>/dev/null || true
 $profile peer "$fhist" "$H" "$ks" >"$work/peer-profile.txt"
 fiter=$(awk '$1 == "converged" { print $2 }' "$work/peer-profile.txt")
 echo "peer: converged field after $fiter iterations"
-if [ "$eiter" = none ] || [ "$fiter" = none ]; then
-  echo "peer.sh: a side did not converge within its iteration limit; raise -e or -f" >&2
+if [ "$fiter" = none ]; then
+  echo "peer.sh: the peer did not converge within $fmax iterations; raise -f" >&2
   exit 2
 fi
 
-echo "== timed runs: $nx x $ny x $nz = $cells cells"
-printf '%7s | %-38s | %-38s | %s\n' "" "engine" "peer" "engine / peer"
-printf '%7s | %10s %12s %14s | %10s %12s %14s | %s\n' threads iterations s/iteration "wall to conv." \
-  iterations s/iteration "wall to conv." "wall to converged field"
+echo "== timed runs: $nx x $ny x $nz = $cells cells (load average before: $(cut -d' ' -f1-3 /proc/loadavg))"
+printf '%-8s %7s | %-52s | %-38s | %s\n' "" "" "engine" "peer" "engine / peer"
+printf '%-8s %7s | %10s %12s %14s %7s %6s | %10s %12s %14s | %s\n' setting threads iterations s/iteration \
+  "wall to conv." speedup "B/cell" iterations s/iteration "wall to conv." "wall to converged field"
+declare -A fspi fwall espi1
 for t in $threads; do
-  d=$work/engine-t$t
-  rm -rf "$d" "$d-0"
-  engine_project "$d" "$t" "$eiter" ""
-  engine_project "$d-0" "$t" 0 ""
-  ewall=$(engine_run "$d" "$t")
-  esetup=$(engine_run "$d-0" "$t")
-  espi=$(awk -v w="$ewall" -v s="$esetup" -v n="$eiter" 'BEGIN { printf "%.4f", (w - s) / n }')
   out=$("$peer" CASE="$work/peer-t$t" NX="$nx" NY="$ny" NZ="$nz" N="$fiter" P="$t" KS="$ks" L="$L" W="$W" H="$H" U0="$U0")
   fmesh=$(printf '%s\n' "$out" | awk '/^mesh time/ { print $3 + $7 }')
   fsolve=$(printf '%s\n' "$out" | awk '/^wall time/ { print $3 }')
-  fspi=$(printf '%s\n' "$out" | awk '/^s\/iteration/ { print $2 }')
-  fwall=$(awk -v a="$fmesh" -v b="$fsolve" 'BEGIN { printf "%.3f", a + b }')
-  printf '%7d | %10d %12s %12s s | %10d %12s %12s s | %.2f\n' "$t" "$eiter" "$espi" "$ewall" "$fiter" "$fspi" "$fwall" \
-    "$(awk -v a="$ewall" -v b="$fwall" 'BEGIN { print a / b }')"
+  fspi[$t]=$(printf '%s\n' "$out" | awk '/^s\/iteration/ { print $2 }')
+  fwall[$t]=$(awk -v a="$fmesh" -v b="$fsolve" 'BEGIN { printf "%.3f", a + b }')
+  for s in $names; do
+    sets=${data[$s]:+${data[$s]}\n}
+    d=$work/engine-$s-t$t
+    rm -rf "$d" "$d-0"
+    engine_project "$d" "$t" "${eiter[$s]}" ""
+    engine_project "$d-0" "$t" 0 ""
+    ewall=$(engine_run "$d" "$t")
+    esetup=$(engine_run "$d-0" "$t")
+    espi=$(awk -v w="$ewall" -v s="$esetup" -v n="${eiter[$s]}" 'BEGIN { printf "%.4f", (w - s) / n }')
+    [ -n "${espi1[$s]:-}" ] || espi1[$s]=$espi
+    printf '%-8s %7d | %10d %12s %12s s %7.2f %6s | %10d %12s %12s s | %.2f\n' "$s" "$t" "${eiter[$s]}" "$espi" "$ewall" \
+      "$(awk -v a="${espi1[$s]}" -v b="$espi" 'BEGIN { print a / b }')" \
+      "$(awk -v m="$(tail -n 1 "$d/rss" 2>/dev/null || echo 0)" -v c="$cells" 'BEGIN { printf "%d", m * 1024 / c }')" \
+      "$fiter" "${fspi[$t]}" "${fwall[$t]}" "$(awk -v a="$ewall" -v b="${fwall[$t]}" 'BEGIN { print a / b }')"
+  done
 done
+echo "(speedup: s/iteration of the first thread count over this one; B/cell: peak resident memory of the run per cell)"
+echo "best setting: $(printf '%b' "$best" | tr '\n' ';' | sed 's/;$//; s/;/; /g')"
 
 echo "== centre-line profiles of the converged fields against the log law (ks $ks m)"
-for side in engine peer; do
+for side in engine-defaults engine-best peer; do
   awk -v s="$side" '$1 == "loglaw" { printf "%s: u* %s m/s, deviation from the law between 10 and 90 %% of the depth: rms %.2f %%, largest %.2f %%\n", s, $2, 100 * $3, 100 * $4 }' \
     "$work/$side-profile.txt"
 done
-printf '%8s %10s %10s %10s %10s\n' z engine "law" peer "law"
-paste <(awk '$1 == "z"' "$work/engine-profile.txt") <(awk '$1 == "z"' "$work/peer-profile.txt") |
-  awk '{ printf "%8.3f %10.4f %10.4f %10.4f %10.4f\n", $2, $3, $4, $7, $8 }'
+printf '%8s %10s %10s %10s %10s %10s\n' z defaults best "law" peer "law"
+paste <(awk '$1 == "z"' "$work/engine-defaults-profile.txt") <(awk '$1 == "z"' "$work/engine-best-profile.txt") \
+  <(awk '$1 == "z"' "$work/peer-profile.txt") |
+  awk '{ printf "%8.3f %10.4f %10.4f %10.4f %10.4f %10.4f\n", $2, $3, $7, $8, $11, $12 }'
 echo "runs kept in $work"

@@ -4,12 +4,13 @@
 usage:
   profile.py engine <project-dir> <L> <W> <H> <ks>
   profile.py peer <case-dir> <H> <ks>
+  profile.py compare <profile output> <reference profile output>
 
 engine: the cell centres come from the 3-D VTK file of the project
 (ParaView3U.vtk), the velocities from every result file (result.end and the
 numbered result.NNNN of P 10), each of which names its outer iteration. A
-numbered file is read once and then removed; its profile stays beside it in
-result.NNNN.centre.
+numbered file is read once and then removed; its profile stays in
+centre.<iteration>.
 peer: the sampled profiles of postProcessing/centreline/<iteration>/.
 Both take the streamwise velocity in the cell centres of the four cell columns
 around the centre line x = L/2, y = W/2 and average them per cell layer.
@@ -19,7 +20,8 @@ is the largest difference to the profile before it, off the largest difference
 to the last profile, both over the largest velocity of the profile; then
 "converged <iteration>", the first iteration from which every profile stays
 within 0.1 % of the last one (the history runs go on until the profile no
-longer changes by 1e-4 between two profiles); then the last
+longer changes by 1e-4 between two profiles); "settles <z> <z/H>", the height
+whose velocity was the last to come within that limit; then the last
 profile against the log law of a rough bed u = u*/0.4 ln(30 z/ks), u* fitted by
 least squares between 10 % and 90 % of the depth:
   "loglaw <u*> <rms deviation> <largest deviation>" (deviations relative to the
@@ -46,6 +48,30 @@ def two_nearest(values, target):
     return distinct[:2]
 
 
+def vtk_cell_centres(name):
+    """Centres (mean of the corner points) of the cells of an ASCII legacy VTK
+    unstructured grid, in file order."""
+    with open(name) as f:
+        words = f.read().split()
+    try:
+        k = words.index("POINTS")
+        n = int(words[k + 1])
+        flat = list(map(float, words[k + 3:k + 3 + 3 * n]))
+        pts = [flat[3 * i:3 * i + 3] for i in range(n)]
+        k = words.index("CELLS")
+        ncells = int(words[k + 1])
+        k += 3
+        centres = []
+        for _ in range(ncells):
+            m = int(words[k])
+            ids = [int(w) for w in words[k + 1:k + 1 + m]]
+            k += 1 + m
+            centres.append(tuple(sum(pts[i][d] for i in ids) / m for d in range(3)))
+    except (ValueError, IndexError):
+        fail("cannot read the grid of " + name)
+    return centres
+
+
 def centre_cells(project, length, width):
     """Cell number (1-based, the order of the VTK cells) -> rounded z of its
     centre, for the cells of the four columns around the centre line; kept in
@@ -54,19 +80,9 @@ def centre_cells(project, length, width):
     if os.path.isfile(cache):
         with open(cache) as f:
             return {int(n): float(z) for n, z in (line.split() for line in f)}
-    import vtk
-
-    reader = vtk.vtkUnstructuredGridReader()
-    reader.SetFileName(os.path.join(project, "ParaView3U.vtk"))
-    reader.Update()
-    grid = reader.GetOutput()
-    if grid.GetNumberOfCells() == 0:
+    xyz = vtk_cell_centres(os.path.join(project, "ParaView3U.vtk"))
+    if len(xyz) == 0:
         fail("no cells in " + project + "/ParaView3U.vtk")
-    centres = vtk.vtkCellCenters()
-    centres.SetInputData(grid)
-    centres.Update()
-    pts = centres.GetOutput().GetPoints()
-    xyz = [pts.GetPoint(c) for c in range(grid.GetNumberOfCells())]
     xs = two_nearest([p[0] for p in xyz], length / 2)
     ys = two_nearest([p[1] for p in xyz], width / 2)
     chosen = {}
@@ -109,27 +125,25 @@ def read_result(name, chosen):
 
 def engine_profiles(project, length, width):
     """The profiles of result.end and of every numbered result file. A
-    numbered file is read once: its profile goes to <name>.centre and the
-    file itself (tens of megabytes on a large grid) is removed."""
+    numbered file is read once: its profile goes to centre.<iteration> and the
+    file itself (tens of megabytes on a large grid) is removed. The engine
+    names a new file by the first free number, so a removed file's name comes
+    back with a later iteration: the iteration, not the name, keys a profile.
+    A file still being written is left for the next call unless the cells of
+    the centre line are in it already."""
     chosen = centre_cells(project, length, width)
     profiles = []
     numbered = sorted(n for n in glob.glob(os.path.join(project, "result.[0-9]*")) if not n.endswith(".centre"))
-    for k, name in enumerate(numbered):
-        cache = name + ".centre"
-        if os.path.isfile(cache):
-            continue
-        # The newest file may still be being written.
-        if k == len(numbered) - 1:
-            break
+    for name in numbered:
         got = read_result(name, chosen)
         if got is None:
             continue
-        with open(cache, "w") as f:
+        with open(os.path.join(project, "centre.%07d" % got[0]), "w") as f:
             f.write("%d\n" % got[0])
             for z, u in got[1]:
                 f.write("%r %r\n" % (z, u))
         os.remove(name)
-    for cache in glob.glob(os.path.join(project, "result.[0-9]*.centre")):
+    for cache in glob.glob(os.path.join(project, "centre.[0-9]*")):
         with open(cache) as f:
             lines = f.read().split("\n")
         profiles.append((int(lines[0]), [tuple(map(float, l.split())) for l in lines[1:] if l.strip()]))
@@ -193,6 +207,12 @@ def report(profiles, depth, ks):
             break
         converged = unique[k][0]
     print("converged %s" % ("none" if converged is None else converged))
+    # The height whose velocity was the last to come within the limit.
+    late = [k for k in range(len(unique)) if offs[k] > LIMIT]
+    if late and converged is not None:
+        prof = dict(unique[late[-1]][1])
+        z = max(last, key=lambda zu: abs(prof.get(zu[0], 0.0) - zu[1]))[0]
+        print("settles %.4f %.4f" % (z, z / depth))
 
     inside = [(z, u) for z, u in last if 0.1 * depth <= z <= 0.9 * depth]
     f = [math.log(30.0 * z / ks) / 0.4 for z, _ in inside]
@@ -205,7 +225,23 @@ def report(profiles, depth, ks):
         print("z %.4f %.5f %.5f" % (z, u, law))
 
 
+def compare(name, reference):
+    """Largest difference of the final profiles of two profile.py outputs,
+    over the largest velocity of the reference."""
+    def heights(n):
+        with open(n) as f:
+            return [tuple(map(float, l.split()[1:3])) for l in f if l.startswith("z ")]
+    a, b = heights(name), dict(heights(reference))
+    if not a or len(a) != len(b):
+        fail("the profiles of %s and %s have different heights" % (name, reference))
+    top = max(abs(u) for u in b.values()) or 1.0
+    print("%.3e" % (max(abs(u - b.get(z, 0.0)) for z, u in a) / top))
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "compare":
+        compare(sys.argv[2], sys.argv[3])
+        return
     if len(sys.argv) == 7 and sys.argv[1] == "engine":
         length, width, depth, ks = map(float, sys.argv[3:7])
         report(engine_profiles(sys.argv[2], length, width), depth, ks)

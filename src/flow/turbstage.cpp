@@ -162,6 +162,8 @@ void turbulenceStage(int i) {
   }
   stamp(18);
   Cxvel[0] = Cyvel[0] = Czvel[0] = 0.0;
+  // The velocities stay as they are until epsilon has its coefficients.
+  keepStrain();
   turbulenceCoefficients(5, !stageOnMainThread(5));
   stamp(19);
   turbulenceSources(5, 20);
@@ -173,7 +175,10 @@ void turbulenceStage(int i) {
   stamp(23);
   if (FlagCoupledNesting == 3) CoupledSolverNesting();
   debugDump(i);
-  for (int c = WCStart; c <= WCEnd; ++c) Ckinen[c] = std::max(Ckinen[c], ArtMinKinen);
+  const bool parallel = NoProcessesSolver > 0;
+  const double kMin = ArtMinKinen;
+#pragma omp parallel for schedule(static) if (parallel)
+  for (int c = WCStart; c <= WCEnd; ++c) Ckinen[c] = std::max(Ckinen[c], kMin);
   stamp(24);
 
   // Epsilon.
@@ -181,7 +186,9 @@ void turbulenceStage(int i) {
   Cf = Cepsilon;
   Cf_old = Cepsilon_old;
   if (FlagTimeOrder > 0) Cf_old2 = Cepsilon_old;
+  reuseStrain();
   turbulenceCoefficients(6, !stageOnMainThread(6));
+  forgetStrain();
   turbulenceSources(6, -1);
   finalise(6, !stageOnMainThread(9));
   accelerate(6, i);
@@ -189,6 +196,7 @@ void turbulenceStage(int i) {
     solverTDMA();
   else
     solver();
+#pragma omp parallel for schedule(static) if (parallel)
   for (int c = WCStart; c <= WCEnd; ++c) Cepsilon[c] = std::max(Cepsilon[c], 1e-16);
   debugDump(i);
   if (FlagThixoIsComputing == 0) stamp(25);

@@ -26,6 +26,14 @@ double densityDamp(int lower, int upper);
 // Source terms of the k (Equation 5) or epsilon/omega (6) equation of
 // first..last: sets Csource and, with the sinks, Cap.
 void turbulence(int first, int last);
+// The strain term of the production depends on the velocities alone, which
+// the k and epsilon passes of one turbulence stage share: the k pass keeps it
+// per cell (keepStrain, on the main thread before the pass; it sizes the
+// store once), the epsilon pass reads it back (reuseStrain), and forgetStrain
+// ends the reuse. Without these calls every pass computes it.
+void keepStrain();
+void reuseStrain();
+void forgetStrain();
 
 // Friction of walls, bed and lid for the velocity equations and the wall
 // values of k and epsilon for a..b; wall cells are cleared first.

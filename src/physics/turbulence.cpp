@@ -1,6 +1,7 @@
 // Production, buoyancy and sinks of the k and epsilon (or omega) equations.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "physics/gradient.h"
 #include "physics/physics.h"
@@ -16,21 +17,43 @@ bool touchesWall(int c) {
          Fflagflow[Cflaten[c]] == -1 || Fflagflow[Cflatet[c]] == -1 || Fflagflow[Cflateb[c]] == -1;
 }
 
+enum class Strain { compute, keep, reuse };
+Strain strainMode = Strain::compute;
+std::vector<double> keptStrain;  // per cell, grows with the grid
+
 }  // namespace
+
+void keepStrain() {
+  if (keptStrain.size() < static_cast<size_t>(NoCells) + 1) keptStrain.resize(static_cast<size_t>(NoCells) + 1);
+  strainMode = Strain::keep;
+}
+void reuseStrain() {
+  if (strainMode == Strain::keep) strainMode = Strain::reuse;
+}
+void forgetStrain() { strainMode = Strain::compute; }
 
 void turbulence(int first, int last) {
   const int model = TurbulenceModel;
   if (model >= 2 && model <= 7) return;
+  // The Kato-Launder form needs the rotation as well: it computes the
+  // gradient in every pass.
+  const Strain mode = FlagKatoLaunder == 0 ? strainMode : Strain::compute;
+  double* kept = keptStrain.data();
   for (int c = first; c <= last; ++c) {
     const double V = Cvol[c];
     if (touchesWall(c)) {
       Csource[c] = 0.0;
     } else {
       double T[3][3];
-      velocityGradientVolume(c, T);
-      const double sxy = T[0][1] + T[1][0], sxz = T[0][2] + T[2][0], syz = T[1][2] + T[2][1];
-      const double phiS =
-          2.0 * (T[0][0] * T[0][0] + T[1][1] * T[1][1] + T[2][2] * T[2][2]) + sxy * sxy + sxz * sxz + syz * syz;
+      double phiS;
+      if (mode == Strain::reuse) {
+        phiS = kept[c];
+      } else {
+        velocityGradientVolume(c, T);
+        const double sxy = T[0][1] + T[1][0], sxz = T[0][2] + T[2][0], syz = T[1][2] + T[2][1];
+        phiS = 2.0 * (T[0][0] * T[0][0] + T[1][1] * T[1][1] + T[2][2] * T[2][2]) + sxy * sxy + sxz * sxz + syz * syz;
+        if (mode == Strain::keep) kept[c] = phiS;
+      }
       if (TurbDensFlag < 1) {
         if (FlagKatoLaunder == 0) {
           Csource[c] = Cgamma[c] * phiS / V;

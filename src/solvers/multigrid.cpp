@@ -113,7 +113,14 @@ void lineSolver() {
     solverTDMA();
 }
 
+// The column sums onto level 2 and the hand-back to the columns: each coarse
+// cell owns its column, so the threads of F 206 share them without changing
+// a bit of the result.
+bool columnsInParallel() { return NoProcessesSolver > 0 && FlagOpenMP[8] == 0; }
+
 void pressureForm(int b, int first, int last) {
+  const bool parallel = columnsInParallel();
+#pragma omp parallel for schedule(static) if (parallel)
   for (int c = first; c <= last; ++c) {
     int bottom, top;
     double e = 0, w = 0, n = 0, s = 0, src = 0;
@@ -152,6 +159,7 @@ void pressureForm(int b, int first, int last) {
     relaxCoarseLevels(b, levels, NoMGloops);
   }
   relaxLevelTwo(first, last, Iter2DMG);
+#pragma omp parallel for schedule(static) if (parallel)
   for (int c = first; c <= last; ++c) {
     int bottom, top;
     if (!columnOf(c, bottom, top) || Cae[c] + Caw[c] + Can[c] + Cas[c] < 1e-15) continue;
@@ -160,6 +168,8 @@ void pressureForm(int b, int first, int last) {
 }
 
 void correctionForm(int b, int first, int last, const double* R) {
+  const bool parallel = columnsInParallel();
+#pragma omp parallel for schedule(static) if (parallel)
   for (int c = first; c <= last; ++c) {
     int bottom, top;
     double e = 0, w = 0, n = 0, s = 0, r = 0;
@@ -199,6 +209,7 @@ void correctionForm(int b, int first, int last, const double* R) {
     relaxCoarseLevels(b, levels, NoMGloops);
   }
   Gauss2D(first, last, 1);
+#pragma omp parallel for schedule(static) if (parallel)
   for (int c = first; c <= last; ++c) {
     int bottom, top;
     if (!columnOf(c, bottom, top)) continue;

@@ -53,6 +53,35 @@ TEST(TurbulenceSources, LinearShearProduction) {
   }
 }
 
+// The strain the k pass keeps serves the epsilon pass even when the
+// velocities have changed in between (the driver changes none), and no pass
+// after forgetStrain reads it: epsilon's production is
+// Cs1 1.3 Cgamma G^2 V e / k from the kept strain, 0 from the new, still field.
+TEST(TurbulenceSources, StrainKeptForEpsilonOnly) {
+  InProjectDir dir;
+  ShearGrid s;
+  const double G = 0.8, V = 0.25;
+  const double kept = EpsilonCs1 * 1.3 * 5.0 * G * G * V * 0.003 / 0.02;
+  FlagKatoLaunder = 0;
+  setField(Cxvel, [G](int c) { return G * Czcenter[c]; });
+  keepStrain();
+  Equation = 5;
+  turbulence(1, NoCells);
+  setField(Cxvel, [](int) { return 0.0; });
+  reuseStrain();
+  Equation = 6;
+  turbulence(1, NoCells);
+  for (int k : {2, 3}) EXPECT_NEAR(Csource[s.inner(k)], kept, 1e-12 * kept);
+  forgetStrain();
+  turbulence(1, NoCells);
+  for (int k : {2, 3}) EXPECT_NEAR(Csource[s.inner(k)], 0.0, 1e-15);
+  // Without a k pass that kept it there is nothing to reuse.
+  reuseStrain();
+  turbulence(1, NoCells);
+  EXPECT_NEAR(Csource[s.inner(2)], 0.0, 1e-15);
+  forgetStrain();
+}
+
 // A uniform flow and a solid-body rotation produce nothing in either form.
 TEST(TurbulenceSources, NoProductionWithoutStrain) {
   InProjectDir dir;
