@@ -17,6 +17,7 @@
 #include "state/log.h"
 #include "physics/physics.h"
 #include "solvers/solver.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -44,17 +45,10 @@ bool secondNeighbours() { return sou[8] == 1 && Caee && Caww && Cann && Cass && 
 // The components the arrays hold.
 int componentCount() { return Ccomp ? NoComponents : 0; }
 
-// Cap := the sum of the neighbour coefficients, plus the transient term
-// 1000 Cvol / TimeStep, on first..last. Built afresh for every component, so
-// that the inflow and fixed-value terms one component adds to Cap never reach
-// the next one.
-void neighbourDiagonal(int first, int last) {
-  const bool second = secondNeighbours();
-  for (int c = first; c <= last; ++c) {
-    Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
-    if (second) Cap[c] += Caee[c] + Caww[c] + Cann[c] + Cass[c] + Catt[c] + Cabb[c];
-  }
-}
+// Cap := the sum of the neighbour coefficients on first..last. Built afresh
+// for every component, so that the inflow and fixed-value terms one
+// component adds to Cap never reach the next one.
+void neighbourDiagonal(int first, int last) { componentDiagonal(first, last, secondNeighbours()); }
 
 // Csource := the old-time part of the transient term of component n (0 when
 // steady), Cap += its diagonal part.
@@ -84,6 +78,21 @@ void solveComponent(int n, bool nestAfter) {
 }
 
 }  // namespace
+
+void componentDiagonal(int first, int last, bool second) {
+  if (qnListsExist()) {
+    // The solver reads the lists in place of the listed sides' own terms.
+    for (int c = first; c <= last; ++c) {
+      Cap[c] = horizontalCoefficientSum(c, second) + Cat[c] + Cab[c];
+      if (second) Cap[c] += Catt[c] + Cabb[c];
+    }
+    return;
+  }
+  for (int c = first; c <= last; ++c) {
+    Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
+    if (second) Cap[c] += Caee[c] + Caww[c] + Cann[c] + Cass[c] + Catt[c] + Cabb[c];
+  }
+}
 
 void Components() {
   logf("Started components\n");

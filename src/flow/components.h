@@ -10,3 +10,8 @@ void CompSource();
 void CompSourceAlgae();
 // The component pass of the hydrostatic driver after each outer iteration.
 void SimpleComponents();
+// Cap := the sum of the neighbour coefficients of the component equation on
+// first..last, the second neighbours with the second-order scheme and, on
+// cells with quasi-neighbour lists, the list coefficients in place of the
+// side's own: the diagonal of a conservative equation.
+void componentDiagonal(int first, int last, bool second);

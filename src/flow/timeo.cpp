@@ -13,16 +13,9 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
+#include "state/sedimentstate.h"
 
 namespace {
-
-// Values kept by the transient sediment loop (bed change, sediment in- and
-// outflow, largest suspended-sediment error, bed volume) and by the backwater
-// scaling of the free surface. This build holds neither computation, so the
-// items that print them write 0.
-constexpr double SedimentBedChange = 0.0, SedimentInflow = 0.0, SedimentOutflow = 0.0;
-constexpr double SedimentMaxError = 0.0, SedimentBedVolume = 0.0;
-constexpr double BackwaterScale = 0.0, BackwaterScale2 = 0.0;
 
 constexpr int MaxPrintRecords = 20;
 constexpr int MaxPrintItems = 25;
@@ -242,7 +235,7 @@ void TimePrintFunction() {
         groupConcentrations(f);
         break;
       case 'b':
-        std::fprintf(f, "%lf %lf %lf ", maxBackwater, BackwaterScale, BackwaterScale2);
+        std::fprintf(f, "%lf %lf %lf ", maxBackwater, scaleBackwater, scaleBackwater2);
         break;
       case 'd':
         std::fprintf(f, "%10.6e ", cellValue(Cgamma, c));
@@ -251,8 +244,8 @@ void TimePrintFunction() {
         std::fprintf(f, "%10.6e ", cellValue(Cepsilon, c));
         break;
       case 'f':
-        std::fprintf(f, "Cont: B I O R %10.6e %10.6e %10.6e %10.6e\n", SedimentBedChange, SedimentInflow,
-                     SedimentOutflow, MaxResidual[4]);
+        std::fprintf(f, "Cont: B I O R %10.6e %10.6e %10.6e %10.6e\n", SumBedChange, SumInflow, SumOutflow,
+                     MaxResidual[4]);
         break;
       case 'g':
         std::fprintf(f, "%lf ", DischargeArray[1]);
@@ -301,7 +294,7 @@ void TimePrintFunction() {
         std::fprintf(f, "%lf ", meanDepth());
         break;
       case 's':
-        std::fprintf(f, "%lf ", SedimentBedVolume);
+        std::fprintf(f, "%lf ", SurfacesBM);
         break;
       case 't':
         std::fprintf(f, "%10.5le %10.5le ", medianPressure1, medianPressure2);
@@ -316,7 +309,7 @@ void TimePrintFunction() {
         std::fprintf(f, "%10.6e ", cellValue(Czvel, c));
         break;
       case 'x':
-        std::fprintf(f, "%10.5le ", SedimentMaxError);
+        std::fprintf(f, "%10.5le ", PrintMaxErrorSuspSed);
         break;
       case 'y': {
         const BlockRecord& B = block[1];

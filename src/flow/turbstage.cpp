@@ -220,11 +220,8 @@ void componentStage(int i) {
   const bool second = sou[8] == 1 && secondNeighbours();
   const bool transient = TimeStep > 1e-8;
   for (int m = 0; m < NoComponents; ++m) {
-    for (int c = 1; c <= NoCells; ++c) {
-      Csource[c] = 0.0;
-      Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c] + Cat[c] + Cab[c];
-      if (second) Cap[c] += Caee[c] + Caww[c] + Cann[c] + Cass[c] + Catt[c] + Cabb[c];
-    }
+    for (int c = 1; c <= NoCells; ++c) Csource[c] = 0.0;
+    componentDiagonal(1, NoCells, second);
     Equation = 8 + m;
     if (NoNestflater > 0) nestsource();
     CompSource();

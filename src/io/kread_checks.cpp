@@ -113,8 +113,6 @@ void checkSedimentCombinations() {
   const bool perSizeRows = lnumber > 1 || FlagTSC == 3;
   if (FlagTSC >= 1 && BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 9 && !perSizeRows)
     fatal(0, "Error in control file: F 78 5..9 needs several grain sizes (G 1) or F 37 3\n\n");
-  if (FlagTSC >= 1 && sou[7] == 1 && perSizeRows)
-    fatal(0, "Error in control file: F 63 1 works only with one grain size and F 37 1 or 2\n\n");
   if (LevelInflowSed > 0 && FlagInflowConcVar > 0)
     fatal(0, "Error in control file: F 455 and F 497 must not be used together\n\n");
   // The cross-section lines of F 522 read the levels of one grid line.

@@ -73,6 +73,41 @@ void multiLayerMasses(double out[51]) {
     }
 }
 
+// The checks of the multi-layer stacks: the largest departure of a layer's
+// fractions from a sum of 1 and where it is, the mean solid fraction of the
+// layers, the layer thickness per bed cell and the mean thickness of the
+// bed above the fixed bed (corner levels less Surfaces[3]).
+void stackChecks() {
+  kSumfrac = kSumSolid = kSumBSed0 = kSumThick = 0.0;
+  kSumfracBed = kSumfracLayer = 0;
+  if (!BSedDistrib || !BlayerTop) return;
+  const int L = sizeCount();
+  double solid = 0.0, layers = 0.0, beds = 0.0, thick = 0.0;
+  const bool levels = zval && Surfaces && surfaceCount() > 3 && Bkooi && Bkooj;
+  for (int b = bedFirst(); b <= bedLast(); ++b) {
+    beds += 1.0;
+    for (int k = 0; k <= layerTop(b); ++k) {
+      double sum = 0.0;
+      for (int l = 1; l <= L; ++l) sum += BSedDistrib[k][l][b];
+      const double def = std::fabs(1.0 - sum);
+      if (def > kSumfrac || kSumfracBed == 0) {
+        kSumfrac = def;
+        kSumfracBed = b;
+        kSumfracLayer = k;
+      }
+      solid += Bsolidfraction ? Bsolidfraction[k][b] : SolidFrac;
+      layers += 1.0;
+      kSumBSed0 += BSedDistrib[k][0][b];
+    }
+    const int i = Bkooi[b], j = Bkooj[b];
+    if (levels && gridPoint(i, j) && gridPoint(i - 1, j - 1))
+      thick += cornerBedMean(i, j) - cornerMean(Surfaces[3], i, j);
+  }
+  kSumSolid = layers > 0.0 ? solid / layers : 0.0;
+  kSumBSed0 = beds > 0.0 ? kSumBSed0 / beds : 0.0;
+  kSumThick = beds > 0.0 ? thick / beds : 0.0;
+}
+
 // The time in the unit the closing line chooses.
 void timeLine() {
   if (stimet < 10000.0)
@@ -96,6 +131,7 @@ BedChangeSummary sedimentBalanceSums() {
     twoLayerMasses(layer);
     for (int l = 0; l <= L; ++l) kLayer2[l] = layer[l] - kLayer1[l];
   } else if (FlagTSC == 3) {
+    stackChecks();
     multiLayerMasses(layer);
     for (int l = 0; l <= L; ++l) kLayer2[l] = layer[l] - kLayer1[l];
   }
@@ -157,6 +193,11 @@ void continuityReport(const BedChangeSummary& s) {
   logf("Defect from erosion under non-movable bed: %lf kg\n", kLimDef);
   logf("Bed outflow move defect: %lf kg\n", SumBedMoveDef);
   logf("Susp. volume change defect: %lg kg\n", SuspVolChangeDef);
+  const int fb = kSumfracBed, fl = kSumfracLayer;
+  const bool stack = FlagTSC == 3 && fb > 0 && BSedDistrib && BlayerTop;
+  if (stack)
+    logf("Max def. fractions: %lg (%d,%d) BSD[0]=%lg, BtopL=%d, delta solidfrac: %lg, AvBedThick %lg, AvSedD0: %lg\n",
+         kSumfrac, fb, fl, BSedDistrib[fl][0][fb], BlayerTop[fb], kSumSolid - SolidFrac, kSumThick, kSumBSed0);
   logf("Size   Inflow (kg)     Outflow (kg)    Suspension      BedLayerCh      Bedchange  Defect     Defect2    "
        "Def,PST    Def2,PST\n");
   PrintMaxErrorSuspSed = 0.0;
@@ -180,6 +221,13 @@ void continuityReport(const BedChangeSummary& s) {
   if (FlagBugFind == 1 && std::isnan(SuspVolChangeDef) && NoCells >= 1 && Cvol && Cconc && lnumber >= 1)
     logf("Bugfind: Vol(1) = %lf, Cconc[1][1] = %lf\n", Cvol[1], Cconc[1][1]);
   logf("Average bedchange: %lf, max: %lf\n", s.mean, s.largest);
+  // Fractions of a layer that no longer sum to 1 mean a broken stack: the
+  // run ends, unless it is an empty bottom layer.
+  if (stack && std::fabs(kSumfrac) > 0.5 && !(fl == 0 && BSedDistrib[fl][0][fb] <= 1e-7)) {
+    logf("Error sum fractions = %lf. Bedmove[%d] = %le, lb=%d, BlayerTop = %d\n", kSumfrac, fb,
+         Bedmove ? Bedmove[fb] : 0.0, fl, BlayerTop[fb]);
+    fatal(-4, "BSedDistrib[%d][0][%d] = %le\n", fl, fb, BSedDistrib[fl][0][fb]);
+  }
 }
 
 void closingReport() {

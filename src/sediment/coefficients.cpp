@@ -8,8 +8,10 @@
 #include <initializer_list>
 
 #include "state/log.h"
+#include "flow/cellequations.h"
 #include "physics/physics.h"
 #include "sediment/suspended.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/groups.h"
@@ -20,12 +22,21 @@
 namespace {
 
 // The coefficient arrays of one build by side code: 1 south, 2 east,
-// 3 north, 4 west, 5 bottom, 6 top.
+// 3 north, 4 west, 5 bottom, 6 top; s2 the second-neighbour arrays of the
+// second-order scheme by the same codes.
 struct SideRows {
   double* a[7];
+  double* s2[7] = {nullptr, Cass, Caee, Cann, Caww, Cabb, Catt};
 };
 
 SideRows sharedRows(double* bottom, double* top) { return SideRows{{nullptr, Cas, Cae, Can, Caw, bottom, top}}; }
+
+// The second neighbours above and below of size n (the settling makes them
+// differ per size).
+void sizeSecondRows(SideRows& rows, int n) {
+  rows.s2[5] = sizeSecondBelow(n);
+  rows.s2[6] = sizeSecondAbove(n);
+}
 
 inline bool cellOk(int c) { return c >= 1 && c <= NoCells; }
 
@@ -150,21 +161,21 @@ void secondOrderConvection(const SideRows& rows, double w, int first, int last, 
         u.hUU = t1 == 2 ? Cidist[u.UU] : Cjdist[u.UU];
         u.Ucoef = t1 == 2 ? caw : cas;
         u.down = caw;
-        u.second = Caww;
+        u.second = rows.s2[4];
       } else if (!horizontalOnly && t2 == 5 && Ccellb[c2] != 0) {
         u.UU = Ccellb[c1];
         u.hU = Ckdist[c1];
         u.hUU = Ckdist[u.UU];
         u.Ucoef = cab;
         u.down = cab;
-        u.second = Cabb;
+        u.second = rows.s2[5];
       } else if (t2 == 1 && Ccells[c2] != 0) {
         u.UU = Ccells[c1];
         u.hU = Cjdist[c1];
         u.hUU = t1 == 3 ? Cjdist[u.UU] : Cidist[u.UU];
         u.Ucoef = t1 == 3 ? cas : caw;
         u.down = cas;
-        u.second = Cass;
+        u.second = rows.s2[1];
       } else {
         continue;
       }
@@ -177,21 +188,21 @@ void secondOrderConvection(const SideRows& rows, double w, int first, int last, 
         u.hUU = t2 == 1 ? Cjdist[u.UU] : Cidist[u.UU];
         u.Ucoef = can;
         u.down = can;
-        u.second = Cann;
+        u.second = rows.s2[3];
       } else if (!horizontalOnly && t1 == 6 && Ccellt[c1] != 0) {
         u.UU = Ccellt[c2];
         u.hU = Ckdist[c2];
         u.hUU = Ckdist[u.UU];
         u.Ucoef = cat;
         u.down = cat;
-        u.second = Catt;
+        u.second = rows.s2[6];
       } else if (t1 == 2 && Ccelle[c1] != 0) {
         u.UU = Ccelle[c2];
         u.hU = Cidist[c2];
         u.hUU = t2 == 4 ? Cidist[u.UU] : Cjdist[u.UU];
         u.Ucoef = cae;
         u.down = cae;
-        u.second = Caee;
+        u.second = rows.s2[2];
       } else {
         continue;
       }
@@ -202,13 +213,19 @@ void secondOrderConvection(const SideRows& rows, double w, int first, int last, 
 
 void secondOrderPass(const SideRows& rows, double w, int first, int last) {
   clampRange(first, last);
-  // Pass 1: the diffusion of every face, replacing what was there.
+  // Pass 1: the diffusion of every face, replacing what was there. The
+  // water surface keeps the settling of the top cell as the power law has
+  // it (clean water from above): the top cell is the upstream cell of its
+  // bottom face with nothing behind it, so no other term takes the settled
+  // sediment out of it, and the cell below would receive sediment that no
+  // cell gave.
   for (int f = first; f <= last; ++f) {
     const int c1 = Fcell1[f], c2 = Fcell2[f];
     if (!cellOk(c1) && !cellOk(c2)) continue;
     const double F = sedimentFlux(f, w);
     const double d = cellOk(c1) && cellOk(c2) ? diffusion(f, c1, c2, F, true) : 0.0;
-    store(rows, c1, Ftype1[f], d);
+    const bool surface = !cellOk(c2) && Ftype1[f] == 6;
+    store(rows, c1, Ftype1[f], surface ? std::max(-F, 0.0) : d);
     store(rows, c2, Ftype2[f], d);
   }
   secondOrderConvection(rows, w, first, last, false);
@@ -228,8 +245,10 @@ void scaleCells(std::initializer_list<double*> arrays) {
       for (int c = first; c <= last; ++c) a[c] *= k;
 }
 
+// The sides with quasi-neighbour lists, by the scheme of the sediment
+// equation (Equation 7 is set by the caller).
 void quasiNeighbours() {
-  if (QNFlag > 0) notAvailable("the coefficients of quasi-neighbour lists (F 137)");
+  if (QNFlag > 0) QNGridCoeff();
 }
 
 bool perSizeRows(int n) { return n >= 1 && n <= lnumber && Cabm && Catm && Cabm[n] && Catm[n]; }
@@ -250,8 +269,9 @@ void coeff_make1(int first, int last) {
 void coeff_make2(int first, int last) {
   for (int n = 1; n <= lnumber; ++n) {
     if (!perSizeRows(n)) break;
-    const SideRows rows = sharedRows(Cabm[n], Catm[n]);
+    SideRows rows = sharedRows(Cabm[n], Catm[n]);
     if (secondOrder()) {
+      sizeSecondRows(rows, n);
       secondOrderPass(rows, fallvelo[n], first, last);
     } else {
       powerLawPass(rows, fallvelo[n], first, last);
@@ -264,12 +284,18 @@ void coeff_make2(int first, int last) {
 }
 
 void coeff_make2m(int first, int last) {
-  if (secondOrder()) notAvailable("the second-order scheme of the per-size sediment equations (F 63 1)");
   if (!Caem || !Cawm || !Canm || !Casm) return;
   for (int n = 1; n <= lnumber; ++n) {
     if (!perSizeRows(n)) break;
-    const SideRows rows{{nullptr, Casm[n], Caem[n], Canm[n], Cawm[n], Cabm[n], Catm[n]}};
-    powerLawPass(rows, fallvelo[n], first, last);
+    SideRows rows{{nullptr, Casm[n], Caem[n], Canm[n], Cawm[n], Cabm[n], Catm[n]}};
+    if (secondOrder()) {
+      // Every side of the size in its own rows; the horizontal second
+      // neighbours, which carry no settling, shared by all sizes.
+      sizeSecondRows(rows, n);
+      secondOrderPass(rows, fallvelo[n], first, last);
+    } else {
+      powerLawPass(rows, fallvelo[n], first, last);
+    }
   }
 }
 

@@ -382,10 +382,15 @@ void morphology_tsc() {
     call.gammaCalc(WCStart, WCEnd);
     if (FlagCorrectContinuity == 1) call.correctContinuity();
     if (Hydrostatic == 2 && Iter == 1) call.waterflow(WFStart, WFEnd);
-    if (sou[7] == 1)
+    if (sou[7] == 1) {
       for (double* a : {Caee, Caww, Cass, Cann, Cabb, Catt})
         if (a)
           for (int c = cellFirst(); c <= cellLast(); ++c) a[c] = 0.0;
+      for (double** rows : {Cattm, Cabbm})
+        if (rows)
+          for (int l = 1; l <= lnumber; ++l)
+            for (int c = cellFirst(); c <= cellLast(); ++c) rows[l][c] = 0.0;
+    }
     if (BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 9)
       call.coeffMake2m(WFStart, WFEnd);
     else if (lnumber == 1 && (FlagTSC == 1 || FlagTSC == 2))

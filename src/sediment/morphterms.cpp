@@ -13,6 +13,7 @@
 #include "state/log.h"
 #include "sediment/morphology.h"
 #include "sediment/suspended.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -38,21 +39,32 @@ bool perSizeSides() { return BedLoadVectorFlag >= 5 && BedLoadVectorFlag <= 9; }
 
 }  // namespace
 
+// The diagonal of every equation is the time term plus the sum of every
+// coefficient its solver reads: the second neighbours of the second-order
+// scheme and, on cells with quasi-neighbour lists, the list coefficients in
+// place of the side's own. So a uniform concentration without sources stays
+// uniform, and what leaves one cell enters its neighbours.
 void sedimentTimeTerm() {
+  const bool second = sou[7] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb;
   for (int c = cellFirst(); c <= cellLast(); ++c) {
     const double t = 1000.0 * Cvol[c] / TimeStep;
     if (singleEquation()) {
       Csource[c] = t * Cconc_old[1][c];
-      Cap[c] = t + Cae[c] + Caw[c] + Cab[c] + Cat[c] + Can[c] + Cas[c];
+      Cap[c] = t + horizontalCoefficientSum(c, second) + Cab[c] + Cat[c];
+      if (second) Cap[c] += Cabb[c] + Catt[c];
     } else if (perSizeSides()) {
+      const double h2 = second ? Caee[c] + Caww[c] + Cann[c] + Cass[c] : 0.0;
       for (int l = 1; l <= lnumber; ++l) {
         Csourcem[l][c] = t * Cconc_old[l][c];
-        Capm[l][c] = t + Caem[l][c] + Cawm[l][c] + Cabm[l][c] + Catm[l][c] + Canm[l][c] + Casm[l][c];
+        Capm[l][c] = t + Caem[l][c] + Cawm[l][c] + Cabm[l][c] + Catm[l][c] + Canm[l][c] + Casm[l][c] + h2;
+        if (second) Capm[l][c] += sizeSecondBelow(l)[c] + sizeSecondAbove(l)[c];
       }
     } else {
+      const double h = horizontalCoefficientSum(c, second);
       for (int l = 1; l <= lnumber; ++l) {
         Csourcem[l][c] = t * Cconc_old[l][c];
-        Capm[l][c] = t + Cae[c] + Caw[c] + Cabm[l][c] + Catm[l][c] + Can[c] + Cas[c];
+        Capm[l][c] = t + h + Cabm[l][c] + Catm[l][c];
+        if (second) Capm[l][c] += sizeSecondBelow(l)[c] + sizeSecondAbove(l)[c];
       }
     }
   }

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "state/log.h"
 #include "solvers/relaxed.h"
 #include "solvers/share.h"
 #include "solvers/stencils.h"
@@ -21,10 +20,36 @@ namespace {
 
 constexpr int kSweeps = 5;
 
-// The coefficient rows of one size's equation, taken once per call.
+// The coefficient rows of one size's equation, taken once per call. The
+// second-order scheme adds the second neighbours (att, abb of the size, the
+// four horizontal ones shared); with quasi-neighbour lists the horizontal
+// sides are read through the lists. Either makes the stencil a full one.
 struct Rows {
   const double *ae, *aw, *an, *as, *at, *ab, *ap, *src;
+  const double *att = nullptr, *abb = nullptr;
+  bool second = false, lists = false;
+  bool full() const { return second || lists; }
 };
+
+// The full stencil of cell c: horizontal sides (through the lists where
+// they exist, second neighbours with the second-order scheme) from h, the
+// cells above from u, the cells below from d.
+template <bool kShared>
+inline double fullSum(const Rows& r, const double* h, const double* u, const double* d, int c) {
+  double s;
+  if (r.lists) {
+    s = qnSides<kShared>(h, c, r.second, 0.0);
+  } else {
+    s = r.ae[c] * ld<kShared>(h, Ccelle[c]) + r.aw[c] * ld<kShared>(h, Ccellw[c]) +
+        r.an[c] * ld<kShared>(h, Ccelln[c]) + r.as[c] * ld<kShared>(h, Ccells[c]);
+    if (r.second)
+      s += Caee[c] * ld<kShared>(h, Ccelle[Ccelle[c]]) + Caww[c] * ld<kShared>(h, Ccellw[Ccellw[c]]) +
+           Cann[c] * ld<kShared>(h, Ccelln[Ccelln[c]]) + Cass[c] * ld<kShared>(h, Ccells[Ccells[c]]);
+  }
+  s += r.at[c] * ld<kShared>(u, Ccellt[c]) + r.ab[c] * ld<kShared>(d, Ccellb[c]);
+  if (r.second) s += r.att[c] * ld<kShared>(u, Ccellt[Ccellt[c]]) + r.abb[c] * ld<kShared>(d, Ccellb[Ccellb[c]]);
+  return s + r.src[c];
+}
 
 // The four horizontal neighbours of c in field h.
 template <bool kShared>
@@ -71,6 +96,10 @@ inline double relaxTop(const Rows& r, double* f, int c, double ft) {
 // only between cells of the range, which the calling thread alone writes.
 template <bool kShared, bool kBedOnly>
 void upwardPass(const Rows& r, double* f, int lo, int hi) {
+  if (!kBedOnly && r.full()) {
+    for (int c = lo; c <= hi; ++c) st<kShared>(f, c, fullSum<kShared>(r, f, f, f, c) / r.ap[c]);
+    return;
+  }
   if constexpr (kBedOnly) {
     for (int c = lo; c <= hi; ++c) relax<kShared, true>(r, f, c);
   } else {
@@ -82,6 +111,10 @@ void upwardPass(const Rows& r, double* f, int lo, int hi) {
 }
 template <bool kShared, bool kBedOnly>
 void downwardPass(const Rows& r, double* f, int lo, int hi) {
+  if (!kBedOnly && r.full()) {
+    for (int c = hi; c >= lo; --c) st<kShared>(f, c, fullSum<kShared>(r, f, f, f, c) / r.ap[c]);
+    return;
+  }
   if constexpr (kBedOnly) {
     for (int c = hi; c >= lo; --c) relax<kShared, true>(r, f, c);
   } else {
@@ -144,6 +177,10 @@ int columnBlocks() {
 // writes in that half-step.
 template <bool kBedOnly>
 inline void forwardBlock(const Rows& r, const double* f, double* g, int lo, int hi) {
+  if (!kBedOnly && r.full()) {
+    for (int c = lo; c <= hi; ++c) g[c] = fullSum<false>(r, f, f, g, c) / r.ap[c];
+    return;
+  }
   for (int c = lo; c <= hi; ++c) {
     if constexpr (kBedOnly) {
       if (Ccellb[c] != 0) continue;
@@ -156,6 +193,10 @@ inline void forwardBlock(const Rows& r, const double* f, double* g, int lo, int 
 }
 template <bool kBedOnly>
 inline void backwardBlock(const Rows& r, double* f, const double* g, int lo, int hi) {
+  if (!kBedOnly && r.full()) {
+    for (int c = hi; c >= lo; --c) f[c] = fullSum<false>(r, g, f, g, c) / r.ap[c];
+    return;
+  }
   for (int c = hi; c >= lo; --c) {
     if constexpr (kBedOnly) {
       if (Ccellb[c] != 0) continue;
@@ -216,6 +257,18 @@ bool sizeRowsExist(int n) { return n >= 1 && n <= lnumber && Capm && Catm && Cab
 
 bool secondOrderEquation() { return Equation >= 0 && Equation < kEquationTableSize && sou[Equation] == 1; }
 
+// The stencil extensions of size n's equation: the second neighbours of the
+// second-order scheme (the size's own rows above and below where they
+// exist, else the shared ones) and the quasi-neighbour lists.
+void extendStencil(Rows& r, int n, bool listsApply) {
+  if (secondOrderEquation() && Caee && Caww && Cann && Cass && Catt && Cabb) {
+    r.second = true;
+    r.att = sizeSecondAbove(n);
+    r.abb = sizeSecondBelow(n);
+  }
+  r.lists = listsApply && qnListsExist();
+}
+
 // Pick-up of size n into a bottom cell c (F 253): what the bed offers at
 // equilibrium, at most the deposition flux plus what one time step can take
 // from layer 1.
@@ -235,7 +288,8 @@ void implicitBedExchange(int n, const Rows& r) {
   const int first = std::max(WCStart, 1), last = std::min(WCEnd, NoCells);
   if (!f || first > last) return;
   auto update = [&](int c, bool store) {
-    double s = horizontal<false>(r, f, c) + r.at[c] * f[Ccellt[c]] + r.ab[c] * f[Ccellb[c]] + r.src[c];
+    double s = r.full() ? fullSum<false>(r, f, f, f, c)
+                        : horizontal<false>(r, f, c) + r.at[c] * f[Ccellt[c]] + r.ab[c] * f[Ccellb[c]] + r.src[c];
     if (Ccellb[c] == 0) {
       const double x = bedExchange(n, c, f[c]);
       s += x;
@@ -253,8 +307,8 @@ void implicitBedExchange(int n, const Rows& r) {
 
 void solver2(int n) {
   if (!sizeRowsExist(n)) return;
-  if (secondOrderEquation()) notAvailable("the second-order scheme of the per-size sediment equations (F 63 1)");
-  const Rows r{Cae, Caw, Can, Cas, Catm[n], Cabm[n], Capm[n], Csourcem[n]};
+  Rows r{Cae, Caw, Can, Cas, Catm[n], Cabm[n], Capm[n], Csourcem[n]};
+  extendStencil(r, n, true);
   if (FlagImplicitSedim == 1) {
     implicitBedExchange(n, r);
     return;
@@ -264,8 +318,10 @@ void solver2(int n) {
 
 void solver2m(int n) {
   if (!sizeRowsExist(n) || !Caem || !Cawm || !Canm || !Casm) return;
-  if (secondOrderEquation()) notAvailable("the second-order scheme of the per-size sediment equations (F 63 1)");
-  const Rows r{Caem[n], Cawm[n], Canm[n], Casm[n], Catm[n], Cabm[n], Capm[n], Csourcem[n]};
+  Rows r{Caem[n], Cawm[n], Canm[n], Casm[n], Catm[n], Cabm[n], Capm[n], Csourcem[n]};
+  // The per-size sides carry no lists: their builder writes every side from
+  // the faces of the cell itself.
+  extendStencil(r, n, false);
   relaxInForm<false>(perSizeForm(), r);
 }
 

@@ -54,6 +54,35 @@ inline double qnSides(const double* f, int c, bool second, double s) {
   return s;
 }
 
+// The sum of the coefficients of the four horizontal sides of cell c as the
+// quasi-neighbour stencil reads them: on a side with a list the list
+// coefficients (and their second-neighbour ones), on the others the
+// ordinary coefficient (and its second neighbour's). Added to the six
+// ordinary vertical terms it is the diagonal that keeps an equation
+// conservative on cells with lists.
+inline double qnSideSum(int c, int count, const double* const* a, const double* const* a2, const double* ad,
+                        const double* add, bool second) {
+  if (count <= 0) return ad[c] + (second && add ? add[c] : 0.0);
+  double s = 0.0;
+  for (int j = 0; j < count; ++j) s += a[c][j] + (second && a2 ? a2[c][j] : 0.0);
+  return s;
+}
+inline double horizontalCoefficientSum(int c, bool second) {
+  if (!qnListsExist())
+    return Cae[c] + Caw[c] + Can[c] + Cas[c] +
+           (second && Caee ? Caee[c] + Caww[c] + Cann[c] + Cass[c] : 0.0);
+  return qnSideSum(c, Cncelle[c], Cqnae, Cqnaee, Cae, Caee, second) +
+         qnSideSum(c, Cncellw[c], Cqnaw, Cqnaww, Caw, Caww, second) +
+         qnSideSum(c, Cncells[c], Cqnas, Cqnass, Cas, Cass, second) +
+         qnSideSum(c, Cncelln[c], Cqnan, Cqnann, Can, Cann, second);
+}
+
+// The second neighbours above and below in the equation of sediment size n
+// (second-order scheme): the size's own rows where they exist, else the
+// shared ones.
+inline double* sizeSecondAbove(int n) { return Cattm && Cattm[n] ? Cattm[n] : Catt; }
+inline double* sizeSecondBelow(int n) { return Cabbm && Cabbm[n] ? Cabbm[n] : Cabb; }
+
 // Column-aligned block bounds of P blocks over first..last: bound[0] =
 // first - 1, bound[P] = last, and bound[k] the nominal end first - 1 +
 // int(k step) moved up (at most znumber cells) to the top cell of its water

@@ -63,6 +63,7 @@ bool perCell() {
   if (FlagDragDLL > 0 && !allocate1(Cporosity, nc)) return false;
   const bool perSize = lnumber > 1 || FlagTSC == 3;
   if (perSize && !twos<double>({&Catm, &Cabm, &Capm}, nl, nc)) return false;
+  if (perSize && FlagTSC >= 1 && SouComp == 1 && !twos<double>({&Cattm, &Cabbm}, nl, nc)) return false;
   // The fast driver uses rows 0..4 of Csourcem; the per-size solvers rows
   // 0..lnumber. One allocation serves both (also with a negative F 170).
   if (FlagFastWatersolve > 0 && lnumber <= 4) {

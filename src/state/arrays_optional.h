@@ -21,6 +21,10 @@ inline double *Caee, *Caww, *Cass, *Cann, *Catt, *Cabb;
 inline double* Cporosity;
 // Per-size coefficients [lnumber+1][MaxCeller] (several sizes, or F 37 = 3)
 inline double **Catm, **Cabm, **Capm;
+// Their second neighbours above and below [lnumber+1][MaxCeller] (the same
+// with the second-order sediment scheme, F 63 1): the settling makes them
+// differ per size
+inline double **Cattm, **Cabbm;
 // Per-size sources [lnumber+1][MaxCeller]; five rows for the fast driver (F 170)
 inline double** Csourcem;
 inline int CsourcemRows = 0;  // rows allocated in Csourcem

@@ -16,4 +16,6 @@ void setSedimentStateInitial() {
   SumOutflow = SuspVolChangeDef = BedMoveDefectSum = BedMoveDefectAbs = SumBedMoveDef = kLimDef = 0.0;
   AlldataPrintoutDone = 0;
   SurfacesBM = PrintMaxErrorSuspSed = 0.0;
+  kSumfrac = kSumSolid = kSumBSed0 = kSumThick = 0.0;
+  kSumfracBed = kSumfracLayer = 0;
 }

@@ -40,6 +40,12 @@ inline double SumOutflow = 0.0, SuspVolChangeDef = 0.0, BedMoveDefectSum = 0.0, 
 // continuity report; percent of the largest balance defect of the last
 // report (written to timeo).
 inline double SurfacesBM = 0.0, PrintMaxErrorSuspSed = 0.0;
+// Checks of the multi-layer stacks after a step (F 37 3): the largest
+// |1 - sum of a layer's fractions| with its bed cell and layer (the first
+// one on ties), the mean solid fraction of the layers, the layer thickness
+// per bed cell and the mean bed thickness above the fixed bed (m).
+inline double kSumfrac = 0.0, kSumSolid = 0.0, kSumBSed0 = 0.0, kSumThick = 0.0;
+inline int kSumfracBed = 0, kSumfracLayer = 0;
 // Suspended volume of each size (m3) before the grid moves.
 inline double totalsusp[51];
 // All-data print-out times of the timei file already served; kept for the

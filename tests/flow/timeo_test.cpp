@@ -20,6 +20,7 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
+#include "state/sedimentstate.h"
 #include "support/flow_grid.h"
 #include "support/in_dir.h"
 #include "support/small_grid.h"
@@ -123,12 +124,18 @@ TEST_F(Timeo, EveryItemLetterWritesItsValueInItsFormat) {
        {{'h', 0, 2, 3}}, "1.2500e+01 1.234000e+00 \n"},
       {"z: bed level at grid line (3, 1)", [] { zval[3][1][1] = -0.5, zval[3][1][znumber] = 4.0; },
        {{'z', 0, 3, 1}}, "1.2500e+01 -5.000000e-01 \n"},
-      {"b: backwater level and its scales", [] { maxBackwater = 0.75; }, {{'b'}},
-       "1.2500e+01 0.750000 0.000000 0.000000 \n"},
-      {"f ends the line", [] { MaxResidual[4] = 2.5e-3, MaxResidual[3] = 9.0; }, {{'f'}, {'n'}},
-       "1.2500e+01 Cont: B I O R 0.000000e+00 0.000000e+00 0.000000e+00 2.500000e-03\n12 \n"},
-      {"s: bed volume", [] {}, {{'s'}}, "1.2500e+01 0.000000 \n"},
-      {"x: suspended-sediment error", [] {}, {{'x'}}, "1.2500e+01 0.00000e+00 \n"},
+      {"b: backwater level and its scales",
+       [] { maxBackwater = 0.75, scaleBackwater = 0.5, scaleBackwater2 = 0.125; }, {{'b'}},
+       "1.2500e+01 0.750000 0.500000 0.125000 \n"},
+      {"f ends the line: bed change, inflow and outflow of the sediment run",
+       [] {
+         MaxResidual[4] = 2.5e-3, MaxResidual[3] = 9.0;
+         SumBedChange = 12.5, SumInflow = 40.0, SumOutflow = 27.25;
+       },
+       {{'f'}, {'n'}},
+       "1.2500e+01 Cont: B I O R 1.250000e+01 4.000000e+01 2.725000e+01 2.500000e-03\n12 \n"},
+      {"s: bed volume", [] { SurfacesBM = -0.375; }, {{'s'}}, "1.2500e+01 -0.375000 \n"},
+      {"x: suspended-sediment error", [] { PrintMaxErrorSuspSed = 3.5; }, {{'x'}}, "1.2500e+01 3.50000e+00 \n"},
       {"t: median pressures", [] { medianPressure1 = 1234.5, medianPressure2 = -0.25; }, {{'t'}},
        "1.2500e+01 1.23450e+03 -2.50000e-01 \n"},
       {"c and Q write nothing", [] {}, {{'c', 1}, {'Q', 1}}, "1.2500e+01 \n"},

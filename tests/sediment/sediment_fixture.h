@@ -30,11 +30,16 @@ struct SedimentBox {
 
 // The equation of one size completed as the time loop does it, with the
 // time term T per cell (0: steady): one size into Cap and Csource, several
-// into Capm[l] and Csourcem[l]; the balance Bap of each bottom cell from the
-// coefficients with which its neighbours draw from it.
+// into Capm[l] and Csourcem[l], the diagonal the sum of every coefficient
+// (the second neighbours of F 63 1 included); the balance Bap of each bottom
+// cell from the coefficients with which its neighbours draw from it.
 inline void completeEquation(int l, bool several, double T) {
+  const bool second = sou[7] == 1 && Caee;
   for (int c = 1; c <= NoCells; ++c) {
-    const double sum = Cae[c] + Caw[c] + Can[c] + Cas[c] + (several ? Cabm[l][c] + Catm[l][c] : Cab[c] + Cat[c]);
+    double sum = Cae[c] + Caw[c] + Can[c] + Cas[c] + (several ? Cabm[l][c] + Catm[l][c] : Cab[c] + Cat[c]);
+    if (second)
+      sum += Caee[c] + Caww[c] + Cann[c] + Cass[c] +
+             (several && Cattm ? Cattm[l][c] + Cabbm[l][c] : Catt[c] + Cabb[c]);
     if (several) {
       Capm[l][c] = T + sum;
       Csourcem[l][c] = T * Cconc[l][c];

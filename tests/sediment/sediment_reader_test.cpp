@@ -1,7 +1,6 @@
 // What the control-file reader refuses of the suspended-sediment options:
 // combinations that would leave an equation without its coefficient rows,
-// the second-order scheme where no per-size equation holds it, and inflow
-// options that would bring no sediment at all.
+// and inflow options that would bring no sediment at all.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,19 +38,17 @@ INSTANTIATE_TEST_SUITE_P(
                 "Error in control file: F 78 5..9 needs several grain sizes (G 1) or F 37 3\n"},
         Refusal{"SlopeRowsWithOneSizeF37Two", kSlope + "F 37 2\n",
                 "Error in control file: F 78 5..9 needs several grain sizes (G 1) or F 37 3\n"},
-        Refusal{"SecondOrderWithF37Three", "F 37 3\n" + kSecondOrder,
-                "Error in control file: F 63 1 works only with one grain size and F 37 1 or 2\n"},
         Refusal{"LowestCellsAndNearBed", "F 455 2\nF 497 1\n",
                 "Error in control file: F 455 and F 497 must not be used together\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Accepted: the slope coefficients with F 37 3, the second-order scheme with
-// one size and F 37 1, an F 63 1 before F 37 3 (it does not reach the
-// sediment equation), and each inflow variant alone.
+// one size and F 37 1, with the per-size equations of F 37 3 (before or
+// after F 37), and each inflow variant alone.
 TEST(SedimentReader, WorkingCombinationsPass) {
   for (const std::string& control :
        {std::string("F 37 3\nF 255 5\n") + kSlope, "F 37 1\n" + kSecondOrder,
-        kSecondOrder + "F 37 3\nF 255 5\n", std::string("F 455 2\n"),
+        "F 37 3\nF 255 5\n" + kSecondOrder, kSecondOrder + "F 37 3\nF 255 5\n", std::string("F 455 2\n"),
         std::string("F 497 1\n")}) {
     CaseResult run = runControl("G 1 20 10 11 1\n" + control);
     EXPECT_FALSE(run.has("Error in control file: F 78 5..9")) << control << run.boogie;
