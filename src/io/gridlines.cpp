@@ -10,6 +10,7 @@
 #include "state/scanner.h"
 #include "sediment/sediment.h"
 #include "state/arrays.h"
+#include "state/baggerstate.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -91,15 +92,16 @@ void writekoosurf() {
   const int ia = B.i1 - 1, ib = B.i2, ja = B.j1 - 1, jb = B.j2;
 
   // All files are created first; when one cannot be, nothing is written.
-  FILE* files[5] = {};
-  const char* names[5] = {"koosurf.1", "koosurf.fin", "koomin.fin", "koosurf.cor", "fracres.cor"};
-  const int count = FlagReadFracres > 0 ? 5 : 4;
-  for (int k = 0; k < count; ++k)
-    if (!(files[k] = std::fopen(names[k], "w"))) {
-      for (int m = 0; m < k; ++m) std::fclose(files[m]);
+  FILE* files[6] = {};
+  const char* names[6] = {"koosurf.1", "koosurf.fin", "koomin.fin", "koosurf.cor", "fracres.cor", "bagger.cor"};
+  const bool wanted[6] = {true, true, true, true, FlagReadFracres > 0, FlagBagger > 0};
+  for (int k = 0; k < 6; ++k)
+    if (wanted[k] && !(files[k] = std::fopen(names[k], "w"))) {
+      for (int m = 0; m < k; ++m)
+        if (files[m]) std::fclose(files[m]);
       return;
     }
-  FILE *one = files[0], *fin = files[1], *minFin = files[2], *cor = files[3], *frac = files[4];
+  FILE *one = files[0], *fin = files[1], *minFin = files[2], *cor = files[3], *frac = files[4], *bag = files[5];
 
   for (int i = ia; i <= ib; ++i)
     for (int j = ja; j <= jb; ++j) writeSix(one, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
@@ -124,6 +126,25 @@ void writekoosurf() {
         std::fprintf(frac, "\n");
       }
     std::fclose(frac);
+  }
+
+  if (bag) {
+    // The last event of the schedule on the coarse grid lines: its window,
+    // its feeding fractions and the levels that differ from 0.
+    const int e = NoBaggerTimes;
+    if (e >= 0 && e < MaxBaggerEvents) {
+      std::fprintf(bag, "T %lf %lf\n", baggerTime[e][0], baggerTime[e][1]);
+      std::fprintf(bag, "F ");
+      const bool fractions = zugabeFractions && e < MaxNoBagger;
+      for (int k = 1; k <= lnumber; ++k) std::fprintf(bag, "%lf ", fractions ? zugabeFractions[e][k] : 0.0);
+      std::fprintf(bag, "\n");
+      if (baggerZval && e < MaxNoBagger)
+        for (int i = ia, ci = 1; i <= ib; i += 2, ++ci)
+          for (int j = ja, cj = 1; j <= jb; j += 2, ++cj)
+            if (std::fabs(baggerZval[e][i][j]) > 0.01)
+              std::fprintf(bag, "D %d %d %lf %lf %lf\n", ci, cj, xval[i][j], yval[i][j], baggerZval[e][i][j]);
+    }
+    std::fclose(bag);
   }
 
   // Refined: every intersection, the midpoints of its two outgoing edges and
