@@ -160,9 +160,10 @@ void slideBoundary(const SubBedWindow& w) {
   }
 }
 
-// Step 4: plan, top and bottom of every sub-bed grid line.
-void linesFromHost(const SubBedWindow& w, double bottomGap) {
-  const bool first = FlagFirstTimeThixo3 == 0;
+// Step 4: plan, top and bottom of every sub-bed grid line; firstTime is the
+// generator's own first-call flag.
+void linesFromHost(const SubBedWindow& w, double bottomGap, int& firstTime, bool clearSurface7) {
+  const bool first = firstTime == 0;
   for (int i = w.I1 - 1; i <= w.I2; ++i)
     for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
       const int jh = j - w.off;
@@ -174,14 +175,14 @@ void linesFromHost(const SubBedWindow& w, double bottomGap) {
       if (first) {
         S5(i, j) = S5(i, jh) = T;
         zval[i][j][1] = std::min(N, T - bottomGap);
-        Surfaces[7][i][j] = Surfaces[7][i][jh] = 0.0;
+        if (clearSurface7) Surfaces[7][i][j] = Surfaces[7][i][jh] = 0.0;
       } else {
         const double v = std::min(S5(i, j), T);
         S5(i, j) = S5(i, jh) = v;
         zval[i][j][1] = std::min(N, v - bottomGap);
       }
     }
-  FlagFirstTimeThixo3 = 1;
+  firstTime = 1;
 }
 
 void clearLineSlots(const SubBedWindow& w) {
@@ -191,8 +192,8 @@ void clearLineSlots(const SubBedWindow& w) {
 }
 
 // Cells of a column from the level counts of its four corner lines.
-int cellsFromCorners(int i, int j) {
-  const int a[4] = {antlin[i - 1][j - 1], antlin[i][j - 1], antlin[i][j], antlin[i - 1][j]};
+int cellsFromCorners(int i, int j, int** lines = antlin) {
+  const int a[4] = {lines[i - 1][j - 1], lines[i][j - 1], lines[i][j], lines[i - 1][j]};
   if (a[0] + a[1] + a[2] + a[3] < 2) return 0;
   return std::max(std::max(a[0], a[1]), std::max(a[2], a[3])) - 1;
 }
@@ -219,12 +220,13 @@ void sharedSideSurfaces(bool westInside, bool southInside) {
   if (southInside && sc > 0 && Cflaten[sc] > 0 && Fcell2[Cflaten[sc]] == 0) NewCell.flate[SideS] = Cflaten[sc];
 }
 
-// The level of a corner of an upper cell between the lower level `low` and the
+// The level of a corner of a stack cell between the lower level `low` and the
 // top T of its line, by the line's level count a; `bottom` for the cell's
-// lower corner, p its place in the stack from 1 at the bottom.
-double upperLevel(int k, int p, int a, double low, double T, bool bottom) {
+// lower corner, p its place in the stack from 1 at the bottom, top the slot
+// of the stack's top cell.
+double upperLevel(int k, int p, int a, double low, double T, bool bottom, int top) {
   const double e = a - 1 + 1e-10, cap = 1.0 - 1.0 / e;
-  double f = bottom ? (znumber - k + 1) / e : (znumber - k) / e;
+  double f = bottom ? (top - k + 1) / e : (top - k) / e;
   if (!bottom || p > 1) f = std::min(f, cap);
   if (f > 0.99999) f = 1.0;
   if (f < 1e-10) f = 0.0;
@@ -232,44 +234,57 @@ double upperLevel(int k, int p, int a, double low, double T, bool bottom) {
   return f * low + (1.0 - f) * T;
 }
 
-// The side neighbour of the upper cell at level k (place p) of column (i, j)
+// The cells of a stack: count[i][j] cells ending at slot top, their corner
+// levels counted by lines[i][j].
+struct Stack {
+  int** count;
+  int** lines;
+  int top;
+};
+
+// The side neighbour of the stack cell at level k (place p) of column (i, j)
 // in the column (ni, nj), 0 when that column lies beyond the window.
-int upperNeighbour(int i, int j, int ni, int nj, int k, int p, bool beyond) {
+int upperNeighbour(const Stack& st, int i, int j, int ni, int nj, int k, int p, bool beyond) {
   if (beyond) return 0;
-  const int m = ant[ni][nj];
+  const int m = st.count[ni][nj];
   if (m == 0) return 0;
-  const int d = ant[i][j] - m;
+  const int d = st.count[i][j] - m;
   if (d == 0) return num[ni][nj][k];
-  if (p == 1) return num[ni][nj][znumber - m + 1];
+  if (p == 1) return num[ni][nj][st.top - m + 1];
   if (d >= 1 && d >= p - 1) return 0;
   return num[ni][nj][k];
 }
 
-// Upper cells of column (i, j) between the lower level of each corner line
-// (lowLevel) and the top; bottomCell is the column's bottom cell below the
-// stack (0 when the stack is the whole column).
-template <class LowLevel>
-bool buildUpperStack(const SubBedWindow& w, int i, int j, LowLevel lowLevel, int bottomCell) {
+// Cells of the stack st of column (i, j) between the lower level of each
+// corner line (lowLevel) and its upper level (topLevel); bottomCell is the
+// column's bottom cell below the stack, joined without exchange (0 when the
+// stack is the whole column); below, a cell under the stack joined as its
+// bottom neighbour.
+template <class LowLevel, class TopLevel>
+bool buildStack(const SubBedWindow& w, const Stack& st, int i, int j, LowLevel lowLevel, TopLevel topLevel,
+                int bottomCell, int below = 0) {
   const int ci[4] = {i - 1, i, i, i - 1}, cj[4] = {j - 1, j - 1, j, j};
-  const int n = ant[i][j];
-  for (int k = znumber - n + 1; k <= znumber; ++k) {
-    const int p = k - (znumber - n);
+  const int n = st.count[i][j];
+  for (int k = st.top - n + 1; k <= st.top; ++k) {
+    const int p = k - (st.top - n);
     planCorners(i, j);
     for (int q = 0; q < 4; ++q) {
-      const double low = lowLevel(ci[q], cj[q]), T = zval[ci[q]][cj[q]][znumber];
-      const int a = antlin[ci[q]][cj[q]];
-      NewCell.z[q + 1] = upperLevel(k, p, a, low, T, true);
-      NewCell.z[q + 5] = upperLevel(k, p, a, low, T, false);
+      const double low = lowLevel(ci[q], cj[q]), T = topLevel(ci[q], cj[q]);
+      const int a = st.lines[ci[q]][cj[q]];
+      NewCell.z[q + 1] = upperLevel(k, p, a, low, T, true, st.top);
+      NewCell.z[q + 5] = upperLevel(k, p, a, low, T, false, st.top);
     }
-    NewCell.cell[SideS] = upperNeighbour(i, j, i, j - 1, k, p, j == w.jFirst);
-    NewCell.cell[SideE] = upperNeighbour(i, j, i + 1, j, k, p, i == w.I2);
-    NewCell.cell[SideN] = upperNeighbour(i, j, i, j + 1, k, p, j == w.jLast);
-    NewCell.cell[SideW] = upperNeighbour(i, j, i - 1, j, k, p, i == w.I1);
-    NewCell.cell[SideB] = num[i][j][k - 1];
-    NewCell.cell[SideT] = k + 1 <= znumber ? num[i][j][k + 1] : 0;
+    NewCell.cell[SideS] = upperNeighbour(st, i, j, i, j - 1, k, p, j == w.jFirst);
+    NewCell.cell[SideE] = upperNeighbour(st, i, j, i + 1, j, k, p, i == w.I2);
+    NewCell.cell[SideN] = upperNeighbour(st, i, j, i, j + 1, k, p, j == w.jLast);
+    NewCell.cell[SideW] = upperNeighbour(st, i, j, i - 1, j, k, p, i == w.I1);
+    NewCell.cell[SideB] = p == 1 ? below : num[i][j][k - 1];
+    NewCell.cell[SideT] = k + 1 <= st.top ? num[i][j][k + 1] : 0;
     sharedSideSurfaces(i > w.I1, j > w.jFirst);
     const int c = num[i][j][k];
-    if (p == 1 && bottomCell > 0) {
+    if (p == 1 && below > 0) {
+      NewCell.flate[SideB] = Cflatet[below];
+    } else if (p == 1 && bottomCell > 0) {
       // The stack stands on the bottom cell's top surface, but no exchange
       // crosses the lower boundary of the sliding layer.
       Ccellt[bottomCell] = c;
@@ -290,6 +305,8 @@ bool buildUpperStack(const SubBedWindow& w, int i, int j, LowLevel lowLevel, int
 }
 
 int sizeFailure() { return gridOverflowReport(); }
+
+double waterTop(int i, int j) { return zval[i][j][znumber]; }
 
 // Level counts of a line for a thickness, the rule of water columns.
 int waterColumnLevels(double thickness, double ratio) {
@@ -312,7 +329,8 @@ int UnstrucThixo3(int b) {
   SurfUpdate[w.s] = 0;
 
   slideBoundary(w);
-  linesFromHost(w, 0.001);
+  linesFromHost(w, 0.001, FlagFirstTimeThixo3, true);
+  const Stack upperStack{ant, antlin, znumber};
 
   // Level counts of the upper stacks.
   clearLineSlots(w);
@@ -396,7 +414,8 @@ int UnstrucThixo3(int b) {
       const int bottom = num[i][j][2];
       MakeCell(bottom);
       if (overLimits()) return sizeFailure();
-      if (!buildUpperStack(w, i, j, [](int li, int lj) { return S5(li, lj); }, bottom)) return sizeFailure();
+      if (!buildStack(w, upperStack, i, j, [](int li, int lj) { return S5(li, lj); }, waterTop, bottom))
+        return sizeFailure();
     }
   closeRecord(w);
   if (MGSNo == 0) computeWCStart();
@@ -410,6 +429,7 @@ int UnstrucThixo2(int b) {
   openRecord(w);
 
   const double ratio = NestNoRatio / (MaxDepth + 1e-10);
+  const Stack upperStack{ant, antlin, znumber};
   clearLineSlots(w);
   for (int i = w.I1 - 1; i <= w.I2; ++i)
     for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
@@ -440,7 +460,8 @@ int UnstrucThixo2(int b) {
   for (int j = w.jFirst; j <= w.jLast; ++j)
     for (int i = w.I1; i <= w.I2; ++i) {
       if (ant[i][j] <= 0) continue;
-      if (!buildUpperStack(w, i, j, [](int li, int lj) { return zval[li][lj][1]; }, 0)) return sizeFailure();
+      if (!buildStack(w, upperStack, i, j, [](int li, int lj) { return zval[li][lj][1]; }, waterTop, 0))
+        return sizeFailure();
     }
   closeRecord(w);
   return 0;
