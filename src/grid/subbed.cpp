@@ -295,6 +295,7 @@ bool buildStack(const SubBedWindow& w, const Stack& st, int i, int j, LowLevel l
     }
     if (!MakeCellFits()) return false;
     MakeCell(c);
+    if (p == 1 && below > 0) Ccellt[below] = c;
     if (p == 1 && bottomCell > 0) {
       Ccellb[c] = 0;
       Fcell2[Cflatet[bottomCell]] = 0;
@@ -307,6 +308,28 @@ bool buildStack(const SubBedWindow& w, const Stack& st, int i, int j, LowLevel l
 int sizeFailure() { return gridOverflowReport(); }
 
 double waterTop(int i, int j) { return zval[i][j][znumber]; }
+
+// The bottom cell of column (i, j) at slot 2, from the bottom level of its
+// corner lines up to topLevel, its side neighbours the bottom cells around.
+template <class TopLevel>
+bool buildBottomCell(const SubBedWindow& w, int i, int j, TopLevel topLevel) {
+  const int ci[4] = {i - 1, i, i, i - 1}, cj[4] = {j - 1, j - 1, j, j};
+  planCorners(i, j);
+  for (int q = 0; q < 4; ++q) {
+    NewCell.z[q + 1] = zval[ci[q]][cj[q]][1];
+    NewCell.z[q + 5] = topLevel(ci[q], cj[q]);
+  }
+  NewCell.cell[SideS] = j > w.jFirst ? num[i][j - 1][2] : 0;
+  NewCell.cell[SideE] = i < w.I2 ? num[i + 1][j][2] : 0;
+  NewCell.cell[SideN] = j < w.jLast ? num[i][j + 1][2] : 0;
+  NewCell.cell[SideW] = i > w.I1 ? num[i - 1][j][2] : 0;
+  NewCell.cell[SideB] = 0;
+  NewCell.cell[SideT] = num[i][j][3];
+  sharedSideSurfaces(i > w.I1, j > w.jFirst);
+  if (!MakeCellFits()) return false;
+  MakeCell(num[i][j][2]);
+  return !overLimits();
+}
 
 // Level counts of a line for a thickness, the rule of water columns.
 int waterColumnLevels(double thickness, double ratio) {
@@ -397,23 +420,8 @@ int UnstrucThixo3(int b) {
   for (int j = w.jFirst; j <= w.jLast; ++j)
     for (int i = w.I1; i <= w.I2; ++i) {
       if (!builtColumn(i, j)) continue;
-      const int ci[4] = {i - 1, i, i, i - 1}, cj[4] = {j - 1, j - 1, j, j};
-      planCorners(i, j);
-      for (int q = 0; q < 4; ++q) {
-        NewCell.z[q + 1] = zval[ci[q]][cj[q]][1];
-        NewCell.z[q + 5] = S5(ci[q], cj[q]);
-      }
-      NewCell.cell[SideS] = j > w.jFirst ? num[i][j - 1][2] : 0;
-      NewCell.cell[SideE] = i < w.I2 ? num[i + 1][j][2] : 0;
-      NewCell.cell[SideN] = j < w.jLast ? num[i][j + 1][2] : 0;
-      NewCell.cell[SideW] = i > w.I1 ? num[i - 1][j][2] : 0;
-      NewCell.cell[SideB] = 0;
-      NewCell.cell[SideT] = num[i][j][3];
-      sharedSideSurfaces(i > w.I1, j > w.jFirst);
-      if (!MakeCellFits()) return sizeFailure();
+      if (!buildBottomCell(w, i, j, [](int li, int lj) { return S5(li, lj); })) return sizeFailure();
       const int bottom = num[i][j][2];
-      MakeCell(bottom);
-      if (overLimits()) return sizeFailure();
       if (!buildStack(w, upperStack, i, j, [](int li, int lj) { return S5(li, lj); }, waterTop, bottom))
         return sizeFailure();
     }
@@ -461,6 +469,106 @@ int UnstrucThixo2(int b) {
     for (int i = w.I1; i <= w.I2; ++i) {
       if (ant[i][j] <= 0) continue;
       if (!buildStack(w, upperStack, i, j, [](int li, int lj) { return zval[li][lj][1]; }, waterTop, 0))
+        return sizeFailure();
+    }
+  closeRecord(w);
+  return 0;
+}
+
+int UnstrucThixo4(int b) {
+  if (!roomForSubBed(b)) return -1;
+  countSubBedBlock(b);
+  const SubBedWindow w = windowBelow(b);
+  NoCells = block[b].lastCell;
+  NoSurfaces = block[b].lastSurface;
+  NoPoints = block[b].lastPoint;
+  openRecord(w);
+  SurfUpdate[w.s] = 0;
+
+  slideBoundary(w);
+  linesFromHost(w, 0.1, FlagFirstTimeThixo4, false);
+  clearLineSlots(w);
+  for (int i = w.I1 - 1; i <= w.I2; ++i)
+    for (int j = w.jFirst - 1; j <= w.jLast; ++j) antlin[i][j] = antmin[i][j] = 1;
+  // One cell per column from the bottom level to the bed, numbered j outer
+  // and i inner.
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      ant[i][j] = 1;
+      antmax[i][j] = 0;
+      num[i][j][2] = ++NoCells;
+      zval[i][j][0] = NoCells;
+    }
+  if (NoCells >= MaxCeller - 1) return sizeFailure();
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i)
+      if (!buildBottomCell(w, i, j, waterTop)) return sizeFailure();
+  closeRecord(w);
+  if (MGSNo == 0) computeWCStart();
+  return 0;
+}
+
+int UnstrucThixo(int b) {
+  if (!roomForSubBed(b)) return -1;
+  const SubBedWindow w = windowBelow(b);
+  if (block[w.s].subBed != 1) {
+    NoBlocks += 1;
+    NoBCells = 0;
+  }
+  openRecord(w);
+  SurfUpdate[w.s] = 0;
+
+  // Lines: the sliding-layer boundary from the slide levels around them, the
+  // bottom at the non-erodible level.
+  const double ratio = NestNoRatio / (MaxDepth + 1e-10);
+  const int H = znumber / 2;
+  auto levels = [ratio](double thickness, int room, bool capAfter) {
+    if (thickness < MinVertDist0) return 1;
+    if (thickness < MinVertDist1) return 2;
+    const double x = std::pow(std::max(thickness * ratio, 0.0), GridDistCoeff) * room;
+    return capAfter ? std::min(static_cast<int>(x), room) + 2 : std::min(static_cast<int>(x + 2), room + 1);
+  };
+  clearLineSlots(w);
+  for (int i = w.I1 - 1; i <= w.I2; ++i)
+    for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
+      const int jh = j - w.off;
+      const double T = zval[i][jh][1], N = Surfaces[3][i][jh];
+      const double v = std::min(meanSlideLevel(i, j, T, true), T);
+      S5(i, j) = S5(i, jh) = v;
+      xval[i][j] = xval[i][jh];
+      yval[i][j] = yval[i][jh];
+      zval[i][j][znumber] = T;
+      zval[i][j][1] = N;
+      Surfaces[3][i][j] = N;
+      antmin[i][j] = levels(v - N, H - 1, false);
+      antlin[i][j] = levels(T - v, znumber - H - 1, true);
+    }
+  // Two stacks per column: below the boundary at slots ..H, above it at
+  // slots ..znumber, numbered from the bottom up.
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      antmax[i][j] = cellsFromCorners(i, j, antmin);
+      ant[i][j] = cellsFromCorners(i, j, antlin);
+      zval[i][j][0] = 0;
+    }
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      if (ant[i][j] <= 0 && antmax[i][j] <= 0) continue;
+      zval[i][j][0] = NoCells + 1;
+      for (int k = H - antmax[i][j] + 1; k <= H; ++k) num[i][j][k] = ++NoCells;
+      for (int k = znumber - ant[i][j] + 1; k <= znumber; ++k) num[i][j][k] = ++NoCells;
+    }
+  if (NoCells >= MaxCeller - 1) return sizeFailure();
+  const Stack lowerStack{antmax, antmin, H}, upperStack{ant, antlin, znumber};
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      if (antmax[i][j] > 0 &&
+          !buildStack(w, lowerStack, i, j, [](int li, int lj) { return zval[li][lj][1]; },
+                      [](int li, int lj) { return S5(li, lj); }, 0))
+        return sizeFailure();
+      const int below = antmax[i][j] > 0 ? num[i][j][H] : 0;
+      if (ant[i][j] > 0 &&
+          !buildStack(w, upperStack, i, j, [](int li, int lj) { return S5(li, lj); }, waterTop, 0, below))
         return sizeFailure();
     }
   closeRecord(w);
