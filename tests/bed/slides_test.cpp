@@ -290,8 +290,8 @@ TEST(SlideStop, EnergyAndWeightAgainstFrictionAndCohesion) {
   };
   // 20 + 0.2 x 13341.6 x 2 - 2 x 0.8 x 13341.6 < 0; 20 + 0.8 x 13341.6 x 2 -
   // 2 x 0.8 x 13341.6 = 20 > 0; without motion and with a cohesion of 10 the
-  // balance is -16.
-  const Case cases[] = {{2.0, 0.1, 0.0, 1}, {8.0, 0.1, 0.0, 0}, {8.0, 0.0, 10.0, 1}};
+  // balance is -16, with the motion 20 - 16 = 4.
+  const Case cases[] = {{2.0, 0.1, 0.0, 1}, {8.0, 0.1, 0.0, 0}, {8.0, 0.0, 10.0, 1}, {8.0, 0.1, 10.0, 0}};
   InProjectDir dir;
   for (const Case& k : cases) {
     setControlDefaults();
