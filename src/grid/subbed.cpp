@@ -339,19 +339,26 @@ int waterColumnLevels(double thickness, double ratio) {
   return std::min(znumber, static_cast<int>(x) + 2);
 }
 
-}  // namespace
-
-int UnstrucThixo3(int b) {
-  if (!roomForSubBed(b)) return -1;
+// Steps 1 to 3 of the generators that cut the counts back to the host block:
+// the record, the counts and the lower boundary of the sliding layer.
+bool openSplitBlock(int b, SubBedWindow& w) {
+  if (!roomForSubBed(b)) return false;
   countSubBedBlock(b);
-  const SubBedWindow w = windowBelow(b);
+  w = windowBelow(b);
   NoCells = block[b].lastCell;
   NoSurfaces = block[b].lastSurface;
   NoPoints = block[b].lastPoint;
   openRecord(w);
   SurfUpdate[w.s] = 0;
-
   slideBoundary(w);
+  return true;
+}
+
+}  // namespace
+
+int UnstrucThixo3(int b) {
+  SubBedWindow w;
+  if (!openSplitBlock(b, w)) return -1;
   linesFromHost(w, 0.001, FlagFirstTimeThixo3, true);
   const Stack upperStack{ant, antlin, znumber};
 
@@ -476,16 +483,8 @@ int UnstrucThixo2(int b) {
 }
 
 int UnstrucThixo4(int b) {
-  if (!roomForSubBed(b)) return -1;
-  countSubBedBlock(b);
-  const SubBedWindow w = windowBelow(b);
-  NoCells = block[b].lastCell;
-  NoSurfaces = block[b].lastSurface;
-  NoPoints = block[b].lastPoint;
-  openRecord(w);
-  SurfUpdate[w.s] = 0;
-
-  slideBoundary(w);
+  SubBedWindow w;
+  if (!openSplitBlock(b, w)) return -1;
   linesFromHost(w, 0.1, FlagFirstTimeThixo4, false);
   clearLineSlots(w);
   for (int i = w.I1 - 1; i <= w.I2; ++i)
