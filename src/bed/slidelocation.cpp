@@ -90,24 +90,29 @@ void removeSlide(int k) {
 
 double slideFailureLevelOfCell(int c) { return failLevel && cellInGrid(c) ? failLevel[c] : 0.0; }
 
-double computeSlideSF(int k) {
-  if (k < 0 || k >= MaxSlides) return 0.0;
-  kCohesion[k] = kFriction[k] = kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
-  kHeightN[k] = kHeightW[k] = kHeightD[k] = 0;
+namespace {
+
+// One column of a slide: grid column (i, j), bed cell b, lowest cell c, the
+// area a of the top face of c, the thickness H of the sliding layer, its part
+// W below the groundwater table and its dry part D.
+struct SlideColumn {
+  int i, j, b, c;
+  double a, H, W, D;
+};
+
+// Calls fn for every column of slide k in the first block of sub-bed flag 1
+// (computeSlideSF takes that block); false when there is no such block.
+template <class Fn>
+bool forSlideColumns(int k, Fn fn) {
   const int s = slideBlock();
-  if (s == 0) return kSF[k] = 0.0;
+  if (s == 0) return false;
   const BlockRecord& B = block[s];
-  const bool multi = multiCell(B);
-  double A = 1e-20, C = 0, F = 0, GI = 0, GJ = 0, WI = 0, WJ = 0, HN = 0, HW = 0, HD = 0;
-  bool any = false;
   for (int i = std::max(B.i1, 1); i <= B.i2 && i <= xnumber; ++i)
     for (int j = std::max(B.j1, 1); j <= B.j2 && j <= ynumber; ++j) {
       const int b = bedAt(i, j);
       const int c = lowestCellOf(i, j);
       if (b == 0 || c == 0 || Bcellth[b] != BVal[k]) continue;
-      any = true;
       const double a = faceInGrid(Cflatet[c]) ? Faz[Cflatet[c]] : 0.0;
-      A += a;
       const double zt = topOfColumn(c), zb = std::min(Bthixolev[b], zt), H = zt - zb;
       double W = 0, D = H;
       if (FlagGroundwater > 0 && Bgroundwater) {
@@ -115,27 +120,53 @@ double computeSlideSF(int k) {
         W = std::max(W, 0.0);
         D = std::max(H - W, 0.0);
       }
-      HN += a * H;
-      HW += a * W;
-      HD += a * D;
-      const int e = Ccelle[c], w = Ccellw[c], n = Ccelln[c], so = Ccells[c];
-      if (cellInGrid(e) && cellInGrid(w)) {
-        const double dist = std::hypot(Cxcenter[e] - Cxcenter[w], Cycenter[e] - Cycenter[w]) + 1e-20;
-        const int be = bedAt(i + 1, j), bw = bedAt(i - 1, j);
-        GI += (Bthixolev[be] - Bthixolev[bw]) * 13600.0 / dist * H * a;
-        if (FlagGroundwater > 0) WI += (groundwaterAt(i + 1, j) - groundwaterAt(i - 1, j)) / dist * 9810.0 * H * a;
-      }
-      if (cellInGrid(n) && cellInGrid(so)) {
-        const double dist = std::hypot(Cxcenter[n] - Cxcenter[so], Cycenter[n] - Cycenter[so]) + 1e-20;
-        const int bn = bedAt(i, j + 1), bs = bedAt(i, j - 1);
-        GJ += (Bthixolev[bn] - Bthixolev[bs]) * 13600.0 / dist * H * a;
-        if (FlagGroundwater > 0) WJ += (groundwaterAt(i, j + 1) - groundwaterAt(i, j - 1)) / dist * 9810.0 * H * a;
-      }
-      F += (0.825 * W + 1.36 * D) * ThixoMySlope * a * 9810.0;
-      double coh = a * ThixoCritshear;
-      if (Bthixolev[b] > BthixolevMin[b] + 0.01 && multi) coh *= ThixoCohesiveModifier;
-      C += coh;
+      fn(SlideColumn{i, j, b, c, a, H, W, D});
     }
+  return true;
+}
+
+// The resisting friction and cohesion of a slide column.
+void addResistance(const SlideColumn& col, bool multi, double& F, double& C) {
+  F += (0.825 * col.W + 1.36 * col.D) * ThixoMySlope * col.a * 9810.0;
+  double coh = col.a * ThixoCritshear;
+  if (Bthixolev[col.b] > BthixolevMin[col.b] + 0.01 && multi) coh *= ThixoCohesiveModifier;
+  C += coh;
+}
+
+}  // namespace
+
+double computeSlideSF(int k) {
+  if (k < 0 || k >= MaxSlides) return 0.0;
+  kCohesion[k] = kFriction[k] = kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
+  kHeightN[k] = kHeightW[k] = kHeightD[k] = 0;
+  const int s = slideBlock();
+  if (s == 0) return kSF[k] = 0.0;
+  const bool multi = multiCell(block[s]);
+  double A = 1e-20, C = 0, F = 0, GI = 0, GJ = 0, WI = 0, WJ = 0, HN = 0, HW = 0, HD = 0;
+  bool any = false;
+  forSlideColumns(k, [&](const SlideColumn& col) {
+    const int i = col.i, j = col.j, c = col.c;
+    const double a = col.a, H = col.H, W = col.W, D = col.D;
+    any = true;
+    A += a;
+    HN += a * H;
+    HW += a * W;
+    HD += a * D;
+    const int e = Ccelle[c], w = Ccellw[c], n = Ccelln[c], so = Ccells[c];
+    if (cellInGrid(e) && cellInGrid(w)) {
+      const double dist = std::hypot(Cxcenter[e] - Cxcenter[w], Cycenter[e] - Cycenter[w]) + 1e-20;
+      const int be = bedAt(i + 1, j), bw = bedAt(i - 1, j);
+      GI += (Bthixolev[be] - Bthixolev[bw]) * 13600.0 / dist * H * a;
+      if (FlagGroundwater > 0) WI += (groundwaterAt(i + 1, j) - groundwaterAt(i - 1, j)) / dist * 9810.0 * H * a;
+    }
+    if (cellInGrid(n) && cellInGrid(so)) {
+      const double dist = std::hypot(Cxcenter[n] - Cxcenter[so], Cycenter[n] - Cycenter[so]) + 1e-20;
+      const int bn = bedAt(i, j + 1), bs = bedAt(i, j - 1);
+      GJ += (Bthixolev[bn] - Bthixolev[bs]) * 13600.0 / dist * H * a;
+      if (FlagGroundwater > 0) WJ += (groundwaterAt(i, j + 1) - groundwaterAt(i, j - 1)) / dist * 9810.0 * H * a;
+    }
+    addResistance(col, multi, F, C);
+  });
   const double SF = any ? (C + F) / (std::sqrt((GI + WI) * (GI + WI) + (GJ + WJ) * (GJ + WJ)) + 1e-20) : 0.0;
   kFriction[k] = F / A;
   kCohesion[k] = C / A;
@@ -147,6 +178,74 @@ double computeSlideSF(int k) {
   kHeightW[k] = HW / A;
   kHeightD[k] = HD / A;
   return kSF[k] = SF;
+}
+
+double computeSlideSF_old(int k) {
+  if (k < 0 || k >= MaxSlides) return 0.0;
+  const int s = slideBlock();
+  if (s == 0) return kSF[k] = 0.0;
+  const bool multi = multiCell(block[s]);
+  double A = 1e-20, C = 0, F = 0, DI = 0, DJ = 0;
+  bool any = false;
+  forSlideColumns(k, [&](SlideColumn col) {
+    // The layer below the groundwater table reaches from the failure level up
+    // to the table.
+    if (FlagGroundwater > 0 && Bgroundwater) {
+      col.W = std::max(Bgroundwater[col.b] - Bthixolev[col.b], 0.0);
+      col.D = std::max(col.H - col.W, 0.0);
+    }
+    any = true;
+    A += col.a;
+    // The weight of the column along the inclination of its top face.
+    const int top = columnTopCell(col.c), f = faceInGrid(Cflatet[top]) ? Cflatet[top] : 0;
+    const double weight = 9810.0 * col.a * (0.825 * col.W + 1.36 * col.D);
+    if (f > 0 && std::fabs(Fvz[f]) > 1e-20) {
+      DI += Fvx[f] / Fvz[f] * weight;
+      DJ += Fvy[f] / Fvz[f] * weight;
+    }
+    // Seepage down the groundwater gradient, on the side faces of the layer.
+    if (FlagGroundwater > 0 && Bgroundwater) {
+      const double gi = (groundwaterAt(col.i + 1, col.j) - groundwaterAt(col.i - 1, col.j)) * 0.25 / Cidist[col.c];
+      const double gj = (groundwaterAt(col.i, col.j + 1) - groundwaterAt(col.i, col.j - 1)) * 0.25 / Cjdist[col.c];
+      DI -= gi * 9810.0 * col.H * col.a;
+      DJ -= gj * 9810.0 * col.H * col.a;
+    }
+    addResistance(col, multi, F, C);
+  });
+  kFriction[k] = F / A;
+  kCohesion[k] = C / A;
+  return kSF[k] = any ? (C + F) / (std::sqrt(DI * DI + DJ * DJ) + 1e-20) : 0.0;
+}
+
+int slideStop(int k) {
+  if (k < 0 || k >= MaxSlides || BVal[k] <= 0) return 0;
+  const int s = slideBlock();
+  if (s == 0) return 0;
+  const BlockRecord& B = block[s];
+  int n = 0;
+  double heights = 0, energy = 0, area = 0, gwLow = 1e300, gwHigh = -1e300;
+  for (int b = B.firstBedCell + 1; b <= B.lastBedCell; ++b) {
+    if (b < 1 || b > NoBCells || Bcellth[b] != BVal[k]) continue;
+    const int c = lowest(b);
+    if (c == 0) continue;
+    ++n;
+    const int above = Ccellt[c];
+    if (cellInGrid(above) && faceInGrid(Cflatet[above])) area += Faz[Cflatet[above]];
+    for (int t = above; cellInGrid(t); t = Ccellt[t]) {
+      heights += 2.0 * Ckdist[t];
+      energy += (Cxvel[t] * Cxvel[t] + Cyvel[t] * Cyvel[t]) * Cvol[t];
+    }
+    if (Bgroundwater) {
+      gwLow = std::min(gwLow, Bgroundwater[b]);
+      gwHigh = std::max(gwHigh, Bgroundwater[b]);
+    }
+  }
+  if (n == 0) return 0;
+  const double h = heights / n, L = kLength[k] + 1e-20;
+  const double range = Bgroundwater ? gwHigh - gwLow : 0.0;
+  const double balance = 1000.0 * energy + (kHeight[k] / L * h * 1.36 * 1000.0 * 9.81 + range / L * h * 9810.0) * area -
+                         area * (13341.6 * h * ThixoMySlope + 0.8 * ThixoCritshear);
+  return balance <= 0.0 && h >= 1e-6 ? 1 : 0;
 }
 
 void computeSlideLocation() {

@@ -8,6 +8,15 @@ int slideBlock();
 // Safety factor of slide k (resisting cohesion and friction over the driving
 // weight and seepage), stored with its terms in the per-slide arrays.
 double computeSlideSF(int k);
+// The older safety factor (no caller in a run): the same cohesion and
+// friction against the weight along the inclination of each column's top
+// face less the seepage down the groundwater gradient; stores kFriction,
+// kCohesion and kSF.
+double computeSlideSF_old(int k);
+// 1 when slide k has come to rest: the kinetic energy of its cells above the
+// lowest ones and its driving weight and seepage no longer exceed friction
+// and cohesion (no caller in a run); 0 otherwise and without slide cells.
+int slideStop(int k);
 // Labels the failing columns of the slide block as connected slides and gives
 // each its length, height, target level, centre column and plane.
 void slideModify();

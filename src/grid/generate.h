@@ -170,6 +170,13 @@ void shorelineSteps();
 // the block grid (G 1) for its window rows j2+3..2 j2+3-j1.
 int UnstrucThixo3(int b);
 int UnstrucThixo2(int b);
+// Variants without caller in a run. UnstrucThixo4: as UnstrucThixo3 with one
+// cell per column from 0.1 m below the sliding-layer boundary (or the
+// non-erodible level) to the bed. UnstrucThixo: two stacks per column, below
+// and above the sliding-layer boundary, joined, after the current counts.
+// Both return 0, or the negative result of the size limit.
+int UnstrucThixo4(int b);
+int UnstrucThixo(int b);
 
 // The report of a grid that does not fit the F 65 sizes (koosurf, control.new
 // and the log lines); minus the largest count, never 0.

@@ -160,9 +160,10 @@ void slideBoundary(const SubBedWindow& w) {
   }
 }
 
-// Step 4: plan, top and bottom of every sub-bed grid line.
-void linesFromHost(const SubBedWindow& w, double bottomGap) {
-  const bool first = FlagFirstTimeThixo3 == 0;
+// Step 4: plan, top and bottom of every sub-bed grid line; firstTime is the
+// generator's own first-call flag.
+void linesFromHost(const SubBedWindow& w, double bottomGap, int& firstTime, bool clearSurface7) {
+  const bool first = firstTime == 0;
   for (int i = w.I1 - 1; i <= w.I2; ++i)
     for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
       const int jh = j - w.off;
@@ -174,14 +175,14 @@ void linesFromHost(const SubBedWindow& w, double bottomGap) {
       if (first) {
         S5(i, j) = S5(i, jh) = T;
         zval[i][j][1] = std::min(N, T - bottomGap);
-        Surfaces[7][i][j] = Surfaces[7][i][jh] = 0.0;
+        if (clearSurface7) Surfaces[7][i][j] = Surfaces[7][i][jh] = 0.0;
       } else {
         const double v = std::min(S5(i, j), T);
         S5(i, j) = S5(i, jh) = v;
         zval[i][j][1] = std::min(N, v - bottomGap);
       }
     }
-  FlagFirstTimeThixo3 = 1;
+  firstTime = 1;
 }
 
 void clearLineSlots(const SubBedWindow& w) {
@@ -191,8 +192,8 @@ void clearLineSlots(const SubBedWindow& w) {
 }
 
 // Cells of a column from the level counts of its four corner lines.
-int cellsFromCorners(int i, int j) {
-  const int a[4] = {antlin[i - 1][j - 1], antlin[i][j - 1], antlin[i][j], antlin[i - 1][j]};
+int cellsFromCorners(int i, int j, int** lines = antlin) {
+  const int a[4] = {lines[i - 1][j - 1], lines[i][j - 1], lines[i][j], lines[i - 1][j]};
   if (a[0] + a[1] + a[2] + a[3] < 2) return 0;
   return std::max(std::max(a[0], a[1]), std::max(a[2], a[3])) - 1;
 }
@@ -219,12 +220,13 @@ void sharedSideSurfaces(bool westInside, bool southInside) {
   if (southInside && sc > 0 && Cflaten[sc] > 0 && Fcell2[Cflaten[sc]] == 0) NewCell.flate[SideS] = Cflaten[sc];
 }
 
-// The level of a corner of an upper cell between the lower level `low` and the
+// The level of a corner of a stack cell between the lower level `low` and the
 // top T of its line, by the line's level count a; `bottom` for the cell's
-// lower corner, p its place in the stack from 1 at the bottom.
-double upperLevel(int k, int p, int a, double low, double T, bool bottom) {
+// lower corner, p its place in the stack from 1 at the bottom, top the slot
+// of the stack's top cell.
+double upperLevel(int k, int p, int a, double low, double T, bool bottom, int top) {
   const double e = a - 1 + 1e-10, cap = 1.0 - 1.0 / e;
-  double f = bottom ? (znumber - k + 1) / e : (znumber - k) / e;
+  double f = bottom ? (top - k + 1) / e : (top - k) / e;
   if (!bottom || p > 1) f = std::min(f, cap);
   if (f > 0.99999) f = 1.0;
   if (f < 1e-10) f = 0.0;
@@ -232,44 +234,57 @@ double upperLevel(int k, int p, int a, double low, double T, bool bottom) {
   return f * low + (1.0 - f) * T;
 }
 
-// The side neighbour of the upper cell at level k (place p) of column (i, j)
+// The cells of a stack: count[i][j] cells ending at slot top, their corner
+// levels counted by lines[i][j].
+struct Stack {
+  int** count;
+  int** lines;
+  int top;
+};
+
+// The side neighbour of the stack cell at level k (place p) of column (i, j)
 // in the column (ni, nj), 0 when that column lies beyond the window.
-int upperNeighbour(int i, int j, int ni, int nj, int k, int p, bool beyond) {
+int upperNeighbour(const Stack& st, int i, int j, int ni, int nj, int k, int p, bool beyond) {
   if (beyond) return 0;
-  const int m = ant[ni][nj];
+  const int m = st.count[ni][nj];
   if (m == 0) return 0;
-  const int d = ant[i][j] - m;
+  const int d = st.count[i][j] - m;
   if (d == 0) return num[ni][nj][k];
-  if (p == 1) return num[ni][nj][znumber - m + 1];
+  if (p == 1) return num[ni][nj][st.top - m + 1];
   if (d >= 1 && d >= p - 1) return 0;
   return num[ni][nj][k];
 }
 
-// Upper cells of column (i, j) between the lower level of each corner line
-// (lowLevel) and the top; bottomCell is the column's bottom cell below the
-// stack (0 when the stack is the whole column).
-template <class LowLevel>
-bool buildUpperStack(const SubBedWindow& w, int i, int j, LowLevel lowLevel, int bottomCell) {
+// Cells of the stack st of column (i, j) between the lower level of each
+// corner line (lowLevel) and its upper level (topLevel); bottomCell is the
+// column's bottom cell below the stack, joined without exchange (0 when the
+// stack is the whole column); below, a cell under the stack joined as its
+// bottom neighbour.
+template <class LowLevel, class TopLevel>
+bool buildStack(const SubBedWindow& w, const Stack& st, int i, int j, LowLevel lowLevel, TopLevel topLevel,
+                int bottomCell, int below = 0) {
   const int ci[4] = {i - 1, i, i, i - 1}, cj[4] = {j - 1, j - 1, j, j};
-  const int n = ant[i][j];
-  for (int k = znumber - n + 1; k <= znumber; ++k) {
-    const int p = k - (znumber - n);
+  const int n = st.count[i][j];
+  for (int k = st.top - n + 1; k <= st.top; ++k) {
+    const int p = k - (st.top - n);
     planCorners(i, j);
     for (int q = 0; q < 4; ++q) {
-      const double low = lowLevel(ci[q], cj[q]), T = zval[ci[q]][cj[q]][znumber];
-      const int a = antlin[ci[q]][cj[q]];
-      NewCell.z[q + 1] = upperLevel(k, p, a, low, T, true);
-      NewCell.z[q + 5] = upperLevel(k, p, a, low, T, false);
+      const double low = lowLevel(ci[q], cj[q]), T = topLevel(ci[q], cj[q]);
+      const int a = st.lines[ci[q]][cj[q]];
+      NewCell.z[q + 1] = upperLevel(k, p, a, low, T, true, st.top);
+      NewCell.z[q + 5] = upperLevel(k, p, a, low, T, false, st.top);
     }
-    NewCell.cell[SideS] = upperNeighbour(i, j, i, j - 1, k, p, j == w.jFirst);
-    NewCell.cell[SideE] = upperNeighbour(i, j, i + 1, j, k, p, i == w.I2);
-    NewCell.cell[SideN] = upperNeighbour(i, j, i, j + 1, k, p, j == w.jLast);
-    NewCell.cell[SideW] = upperNeighbour(i, j, i - 1, j, k, p, i == w.I1);
-    NewCell.cell[SideB] = num[i][j][k - 1];
-    NewCell.cell[SideT] = k + 1 <= znumber ? num[i][j][k + 1] : 0;
+    NewCell.cell[SideS] = upperNeighbour(st, i, j, i, j - 1, k, p, j == w.jFirst);
+    NewCell.cell[SideE] = upperNeighbour(st, i, j, i + 1, j, k, p, i == w.I2);
+    NewCell.cell[SideN] = upperNeighbour(st, i, j, i, j + 1, k, p, j == w.jLast);
+    NewCell.cell[SideW] = upperNeighbour(st, i, j, i - 1, j, k, p, i == w.I1);
+    NewCell.cell[SideB] = p == 1 ? below : num[i][j][k - 1];
+    NewCell.cell[SideT] = k + 1 <= st.top ? num[i][j][k + 1] : 0;
     sharedSideSurfaces(i > w.I1, j > w.jFirst);
     const int c = num[i][j][k];
-    if (p == 1 && bottomCell > 0) {
+    if (p == 1 && below > 0) {
+      NewCell.flate[SideB] = Cflatet[below];
+    } else if (p == 1 && bottomCell > 0) {
       // The stack stands on the bottom cell's top surface, but no exchange
       // crosses the lower boundary of the sliding layer.
       Ccellt[bottomCell] = c;
@@ -280,6 +295,7 @@ bool buildUpperStack(const SubBedWindow& w, int i, int j, LowLevel lowLevel, int
     }
     if (!MakeCellFits()) return false;
     MakeCell(c);
+    if (p == 1 && below > 0) Ccellt[below] = c;
     if (p == 1 && bottomCell > 0) {
       Ccellb[c] = 0;
       Fcell2[Cflatet[bottomCell]] = 0;
@@ -291,6 +307,30 @@ bool buildUpperStack(const SubBedWindow& w, int i, int j, LowLevel lowLevel, int
 
 int sizeFailure() { return gridOverflowReport(); }
 
+double waterTop(int i, int j) { return zval[i][j][znumber]; }
+
+// The bottom cell of column (i, j) at slot 2, from the bottom level of its
+// corner lines up to topLevel, its side neighbours the bottom cells around.
+template <class TopLevel>
+bool buildBottomCell(const SubBedWindow& w, int i, int j, TopLevel topLevel) {
+  const int ci[4] = {i - 1, i, i, i - 1}, cj[4] = {j - 1, j - 1, j, j};
+  planCorners(i, j);
+  for (int q = 0; q < 4; ++q) {
+    NewCell.z[q + 1] = zval[ci[q]][cj[q]][1];
+    NewCell.z[q + 5] = topLevel(ci[q], cj[q]);
+  }
+  NewCell.cell[SideS] = j > w.jFirst ? num[i][j - 1][2] : 0;
+  NewCell.cell[SideE] = i < w.I2 ? num[i + 1][j][2] : 0;
+  NewCell.cell[SideN] = j < w.jLast ? num[i][j + 1][2] : 0;
+  NewCell.cell[SideW] = i > w.I1 ? num[i - 1][j][2] : 0;
+  NewCell.cell[SideB] = 0;
+  NewCell.cell[SideT] = num[i][j][3];
+  sharedSideSurfaces(i > w.I1, j > w.jFirst);
+  if (!MakeCellFits()) return false;
+  MakeCell(num[i][j][2]);
+  return !overLimits();
+}
+
 // Level counts of a line for a thickness, the rule of water columns.
 int waterColumnLevels(double thickness, double ratio) {
   if (thickness < MinVertDist0) return 1;
@@ -299,20 +339,28 @@ int waterColumnLevels(double thickness, double ratio) {
   return std::min(znumber, static_cast<int>(x) + 2);
 }
 
-}  // namespace
-
-int UnstrucThixo3(int b) {
-  if (!roomForSubBed(b)) return -1;
+// Steps 1 to 3 of the generators that cut the counts back to the host block:
+// the record, the counts and the lower boundary of the sliding layer.
+bool openSplitBlock(int b, SubBedWindow& w) {
+  if (!roomForSubBed(b)) return false;
   countSubBedBlock(b);
-  const SubBedWindow w = windowBelow(b);
+  w = windowBelow(b);
   NoCells = block[b].lastCell;
   NoSurfaces = block[b].lastSurface;
   NoPoints = block[b].lastPoint;
   openRecord(w);
   SurfUpdate[w.s] = 0;
-
   slideBoundary(w);
-  linesFromHost(w, 0.001);
+  return true;
+}
+
+}  // namespace
+
+int UnstrucThixo3(int b) {
+  SubBedWindow w;
+  if (!openSplitBlock(b, w)) return -1;
+  linesFromHost(w, 0.001, FlagFirstTimeThixo3, true);
+  const Stack upperStack{ant, antlin, znumber};
 
   // Level counts of the upper stacks.
   clearLineSlots(w);
@@ -379,24 +427,10 @@ int UnstrucThixo3(int b) {
   for (int j = w.jFirst; j <= w.jLast; ++j)
     for (int i = w.I1; i <= w.I2; ++i) {
       if (!builtColumn(i, j)) continue;
-      const int ci[4] = {i - 1, i, i, i - 1}, cj[4] = {j - 1, j - 1, j, j};
-      planCorners(i, j);
-      for (int q = 0; q < 4; ++q) {
-        NewCell.z[q + 1] = zval[ci[q]][cj[q]][1];
-        NewCell.z[q + 5] = S5(ci[q], cj[q]);
-      }
-      NewCell.cell[SideS] = j > w.jFirst ? num[i][j - 1][2] : 0;
-      NewCell.cell[SideE] = i < w.I2 ? num[i + 1][j][2] : 0;
-      NewCell.cell[SideN] = j < w.jLast ? num[i][j + 1][2] : 0;
-      NewCell.cell[SideW] = i > w.I1 ? num[i - 1][j][2] : 0;
-      NewCell.cell[SideB] = 0;
-      NewCell.cell[SideT] = num[i][j][3];
-      sharedSideSurfaces(i > w.I1, j > w.jFirst);
-      if (!MakeCellFits()) return sizeFailure();
+      if (!buildBottomCell(w, i, j, [](int li, int lj) { return S5(li, lj); })) return sizeFailure();
       const int bottom = num[i][j][2];
-      MakeCell(bottom);
-      if (overLimits()) return sizeFailure();
-      if (!buildUpperStack(w, i, j, [](int li, int lj) { return S5(li, lj); }, bottom)) return sizeFailure();
+      if (!buildStack(w, upperStack, i, j, [](int li, int lj) { return S5(li, lj); }, waterTop, bottom))
+        return sizeFailure();
     }
   closeRecord(w);
   if (MGSNo == 0) computeWCStart();
@@ -410,6 +444,7 @@ int UnstrucThixo2(int b) {
   openRecord(w);
 
   const double ratio = NestNoRatio / (MaxDepth + 1e-10);
+  const Stack upperStack{ant, antlin, znumber};
   clearLineSlots(w);
   for (int i = w.I1 - 1; i <= w.I2; ++i)
     for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
@@ -440,7 +475,100 @@ int UnstrucThixo2(int b) {
   for (int j = w.jFirst; j <= w.jLast; ++j)
     for (int i = w.I1; i <= w.I2; ++i) {
       if (ant[i][j] <= 0) continue;
-      if (!buildUpperStack(w, i, j, [](int li, int lj) { return zval[li][lj][1]; }, 0)) return sizeFailure();
+      if (!buildStack(w, upperStack, i, j, [](int li, int lj) { return zval[li][lj][1]; }, waterTop, 0))
+        return sizeFailure();
+    }
+  closeRecord(w);
+  return 0;
+}
+
+int UnstrucThixo4(int b) {
+  SubBedWindow w;
+  if (!openSplitBlock(b, w)) return -1;
+  linesFromHost(w, 0.1, FlagFirstTimeThixo4, false);
+  clearLineSlots(w);
+  for (int i = w.I1 - 1; i <= w.I2; ++i)
+    for (int j = w.jFirst - 1; j <= w.jLast; ++j) antlin[i][j] = antmin[i][j] = 1;
+  // One cell per column from the bottom level to the bed, numbered j outer
+  // and i inner.
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      ant[i][j] = 1;
+      antmax[i][j] = 0;
+      num[i][j][2] = ++NoCells;
+      zval[i][j][0] = NoCells;
+    }
+  if (NoCells >= MaxCeller - 1) return sizeFailure();
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i)
+      if (!buildBottomCell(w, i, j, waterTop)) return sizeFailure();
+  closeRecord(w);
+  if (MGSNo == 0) computeWCStart();
+  return 0;
+}
+
+int UnstrucThixo(int b) {
+  if (!roomForSubBed(b)) return -1;
+  const SubBedWindow w = windowBelow(b);
+  if (block[w.s].subBed != 1) {
+    NoBlocks += 1;
+    NoBCells = 0;
+  }
+  openRecord(w);
+  SurfUpdate[w.s] = 0;
+
+  // Lines: the sliding-layer boundary from the slide levels around them, the
+  // bottom at the non-erodible level.
+  const double ratio = NestNoRatio / (MaxDepth + 1e-10);
+  const int H = znumber / 2;
+  auto levels = [ratio](double thickness, int room, bool capAfter) {
+    if (thickness < MinVertDist0) return 1;
+    if (thickness < MinVertDist1) return 2;
+    const double x = std::pow(std::max(thickness * ratio, 0.0), GridDistCoeff) * room;
+    return capAfter ? std::min(static_cast<int>(x), room) + 2 : std::min(static_cast<int>(x + 2), room + 1);
+  };
+  clearLineSlots(w);
+  for (int i = w.I1 - 1; i <= w.I2; ++i)
+    for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
+      const int jh = j - w.off;
+      const double T = zval[i][jh][1], N = Surfaces[3][i][jh];
+      const double v = std::min(meanSlideLevel(i, j, T, true), T);
+      S5(i, j) = S5(i, jh) = v;
+      xval[i][j] = xval[i][jh];
+      yval[i][j] = yval[i][jh];
+      zval[i][j][znumber] = T;
+      zval[i][j][1] = N;
+      Surfaces[3][i][j] = N;
+      antmin[i][j] = levels(v - N, H - 1, false);
+      antlin[i][j] = levels(T - v, znumber - H - 1, true);
+    }
+  // Two stacks per column: below the boundary at slots ..H, above it at
+  // slots ..znumber, numbered from the bottom up.
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      antmax[i][j] = cellsFromCorners(i, j, antmin);
+      ant[i][j] = cellsFromCorners(i, j, antlin);
+      zval[i][j][0] = 0;
+    }
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      if (ant[i][j] <= 0 && antmax[i][j] <= 0) continue;
+      zval[i][j][0] = NoCells + 1;
+      for (int k = H - antmax[i][j] + 1; k <= H; ++k) num[i][j][k] = ++NoCells;
+      for (int k = znumber - ant[i][j] + 1; k <= znumber; ++k) num[i][j][k] = ++NoCells;
+    }
+  if (NoCells >= MaxCeller - 1) return sizeFailure();
+  const Stack lowerStack{antmax, antmin, H}, upperStack{ant, antlin, znumber};
+  for (int j = w.jFirst; j <= w.jLast; ++j)
+    for (int i = w.I1; i <= w.I2; ++i) {
+      if (antmax[i][j] > 0 &&
+          !buildStack(w, lowerStack, i, j, [](int li, int lj) { return zval[li][lj][1]; },
+                      [](int li, int lj) { return S5(li, lj); }, 0))
+        return sizeFailure();
+      const int below = antmax[i][j] > 0 ? num[i][j][H] : 0;
+      if (ant[i][j] > 0 &&
+          !buildStack(w, upperStack, i, j, [](int li, int lj) { return S5(li, lj); }, waterTop, 0, below))
+        return sizeFailure();
     }
   closeRecord(w);
   return 0;

@@ -26,6 +26,10 @@ void readInterpol();
 void writekoosurf();
 // Block 1 as koordina.new and koordina.si1.
 int writekoor();
+// A block read from koosurf, or from koosurf.nes with its placement, beside
+// the last block (no caller in a run): 0, or -1 when the file is missing.
+int addBlockKoosurf();
+int addBlockKoosurfNested();
 
 // The series of version-1 grid files of a transient sediment computation.
 void WriteTransFiles();

@@ -1,5 +1,6 @@
 // Block-grid line files: koosurf read for a generated grid, and the writers
 // that save block 1 unchanged, coarsened, refined or cut into parts.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "state/scanner.h"
 #include "sediment/sediment.h"
 #include "state/arrays.h"
+#include "state/baggerstate.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -34,17 +36,44 @@ void writeSix(FILE* f, int i, int j, double x, double y, double bed, double surf
   std::fprintf(f, "%d %d %lf %lf %lf %lf\n", i, j, x, y, bed, surface);
 }
 
+// Appends the block of grid lines 1..maxI by 1..maxJ placed at j + o; a
+// nested block has nest level 1 and no reference search.
+void appendBlock(int maxI, int maxJ, int o, bool nested) {
+  NoBlocks = NoBlocks + 1;
+  BlockID = NoBlocks;
+  BlockRecord& B = block[NoBlocks];
+  B.i1 = 2, B.i2 = maxI, B.j1 = o + 2, B.j2 = maxJ + o;
+  B.nestLevel = nested ? 1 : 0, B.bedFlag = 1, B.levelCount = znumber, B.field12 = 1, B.field14 = nested ? 0 : 1;
+  B.field15 = 0, B.refSearch = nested ? 0 : 1, B.d1 = B.d2 = 0.0;
+}
+
+// The offset of a block placed beside the last one: its j2 (0 without blocks).
+int besideLastBlock() { return NoBlocks > 0 ? block[NoBlocks].j2 : 0; }
+
+// The G 1 sizes must hold the grid lines up to maxI, maxJ (with the offset)
+// and the block table one more block.
+void requireRoom(const char* file, int maxI, int maxJ, int status) {
+  if (!(xnumber - 1 > maxI && ynumber - 1 > maxJ))
+    fatal(status,
+          "Error, increase the G 1 values in control file and try again\n"
+          "The two first integers on G 1 data set should be at least %d %d\n",
+          maxI + 2, maxJ + 2);
+  if (NoBlocks + 1 > 99) fatal(status, "Error: %s makes block %d, at most 99 blocks fit\n", file, NoBlocks + 1);
+}
+
 }  // namespace
 
-void readKoosurf() {
-  Scanner s;
-  if (!s.open("koosurf")) fatal(-4, "Error, can not open koosurf file\n");
+namespace {
+
+// Steps of koosurf reading: every line checked and the largest indexes found,
+// room for them (placed at j + o), the block appended, the lines stored.
+void readKoosurfBlock(Scanner& s, int o, int& maxI, int& maxJ) {
   constexpr long kMaxLines = 10000000;
   // The G 1 message adds 2 to the largest indexes; larger ones no G 1 data
   // set can give.
-  constexpr int kMaxIndex = INT_MAX - 2;
+  const int kMaxIndex = INT_MAX - 2 - o;
   long lines = 0;
-  int maxI = 0, maxJ = 0;
+  maxI = maxJ = 0;
   Line l;
   for (s.skipSpace(); lines < kMaxLines && !s.atEnd(); s.skipSpace()) {
     const std::size_t at = s.position();
@@ -60,31 +89,164 @@ void readKoosurf() {
     if (l.j > maxJ) maxJ = l.j;
   }
   if (lines == 0) fatal(-4, "Error in koosurf file: it holds no grid line\n");
-  if (!(xnumber - 1 > maxI && ynumber - 1 > maxJ))
-    fatal(-4,
-          "Error, increase the G 1 values in control file and try again\n"
-          "The two first integers on G 1 data set should be at least %d %d\n",
-          maxI + 2, maxJ + 2);
-  if (NoBlocks + 1 > 99) fatal(-4, "Error: koosurf makes block %d, at most 99 blocks fit\n", NoBlocks + 1);
+  requireRoom("koosurf", maxI, maxJ + o, -4);
 
-  NoBlocks = NoBlocks + 1;
-  BlockID = NoBlocks;
-  BlockRecord& B = block[NoBlocks];
-  B.i1 = 2, B.i2 = maxI, B.j1 = 2, B.j2 = maxJ;
-  B.nestLevel = 0, B.bedFlag = 1, B.levelCount = znumber, B.field12 = 1, B.field14 = 1, B.field15 = 0;
-  B.refSearch = 1, B.d1 = B.d2 = 0.0;
+  appendBlock(maxI, maxJ, o, false);
 
   s.seek(0);
   for (long n = 0; n < lines && readSixValues(s, l); ++n) {
-    xval[l.i][l.j] = l.x;
-    yval[l.i][l.j] = l.y;
-    zval[l.i][l.j][1] = l.bed;
-    zval[l.i][l.j][znumber] = l.surface;
+    xval[l.i][l.j + o] = l.x;
+    yval[l.i][l.j + o] = l.y;
+    zval[l.i][l.j + o][1] = l.bed;
+    zval[l.i][l.j + o][znumber] = l.surface;
     // The bed as read: the start of the bed changes that the sediment
     // computation reports and resets to, as with the other grid files.
-    Surfaces[0][l.i][l.j] = l.bed;
+    Surfaces[0][l.i][l.j + o] = l.bed;
   }
+}
+
+}  // namespace
+
+void readKoosurf() {
+  Scanner s;
+  if (!s.open("koosurf")) fatal(-4, "Error, can not open koosurf file\n");
+  int maxI, maxJ;
+  readKoosurfBlock(s, 0, maxI, maxJ);
   logf("Have read koosurf file: max i: %d, max j: %d\n\n", maxI, maxJ);
+}
+
+int addBlockKoosurf() {
+  Scanner s;
+  if (!s.open("koosurf")) {
+    logf("Error opening koosurf file\n\n");
+    return -1;
+  }
+  int maxI, maxJ;
+  readKoosurfBlock(s, besideLastBlock(), maxI, maxJ);
+  return 0;
+}
+
+namespace {
+
+// koosurf.nes: intersection lines "i j x y bed water" (one more real in mode
+// 7), and placement records that start with 999997, 999998 or 999999 and
+// set the mode 7, 8 or 9.
+struct NestedFile {
+  struct Placement {
+    int i1 = 0, i2 = 0, j1 = 0, j2 = 0, iRef = 0, jRef = 0;
+    double xRef = 0, yRef = 0, scale = 0, angle = 0, level = 0;
+  };
+  Scanner& s;
+  int mode = 0;
+  Placement p;
+
+  // Reads the next record: true with an intersection in l, false at the end
+  // (the first record that does not convert). A placement record is taken
+  // in and the next record read.
+  bool next(Line& l) {
+    for (;;) {
+      s.skipSpace();
+      if (s.atEnd()) return false;
+      const std::size_t at = s.position();
+      int first;
+      if (!s.readInt(first)) return false;
+      if (first >= 999997 && first <= 999999) {
+        int v[6];
+        double r[5];
+        if (s.readInts(v, 6) != 6 || s.readDoubles(r, 5) != 5) return false;
+        p = {v[0], v[1], v[2], v[3], v[4], v[5], r[0], r[1], r[2], r[3], r[4]};
+        if (p.i2 < p.i1 || p.j2 < p.j1 || p.scale < 0.0)
+          fatal(-9999999, "Error in koosurf.nes file: the placement record of line %d needs i2 >= i1, j2 >= j1 "
+                          "and a scale of 0 or more\n", s.lineOf(at));
+        mode = first - 999990;
+        continue;
+      }
+      double v[4];
+      if (!s.readInt(l.j) || s.readDoubles(v, 4) != 4) return false;
+      if (mode == 7) {
+        double extra;
+        if (!s.readDouble(extra)) return false;
+      }
+      l.i = first, l.x = v[0], l.y = v[1], l.bed = v[2], l.surface = v[3];
+      if (l.i < 1 || l.j < 1 || l.i > INT_MAX - 2 || l.j > INT_MAX / 2)
+        fatal(-5, "Error in koosurf.nes file: the indexes (%d,%d) of line %d must be 1 or more and fit a G 1 data set\n",
+              l.i, l.j, s.lineOf(at));
+      return true;
+    }
+  }
+};
+
+}  // namespace
+
+int addBlockKoosurfNested() {
+  Scanner s;
+  if (!s.open("koosurf.nes")) {
+    logf("Error opening koosurf.nes file\n\n");
+    return -1;
+  }
+  // First pass: the largest indexes.
+  NestedFile file{s};
+  Line l;
+  int maxI = 0, maxJ = 0;
+  for (long n = 0; n < 10000000 && file.next(l); ++n) {
+    maxI = std::max(maxI, l.i);
+    maxJ = std::max(maxJ, l.j);
+  }
+  const int o = besideLastBlock();
+  if (maxI > xnumber - 2 || maxJ + o >= ynumber - 1)
+    fatal(-5,
+          "Error, increase G 1 values in control file and try again\n"
+          "The two first integers on G 1 data set should be at least %d %d\n",
+          maxI + 2, maxJ + o + 2);
+  requireRoom("koosurf.nes", maxI, maxJ + o, -5);
+  appendBlock(maxI, maxJ, o, true);
+  const int mode = file.mode;
+  const NestedFile::Placement p = file.p;
+
+  // Second pass: the intersections into the new block.
+  if (mode != 7) {
+    s.seek(0);
+    NestedFile again{s};
+    for (long n = 0; n < 10000000 && again.next(l); ++n) {
+      xval[l.i][l.j + o] = l.x;
+      yval[l.i][l.j + o] = l.y;
+      zval[l.i][l.j + o][1] = l.bed;
+      zval[l.i][l.j + o][znumber] = mode == 9 ? p.level : l.surface;
+    }
+  }
+  if (mode == 8 || mode == 9) {
+    // Shifted so that the reference intersection lands on the reference
+    // point, then scaled and turned about it.
+    if (p.iRef < 1 || p.iRef > maxI || p.jRef < 1 || p.jRef > maxJ)
+      fatal(-9999999, "Error in koosurf.nes file: the reference intersection (%d,%d) lies outside the block\n",
+            p.iRef, p.jRef);
+    const double sx = p.xRef - xval[p.iRef][p.jRef + o], sy = p.yRef - yval[p.iRef][p.jRef + o];
+    for (int i = 1; i <= maxI; ++i)
+      for (int j = 1; j <= maxJ; ++j) {
+        const double dx = p.scale * (xval[i][j + o] + sx - p.xRef), dy = p.scale * (yval[i][j + o] + sy - p.yRef);
+        const double r = std::sqrt(dx * dx + dy * dy);
+        double theta = std::acos(dy / (r + 1e-30));
+        if (dx < 0.0) theta = 6.2831853071794 - theta;
+        theta += p.angle * 0.01745329251994278;
+        xval[i][j + o] = p.xRef + r * std::sin(theta);
+        yval[i][j + o] = p.yRef + r * std::cos(theta);
+      }
+    // The outblocked box of the nested block, moved like it.
+    const int j1 = p.j1 + o, j2 = p.j2 + o;
+    if (FILE* f = std::fopen("control.nes", "a")) {
+      std::fprintf(f, "Add new data set for outblocking to control file: G 13 1 %d %d %d %d 2 %d\n", p.i1, p.i2, j1, j2,
+                   znumber);
+      std::fclose(f);
+    } else {
+      logf("Error opening control.nes file\n\n");
+    }
+    if (p.i1 > 0) {
+      if (OutBlockNo + 1 > 499) fatal(1, "Input error for outblocked areas (G 13 in control)\nData sets must not exceed 499\n");
+      OutBlock[++OutBlockNo] = {1, p.i1, p.i2, j1, j2, 2, znumber};
+    }
+  }
+  BlockID = 0;
+  return 0;
 }
 
 void writekoosurf() {
@@ -94,15 +256,16 @@ void writekoosurf() {
   const int ia = B.i1 - 1, ib = B.i2, ja = B.j1 - 1, jb = B.j2;
 
   // All files are created first; when one cannot be, nothing is written.
-  FILE* files[5] = {};
-  const char* names[5] = {"koosurf.1", "koosurf.fin", "koomin.fin", "koosurf.cor", "fracres.cor"};
-  const int count = FlagReadFracres > 0 ? 5 : 4;
-  for (int k = 0; k < count; ++k)
-    if (!(files[k] = std::fopen(names[k], "w"))) {
-      for (int m = 0; m < k; ++m) std::fclose(files[m]);
+  FILE* files[6] = {};
+  const char* names[6] = {"koosurf.1", "koosurf.fin", "koomin.fin", "koosurf.cor", "fracres.cor", "bagger.cor"};
+  const bool wanted[6] = {true, true, true, true, FlagReadFracres > 0, FlagBagger > 0};
+  for (int k = 0; k < 6; ++k)
+    if (wanted[k] && !(files[k] = std::fopen(names[k], "w"))) {
+      for (int m = 0; m < k; ++m)
+        if (files[m]) std::fclose(files[m]);
       return;
     }
-  FILE *one = files[0], *fin = files[1], *minFin = files[2], *cor = files[3], *frac = files[4];
+  FILE *one = files[0], *fin = files[1], *minFin = files[2], *cor = files[3], *frac = files[4], *bag = files[5];
 
   for (int i = ia; i <= ib; ++i)
     for (int j = ja; j <= jb; ++j) writeSix(one, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
@@ -127,6 +290,25 @@ void writekoosurf() {
         std::fprintf(frac, "\n");
       }
     std::fclose(frac);
+  }
+
+  if (bag) {
+    // The last event of the schedule on the coarse grid lines: its window,
+    // its feeding fractions and the levels that differ from 0.
+    const int e = NoBaggerTimes;
+    if (e >= 0 && e < MaxBaggerEvents) {
+      std::fprintf(bag, "T %lf %lf\n", baggerTime[e][0], baggerTime[e][1]);
+      std::fprintf(bag, "F ");
+      const bool fractions = zugabeFractions && e < MaxNoBagger;
+      for (int k = 1; k <= lnumber; ++k) std::fprintf(bag, "%lf ", fractions ? zugabeFractions[e][k] : 0.0);
+      std::fprintf(bag, "\n");
+      if (baggerZval && e < MaxNoBagger)
+        for (int i = ia, ci = 1; i <= ib; i += 2, ++ci)
+          for (int j = ja, cj = 1; j <= jb; j += 2, ++cj)
+            if (std::fabs(baggerZval[e][i][j]) > 0.01)
+              std::fprintf(bag, "D %d %d %lf %lf %lf\n", ci, cj, xval[i][j], yval[i][j], baggerZval[e][i][j]);
+    }
+    std::fclose(bag);
   }
 
   // Refined: every intersection, the midpoints of its two outgoing edges and

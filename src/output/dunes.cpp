@@ -42,22 +42,31 @@ std::FILE* openStatistics(const char* name, const char* mode, const char* failur
 
 // ---- Along one profile ----
 
+// The forms of the profile statistics: the current one, and two older ones
+// kept for comparison (no caller in a run): the old form without K_A and
+// the fractions, the second old form with the exchange coefficients of k
+// and epsilon and the velocity-weighted fluxes.
+enum class DuneForm { Current, Old, Old2 };
+
 // The cells of a column below its top cell, from the bottom up.
 struct ProfileColumn {
   bool measured = false;  // wet, with at least one cell below the top cell
   int n = 0;
   double h = 0, u = 0, Fr = 0, qm = 0, gamma = 0;
+  double Kk = 0, Keps = 0;  // second old form: means of the weighted fluxes of k and epsilon
 };
 
 // Values of column (m, J); q[k] (k = 1..n) the vertical flux through the top
-// face of the k-th cell times its half height.
-ProfileColumn profileColumn(int m, int J, std::vector<double>& q) {
+// face of the k-th cell times its half height (in the second old form
+// weighted with the ratio of the sum and the difference of the velocities
+// of the cell and the cell above).
+ProfileColumn profileColumn(int m, int J, std::vector<double>& q, DuneForm form, int levels) {
   ProfileColumn col;
   std::vector<int> cells;
   for (int c = lowestCell(m, J), guard = 0; c > 0 && guard <= znumber + 1; c = validCell(Ccellt[c]), ++guard)
     cells.push_back(c);
   if (cells.size() < 2) return col;  // dry or a single cell: nothing to measure
-  col.n = std::min(static_cast<int>(cells.size()) - 1, kDuneLevels - 1);
+  col.n = std::min(static_cast<int>(cells.size()) - 1, levels - 1);
   double kdist = 0, speed = 0, qsum = 0;
   for (int k = 1; k <= col.n; ++k) {
     const int c = cells[static_cast<std::size_t>(k) - 1];
@@ -65,9 +74,21 @@ ProfileColumn profileColumn(int m, int J, std::vector<double>& q) {
     speed += Cxvel[c];
     col.gamma += Cgamma ? Cgamma[c] : 0.0;
     const int f = validFace(Cflatet[c]);
-    q[k] = f > 0 ? std::fabs(Fflux[f] / (Farea[f] + 1e-20)) * 0.001 * Ckdist[c] : 0.0;
+    const double w = f > 0 ? std::fabs(Fflux[f] / (Farea[f] + 1e-20)) * 0.001 : 0.0;
+    q[k] = w * Ckdist[c];
+    if (form == DuneForm::Old2) {
+      const int a = cells[static_cast<std::size_t>(k)];
+      auto weighted = [&](const double* v) {
+        return v ? std::fabs((v[c] + v[a]) / (v[c] - v[a] + 1e-30)) * 0.5 * 2.0 * w * Ckdist[c] : 0.0;
+      };
+      q[k] = weighted(Cxvel);
+      col.Kk += weighted(Ckinen);
+      col.Keps += weighted(Cepsilon);
+    }
     qsum += q[k];
   }
+  col.Kk /= col.n;
+  col.Keps /= col.n;
   col.measured = true;
   col.h = 2.0 * kdist;
   col.u = speed / col.n;
@@ -79,17 +100,21 @@ ProfileColumn profileColumn(int m, int J, std::vector<double>& q) {
 // The window of every grid line of the profile must lie in the block grid,
 // the profile within the crest tables and the levels within the profile
 // tables.
-void checkProfileWindow() {
+void checkProfileWindow(DuneForm form, int levels) {
   const int I1 = WriteDuneI1, I2 = WriteDuneI2, D = WriteDuneDI, J = WriteDuneJ1;
-  if (I2 > kDuneProfilePoints - 2)
+  if (form == DuneForm::Current && I2 > kDuneProfilePoints - 2)
     fatal(-1, "Error in F 370 data set. Recompile if the grid has more than 9000 profiles\n");
+  if (form == DuneForm::Old2 && I2 > 4998)
+    fatal(-1, "Error in F 370 data set. Recompile if the grid has more than 5000 profiles\n");
+  if (form == DuneForm::Old && (I2 - I1 > 5000 || I2 > kDuneProfilePoints - 2))
+    fatal(-1, "Error in F 370 data set. Recompile if the section has more than 5000 cells\n");
   if (I1 - D < 0 || I2 + D > xnumber + 1 || J < 0 || J > ynumber + 1)
     fatal(-1,
           "Error in F 370 data set: the dune profile %d..%d with %d neighbours on grid line %d reaches beyond the "
           "grid lines 0..%d\n",
           I1, I2, D, J, xnumber + 1);
-  if (znumber > kDuneLevels - 1)
-    fatal(-1, "Error in F 370 data set. Recompile if the grid has more than %d levels\n", kDuneLevels - 1);
+  if (znumber > levels - 1)
+    fatal(-1, "Error in F 370 data set. Recompile if the grid has more than %d levels\n", levels - 1);
 }
 
 // Grain-size distributions of the top layer in three parts of one cross
@@ -119,26 +144,37 @@ void writeCrossSectionFractions(std::FILE* f) {
   std::fprintf(f, "\n");
 }
 
-}  // namespace
-
-void writeDune() {
-  checkProfileWindow();
+void writeDuneForm(DuneForm form) {
+  const int levels = form == DuneForm::Old2 ? 500 : kDuneLevels;
+  checkProfileWindow(form, levels);
   const int I1 = WriteDuneI1, I2 = WriteDuneI2, D = WriteDuneDI, J = WriteDuneJ1;
   const bool first = DuneCalls == 0;
-  const bool fractions = FlagTSC == 3 && NoBlocks >= 1 && block[1].j2 >= 11;
+  const bool fractions = form == DuneForm::Current && FlagTSC == 3 && NoBlocks >= 1 && block[1].j2 >= 11;
   std::FILE* dune = openStatistics("dune", first ? "w" : "a", "Error in opening dune file\n\n");
   std::FILE* diff = openStatistics("dunediff", first ? "w" : "a", "Error in opening dunediff file\n\n");
   std::FILE* fr = fractions ? openStatistics("barcelona_fr", first ? "w" : "a",
                                              "Error in opening barcelona_fractions file\n\n")
                             : nullptr;
   if (first) {
-    if (FlagDepthDeposit != 0)
-      std::fprintf(dune, "Time,   depth,  duneheigh,  dunelength, dunespeed, K_A, alpha_diff, bech1, bech2\n");
+    const bool dep = FlagDepthDeposit != 0;
+    if (form == DuneForm::Old)
+      std::fprintf(dune, dep ? "Time,   depth,  duneheigh,  dunelength, dunespeed, ddif,   bech\n"
+                             : "Time,     dh,       dz,       dx,      U,   ddif\n");
+    else if (form == DuneForm::Old2)
+      std::fprintf(dune, dep ? "Time,   depth,  duneheigh,  dunelength, dunespeed, K_A, K_k, K_eps, alpha_diff, bech1, "
+                               "bech2\n"
+                             : "Time,  depth,  duneheight, dunelength, dunespeed, K_A, K_k, K_eps, alpha_diff\n");
     else
-      std::fprintf(dune, "Time,  depth,  duneheight, dunelength, dunespeed, K_A, alpha_diff\n");
-    std::fprintf(diff,
-                 "K_A [-], a_diff [-], gamma [Pa s], Froude [-], velocity [m/s], duneheight [m], dunelength [m], "
-                 "waterdepth [m], stimet [s], duneno [-]\n");
+      std::fprintf(dune, dep ? "Time,   depth,  duneheigh,  dunelength, dunespeed, K_A, alpha_diff, bech1, bech2\n"
+                             : "Time,  depth,  duneheight, dunelength, dunespeed, K_A, alpha_diff\n");
+    if (form == DuneForm::Old)
+      std::fprintf(diff,
+                   "dunediff [-], gamma [Pa s], Froude [-], velocity [m/s], duneheight [-], dunelength [-], "
+                   "waterdepth [m], stimet [s], duneno [-]\n");
+    else
+      std::fprintf(diff,
+                   "K_A [-], a_diff [-], gamma [Pa s], Froude [-], velocity [m/s], duneheight [m], dunelength [m], "
+                   "waterdepth [m], stimet [s], duneno [-]\n");
     if (fr) std::fprintf(fr, "Grain size distributions in tree sections: \n\n");
   }
 
@@ -175,18 +211,20 @@ void writeDune() {
   S = std::max(S, 1e-8);
 
   std::vector<double> A(kDuneLevels, 0.0), B(kDuneLevels, 0.0), q(kDuneLevels, 0.0);
-  double sumh = 0, sumH = 0, sumL = 0, sumKA = 0, sumAdiff = 0;
+  double sumh = 0, sumH = 0, sumL = 0, sumKA = 0, sumAdiff = 0, sumKk = 0, sumKeps = 0;
   int count = 0;
   double zt = 0.0;
   bool troughSeen = false;
   for (int c = I1; c <= I2; ++c) {
     if (DuneIndex1[c] != 1) continue;
-    double h = 0, u = 0, Fr = 0, qm = 0, G = 0, lowest = 1e300;
+    double h = 0, u = 0, Fr = 0, qm = 0, G = 0, Kk = 0, Keps = 0, lowest = 1e300;
     int measured = 0, nLast = 0, c2 = 0;
-    const int nCrest = profileColumn(c, J, q).n;
+    const int nCrest = profileColumn(c, J, q, form, levels).n;
     for (int m = c; m < I2; ++m) {
-      const ProfileColumn col = profileColumn(m, J, q);
+      const ProfileColumn col = profileColumn(m, J, q, form, levels);
       if (col.measured) {
+        Kk += col.Kk;
+        Keps += col.Keps;
         h += col.h;
         u += col.u;
         Fr += col.Fr;
@@ -226,7 +264,12 @@ void writeDune() {
     const double KA = qm / (H * u + 1e-20);
     const double adiff = nu / (ustar * h);
     ++count;
-    std::fprintf(diff, "%lf %lf %lf %lf %lf %lf %lf %lf %lf %d\n", KA, adiff, gamma, Fr, u, H, L, h, stimet, count);
+    if (form == DuneForm::Old)
+      std::fprintf(diff, "%lf %lf %lf %lf %lf %lf %lf %lf %d\n", adiff, gamma, Fr, u, H, L, h, stimet, count);
+    else
+      std::fprintf(diff, "%lf %lf %lf %lf %lf %lf %lf %lf %lf %d\n", KA, adiff, gamma, Fr, u, H, L, h, stimet, count);
+    sumKk += Kk / measured / (H * u + 1e-20);
+    sumKeps += Keps / measured / (H * u + 1e-20);
     sumh += h;
     sumH += H;
     sumL += L;
@@ -258,9 +301,20 @@ void writeDune() {
   const double speed = matched > 0 ? (moved / matched) / (WriteDuneIter * TimeStep + 1e-20) : 0.0;
 
   const double per = 1.0 / (count + 1e-20);
-  std::fprintf(dune, "%lf %lf %lf %lf %lf %lf %lf", stimet, sumh * per, sumH * per, sumL * per, speed, sumKA * per,
-               sumAdiff * per);
-  if (FlagDepthDeposit > 0) std::fprintf(dune, " %lf %lf", depthDepositIn, depthDepositOut);
+  if (form == DuneForm::Old)
+    std::fprintf(dune, "%lf %lf %lf %lf %lf %lf", stimet, sumh * per, sumH * per, sumL * per, speed, sumAdiff * per);
+  else if (form == DuneForm::Old2)
+    std::fprintf(dune, "%lf %lf %lf %lf %lf %lf %lf %lf %lf", stimet, sumh * per, sumH * per, sumL * per, speed,
+                 sumKA * per, sumKk * per, sumKeps * per, sumAdiff * per);
+  else
+    std::fprintf(dune, "%lf %lf %lf %lf %lf %lf %lf", stimet, sumh * per, sumH * per, sumL * per, speed, sumKA * per,
+                 sumAdiff * per);
+  if (FlagDepthDeposit > 0) {
+    if (form == DuneForm::Old)
+      std::fprintf(dune, " %lf", depthDepositIn);
+    else
+      std::fprintf(dune, " %lf %lf", depthDepositIn, depthDepositOut);
+  }
   std::fprintf(dune, "\n");
   std::fclose(dune);
   std::fclose(diff);
@@ -277,6 +331,12 @@ void writeDune() {
   }
   ++DuneCalls;
 }
+
+}  // namespace
+
+void writeDune() { writeDuneForm(DuneForm::Current); }
+void writeDuneOld() { writeDuneForm(DuneForm::Old); }
+void writeDuneOld2() { writeDuneForm(DuneForm::Old2); }
 
 // ---- Over the rows of block 1 ----
 

@@ -32,6 +32,11 @@ void print_interres(int fromDispatcher);
 void print_profiles();
 void writeBraided();
 void writeDune();
+// Two older forms of the profile statistics (no caller in a run): without
+// K_A and the fractions file, and with the exchange coefficients K_k and
+// K_eps (500 levels, 5000 profile points).
+void writeDuneOld();
+void writeDuneOld2();
 void print_fractions();
 // One vertical cross section of block b along grid line i (ParaCross_b_i.vtk).
 void print_cross3d(int blockNo, int line);

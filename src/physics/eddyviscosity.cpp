@@ -10,6 +10,7 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
+#include "state/slidestate.h"
 
 namespace {
 
@@ -88,6 +89,57 @@ double realizableValue(int P) {
   return Cmu < 0.09 ? k * k / e * 1000.0 * Cmu : k * k / e * 90.0;
 }
 
+// 15. Roughness layer: zc is the height of the cell centre above the bed, bc
+// the column's bed cell.
+void roughnessLayer(double zc, int bc, double& g, double& gv) {
+  if (!(Equation >= 1 && Equation <= 6 && FlagDrevan >= 12 && FlagDrevan <= 14)) return;
+  const bool inLayer = FlagDrevan == 14 || (Bedformheight && zc <= Bedformheight[bc]);
+  if (!inLayer) return;
+  if (FlagDrevan == 12) {
+    g *= ParamDrevan;
+    gv *= ParamDrevan;
+  } else {
+    g += ParamDrevan;
+    gv += ParamDrevan;
+  }
+}
+
+// Viscosity of a slide-layer block: the given value, a rigid 1e7 for a
+// block of one cell per column, or else the creep viscosity that lets the
+// layer above the lowest cells move at the speed its driving weight, the
+// resisting cohesion and the safety factor of the slide allow.
+double slideLayerViscosity(const BlockRecord& B) {
+  if (B.lastCell - B.firstCell == B.lastBedCell - B.firstBedCell) return ThixoEddyvisc > 0.0 ? ThixoEddyvisc : 1e7;
+  if (ThixoEddyvisc > 0.0) return ThixoEddyvisc;
+  int n = 0;
+  double K = 0.0, U = 0.0, R = 0.0, Q = 0.0;
+  for (int j = B.firstBedCell; j <= B.lastBedCell; ++j) {
+    const int b = Bcellt[j];
+    const int c = b > 0 ? Ccellt[b] : 0;
+    if (c <= 0) continue;
+    ++n;
+    K += Ckdist[c];
+    U += std::fabs(Cxvel[c]);
+    double T = 0.0;
+    for (int t = c; t > 0; t = Ccellt[t]) T += Ckdist[t];
+    T *= 2.0;
+    // Without a groundwater table the layer counts as saturated.
+    const double d = Bthixolev && Bgroundwater ? Bthixolev[j] - Bgroundwater[j] : 0.0;
+    double e = 0.0;
+    if (d > 0.0) {
+      e = 1.36 * d;
+      T -= d;
+    }
+    const double a = T > 0.0 ? 0.825 * T : 0.0, t = T > 0.0 ? 1.825 * T : 0.0;
+    const double A = Faz[Cflateb[c]];
+    R += ((a + e) * 9810.0 * ThixoMySlope + ThixoCritshear) * A;
+    Q += (t + e) * A * 9810.0;
+  }
+  if (n == 0) return std::fabs(ThixoEddyvisc);
+  return (K / n) * R / (std::max(0.0, ThixoSlideModifier - kSF[0]) * TimeStep * R / (Q + 1e-8) + 1e-8 + U / n) +
+         ThixoMinGamma;
+}
+
 }  // namespace
 
 void GammaCalcRealizable(int first, int last) {
@@ -125,6 +177,42 @@ double coeff_turbdens(int lower, int upper) {
   const double Ri = -9.81 * G * s * s;
   return std::pow(1.0 + TDbeta * std::max(0.0, Ri), TDalpha);
 }
+
+namespace {
+
+// 14. Slide layer, once per sweep that ends at the last cell of the grid:
+// every block of subBed 1 gets its viscosity v in the two lowest cells of
+// each column and 10 v above. A call that is one share of the sweep
+// WCStart..WCEnd writes the cells of its own range (the share that begins
+// the sweep also those below it), so that the shares together write what
+// the whole sweep writes, whatever the chunks; cells of the range then take
+// the roughness layer as every other cell does.
+void slideLayer(int first, int last) {
+  if (FlagThixo <= 0 || NoBlocks <= 0) return;
+  const bool share = WCEnd == NoCells && first >= WCStart && last <= WCEnd;
+  if (last != NoCells && !share) return;
+  const int lower = first <= WCStart || !share ? 1 : first;
+  for (int k = 1; k <= NoBlocks; ++k) {
+    const BlockRecord& B = block[k];
+    if (B.subBed != 1 || B.lastCell < lower || B.firstCell > last) continue;
+    const double v = slideLayerViscosity(B);
+    for (int j = B.firstBedCell; j <= B.lastBedCell; ++j) {
+      double z = 0.0;  // bottom face of the cell above the bed
+      int level = 1;
+      for (int c = Bcellt[j]; c > 0 && c <= last; c = Ccellt[c], ++level) {
+        if (c >= lower) {
+          double g = level <= 2 ? v : 10.0 * v, gv = g;
+          if (c >= first) roughnessLayer(z + Ckdist[c], j, g, gv);
+          Cgamma[c] = g;
+          CgammaV[c] = gv;
+        }
+        z += 2.0 * Ckdist[c];
+      }
+    }
+  }
+}
+
+}  // namespace
 
 void GammaCalc(int first, int last) {
   const double floorValue = MinGamma + ArtEddyVisc;
@@ -320,21 +408,10 @@ void GammaCalc(int first, int last) {
         gv += inc;
       }
     }
-    // 15. roughness layer
-    if (Equation >= 1 && Equation <= 6 && FlagDrevan >= 12 && FlagDrevan <= 14) {
-      const bool inLayer =
-          FlagDrevan == 14 || (Bedformheight && col.z + Ckdist[c] <= Bedformheight[bc]);
-      if (inLayer) {
-        if (FlagDrevan == 12) {
-          g *= ParamDrevan;
-          gv *= ParamDrevan;
-        } else {
-          g += ParamDrevan;
-          gv += ParamDrevan;
-        }
-      }
-    }
+    // 15. roughness layer (the slide layer below puts it on its own cells)
+    roughnessLayer(col.z + Ckdist[c], bc, g, gv);
     Cgamma[c] = g;
     CgammaV[c] = gv;
   }
+  slideLayer(first, last);
 }

@@ -64,6 +64,10 @@ void wallFast(bool turbulenceRows = true);
 void GravityFunction(int eq, int first, int last);
 void WindFunction(int eq);
 void CoriolisFunction();
+// Bed-near friction of thin edge cells (F 7 P) or of the cells within the
+// roughness height (F 92 2, 3) on the bed cells WBStart..WBEnd; no caller
+// in a run.
+void TSCstabilityFunction(int eq);
 
 // Drag term W of the wind speed U by F 73 (m2/s2 for the quadratic laws).
 double windDrag(double U);

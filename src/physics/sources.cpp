@@ -1,4 +1,5 @@
 // Weight of the water, surface slope, wind and Coriolis forces.
+#include <algorithm>
 #include <cmath>
 
 #include "physics/physics.h"
@@ -147,6 +148,42 @@ void CoriolisFunction() {
       Csource[c] -= 1000.0 * f * u * Cvol[c];
       // The stabiliser of v weighs the equation's own component.
       Cap[c] += relaxCoriolis * std::fabs(1000.0 * f * u - 1000.0 * v) * L;
+    }
+  }
+}
+
+// Friction of thin single-cell columns at the edge of the wet area (F 7 P),
+// or of the cells within the roughness height near the bed (F 92 2, 3): an
+// added diagonal that brakes the velocity there; with F 7 P the k equation
+// of a thin single cell is drawn to the value its roughness allows.
+void TSCstabilityFunction(int eq) {
+  for (int b = WBStart; b <= WBEnd; ++b) {
+    const int c = Bcellt[b];
+    if (c <= 0) continue;
+    const bool thinSingle = Ccellt[c] == 0 && Ckdist[c] < 0.5 * MinVertDist &&
+                            (Ccelle[c] == 0 || Ccellw[c] == 0 || Ccelln[c] == 0 || Ccells[c] == 0);
+    const double side = std::sqrt(Barea[b]);
+    if (eq <= 3 && FlagBedPoros == 1) {
+      if (!thinSingle) continue;
+      const double vel = Equation == 1 ? Cxvel[c] : Equation == 2 ? Cyvel[c] : Czvel[c];
+      Cap[c] += std::fabs(vel) * 1000.0 * 0.3 * Ckdist[c] * side;
+    } else if (eq <= 3 && (PorosWallFlag == 2 || PorosWallFlag == 3)) {
+      double below = 0.0;  // height of the bottom face of the cell above the bed
+      for (int k = c; k > 0; k = Ccellt[k]) {
+        const double z = below + Ckdist[k];
+        if (z < Croughness[k] * BPWparam1) {
+          const double vel = PorosWallFlag == 3 ? std::sqrt(Cxvel[k] * Cxvel[k] + Cyvel[k] * Cyvel[k])
+                             : Equation == 1    ? Cxvel[k]
+                             : Equation == 2    ? Cyvel[k]
+                                                : Czvel[k];
+          Cap[k] += 2.0 * Ckdist[k] * 1000.0 * std::fabs(vel) * BPWparam2 * side;
+        }
+        below += 2.0 * Ckdist[k];
+      }
+    } else if (eq == 5 && FlagBedPoros == 1 && thinSingle) {
+      const double h = 2.0 * Ckdist[c];
+      const double kc = 0.47453 * h * std::pow(Croughness[c] / h, 0.333333);
+      Cap[c] += std::max(0.0, Ckinen[c] - kc) * Cap[c] / kc;
     }
   }
 }

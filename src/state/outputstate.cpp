@@ -10,4 +10,5 @@ void setOutputStateInitial() {
   std::memset(DuneDiffVert, 0, sizeof DuneDiffVert);
   nodunesTot = 0;
   oldbraided = braid1 = braid2 = braid3 = 0.0;
+  NoTracerStones = -1;
 }

@@ -23,4 +23,7 @@ inline int nodunesTot = 0;
 // sums of the three time windows.
 inline double oldbraided = 0.0, braid1 = 0.0, braid2 = 0.0, braid3 = 0.0;
 
+// Tracer stones (F 424): the stones read from `tracer`, -1 before the first call.
+inline int NoTracerStones = -1;
+
 void setOutputStateInitial();

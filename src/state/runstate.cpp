@@ -23,7 +23,7 @@ void setRunStateInitial() {
   NoBCells = NoNestflater = NoConnect = NoConnFlate = 0;
   NoGeo = FlushedNo = NoCyclesDone = NoNumSurfUpdate = NoNumNoSurfUpdate = NoDepthTimeo = BedStatNo = MorphInitiated =
       MGSGrid = graphN = 0;
-  FlagFirstTimeThixo3 = GroundwaterFirstCallDone = 0;
+  FlagFirstTimeThixo3 = FlagFirstTimeThixo4 = GroundwaterFirstCallDone = 0;
   NoInterpol = NoBaggerTimes = -1;
   NoMGlevels = 0;
   FlagDSO1 = -1;

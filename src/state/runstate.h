@@ -51,7 +51,7 @@ inline int NoInterpol = -1, NoBaggerTimes = -1;
 inline int NoMGlevels = 0;
 // Set after the first sub-bed build: later builds keep the sliding-layer
 // boundary of the one before.
-inline int FlagFirstTimeThixo3 = 0;
+inline int FlagFirstTimeThixo3 = 0, FlagFirstTimeThixo4 = 0;
 // Set after the first groundwater call of the run (wlinit read or defaults).
 inline int GroundwaterFirstCallDone = 0;
 inline int FlagDSO1 = -1;

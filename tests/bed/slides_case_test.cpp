@@ -128,12 +128,14 @@ TEST(SlideCase, LetterDMovesTheSlideBlockAndLeavesTheWater) {
 // A sediment run on a side slope with its inflow and outflow generated
 // (F 314): letter N right after the grid measures the inflow areas on the
 // new grid's faces and finds the slide; S then moves the slide block in its
-// steps (F 236 2) and reports the volume the slides moved.
+// steps (F 236 2) and reports the volume the slides moved. The slide layer
+// flows with the F 236 viscosity of 1 (without it the creep viscosity of the
+// layer, at least F 338 1000, holds the slide nearly at rest).
 TEST(SlideCase, LetterNThenSMovesTheSlideBlockInTheSedimentSteps) {
   CaseDir dir;
   dir.write("koosurf", sideSlopeKoosurf());
   dir.write("control",
-            "F 2 YNS\nG 1 9 14 12 2\nF 236 2 0 0 0.3\nF 248 2\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\n"
+            "F 2 YNS\nG 1 9 14 12 2\nF 236 2 1 0 0.3\nF 248 2\nF 314 1 1\nF 237 1 1.0\nF 237 2 1.0\nK 2 0 0\n"
             "F 16 0.05\nF 37 2\nF 33 1.0 2\nK 1 3\nK 4 5 5 5 200 5 5\nF 4 0.5 50\nF 11 2.65 0.05\nF 106 0.01\n"
             "S 1 0.0004 0.03\nS 2 0.0002 0.022\nN 0 1 0.5\nN 0 2 0.5\nF 1 D\n");
   ASSERT_EQ(dir.run(), 1) << dir.boogie();

@@ -20,6 +20,7 @@
 #include "state/runstate.h"
 #include "state/slidestate.h"
 #include "support/in_dir.h"
+#include "support/small_grid.h"
 
 namespace {
 
@@ -254,4 +255,65 @@ TEST(SlideVelocities, ForceBalanceOfEachSlide) {
   const int c0 = Bcellt[pointbed[3][9]];
   EXPECT_NEAR(Cxvel[c0], -(6800.0 - 2000.0) * 0.0005, 1e-9);
   EXPECT_EQ(Cxvel[block[1].lastCell], 3.0);  // the host block keeps its flow
+}
+
+// The older safety factor drives the layer by the inclination of the column
+// tops: a dry cohesionless layer on a plane slope gives exactly
+// tan(phi) / tan(beta) = 0.6 / 0.4 (weights 9810 x 1.36 on both sides); a
+// cohesion c adds c / (13341.6 H tan(beta)).
+TEST(SlideSafetyFactor, OlderFormFromTheInclinationOfTheTops) {
+  InProjectDir dir;
+  slopeBlock(0.4);
+  ThixoMySlope = 0.6;
+  ThixoCritshear = 0.0;
+  uniformSlide(1.5, 77);
+  EXPECT_NEAR(computeSlideSF_old(0), 1.5, 1e-9);
+  EXPECT_NEAR(kSF[0], 1.5, 1e-9);
+  EXPECT_NEAR(kFriction[0], 13341.6 * 0.6 * 1.5, 1e-6);
+  ThixoCritshear = 1000.0;
+  EXPECT_NEAR(computeSlideSF_old(0), 1.5 + 1000.0 / (13341.6 * 0.4 * 1.5), 1e-9);
+  EXPECT_NEAR(kCohesion[0], 1000.0, 1e-9);
+  BVal[0] = 78;  // no column carries the label
+  EXPECT_EQ(computeSlideSF_old(0), 0.0);
+}
+
+// A slide at rest: over its columns from the block's second bed cell on, the
+// energy 1000 sum (u^2 + v^2) V of the cells above the lowest ones and the
+// driving weight kHeight / kLength h 13341.6 times the area of the faces
+// above the lowest cells against the area times 13341.6 h tan(phi) +
+// 0.8 c. Three columns of three cells 0.5 m high on 1 m2 (h = 1, area 2);
+// the first column moves fast but is not counted.
+TEST(SlideStop, EnergyAndWeightAgainstFrictionAndCohesion) {
+  struct Case {
+    double height, speed, cohesion;
+    int atRest;
+  };
+  // 20 + 0.2 x 13341.6 x 2 - 2 x 0.8 x 13341.6 < 0; 20 + 0.8 x 13341.6 x 2 -
+  // 2 x 0.8 x 13341.6 = 20 > 0; without motion and with a cohesion of 10 the
+  // balance is -16, with the motion 20 - 16 = 4.
+  const Case cases[] = {{2.0, 0.1, 0.0, 1}, {8.0, 0.1, 0.0, 0}, {8.0, 0.0, 10.0, 1}, {8.0, 0.1, 10.0, 0}};
+  InProjectDir dir;
+  for (const Case& k : cases) {
+    setControlDefaults();
+    resetSlideState();
+    SmallGrid g;
+    g.nx = 3;
+    g.ny = 1;
+    g.nz = 3;
+    g.water = [](int, int) { return 1.5; };
+    g.build();
+    for (int f = 1; f <= NoSurfaces; ++f) Faz[f] = Farea[f] * Fvz[f];
+    block[1].subBed = 1;
+    for (int b = 1; b <= NoBCells; ++b) Bcellth[b] = 5;
+    BVal[0] = 5;
+    kLength[0] = 10.0;
+    kHeight[0] = k.height;
+    ThixoMySlope = 0.8;
+    ThixoCritshear = k.cohesion;
+    for (int c = 1; c <= NoCells; ++c) Cxvel[c] = Cbed[c] == 1 ? 100.0 : k.speed;
+    EXPECT_EQ(slideStop(0), k.atRest) << k.height << " " << k.speed;
+    BVal[0] = 6;
+    EXPECT_EQ(slideStop(0), 0);
+  }
+  block[1].subBed = 0;
 }

@@ -302,3 +302,96 @@ TEST(SubBedBlock, WaterColumnVariantDividesTheWholeColumn) {
     expectClosedCells(1, NoCells);
   }
 }
+
+// The one-cell variant: one cell per column from min(Surfaces[3], bed - 0.1 m)
+// to the host bed on the first call, numbered j outer and i inner after the
+// host block; Surfaces[7] is left as it was.
+TEST(SubBedBlock, OneCellVariantReachesTenCentimetresBelowTheBed) {
+  InProjectDir dir;
+  FlagGroundwater = 1;
+  const BlockGrid g = hostGrid();
+  prepareHost(g);
+  ASSERT_EQ(UnstructureBuild(), 1);
+  ASSERT_EQ(NoBlocks, 2);  // the build's own sub-bed block, made again below
+  for (int i = 0; i <= xnumber; ++i)
+    for (int j = 0; j <= ynumber; ++j) Surfaces[7][i][j] = 3.0;
+  const int hostLast = block[1].lastCell;
+  ASSERT_EQ(UnstrucThixo4(1), 0);
+  ASSERT_EQ(NoBlocks, 2);
+  EXPECT_EQ(block[2].subBed, 1);
+  EXPECT_EQ(block[2].j1, 24);
+  EXPECT_EQ(NoCells - hostLast, 200);
+  int expected = hostLast;
+  for (int j = 24; j <= 43; ++j)
+    for (int i = 2; i <= 11; ++i) {
+      ASSERT_EQ(static_cast<int>(zval[i][j][0]), ++expected);
+      ASSERT_EQ(num[i][j][2], expected);
+      ASSERT_EQ(cellsOf(i, j), 1);
+    }
+  // The first host row's lines have the non-erodible level above the bed.
+  EXPECT_DOUBLE_EQ(zval[5][23][1], zval[5][1][1] - 0.1);
+  EXPECT_DOUBLE_EQ(zval[5][30][1], zval[5][8][1] - 2.0);
+  EXPECT_EQ(Surfaces[7][5][30], 3.0);
+  const int c = static_cast<int>(zval[5][30][0]);
+  EXPECT_DOUBLE_EQ(Pz[Cpoint1[c]], zval[4][29][1]);
+  EXPECT_DOUBLE_EQ(Pz[Cpoint7[c]], zval[5][8][1]);
+  EXPECT_EQ(Ccelle[c], static_cast<int>(zval[6][30][0]));
+  EXPECT_EQ(Ccelln[c], static_cast<int>(zval[5][31][0]));
+  expectClosedCells(hostLast + 1, NoCells);
+}
+
+// The two-stack variant after a slide has set every sub-bed bed cell's slide
+// level to -0.5 m: the boundary S5 = -0.5 on every line, the non-erodible
+// level 2 m below the bed. With znumber 11 (H = 5), MaxDepth 4 (ratio 0.25)
+// and F 87 0.6, at the corner lines of column (5, 29), beds 0.7 .. 0.85:
+// lower thickness 0.65 .. 0.8: (0.1625 .. 0.2)^0.6 x 4 + 2 = 3.34 .. 3.52,
+// 3 levels, 2 cells at slots 4, 5; upper thickness 1.2 .. 1.35:
+// (0.3 .. 0.3375)^0.6 x 5 = 2.43 .. 2.61, 2 + 2 = 4 levels, 3 cells at
+// slots 9..11. The stacks are joined through a shared surface.
+TEST(SubBedBlock, TwoStackVariantJoinsTheStacksAtTheBoundary) {
+  InProjectDir dir;
+  FlagThixo = 2;
+  FlagThixoDamp = 0;
+  const BlockGrid g = hostGrid();
+  prepareHost(g);
+  ASSERT_EQ(UnstructureBuild(), 1);
+  BedMake();
+  ASSERT_TRUE(Bthixolev);
+  for (int b = 1; b <= NoBCells; ++b) Bthixolev[b] = -0.5;
+  MaxDepth = 4.0;
+  NestNoRatio = 1.0;
+  GridDistCoeff = 0.6;
+  MinVertDist0 = 0.01;
+  MinVertDist1 = 0.05;
+  ASSERT_EQ(znumber, 11);
+  const int before = NoCells;
+  ASSERT_EQ(UnstrucThixo(1), 0);
+  ASSERT_EQ(NoBlocks, 2);
+  EXPECT_EQ(block[2].firstCell, before + 1);  // after the current counts
+  EXPECT_DOUBLE_EQ(Surfaces[5][5][29], -0.5);
+  EXPECT_EQ(antmin[4][28], 3);
+  EXPECT_EQ(antlin[5][29], 4);
+  EXPECT_EQ(antmax[5][29], 2);
+  EXPECT_EQ(ant[5][29], 3);
+  EXPECT_EQ(cellsOf(5, 29), 5);
+  const int first = static_cast<int>(zval[5][29][0]);
+  EXPECT_EQ(num[5][29][4], first);
+  EXPECT_EQ(num[5][29][5], first + 1);
+  EXPECT_EQ(num[5][29][9], first + 2);
+  EXPECT_EQ(num[5][29][11], first + 4);
+  const int topLower = first + 1, lowestUpper = first + 2;
+  EXPECT_EQ(Ccellt[topLower], lowestUpper);
+  EXPECT_EQ(Ccellb[lowestUpper], topLower);
+  EXPECT_EQ(Cflateb[lowestUpper], Cflatet[topLower]);
+  EXPECT_EQ(Fcell2[Cflatet[topLower]], lowestUpper);
+  // Corner 1 (line (4, 28), bed 0.7, non-erodible -1.3), to the 1e-10 of the
+  // level counts: -1.3, halfway to -0.5, -0.5, two thirds of the way from the bed down, the bed.
+  const double corner[5] = {-1.3, -0.9, -0.5, (2.0 * -0.5 + 0.7) / 3.0, 0.7};
+  EXPECT_NEAR(Pz[Cpoint1[first]], corner[0], 1e-9);
+  EXPECT_NEAR(Pz[Cpoint5[first]], corner[1], 1e-9);
+  EXPECT_NEAR(Pz[Cpoint5[topLower]], corner[2], 1e-9);
+  EXPECT_NEAR(Pz[Cpoint5[lowestUpper]], corner[3], 1e-9);
+  EXPECT_NEAR(Pz[Cpoint5[first + 4]], corner[4], 1e-9);
+  EXPECT_EQ(Ccelle[first], num[6][29][4]);
+  expectClosedCells(before + 1, NoCells);
+}

@@ -1,6 +1,7 @@
 // Block-grid line files: koosurf read for letter Y and the writers of block 1.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -144,4 +145,109 @@ TEST(Koosurf, PartsWithoutDivisionAreRefused) {
   d.write("control", "F 2 A\nG 1 10 10 2 1\n");
   EXPECT_EQ(d.run(), 133) << d.boogie();
   EXPECT_TRUE(d.boogieHas("Error writing MPI koosurf files, 0 MPI blocks specified"));
+}
+
+// A second koosurf block beside block 1 (j2 = 3): j1 = 3 + 2, its lines at
+// j + 3; without the file nothing is added.
+TEST(Koosurf, AddedBlockBesideTheLast) {
+  InProjectDir p;
+  blockGrid(8, 7);
+  p.dir().write("koosurf", channel(5, 3));
+  readKoosurf();
+  p.dir().write("koosurf", channel(4, 2));
+  EXPECT_EQ(addBlockKoosurf(), 0);
+  ASSERT_EQ(NoBlocks, 2);
+  const BlockRecord& b = block[2];
+  EXPECT_EQ(std::vector<int>({b.i1, b.i2, b.j1, b.j2, b.nestLevel, b.field14, b.refSearch}),
+            std::vector<int>({2, 4, 5, 5, 0, 1, 1}));
+  EXPECT_DOUBLE_EQ(xval[4][5], 15.0);  // line (4, 2) of the file
+  EXPECT_DOUBLE_EQ(yval[4][5], 2.0);
+  EXPECT_DOUBLE_EQ(zval[4][5][1], -0.015);
+  EXPECT_DOUBLE_EQ(xval[4][2], 15.0);  // block 1 keeps its own line
+  EXPECT_DOUBLE_EQ(yval[4][2], 2.0);
+  EXPECT_DOUBLE_EQ(yval[4][3], 4.0);
+
+  std::remove("koosurf");
+  EXPECT_EQ(addBlockKoosurf(), -1);
+  EXPECT_EQ(NoBlocks, 2);
+  EXPECT_TRUE(p.dir().boogieHas("Error opening koosurf file"));
+}
+
+// The offset counts in the room the G 1 sizes must leave: block 1 to j2 = 3
+// and a block of 3 lines beside it need ynumber - 1 > 6.
+TEST(Koosurf, AddedBlockNeedsRoomForItsOffset) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  InProjectDir p;
+  blockGrid(8, 7);
+  p.dir().write("koosurf", channel(5, 3));
+  readKoosurf();
+  p.dir().write("koosurf", channel(4, 3));
+  EXPECT_EXIT(addBlockKoosurf(), ::testing::ExitedWithCode(256 - 4), "");
+  EXPECT_TRUE(p.dir().boogieHas("The two first integers on G 1 data set should be at least 6 8"));
+}
+
+// koosurf.nes beside block 1 (o = 3). Mode 9: the reference intersection
+// (1, 1) moves to (100, 50), the block is scaled by 2 and turned by 90
+// degrees (clockwise, the angle counted from the y axis), the water level is
+// the record's level; the outblocked box goes to control.nes and G 13.
+TEST(Koosurf, NestedBlockPlacedScaledAndTurned) {
+  InProjectDir p;
+  blockGrid(8, 8);
+  p.dir().write("koosurf", channel(5, 3));
+  readKoosurf();
+  OutBlockNo = 0;
+  p.dir().write("koosurf.nes",
+                "999999 2 3 2 2 1 1 100 50 2 90 7.5\n"
+                "1 1 0 0 -1 3\n2 1 10 0 -1 3\n1 2 0 10 -1 3\n2 2 10 10 -1 3\n");
+  EXPECT_EQ(addBlockKoosurfNested(), 0);
+  ASSERT_EQ(NoBlocks, 2);
+  const BlockRecord& b = block[2];
+  EXPECT_EQ(std::vector<int>({b.i1, b.i2, b.j1, b.j2, b.nestLevel, b.field14, b.refSearch}),
+            std::vector<int>({2, 2, 5, 5, 1, 0, 0}));
+  EXPECT_EQ(BlockID, 0);
+  // (dx, dy) = 2 (x - 0, y - 0) about (100, 50), turned a quarter clockwise:
+  // (20, 0) -> (0, -20), (0, 20) -> (20, 0), (20, 20) -> (20, -20).
+  struct Point {
+    int i, j;
+    double x, y;
+  } points[] = {{1, 4, 100, 50}, {2, 4, 100, 30}, {1, 5, 120, 50}, {2, 5, 120, 30}};
+  for (const Point& q : points) {
+    EXPECT_NEAR(xval[q.i][q.j], q.x, 1e-9) << q.i << " " << q.j;
+    EXPECT_NEAR(yval[q.i][q.j], q.y, 1e-9) << q.i << " " << q.j;
+    EXPECT_EQ(zval[q.i][q.j][1], -1.0);
+    EXPECT_EQ(zval[q.i][q.j][2], 7.5);
+  }
+  EXPECT_EQ(lines(p.dir().read("control.nes")),
+            std::vector<std::string>({"Add new data set for outblocking to control file: G 13 1 2 3 5 5 2 2"}));
+  ASSERT_EQ(OutBlockNo, 1);
+  const OutBlockRecord& o = OutBlock[1];
+  EXPECT_EQ(std::vector<int>({o.type, o.i1, o.i2, o.j1, o.j2, o.k1, o.k2}), std::vector<int>({1, 2, 3, 5, 5, 2, 2}));
+  OutBlockNo = 0;
+}
+
+// Mode 0 stores the lines as they are; mode 7 reads a sixth real per line
+// and stores nothing; a placement record out of order ends the run.
+TEST(Koosurf, NestedBlockModesAndRefusal) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  InProjectDir p;
+  blockGrid(8, 8);
+  p.dir().write("koosurf.nes", "1 1 0 0 -1 3\n2 2 10 10 -1 3\n");
+  EXPECT_EQ(addBlockKoosurfNested(), 0);
+  ASSERT_EQ(NoBlocks, 1);
+  EXPECT_EQ(std::vector<int>({block[1].j1, block[1].j2, block[1].i2}), std::vector<int>({2, 2, 2}));
+  EXPECT_EQ(xval[2][2], 10.0);
+  EXPECT_EQ(zval[2][2][2], 3.0);
+
+  p.dir().write("koosurf.nes", "999997 2 3 2 2 1 1 100 50 2 90 7.5\n1 1 5 5 -1 3 9\n3 2 5 5 -1 3 9\n");
+  EXPECT_EQ(addBlockKoosurfNested(), 0);
+  ASSERT_EQ(NoBlocks, 2);
+  EXPECT_EQ(std::vector<int>({block[2].j1, block[2].j2, block[2].i2}), std::vector<int>({4, 4, 3}));
+  EXPECT_EQ(xval[3][4], 0.0);
+
+  p.dir().write("koosurf.nes", "999998 3 2 2 2 1 1 100 50 2 90 7.5\n1 1 0 0 -1 3\n");
+  EXPECT_EXIT(addBlockKoosurfNested(), ::testing::ExitedWithCode(-9999999 & 0xff), "");
+  EXPECT_TRUE(p.dir().boogieHas("Error in koosurf.nes file: the placement record of line 1 needs i2 >= i1, j2 >= j1 and a scale of 0 or more"));
+  std::remove("koosurf.nes");
+  EXPECT_EQ(addBlockKoosurfNested(), -1);
+  EXPECT_TRUE(p.dir().boogieHas("Error opening koosurf.nes file"));
 }

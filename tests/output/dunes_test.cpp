@@ -130,6 +130,79 @@ TEST_F(Dunes, ProfileDuneLengthHeightAndDiffusion) {
   EXPECT_EQ(vert[3], "2 1.250000e-02");
 }
 
+// The old form: the same dune without K_A, a_diff first in dunediff.
+TEST_F(Dunes, OldFormWithoutKA) {
+  stimet = 50.0;
+  writeDuneOld();
+  const double h = 1.0, H = 0.2, L = 10.0, gamma = 2.0;
+  const double adiff = 0.001 * gamma / (std::sqrt(1e-8 * 9.81 * h) * h);
+  const std::vector<std::string> dune = lines(dir.dir().read("dune"));
+  ASSERT_EQ(dune.size(), 2u);
+  EXPECT_EQ(dune[0], "Time,     dh,       dz,       dx,      U,   ddif");
+  const std::vector<double> d = numbers(dune[1]);
+  ASSERT_EQ(d.size(), 6u);
+  EXPECT_NEAR(d[1], h, 1e-6);
+  EXPECT_NEAR(d[2], H, 1e-6);
+  EXPECT_NEAR(d[3], L, 1e-6);
+  EXPECT_EQ(d[4], 0.0);
+  EXPECT_NEAR(d[5], adiff, 1e-3 * adiff);
+  const std::vector<std::string> diff = lines(dir.dir().read("dunediff"));
+  ASSERT_EQ(diff.size(), 2u);
+  EXPECT_EQ(diff[0],
+            "dunediff [-], gamma [Pa s], Froude [-], velocity [m/s], duneheight [-], dunelength [-], waterdepth [m], "
+            "stimet [s], duneno [-]");
+  const std::vector<double> r = numbers(diff[1]);
+  ASSERT_EQ(r.size(), 9u);
+  EXPECT_NEAR(r[0], adiff, 1e-3 * adiff);
+  EXPECT_NEAR(r[1], gamma, 1e-6);
+  EXPECT_EQ(r[8], 1.0);
+}
+
+// The second old form: per cell and the cell above, |(f + f above) / (f - f
+// above)| x 0.5 x 2 x face speed 0.01 x half height 0.25 for u (the fluxes
+// q), k and epsilon, over H u of the dune. With u 1.2, 1.0, 0.8, k 0.03,
+// 0.01, 0.005 and epsilon 0.004, 0.002, 0.001 from the bottom up:
+// q = 11 x 0.0025, 9 x 0.0025 (mean 0.025), k ratios 2 and 3 (mean
+// 0.00625), epsilon ratios 3 and 3 (0.0075); u of the column 1.1, H 0.2.
+TEST_F(Dunes, SecondOldFormExchangeCoefficients) {
+  const double u[3] = {1.2, 1.0, 0.8}, k[3] = {0.03, 0.01, 0.005}, e[3] = {0.004, 0.002, 0.001};
+  for (int j = 2; j <= 4; ++j)
+    for (int i = 2; i <= 43; ++i) {
+      int level = 0;
+      for (int c = static_cast<int>(zval[i][j][0]); c > 0 && level < 3; c = Ccellt[c], ++level) {
+        Cxvel[c] = u[level];
+        Ckinen[c] = k[level];
+        Cepsilon[c] = e[level];
+      }
+    }
+  stimet = 50.0;
+  writeDuneOld2();
+  const std::vector<std::string> dune = lines(dir.dir().read("dune"));
+  ASSERT_EQ(dune.size(), 2u);
+  EXPECT_EQ(dune[0], "Time,  depth,  duneheight, dunelength, dunespeed, K_A, K_k, K_eps, alpha_diff");
+  const std::vector<double> d = numbers(dune[1]);
+  ASSERT_EQ(d.size(), 9u);
+  const double Hu = 0.2 * 1.1;
+  EXPECT_NEAR(d[5], 0.025 / Hu, 1e-5);
+  EXPECT_NEAR(d[6], 0.00625 / Hu, 1e-5);
+  EXPECT_NEAR(d[7], 0.0075 / Hu, 1e-5);
+  EXPECT_EQ(lines(dir.dir().read("dunediff")).size(), 2u);
+}
+
+TEST_F(Dunes, SecondOldFormHoldsFiveThousandProfilePoints) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  WriteDuneI2 = 4999;
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          std::ifstream in("boogie");
+          std::cerr << in.rdbuf();
+        });
+        writeDuneOld2();
+      },
+      ::testing::ExitedWithCode(256 - 1), "Recompile if the grid has more than 5000 profiles");
+}
+
 // A dry column inside the dune and a column of a single cell add nothing to
 // the dune's means.
 TEST_F(Dunes, DryAndSingleCellColumnsAddNothing) {

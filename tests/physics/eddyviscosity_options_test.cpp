@@ -14,6 +14,7 @@
 #include "state/options.h"
 #include "state/records.h"
 #include "state/runstate.h"
+#include "state/slidestate.h"
 #include "support/in_dir.h"
 #include "support/small_grid.h"
 
@@ -213,4 +214,86 @@ TEST(EddyViscosityOptions, LowReynoldsColumnForms) {
     const double f = (1.0 + 4.1 * std::pow(Ret, -0.75)) * e * e;
     EXPECT_NEAR(CgammaV[c], f * gamma + 0.001, 1e-9) << c;
   }
+}
+
+// The slide layer: two columns of four cells (Ckdist 0.125) on 1 x 1 m bed
+// cells in a block of subBed 1; v in the two lowest cells of a column and
+// 10 v above.
+TEST(EddyViscosityOptions, SlideLayerViscosity) {
+  const double b = 9.001;
+  // The creep viscosity worked by hand, second cells c (level 2):
+  //   column 1: T = 2 x 3 x 0.125 = 0.75, d = 0.5 - 0.25 = 0.25 > 0: e = 0.34, T = 0.5,
+  //             a = 0.4125, t = 0.9125; R1 = 0.7525 x 9810 x 0.8 + 100 = 6005.62,
+  //             Q1 = 1.2525 x 9810 = 12287.025
+  //   column 2: d = 0.2 - 0.5 < 0: e = 0, T = 0.75, a = 0.61875, t = 1.36875;
+  //             R2 = 0.61875 x 7848 + 100 = 4955.95, Q2 = 1.36875 x 9810 = 13427.4375
+  //   K/n = 0.125, U/n = (0.3 + 0.5)/2 = 0.4, R = 10961.57, Q = 25714.4625
+  //   v = 0.125 R / (max(0, 1 - 0.4) x 2 x R/Q + 1e-8 + 0.4) + 1000 = 2503.172...
+  const double R = 10961.57, Q = 25714.4625;
+  const double creep = 0.125 * R / (0.6 * 2.0 * R / Q + 1e-8 + 0.4) + 1000.0;
+  const double resting = 0.125 * R / (1e-8 + 0.4) + 1000.0;  // kSF above F 334: no time term
+  struct Case {
+    const char* what;
+    int nz;
+    std::function<void()> set;
+    double low, high;  // Cgamma = CgammaV of levels 1, 2 and of levels 3 and up
+  };
+  const Case cases[] = {
+      {"given value", 4, [] { ThixoEddyvisc = 300.0; }, 300.0, 3000.0},
+      {"one cell per column", 1, [] {}, 1e7, 1e7},
+      {"one cell per column, given value", 1, [] { ThixoEddyvisc = 45.0; }, 45.0, 45.0},
+      {"creep viscosity", 4, [] {}, creep, 10 * creep},
+      {"creep viscosity, slide at rest", 4, [] { kSF[0] = 1.5; }, resting, 10 * resting},
+      {"roughness layer after it", 4, [] { ThixoEddyvisc = 300.0; FlagDrevan = 14; ParamDrevan = 2.0; }, 302.0,
+       3002.0},
+      {"block not a slide layer", 4, [] { block[1].subBed = 0; }, b, b},
+      {"no layer (F 236 0)", 4, [] { FlagThixo = 0; }, b, b},
+      // The sweep ends before the last cell: not this call's step.
+      {"sweep short of the last cell", 4, [] { WCEnd = NoCells - 1; }, b, b},
+  };
+  InProjectDir dir;
+  for (const Case& k : cases) {
+    setControlDefaults();
+    SmallGrid g;
+    g.nx = 2;
+    g.ny = 1;
+    g.nz = k.nz;
+    g.build();
+    fillAreaVectors();
+    setField(Ckinen, [](int) { return 0.01; });
+    setField(Cepsilon, [](int) { return 0.001; });
+    setField(Cxvel, [](int) { return 0.0; });
+    if (k.nz > 1) {
+      Cxvel[g.cell(2, 2, 2)] = 0.3;
+      Cxvel[g.cell(3, 2, 2)] = -0.5;
+    }
+    if (!Bthixolev) {
+      ASSERT_TRUE(allocate1(Bthixolev, NoBCells + 1));
+    }
+    if (!Bgroundwater) {
+      ASSERT_TRUE(allocate1(Bgroundwater, NoBCells + 1));
+    }
+    Bthixolev[1] = 0.5;
+    Bgroundwater[1] = 0.25;
+    Bthixolev[2] = 0.2;
+    Bgroundwater[2] = 0.5;
+    FlagThixo = 2;
+    ThixoCritshear = 100.0;
+    TimeStep = 2.0;
+    kSF[0] = 0.4;
+    block[1].subBed = 1;
+    k.set();
+    Equation = 1;
+    GammaCalc(WCStart, WCEnd);
+    for (int i = 2; i <= 3; ++i)
+      for (int lev = 1; lev <= k.nz; ++lev) {
+        const int c = g.cell(i, 2, lev);
+        if (c > WCEnd) continue;
+        const double e = lev <= 2 ? k.low : k.high;
+        EXPECT_NEAR(Cgamma[c], e, 1e-9 * e) << k.what << " cell " << c;
+        EXPECT_NEAR(CgammaV[c], e, 1e-9 * e) << k.what << " cell " << c;
+      }
+  }
+  kSF[0] = 0.0;
+  block[1].subBed = 0;
 }

@@ -9,6 +9,7 @@
 #include "physics_fixture.h"
 #include "state/arrays.h"
 #include "state/options.h"
+#include "state/records.h"
 #include "state/runstate.h"
 #include "support/flow_grid.h"
 #include "support/in_dir.h"
@@ -319,6 +320,14 @@ TEST(EddyViscosity, SameFieldOnOneRangeAndOnChunks) {
       {"dune eddy 5", [] { FlagDuneEddy = 5; }},
       {"roughness layer 12", [] { FlagDrevan = 12; ParamDrevan = 2.0; }},
       {"stratification", [] { TurbDensFlag = 2; TDbeta = 10; TDalpha = -0.5; FlagTSC = 1; }},
+      {"slide layer", [] {
+         FlagThixo = 2;
+         block[1].subBed = 1;
+         TimeStep = 1.0;
+         ThixoCritshear = 50.0;
+         FlagDrevan = 12;
+         ParamDrevan = 2.0;
+       }},
   };
   // The generated grid, and a hand-built one whose columns are numbered
   // upward from their bottom cells, so that chunks begin inside columns.

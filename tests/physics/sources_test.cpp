@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "physics/physics.h"
@@ -260,4 +262,60 @@ TEST(GravitySources, WeightInsideTheThixotropicLayer) {
   EXPECT_DOUBLE_EQ(Csource[2], -9810.0 * 2);
   EXPECT_DOUBLE_EQ(Csource[3], -4905.0 * 5);
   FlagThixoIsComputing = 0;
+}
+
+// Bed-near friction on 3 x 3 columns of bed area 4 m2 (side 2 m): thin single
+// cells at the edge of the grid (the middle column has all four neighbours)
+// with F 7 P, the cells within half the roughness height with F 92 2 and 3.
+TEST(StabilitySource, ThinEdgeCellsAndRoughnessLayer) {
+  struct Case {
+    const char* what;
+    int eq, nz;
+    double depth;
+    std::function<void()> set;
+    double edge, middle, upper;  // Cap of an edge bed cell's lowest cell, the middle one's, an upper cell
+  };
+  // kc = 0.47453 h (ks/h)^(1/3), h = 0.0008, ks = 0.05: the k of 0.01 above it
+  // raises Cap by (k - kc)/kc times itself.
+  const double kc = 0.47453 * 0.0008 * std::pow(0.05 / 0.0008, 0.333333);
+  const Case cases[] = {
+      // |u| 0.5 x 1000 x 0.3 x Ckdist 0.0004 x 2
+      {"F 7 P, u", 1, 1, 0.0008, [] { FlagBedPoros = 1; Equation = 1; }, 0.12, 0.0, 0.0},
+      {"F 7 P, v", 2, 1, 0.0008, [] { FlagBedPoros = 1; Equation = 2; }, 0.06, 0.0, 0.0},
+      {"F 7 P, cells not thin", 1, 1, 0.0012, [] { FlagBedPoros = 1; Equation = 1; }, 0.0, 0.0, 0.0},
+      {"F 7 P, k", 5, 1, 0.0008, [] { FlagBedPoros = 1; Equation = 5; }, 2.0 + (0.01 - kc) * 2.0 / kc, 2.0, 0.0},
+      // Centres 0.125, 0.375 below 0.5 x ks 1.0: 2 x 0.125 x 1000 x |u| 0.5 x 0.2 x 2
+      {"F 92 2", 1, 4, 1.0, [] { PorosWallFlag = 2; Equation = 1; }, 50.0, 50.0, 0.0},
+      {"F 92 3", 2, 4, 1.0, [] { PorosWallFlag = 3; Equation = 2; }, 0.25 * 1000 * std::sqrt(0.5) * 0.4,
+       0.25 * 1000 * std::sqrt(0.5) * 0.4, 0.0},
+      {"F 92 2 for k", 5, 4, 1.0, [] { PorosWallFlag = 2; Equation = 5; }, 2.0, 2.0, 0.0},
+  };
+  InProjectDir dir;
+  for (const Case& k : cases) {
+    setControlDefaults();
+    SmallGrid g;
+    g.nx = g.ny = 3;
+    g.nz = k.nz;
+    g.water = [&k](int, int) { return k.depth; };
+    g.build();
+    fillAreaVectors();
+    WBStart = 1;
+    WBEnd = NoBCells;
+    for (int b = 1; b <= NoBCells; ++b) Barea[b] = 4.0;
+    setField(Cxvel, [](int) { return -0.5; });
+    setField(Cyvel, [](int) { return 0.5; });
+    setField(Ckinen, [](int) { return 0.01; });
+    setField(Croughness, [&k](int) { return k.nz == 1 ? 0.05 : 1.0; });
+    setField(Cap, [&k](int) { return k.eq == 5 ? 2.0 : 0.0; });
+    if (k.what == std::string("F 7 P, v")) setField(Cyvel, [](int) { return 0.25; });
+    k.set();
+    TSCstabilityFunction(k.eq);
+    const double base = k.eq == 5 ? 2.0 : 0.0;
+    EXPECT_NEAR(Cap[g.cell(2, 2, 1)], k.edge, 1e-12) << k.what;
+    EXPECT_NEAR(Cap[g.cell(3, 3, 1)], k.middle, 1e-12) << k.what;
+    if (k.nz == 4) {
+      EXPECT_NEAR(Cap[g.cell(2, 2, 2)], k.edge, 1e-12) << k.what;
+      EXPECT_NEAR(Cap[g.cell(2, 2, 3)], base + k.upper, 1e-12) << k.what;
+    }
+  }
 }

@@ -201,6 +201,27 @@ TEST(Bagger, TheGridWriterOnlyReads) {
   for (int b = 1; b <= NoBCells; ++b) EXPECT_EQ(Bedmove[b], 0.0);
 }
 
+// bagger.cor: the last event on the coarse grid lines 1, 3 of block 1
+// (grid lines 1..4), renumbered 1, 2; a level of 0.01 or less in magnitude
+// and the points between the coarse lines give no D record.
+TEST(Bagger, TheGridWriterSavesTheLastEventCoarsened) {
+  Schedule s("T 0 1000\nN 2 4 2 4\n" + levels(2, 4, 2, 4, -0.5) +
+                 "T 2000 3000\nF 0.25 0.75\nD 1 1 0 0 -0.3\nD 3 1 0 0 0.01\nD 1 3 0 0 0.02\n"
+                 "D 3 3 0 0 -0.8\nD 2 2 0 0 -0.7\n",
+             2, 1);
+  writekoosurf();
+  ASSERT_EQ(NoBaggerTimes, 1);
+  auto point = [](int ci, int cj, int i, int j, const char* level) {
+    char l[128];
+    std::snprintf(l, sizeof l, "D %d %d %lf %lf %s", ci, cj, xval[i][j], yval[i][j], level);
+    return std::string(l);
+  };
+  const std::vector<std::string> expected = {
+      "T 2000.000000 3000.000000", "F 0.250000 0.750000 ", point(1, 1, 1, 1, "-0.300000"),
+      point(1, 2, 1, 3, "0.020000"), point(2, 2, 3, 3, "-0.800000")};
+  EXPECT_EQ(lines(readFile("bagger.cor")), expected) << readFile("bagger.cor");
+}
+
 // Schedules that do not fit end the run with their message and status.
 TEST(Bagger, RefusesSchedulesThatDoNotFit) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
