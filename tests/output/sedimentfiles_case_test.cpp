@@ -223,7 +223,9 @@ TEST(SedimentFilesCase, DuneSeriesAlongOneProfile) {
   ASSERT_EQ(first.size(), 7u);
   EXPECT_EQ(first[0], 60.0);
   EXPECT_NEAR(first[3], 10.0, 1e-6);
-  EXPECT_NEAR(first[2], 0.2, 0.01);
+  // The height is measured from the bed the run started from (the koosurf
+  // bed as read, sine dunes included): three minutes have hardly moved it.
+  EXPECT_NEAR(first[2], 0.0, 0.01);
   EXPECT_EQ(first[4], 0.0);
   EXPECT_EQ(lines(dir.read("dunediff")).size(), 1u + 3u);
   EXPECT_TRUE(startsWith(dir.read("dunevert"), "\nVertical distribution of diffusion parameter [-]:\n1 "));

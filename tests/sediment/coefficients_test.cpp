@@ -249,42 +249,6 @@ TEST(SedimentCoefficients, OutflowDischargeFromTheSeries) {
   }
 }
 
-// What the reader's refusal of F 63 1 with several sizes (or F 37 3) keeps a
-// run from: the per-size equations take their rows from the first neighbours
-// only, so the second-order coefficients lose the -0.5 F of the cell two
-// steps upstream while the upwind cell keeps its 2 F: a cell below a front
-// of concentration 1 draws d + 2 F, twice the flux F its face carries.
-TEST(SedimentCoefficients, SecondOrderRowsWithoutTheSecondNeighbourDoubleTheFlux) {
-  InProjectDir p;
-  sou[7] = 1;
-  SedimentBox box;
-  box.nx = 5;
-  box.sizes = 2;
-  ASSERT_TRUE(box.build());
-  ASSERT_NE(Caww, nullptr);
-  ASSERT_NE(Capm, nullptr);
-  uniformViscosity(1.0);
-  for (int n = 1; n <= 2; ++n) fallvelo[n] = 0.0;
-  const int fh = faceOfTypes(2, 4);
-  const double D = conductance(fh, 1.0), F = 0.1 * D;
-  for (int f = 1; f <= NoSurfaces; ++f) Fflux[f] = (Ftype1[f] == 2 || Ftype2[f] == 4) ? F : 0.0;
-  for (int c = 0; c <= NoCells; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
-  coeff_make2(1, NoSurfaces);
-  completeEquation(1, true, 0.0);
-  const double d = D * std::pow(0.99, 5);
-  int interior = 0;
-  for (int c = 1; c <= NoCells; ++c) {
-    if (!Ccellw[c] || !Ccellw[Ccellw[c]] || !Ccelle[c]) continue;
-    ++interior;
-    // The per-size row: the first neighbours and nothing else.
-    EXPECT_NEAR(Capm[1][c], Cae[c] + Caw[c] + Can[c] + Cas[c] + Cabm[1][c] + Catm[1][c], 1e-12) << c;
-    // Upstream cells at 1, the cell at 0: the row draws d + 2 F.
-    EXPECT_NEAR(Caw[c] * 1.0 - d, 2.0 * F, 1e-9) << c;
-    EXPECT_NEAR(Caww[c], -0.5 * F, 1e-9) << c;
-  }
-  EXPECT_GT(interior, 0);
-}
-
 // What the reader's refusal of F 78 5..9 with one size and F 37 1 or 2 keeps
 // a run from: the per-size rows the slope fluxes are built into do not exist,
 // and the builder leaves the one-size equation without a coefficient.
