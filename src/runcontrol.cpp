@@ -1,4 +1,5 @@
 #include "runcontrol.h"
+#include "state/outfile.h"
 
 #include <cstdio>
 
@@ -304,7 +305,7 @@ int tovakMain() {
   FlagStart = 1;
   FILE* f = std::fopen("control", "r");
   if (!f) {
-    f = std::fopen("control", "w");
+    f = openWrite("control", "w");
     if (!f) {
       // Neither readable nor creatable: nothing can be run, and no log can be
       // written here either (the directory is not writable).
@@ -313,7 +314,7 @@ int tovakMain() {
     }
     std::fputs("no values given\n", f);
   }
-  std::fclose(f);
+  closeOutput(f);
   runEndStatus = 1;
   InitialFunction();
   if (runEndStatus == 1 && RunErrorReported) runEndStatus = 2;

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "flow/control.h"
+#include "state/outfile.h"
 #include "flow/endcontrol.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
@@ -78,11 +79,11 @@ void timeLine() {
 }
 
 void trivikLine() {
-  std::FILE* f = std::fopen("trivik", "a");
+  std::FILE* f = openWrite("trivik", "a");
   if (!f) return;  // the history is a convenience: no line, no message
   std::fprintf(f, "%d %lf %lf %lf %lf %lf %lf\n", Iter, MaxResidual[1], MaxResidual[2], MaxResidual[3],
                MaxResidual[4], MaxResidual[5], MaxResidual[6]);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 bool topCell(int c) { return Ccellt && Ccellt[c] == 0; }

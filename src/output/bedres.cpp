@@ -17,6 +17,7 @@
 #include <string>
 
 #include "grid/generate.h"
+#include "state/outfile.h"
 #include "grid/geometry.h"
 #include "state/log.h"
 #include "state/numbered.h"
@@ -112,7 +113,7 @@ std::string writeBedres() {
       for (int k = 0; k <= lnumber; ++k) std::fprintf(f, "%.17g ", BSedDistrib[layers[n]][k][b]);
     std::fprintf(f, "\n");
   }
-  std::fclose(f);
+  closeOutput(f);
   return name;
 }
 
