@@ -1,6 +1,10 @@
 #include "runcontrol.h"
-#include "state/outfile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "bed/bed.h"
@@ -9,6 +13,7 @@
 #include "grid/geometry.h"
 #include "io/kread.h"
 #include "state/log.h"
+#include "state/outfile.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "physics/physics.h"
@@ -315,6 +320,19 @@ int tovakMain() {
     std::fputs("no values given\n", f);
   }
   closeOutput(f);
+  // One run per project directory: a second one would interleave its log
+  // with the first one's and overwrite its files. The lock lives as long as
+  // the process, so every end releases it.
+  // A second start in one process (tests) gives back the lock of the first.
+  static int here = -1;
+  if (here >= 0) close(here);
+  here = open(".", O_RDONLY | O_DIRECTORY);
+  if (here >= 0 && flock(here, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    std::fprintf(stderr,
+                 "tovak: another run is working in this project directory; this one ends without touching its "
+                 "files\n");
+    return kDirectoryBusy;
+  }
   runEndStatus = 1;
   InitialFunction();
   if (runEndStatus == 1 && RunErrorReported) runEndStatus = 2;

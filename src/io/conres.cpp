@@ -80,7 +80,7 @@ int readCellRows(Scanner& s, const char* file, double** rows, double** old, int 
 // One layer of a record: thickness and fractions, stored at bed cell b when
 // the grid line has one. The fractions must sum to 1 within 0.001.
 void readFracresLayer(Scanner& s, const char* file, std::size_t at, int i, int j, int layer, int b, bool named) {
-  double v[51];
+  double v[51] = {};
   for (int k = 0; k <= lnumber; ++k) {
     const std::size_t vat = s.position();
     if (!s.readDouble(v[k])) unreadableRecord(s, vat, file, "a layer is its thickness and the fractions of the sizes");

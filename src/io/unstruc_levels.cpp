@@ -204,6 +204,11 @@ void regenerate() {
       }
   }
   Unstructure();
+  // The grid lines of the file make no cell (levels or coordinates that
+  // leave no water column): a run on it would compute and write nothing.
+  if (NoCells == 0)
+    fatal(-4, "Error: the grid generated from the grid lines of the unstruc file has no cells. Check its levels and "
+              "coordinates\n");
   metric();
 }
 
