@@ -12,27 +12,17 @@
 
 #include "runcontrol.h"
 #include "support/case_runner.h"
+#include "support/stderr_run.h"
 
 namespace {
 
 std::string runCapturingStderr(const CaseDir& d, int& status) {
-  const std::string err = d.path() + "/../" + "tovak-lock-stderr-" + std::to_string(getpid());
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(d.path().c_str()) != 0) _exit(127);
-    int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) _exit(127);
-    dup2(fd, 2);
-    execl(TOVAK_BIN, TOVAK_BIN, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int st = 0;
-  waitpid(pid, &st, 0);
-  status = engineStatus(st);
+  CaseDir outside;
+  const std::string err = outside.path() + "/stderr";
+  status = runWithStderr(d.path(), err);
   std::ifstream in(err);
   std::stringstream text;
   text << in.rdbuf();
-  unlink(err.c_str());
   return text.str();
 }
 

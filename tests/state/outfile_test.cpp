@@ -18,6 +18,7 @@
 
 #include "support/case_runner.h"
 #include "support/in_dir.h"
+#include "support/stderr_run.h"
 
 namespace fs = std::filesystem;
 
@@ -37,22 +38,6 @@ std::string slurp(const std::string& path) {
 void writeChannel(const std::string& dir) {
   std::ofstream(dir + "/control") << "F 2 YM\nG 1 23 8 5 1\nF 314 1 1\nK 2 0 0\nF 24 6\nF 293 1\n";
   std::ofstream(dir + "/koosurf") << straightChannelKoosurf();
-}
-
-// Runs the engine in `dir` with its stderr into `err`; the exit status.
-int runWithStderr(const std::string& dir, const std::string& err) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) _exit(127);
-    dup2(fd, 2);
-    execl(TOVAK_BIN, TOVAK_BIN, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int st = 0;
-  waitpid(pid, &st, 0);
-  return engineStatus(st);
 }
 
 // A small tmpfs of its own, unmounted at the end; empty path when this
