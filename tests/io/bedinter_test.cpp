@@ -104,13 +104,15 @@ TEST(Bedinter, OnlyTheBlocksMarkedForIt) {
 }
 
 // Without a terrain file the levels stay, and the run is told so.
-TEST(Bedinter, NoTerrainFileKeepsTheLevels) {
+// Letter V without a terrain file has nothing to interpolate from: the run
+// ends with a failure instead of keeping the levels as if interpolated.
+TEST(Bedinter, NoTerrainFileEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "fast");
   InProjectDir p;
   TerrainGrid{}.build();
-  EXPECT_EQ(bedinter(), 0);
-  for (int i = 1; i <= 3; ++i)
-    for (int j = 1; j <= 3; ++j) EXPECT_EQ(zval[i][j][1], -5.0);
-  EXPECT_NE(p.dir().boogie().find("Warning: no terrain-point file"), std::string::npos);
+  EXPECT_EXIT(bedinter(), ::testing::ExitedWithCode(252), "");
+  EXPECT_NE(p.dir().boogie().find("Error: run letter V needs terrain points, and there is no terrain-point file"),
+            std::string::npos);
 }
 
 // Points loaded before (by an earlier letter) are used without reading again.

@@ -123,15 +123,18 @@ TEST(WeirStlCase, UncreatableOutputEndsTheRun) {
   EXPECT_TRUE(dir.boogieHas("Error: can not open file 'weir.stl' for writing")) << dir.boogie();
 }
 
-// The result of the writer: 1 without weir.txt, 2 when a station cannot be
-// read (the file still holds the stations before it), else 0.
+// Without weir.txt, and with a station short of values, the run ends; a
+// footer ends the stations (result 2, the file holds the stations before it).
 TEST(WeirStl, ResultTellsMissingAndUnreadableInput) {
+  GTEST_FLAG_SET(death_test_style, "fast");
   InProjectDir p;
-  EXPECT_EQ(makeWeirSTL(), 1);
+  EXPECT_EXIT(makeWeirSTL(), ::testing::ExitedWithCode(252), "");
   EXPECT_FALSE(p.dir().exists("weir.stl"));
   p.dir().write("weir.txt", kSquare);
   EXPECT_EQ(makeWeirSTL(), 0);
   p.dir().write("weir.txt", std::string(kSquare) + "1 2 3\n");
+  EXPECT_EXIT(makeWeirSTL(), ::testing::ExitedWithCode(2), "");
+  p.dir().write("weir.txt", std::string(kSquare) + "end\n");
   EXPECT_EQ(makeWeirSTL(), 2);
   EXPECT_EQ(count(p.dir().read("weir.stl"), "endfacet"), 16);
 }
