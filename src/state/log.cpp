@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "state/flowstate.h"
 #include "state/runstate.h"
 
 namespace {
@@ -45,9 +44,6 @@ void logv(const char* fmt, va_list ap) {
   if (!ok) toStderr(fmt, copy);
   va_end(copy);
   if (!ok) cannotOpenLog();
-  // An Error line that the run goes on after still makes the run a failure:
-  // it ends with status 2, never as a normal end.
-  if (std::strncmp(fmt, "Error", 5) == 0) RunErrorReported = 1;
 }
 
 void logf(const char* fmt, ...) {

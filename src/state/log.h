@@ -10,8 +10,6 @@
 // Appends a formatted text to `boogie`. When the log cannot be opened the
 // status text becomes "cannot open file 'boogie' " and the process ends with
 // status -3.
-// A line whose format starts with "Error" sets RunErrorReported: a run that
-// goes on after it ends with status 2 (a warning says "Warning").
 void logf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void logv(const char* fmt, va_list ap);
 
