@@ -10,6 +10,7 @@
 #include "physics/vegetation.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
+#include "state/flowstate.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
