@@ -215,12 +215,18 @@ TEST(Bedinter, F129MarksLinesFartherThanTwiceTheColumnWidth) {
   EXPECT_EQ(zval[3][3][1], 4.0);   // 11.2 m away
 }
 
-TEST(Bedinter, F129WithoutPointsKeepsTheLevels) {
+// A terrain file without points ends letter V, F 129 or not: the bed would
+// stay as it was and the run would end as if it had been interpolated.
+TEST(Bedinter, F129WithoutPointsEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "fast");
   InProjectDir p;
   TerrainGrid{}.build();
   FlagBedInterpol = 2;
   p.dir().write("geodata", "Z\n");
-  bedinter();
+  EXPECT_EXIT(bedinter(), ::testing::ExitedWithCode(252), "");
+  EXPECT_NE(p.dir().boogie().find("Error: run letter V needs terrain points, and the terrain-point file holds none"),
+            std::string::npos)
+      << p.dir().boogie();
   for (int i = 1; i <= 3; ++i)
     for (int j = 1; j <= 3; ++j) EXPECT_EQ(zval[i][j][1], -5.0) << i << " " << j;
 }
