@@ -1,5 +1,10 @@
 #include "runcontrol.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "bed/bed.h"
@@ -8,6 +13,7 @@
 #include "grid/geometry.h"
 #include "io/kread.h"
 #include "state/log.h"
+#include "state/outfile.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
 #include "physics/physics.h"
@@ -304,7 +310,7 @@ int tovakMain() {
   FlagStart = 1;
   FILE* f = std::fopen("control", "r");
   if (!f) {
-    f = std::fopen("control", "w");
+    f = openWrite("control", "w");
     if (!f) {
       // Neither readable nor creatable: nothing can be run, and no log can be
       // written here either (the directory is not writable).
@@ -313,7 +319,20 @@ int tovakMain() {
     }
     std::fputs("no values given\n", f);
   }
-  std::fclose(f);
+  closeOutput(f);
+  // One run per project directory: a second one would interleave its log
+  // with the first one's and overwrite its files. The lock lives as long as
+  // the process, so every end releases it.
+  // A second start in one process (tests) gives back the lock of the first.
+  static int here = -1;
+  if (here >= 0) close(here);
+  here = open(".", O_RDONLY | O_DIRECTORY);
+  if (here >= 0 && flock(here, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    std::fprintf(stderr,
+                 "tovak: another run is working in this project directory; this one ends without touching its "
+                 "files\n");
+    return kDirectoryBusy;
+  }
   runEndStatus = 1;
   InitialFunction();
   if (runEndStatus == 1 && RunErrorReported) runEndStatus = 2;

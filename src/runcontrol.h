@@ -1,6 +1,10 @@
 // Run control: the process entry and the run letters.
 #pragma once
 
+// The exit status of a run started in a project directory where another run
+// is working (the directory is locked for the whole of a run).
+constexpr int kDirectoryBusy = -32;
+
 // The process entry without the process: returns the status of a normal end (1).
 int tovakMain();
 

@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "flow/control.h"
+#include "state/outfile.h"
 #include "flow/endcontrol.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
@@ -78,11 +80,11 @@ void timeLine() {
 }
 
 void trivikLine() {
-  std::FILE* f = std::fopen("trivik", "a");
+  std::FILE* f = openWrite("trivik", "a");
   if (!f) return;  // the history is a convenience: no line, no message
   std::fprintf(f, "%d %lf %lf %lf %lf %lf %lf\n", Iter, MaxResidual[1], MaxResidual[2], MaxResidual[3],
                MaxResidual[4], MaxResidual[5], MaxResidual[6]);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 bool topCell(int c) { return Ccellt && Ccellt[c] == 0; }
@@ -234,6 +236,20 @@ void divergedCellLines() {
 
 // A failed computation: the time loops stop on FlagErrorBreak, and the run
 // ends with a failure status.
+// The fastest cell of the work range: its speed and number (0 when none). A
+// speed that is not a number counts as infinite.
+std::pair<double, int> fastestCell() {
+  double top = 0.0;
+  int at = 0;
+  for (int c = firstCell(); c <= lastCell(); ++c) {
+    const double u = Cxvel[c], v = Cyvel[c], w = Czvel[c];
+    double speed = std::sqrt(u * u + v * v + w * w);
+    if (std::isnan(speed)) speed = INFINITY;
+    if (speed > top) top = speed, at = c;
+  }
+  return {top, at};
+}
+
 void markFailed() {
   FlagErrorBreak = 1;
   RunErrorReported = 1;
@@ -333,9 +349,17 @@ int printEndWaterSolve(int InnerIter) {
     logf("Solution flushed at Iter=%d, InnerIter=%d, Residual=%lf, relax=%lf, TotalFlushings = %d\n", Iter,
          InnerIter, Max, relaxPressure, FlushedNo);
     flushFunction(FlagFlushIter);
-  } else if (std::isnan(Max) || (Max > MaxCrashDef && FlagFlushIter >= FlagFlush)) {
+  } else if (const auto fastest = fastestCell();
+             std::isnan(Max) || (Max > MaxCrashDef && FlagFlushIter >= FlagFlush) ||
+             fastest.first > kDivergedSpeed) {
+    // The residual alone can stay below its bound while the velocities run
+    // away (and whether it does depends on the thread timing): a speed no
+    // flow in a river or flume reaches is a divergence as well.
     logf("Solution diverged after %d inner and %d outer iterations\n", InnerIter, Iter);
     logf("Max residual is %le\n", Max);
+    if (fastest.first > kDivergedSpeed)
+      logf("The velocity of cell %d is %le m/s, above the bound of %g m/s\n", fastest.second, fastest.first,
+           kDivergedSpeed);
     if (debugging == 'D') divergedCellLines();
     if (FlagReadUnstruc < 2)
       logf("A possible reason is that an older version of the unstruc file is used\n"

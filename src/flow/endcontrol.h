@@ -8,3 +8,7 @@
 void setEndControlMax(double max);
 // The largest residual of the last call (NaN when one residual was not a number).
 double endControlMax();
+
+// A cell speed above this (m/s) ends a flow computation as diverged,
+// whatever its residual.
+constexpr double kDivergedSpeed = 1000.0;

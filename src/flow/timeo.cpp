@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "flow/stages.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -217,7 +218,7 @@ double meanDepth() {
 
 void TimePrintFunction() {
   if (TimePrintNo < 1) return;
-  std::FILE* f = std::fopen("timeo", "a");
+  std::FILE* f = openWrite("timeo", "a");
   if (!f) {
     setMessage(" cannot open file 'timeo' ");
     fatal(-3, "Error: can not open file 'timeo' for appending\n");
@@ -325,14 +326,14 @@ void TimePrintFunction() {
     }
   }
   std::fprintf(f, "\n");
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void truncateTimeo() {
-  std::FILE* f = std::fopen("timeo", "w");
+  std::FILE* f = openWrite("timeo", "w");
   if (!f) {
     setMessage(" cannot open file 'timeo' ");
     fatal(-3, "Error: can not open file 'timeo' for writing\n");
   }
-  std::fclose(f);
+  closeOutput(f);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "grid/fieldmap.h"
+#include "state/outfile.h"
 #include "grid/geometry.h"
 #include "state/log.h"
 #include "state/scanner.h"
@@ -362,13 +363,13 @@ void writeCellVolumeHistogram() {
       const int k = classOf(Czcenter[c] - Ckdist[c]);
       if (k >= 0) ++counts[k];
     }
-  FILE* out = std::fopen("cellvol", "w");
+  FILE* out = openWrite("cellvol", "w");
   if (!out) {
     setMessage("cannot open file 'cellvol' ");
     fatal(-3, nullptr);
   }
   for (int m = 0; m <= 100; ++m) std::fprintf(out, "%lf %ld\n", zmin + m * width, counts[m]);
-  std::fclose(out);
+  closeOutput(out);
 
   Scanner geo;
   if (!geo.open("geodata")) return;
@@ -380,14 +381,14 @@ void writeCellVolumeHistogram() {
     const int k = classOf(xyz[2]);  // points outside the cell levels belong to no class
     if (k >= 0) ++counts[k];
   }
-  out = std::fopen("cellvol", "a");
+  out = openWrite("cellvol", "a");
   if (!out) {
     setMessage("cannot open file 'cellvol' ");
     fatal(-3, nullptr);
   }
   std::fprintf(out, "No. points used in geodata file: %ld\n", points);
   for (int m = 0; m <= 100; ++m) std::fprintf(out, "%lf %ld\n", zmin + m * width, counts[m]);
-  std::fclose(out);
+  closeOutput(out);
 }
 
 void specialOutputs() {

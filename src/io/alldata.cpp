@@ -22,6 +22,7 @@
 // Reals are written with 17 significant digits, so that a restart starts from
 // exactly the state that was written (small values such as epsilon included).
 #include "io/alldata.h"
+#include "state/outfile.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -479,7 +480,7 @@ void readBedStatistics(Scanner& s) {
 
 std::string writeAllDataFile() {
   const std::string name = findFreeFileName("alldata.", 1, "");
-  std::FILE* f = std::fopen(name.c_str(), "w");
+  std::FILE* f = openWrite(name.c_str(), "w");
   if (!f) return std::string();
   const GridCounts g = gridCounts3D();
   const int version = FlagMorphStatistics == 1 ? 4 : 3;
@@ -515,8 +516,7 @@ std::string writeAllDataFile() {
         std::fprintf(f, "%d %d ", i, j);
         real(f, 1000.0 * Surfaces[5][i][j], "\n");
       });
-  const bool ok = std::ferror(f) == 0;
-  if (std::fclose(f) != 0 || !ok) return std::string();
+  if (!closeWrite(f)) return std::string();
   return name;
 }
 

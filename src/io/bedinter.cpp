@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "io/modelfiles.h"
 #include "io/terrain.h"
 #include "state/arrays.h"
@@ -238,20 +239,25 @@ int bedinter() {
   if (NoGeo == 0) {
     const double r = readGeodata();
     if (r == -1.0) bedLogMissing();
+    // Letter V without terrain points would leave the bed as it is and end as
+    // if it had been interpolated.
     if (r == -2.0)
-      logf("Warning: no terrain-point file (geodata, geodatk, geodatm, geodatn, vastrin): the bed levels stay as they are\n");
+      fatal(-4,
+            "Error: run letter V needs terrain points, and there is no terrain-point file (geodata, geodatk, "
+            "geodatm, geodatn, vastrin)\n");
     if (r > 0.0)
       fatal(-3,
             "Error: the arrays of the terrain points do not fit in memory (%.0lf bytes could not be allocated).\n"
             "The bed levels have not been interpolated\n\n",
             r);
+    if (NoGeo == 0) fatal(-4, "Error: run letter V needs terrain points, and the terrain-point file holds none\n");
   }
   if (FlagMakeKoomin > 0 && NoBlocks >= 1) {
     const Window w = linesOf(block[1]);
     for (int i = w.ia; i <= w.ib; ++i)
       for (int j = w.ja; j <= w.jb; ++j) Surfaces[3][i][j] = zval[i][j][1];
   }
-  std::FILE* log = std::fopen("boogie.bed", "a");
+  std::FILE* log = openWrite("boogie.bed", "a");
   if (!log) bedLogMissing();
 
   // F 129 2: the levels before the interpolation, for the lines that nothing can fill.
@@ -312,7 +318,7 @@ int bedinter() {
       for (int j = w.ja; j <= w.jb; ++j) Surfaces[0][i][j] = zval[i][j][1];
   }
   setMessage("Finished bed interpolation");
-  std::fclose(log);
+  closeOutput(log);
   return 0;
 }
 

@@ -44,11 +44,15 @@ void readBedrough() {
     s.skipSpace();
     if (s.atEnd()) break;
     const std::size_t at = s.position();
-    char letter;
+    char letter = 0;
     int ij[2];
     double ks;
-    if (!s.readChar(letter) || letter != 'B' || s.readInts(ij, 2) != 2 || !s.readDouble(ks))
-      unreadableRecord(s, at, name, "a record is the letter B, the indexes i and j and the roughness");
+    const char* what = "a record is the letter B, the indexes i and j and the roughness";
+    if (!s.readChar(letter) || letter != 'B' || s.readInts(ij, 2) != 2 || !s.readDouble(ks)) {
+      recordFailed(s, at, name, what, letter == 'B');
+      break;
+    }
+    endOfRecordLine(s, at, name, what);
     if (!column(ij[0], ij[1])) continue;
     roughness[ij[0]][ij[1]] = ks;
     ++accepted;

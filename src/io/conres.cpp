@@ -14,6 +14,7 @@
 #include <string>
 
 #include "grid/geometry.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "io/modelfiles.h"
 #include "state/numbered.h"
@@ -79,10 +80,17 @@ int readCellRows(Scanner& s, const char* file, double** rows, double** old, int 
 // One layer of a record: thickness and fractions, stored at bed cell b when
 // the grid line has one. The fractions must sum to 1 within 0.001.
 void readFracresLayer(Scanner& s, const char* file, std::size_t at, int i, int j, int layer, int b, bool named) {
-  double v[51];
+  double v[51] = {};
   for (int k = 0; k <= lnumber; ++k) {
     const std::size_t vat = s.position();
     if (!s.readDouble(v[k])) unreadableRecord(s, vat, file, "a layer is its thickness and the fractions of the sizes");
+  }
+  // A layer cannot be thinner than nothing: a negative thickness would take
+  // sediment out of a bed that never held it.
+  if (v[0] < 0.0) {
+    logf("Error in fracres, i=%d,j=%d, layer %d, the thickness %lf is negative\n", i, j, layer, v[0]);
+    logRecordPlace(s, at, "fracres");
+    fatal(-3, nullptr);
   }
   if (b < 1) return;  // a grid line without a bed cell: nothing to restore
   double sum = 0.0;
@@ -188,14 +196,14 @@ int writeConcRes() {
     name = findFreeFileName(FlagMPI != 0 ? mpiStem("con2res") + "." : std::string("con2res."), 3, "");
   else
     name = FlagMPI != 0 ? mpiStem("con2res") + ".new" : std::string("con2res.new");
-  std::FILE* f = std::fopen(name.c_str(), "w");
+  std::FILE* f = openWrite(name.c_str(), "w");
   if (!f) return cannotCreate(name);
   std::fprintf(f, "%d %d\n", NoCells, lnumber);
   for (int c = 1; c <= NoCells; ++c) {
     for (int l = 0; l <= lnumber; ++l) std::fprintf(f, "%e ", Cconc[l][c]);
     std::fprintf(f, "\n");
   }
-  std::fclose(f);
+  closeOutput(f);
   setMessage("have written 'con2res' file ");
   return 0;
 }
@@ -203,13 +211,13 @@ int writeConcRes() {
 int writeConqRes() {
   if (NoComponents == 0 || !Ccomp) return -1;
   const std::string name = PrintComp != 0 ? findFreeFileName("compres.", 3, "") : std::string("compres");
-  std::FILE* f = std::fopen(name.c_str(), "w");
+  std::FILE* f = openWrite(name.c_str(), "w");
   if (!f) return cannotCreate(name);
   for (int c = 1; c <= NoCells; ++c) {
     for (int q = 0; q < NoComponents; ++q) std::fprintf(f, "%e ", Ccomp[q][c]);
     std::fprintf(f, "\n");
   }
-  std::fclose(f);
+  closeOutput(f);
   setMessage("have written 'compres' file ");
   return 0;
 }
@@ -242,7 +250,7 @@ void print_fracres() {
         std::fprintf(f, "\n");
       }
   }
-  std::fclose(f);
+  closeOutput(f);
 }
 
 int writeFracres() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "io/dataset.h"
+#include "state/outfile.h"
 #include "io/dataset_convert.h"
 #include "state/log.h"
 #include "state/options.h"
@@ -165,10 +166,10 @@ void innerTimestepCheck(DataSetRead& d) {
 
 // Residual history: a new `trivik` with its header line.
 void createTrivik(DataSetRead&) {
-  FILE* f = std::fopen("trivik", "w");
+  FILE* f = openWrite("trivik", "w");
   if (!f) fatal(-4, "Error, cannot open file 'trivik'\n");
   std::fputs("Iteration, Residuals: Ux, Uy, Uz, Continuity, k, epsilon\n", f);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "state/scanner.h"
 #include "io/terrain.h"
 #include "state/alloc.h"
@@ -38,7 +39,7 @@ void bedLine(const char* fmt, ...) {
 }
 
 void closeBedLog() {
-  if (bedLog) std::fclose(bedLog);
+  if (bedLog) closeOutput(bedLog);
   bedLog = nullptr;
 }
 
@@ -62,8 +63,9 @@ bool literal(Scanner& s, char c) {
   return true;
 }
 
-// The next point of a line form into xyz: false at the end of the file; a
-// record that is there but incomplete ends the run with its line.
+// The next point of a line form into xyz: false at the end of the file or at
+// a line that is no record (a footer, with a warning); a record that is there
+// but incomplete, or holds more than its values, ends the run with its line.
 bool nextLinePoint(Scanner& s, Form form, const char* name, double xyz[3]) {
   s.skipSpace();
   if (s.atEnd()) return false;
@@ -74,14 +76,19 @@ bool nextLinePoint(Scanner& s, Form form, const char* name, double xyz[3]) {
     ok = s.readInt(number) && literal(s, ',') && s.readDouble(xyz[0]) && literal(s, ',') && s.readDouble(xyz[1]) &&
          literal(s, ',') && s.readDouble(xyz[2]);
     if (ok) literal(s, ',');
-    if (!ok) unreadableRecord(s, at, name, "a line holds the record number, x, y and z, each followed by a comma");
   } else if (form == Form::Comma) {
     ok = s.readDouble(xyz[0]) && literal(s, ',') && s.readDouble(xyz[1]) && literal(s, ',') && s.readDouble(xyz[2]);
-    if (!ok) unreadableRecord(s, at, name, "a line holds x, y and z separated by commas");
   } else {
     ok = s.readDoubles(xyz, 3) == 3;
-    if (!ok) unreadableRecord(s, at, name, "a line holds the three numbers x, y and z");
   }
+  const char* what = form == Form::Numbered ? "a line holds the record number, x, y and z, each followed by a comma"
+                     : form == Form::Comma  ? "a line holds x, y and z separated by commas"
+                                            : "a line holds the three numbers x, y and z";
+  if (!ok) {
+    recordFailed(s, at, name, what);
+    return false;
+  }
+  endOfRecordLine(s, at, name, what);
   return true;
 }
 
@@ -204,7 +211,7 @@ long countPoints(Scanner& s, const TerrainFile& f, int& lastChar) {
 
 double readGeodata() {
   closeBedLog();  // left open by a reading that ended the run (fuzz builds go on)
-  bedLog = std::fopen("boogie.bed", "w");
+  bedLog = openWrite("boogie.bed", "w");
   if (!bedLog) return -1.0;
 
   Scanner s;

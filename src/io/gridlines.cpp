@@ -4,8 +4,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
 
 #include "io/gridfiles.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "io/modelfiles.h"
 #include "state/scanner.h"
@@ -75,21 +77,43 @@ void readKoosurfBlock(Scanner& s, int o, int& maxI, int& maxJ) {
   long lines = 0;
   maxI = maxJ = 0;
   Line l;
+  const char* six = "six numbers are expected: i, j, x, y, bed level, water level";
+  // The line of the file that gave each grid line: a grid line given twice
+  // is refused (the later one would silently win).
+  std::unordered_map<long long, int> given;
   for (s.skipSpace(); lines < kMaxLines && !s.atEnd(); s.skipSpace()) {
     const std::size_t at = s.position();
-    if (!readSixValues(s, l))
-      unreadableRecord(s, at, "koosurf", "six numbers are expected: i, j, x, y, bed level, water level");
+    if (!readSixValues(s, l)) {
+      recordFailed(s, at, "koosurf", six);
+      break;
+    }
+    endOfRecordLine(s, at, "koosurf", six);
     ++lines;
     if (l.i < 1 || l.j < 1)
       fatal(-4, "Error in koosurf file: the indexes (%d,%d) of line %d must be 1 or more\n", l.i, l.j, s.lineOf(at));
     if (l.i > kMaxIndex || l.j > kMaxIndex)
       fatal(-4, "Error in koosurf file: the indexes (%d,%d) of line %d are larger than any G 1 data set can give\n",
             l.i, l.j, s.lineOf(at));
+    const auto [place, first] = given.emplace((static_cast<long long>(l.i) << 32) | l.j, s.lineOf(at));
+    if (!first) {
+      logf("Error in koosurf file: grid line (%d,%d) is given twice, at line %d and at line %d\n", l.i, l.j,
+           place->second, s.lineOf(at));
+      logRecordPlace(s, at, "koosurf");
+      fatal(-4, nullptr);
+    }
     if (l.i > maxI) maxI = l.i;
     if (l.j > maxJ) maxJ = l.j;
   }
   if (lines == 0) fatal(-4, "Error in koosurf file: it holds no grid line\n");
   requireRoom("koosurf", maxI, maxJ + o, -4);
+  // The block takes every grid line 1..maxI x 1..maxJ: one that is missing
+  // would stand at the origin and fold the grid.
+  if (static_cast<long long>(maxI) * maxJ != lines)
+    for (int i = 1; i <= maxI; ++i)
+      for (int j = 1; j <= maxJ; ++j)
+        if (!given.count((static_cast<long long>(i) << 32) | j))
+          fatal(-4, "Error in koosurf file: grid line (%d,%d) is missing; the file gives %ld of the %d x %d grid lines\n",
+                i, j, lines, maxI, maxJ);
 
   appendBlock(maxI, maxJ, o, false);
 
@@ -260,7 +284,7 @@ void writekoosurf() {
   const char* names[6] = {"koosurf.1", "koosurf.fin", "koomin.fin", "koosurf.cor", "fracres.cor", "bagger.cor"};
   const bool wanted[6] = {true, true, true, true, FlagReadFracres > 0, FlagBagger > 0};
   for (int k = 0; k < 6; ++k)
-    if (wanted[k] && !(files[k] = std::fopen(names[k], "w"))) {
+    if (wanted[k] && !(files[k] = openWrite(names[k], "w"))) {
       for (int m = 0; m < k; ++m)
         if (files[m]) std::fclose(files[m]);
       return;
@@ -269,12 +293,12 @@ void writekoosurf() {
 
   for (int i = ia; i <= ib; ++i)
     for (int j = ja; j <= jb; ++j) writeSix(one, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
-  std::fclose(one);
+  closeOutput(one);
 
   for (int i = ia, ci = 1; i <= ib; i += 2, ++ci)
     for (int j = ja, cj = 1; j <= jb; j += 2, ++cj)
       writeSix(cor, ci, cj, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
-  std::fclose(cor);
+  closeOutput(cor);
 
   if (frac) {
     // A dry column has no fractions; the wet columns after it are written all the same.
@@ -289,7 +313,7 @@ void writekoosurf() {
                                BSedDistrib[0][k][b[3]]));
         std::fprintf(frac, "\n");
       }
-    std::fclose(frac);
+    closeOutput(frac);
   }
 
   if (bag) {
@@ -308,7 +332,7 @@ void writekoosurf() {
             if (std::fabs(baggerZval[e][i][j]) > 0.01)
               std::fprintf(bag, "D %d %d %lf %lf %lf\n", ci, cj, xval[i][j], yval[i][j], baggerZval[e][i][j]);
     }
-    std::fclose(bag);
+    closeOutput(bag);
   }
 
   // Refined: every intersection, the midpoints of its two outgoing edges and
@@ -340,15 +364,15 @@ void writekoosurf() {
       }
   };
   refined(fin, true);
-  std::fclose(fin);
+  closeOutput(fin);
   refined(minFin, false);
-  std::fclose(minFin);
+  closeOutput(minFin);
 
-  FILE* two = std::fopen("koosurf.2", "w");
+  FILE* two = openWrite("koosurf.2", "w");
   if (!two) return;
   for (int j = ja; j <= jb; ++j)
     for (int i = ia; i <= ib; ++i) writeSix(two, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
-  std::fclose(two);
+  closeOutput(two);
 }
 
 void writeMPIkoosurf() {
@@ -366,14 +390,14 @@ void writeMPIkoosurf() {
   for (int p = 1; p <= parts; ++p) {
     char name[64];
     std::snprintf(name, sizeof name, "koosurf.mpi%d", p);
-    FILE* f = std::fopen(name, "w");
+    FILE* f = openWrite(name, "w");
     if (!f) return;
     const int from = divisionMPI[p - 1] - 1 < 0 ? 0 : divisionMPI[p - 1] - 1;
     const int to = divisionMPI[p] > xnumber + 1 ? xnumber + 1 : divisionMPI[p];
     for (int i = from, ni = 1; i <= to; ++i, ++ni)
       for (int j = B.j1 - 1; j <= B.j2; ++j)
         writeSix(f, ni, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
-    std::fclose(f);
+    closeOutput(f);
   }
 }
 
@@ -385,7 +409,7 @@ int writekoor() {
     std::snprintf(name, sizeof name, "koorina.mpi%d.new", FlagMPI);
   else
     std::snprintf(name, sizeof name, "koordina.new");
-  FILE* f = std::fopen(name, "w");
+  FILE* f = openWrite(name, "w");
   if (!f) return 1;
   for (int i = B.i1 - 1; i <= B.i2; ++i)
     for (int j = B.j1 - 1; j <= B.j2; ++j)
@@ -393,12 +417,12 @@ int writekoor() {
         std::fprintf(f, "%d %d %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1]);
       else
         writeSix(f, i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
-  std::fclose(f);
-  f = std::fopen("koordina.si1", "w");
+  closeOutput(f);
+  f = openWrite("koordina.si1", "w");
   if (!f) return 1;
   for (int i = B.i1 - 1; i <= B.i2; ++i)
     for (int j = B.j1 - 1; j <= B.j2; ++j)
       std::fprintf(f, "%d %d %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1]);
-  std::fclose(f);
+  closeOutput(f);
   return 0;
 }

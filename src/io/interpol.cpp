@@ -41,10 +41,13 @@ void readInterpol() {
     }
     double v[3];
     const int count = ch == 'M' ? 2 : 3;
-    if (s.readDoubles(v, count) != count)
-      unreadableRecord(s, at, "interpol", ch == 'M'   ? "an M record is x and y"
-                                          : ch == 'N' ? "an N record is x, y and the measured bed change"
-                                                      : "a T record is the time, x and y");
+    if (s.readDoubles(v, count) != count) {
+      recordFailed(s, at, "interpol", ch == 'M'   ? "an M record is x and y"
+                                      : ch == 'N' ? "an N record is x, y and the measured bed change"
+                                                  : "a T record is the time, x and y",
+                   true);
+      break;
+    }
     cint[n] = 0;
     timeFlags[n] = ch == 'T' ? 1 : 0;
     if (ch == 'T') {

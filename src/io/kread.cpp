@@ -95,17 +95,18 @@ void readControlFirstPass(Scanner& s) {
     // B data sets are read in the second pass, at the B letters met here.
     else if (c == 'B') bLetterPositions.push_back(s.position());
     if (--turns == 0) {
-      // Say so when data sets are cut off, instead of dropping them silently.
+      // Data sets beyond the limit would be dropped, and the run would do
+      // something else than the file says: it ends, naming the limit.
       Scanner rest = s;
-      bool more = false;
       for (int d; (d = rest.get()) >= 0;)
-        if (isDataSetLetter(d)) {
-          more = true;
-          break;
+        if (isDataSetLetter(d) || d == 'B') {
+          logf("Error: the control file is longer than the reader's limit of %d characters; the data sets after "
+               "line %d are not read. Shorten the comments or the title\n",
+               kFirstPassTurns, s.lineOf(s.position()));
+          logRecordPlace(s, s.position(), "control");
+          setMessage("Error: control file longer than the reader's limit");
+          fatal(2, nullptr);
         }
-      if (more)
-        logf("Warning: the control file was read for %d turns only; the data sets after byte %zu are not read\n",
-             kFirstPassTurns, s.position());
       return;
     }
   }

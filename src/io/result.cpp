@@ -3,14 +3,15 @@
 //
 // Text form: title and time, iteration, residuals, roughness, the "U" line of
 // grid counts, a column line, then "C n u v w k epsilon p" per cell and
-// "F n flux" per surface. Reals carry 17 significant digits so that a restart
-// starts from exactly the field that was written.
+// "F n flux" per surface, reals as "%14.8e" (9 significant digits). Every cell
+// and surface must be given exactly once for the field to be taken.
 //
-// Binary form: an 8-byte mark, the cell and surface counts (two 4-byte ints),
-// then Cxvel, Cyvel, Czvel, Ckinen, Cepsilon, Cpres with entries 0..NoCells and
-// Fflux with entries 0..NoSurfaces, 8-byte doubles in the machine's order. The
-// counts let a grid of other counts refuse the file; a file without the mark
-// (the older headerless form) is accepted only when its length fits the grid.
+// Binary form: no header; Cxvel, Cyvel, Czvel, Ckinen, Cepsilon, Cpres with
+// entries 0..NoCells and Fflux with entries 0..NoSurfaces, 8-byte doubles in
+// the machine's order, so that other tools read it as raw doubles. A headerless
+// file is accepted only when its length fits the grid. Files of an earlier
+// form that start with an 8-byte mark and the cell and surface counts are
+// still read, and refused when their counts are not the grid's.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,8 +19,10 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "io/gridcounts.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "io/modelfiles.h"
 #include "state/numbered.h"
@@ -53,9 +56,9 @@ void writeText(std::FILE* f) {
   std::fprintf(f, "U %d %d %d %d %d %d\n", g.points, g.cells, g.surfaces, g.blocks, g.connect, g.connFlate);
   std::fprintf(f, " i     u     v     w     k    e     p\n");
   for (int c = 1; c <= g.cells; ++c)
-    std::fprintf(f, "C %d %.16e %.16e %.16e %.16e %.16e %.16e\n", c, Cxvel[c], Cyvel[c], Czvel[c], Ckinen[c],
+    std::fprintf(f, "C %d %14.8e %14.8e %14.8e %14.8e %14.8e %14.8e\n", c, Cxvel[c], Cyvel[c], Czvel[c], Ckinen[c],
                  Cepsilon[c], Cpres[c]);
-  for (int n = 1; n <= g.surfaces; ++n) std::fprintf(f, "F %d %.16e\n", n, Fflux[n]);
+  for (int n = 1; n <= g.surfaces; ++n) std::fprintf(f, "F %d %14.8e\n", n, Fflux[n]);
 }
 
 double* const* binaryFields(double* fields[7]) {
@@ -70,9 +73,6 @@ double* const* binaryFields(double* fields[7]) {
 }
 
 void writeBinary(std::FILE* f) {
-  std::int32_t counts[2] = {NoCells, NoSurfaces};
-  std::fwrite(kBinaryMark, 1, sizeof kBinaryMark, f);
-  std::fwrite(counts, sizeof counts[0], 2, f);
   double* fields[7];
   binaryFields(fields);
   for (int a = 0; a < 7; ++a)
@@ -203,6 +203,15 @@ void readText(const char* name) {
   long examined = 0;
   int cellsRead = 0;
   int surfacesRead = 0;
+  // Which cells and surfaces the file has given: each exactly once.
+  std::vector<char> cellGiven(static_cast<std::size_t>(NoCells) + 1, 0);
+  std::vector<char> surfaceGiven(static_cast<std::size_t>(NoSurfaces) + 1, 0);
+  auto recordFault = [&](std::size_t at, const char* what, int n) {
+    setMessage(" Error reading result file        ");
+    logf("Error reading result file: %s %d\n", what, n);
+    logRecordPlace(s, at, name);
+    fatal(-4, nullptr);
+  };
   // The records the file must hold: those of the grid, or of the three-dimensional
   // part of a grid with a sub-bed block when the U line says so.
   GridCounts expected = resultCounts();
@@ -223,7 +232,9 @@ void readText(const char* name) {
       double v[6];
       if (s.readInts(&n, 1) != 1 || s.readDoubles(v, 6) != 6)
         unreadableRecord(s, at, name, "a C record holds a cell number and six numbers: u, v, w, k, epsilon, p");
-      if (n < 1 || n > NoCells) fatal(-4, "Error reading result file: cell %d is not a cell of the grid (1..%d)\n", n, NoCells);
+      if (n < 1 || n > NoCells) recordFault(at, "the grid has no cell", n);
+      if (cellGiven[n]) recordFault(at, "a second record of cell", n);
+      cellGiven[n] = 1;
       Cxvel[n] = v[0];
       Cyvel[n] = v[1];
       Czvel[n] = v[2];
@@ -238,8 +249,9 @@ void readText(const char* name) {
       double flux;
       if (s.readInts(&n, 1) != 1 || !s.readDouble(flux))
         unreadableRecord(s, at, name, "an F record holds a surface number and its flux");
-      if (n < 1 || n > NoSurfaces)
-        fatal(-4, "Error reading result file: surface %d is not a surface of the grid (1..%d)\n", n, NoSurfaces);
+      if (n < 1 || n > NoSurfaces) recordFault(at, "the grid has no surface", n);
+      if (surfaceGiven[n]) recordFault(at, "a second record of surface", n);
+      surfaceGiven[n] = 1;
       Fflux[n] = flux;
       ++surfacesRead;
       if (n == NoSurfaces) break;
@@ -261,10 +273,22 @@ void readText(const char* name) {
   }
   // A file cut short leaves part of the field at the values of before: the
   // run would start from a field that is neither the old nor the new one.
-  if (cellsRead < expected.cells || surfacesRead < expected.surfaces) {
+  auto firstMissing = [](const std::vector<char>& given, int count) {
+    const int last = std::min<int>(count, static_cast<int>(given.size()) - 1);
+    for (int n = 1; n <= last; ++n)
+      if (!given[n]) return n;
+    return 0;
+  };
+  const int missingCell = firstMissing(cellGiven, expected.cells);
+  const int missingSurface = firstMissing(surfaceGiven, expected.surfaces);
+  if (missingCell || missingSurface) {
     setMessage(" Error reading result file        ");
     logf("Error reading result file: it ends with %d of the %d cell records and %d of the %d surface records\n",
          cellsRead, expected.cells, surfacesRead, expected.surfaces);
+    if (missingCell)
+      logf("Cell %d has no record\n", missingCell);
+    else
+      logf("Surface %d has no record\n", missingSurface);
     logRecordPlace(s, s.position(), name);
     fatal(2, nullptr);
   }
@@ -306,7 +330,7 @@ void print_result() {
   } else {
     name = "result.end";
   }
-  std::FILE* f = std::fopen(name.c_str(), binary ? "wb" : "w");
+  std::FILE* f = openWrite(name, binary ? "wb" : "w");
   if (!f) {
     char text[240];
     std::snprintf(text, sizeof text, "cannot open file '%s' ", name.c_str());
@@ -316,7 +340,7 @@ void print_result() {
     writeBinary(f);
   else
     writeText(f);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void readres() {

@@ -28,8 +28,10 @@ void readCyclic() {
     const std::size_t at = s.position();
     int lev = 0;
     double v[3];
-    if (!s.readInt(lev) || s.readDoubles(v, 3) != 3)
-      unreadableRecord(s, at, "cyclic", "four numbers are expected: level, u, k, epsilon");
+    if (!s.readInt(lev) || s.readDoubles(v, 3) != 3) {
+      recordFailed(s, at, "cyclic", "four numbers are expected: level, u, k, epsilon");
+      break;
+    }
     cyclicU[n] = v[0];
     cyclicK[n] = v[1];
     cyclicE[n] = v[2];
@@ -55,8 +57,10 @@ void readInflow() {
     int c = s.get();
     int j = 0, k = 0;
     if (c < 0) break;
-    if (!s.readInt(j) || !s.readInt(k))
-      unreadableRecord(s, at, "inflow", "a record is the letter D, the indexes j and k and five numbers");
+    if (!s.readInt(j) || !s.readInt(k)) {
+      recordFailed(s, at, "inflow", "a record is the letter D, the indexes j and k and five numbers", true);
+      break;
+    }
     if (c != 'D') {
       logf("Error in reading inflow file, the D data set has to be used\n");
       logRecordPlace(s, at, "inflow");

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "io/modelfiles.h"
 #include "state/scanner.h"
 #include "state/alloc.h"
@@ -150,6 +151,10 @@ int recordD(Reading& r) {
   double time;
   if (!r.s.readDouble(time)) return kNotRead;
   const bool owns = r.dOwnsAxis || TimeInNo == 0;
+  // The D records that give the time axis must go forward in time, as the
+  // H, I, J and N records must: a time below the one before would make the
+  // interpolation take the wrong pair of records.
+  if (owns && goesBack(time, d)) return kTimeOrder;
   if (!owns && std::fabs(time - TimeInTime[d]) > kSameTime) return kTimeMismatch;
   double q[9];
   const int got = r.s.readDoubles(q, 9);
@@ -290,7 +295,10 @@ int recordM(Reading& r) {
   const int m = r.m;
   if (m > lastRow()) return kTooManyRecords;
   double v[2];
-  if (r.s.readDoubles(v, 2) < 2 || v[0] < 0.0) return kNotRead;
+  const int gotM = r.s.readDoubles(v, 2);
+  // The M records carry their own times: forward in time, as the others.
+  if (gotM >= 1 && goesBack(v[0], m)) return kTimeOrder;
+  if (gotM < 2 || v[0] < 0.0) return kNotRead;
   int held = kOk;
   if (const int code = readMNTail(r, m, held)) return code;
   TimeInTime[m] = v[0];
@@ -509,7 +517,7 @@ int repeatSeries(const Reading& r) {
 }
 
 void writeEcho() {
-  std::FILE* f = std::fopen("timei.out", "w");
+  std::FILE* f = openWrite("timei.out", "w");
   if (!f) {
     logf("Error opening timei.out file\n\n");
     RunErrorReported = 1;
@@ -524,7 +532,7 @@ void writeEcho() {
       for (int l = 1; l <= sizes; ++l) std::fprintf(f, "%lg ", Cinn[row][l]);
     std::fprintf(f, "\n");
   }
-  std::fclose(f);
+  closeOutput(f);
 }
 
 // The series arrays, ArrayTimeSteps + 1 rows; the allocation of the arrays

@@ -54,10 +54,20 @@ void readKoordina() {
     const std::size_t at = s.position();
     int ij[2];
     double v[4];
-    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 4) != 4)
-      unreadableRecord(s, at, name, "six numbers are expected: i, j, x, y, bed level, water level");
+    const char* six = "six numbers are expected: i, j, x, y, bed level, water level";
+    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, 4) != 4) {
+      recordFailed(s, at, name, six);
+      break;
+    }
+    endOfRecordLine(s, at, name, six);
     const int i = ij[0], j = ij[1];
-    if (!gridLine(i, j)) indexTooLarge(s, at, name, i, j);
+    // A line of another grid's extent is passed over, with a word.
+    if (!gridLine(i, j)) {
+      logf("Warning: the grid line (%d,%d) of the %s file lies outside the grid of G 1; the line is passed over\n", i,
+           j, name);
+      logRecordPlace(s, at, name);
+      continue;
+    }
     xval[i][j] = v[0];
     yval[i][j] = v[1];
     zval[i][j][1] = v[2];
@@ -123,10 +133,13 @@ int readFixedBedFile(const char* name, int doubles, bool testPosition, double to
     const std::size_t at = s.position();
     int ij[2];
     double v[4];
-    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, doubles) != doubles)
-      unreadableRecord(s, at, name,
-                       doubles == 3 ? "five numbers are expected: i, j, x, y, level"
-                                    : "six numbers are expected: i, j, x, y, level and one more value");
+    const char* what = doubles == 3 ? "five numbers are expected: i, j, x, y, level"
+                                    : "six numbers are expected: i, j, x, y, level and one more value";
+    if (s.readInts(ij, 2) != 2 || s.readDoubles(v, doubles) != doubles) {
+      recordFailed(s, at, name, what);
+      break;
+    }
+    endOfRecordLine(s, at, name, what);
     const int i = ij[0], j = ij[1];
     // Every grid line the arrays hold is accepted: the engine's own writer
     // (koomin.bed) goes up to xnumber-1, ynumber-1.
@@ -191,6 +204,11 @@ void regenerate() {
       }
   }
   Unstructure();
+  // The grid lines of the file make no cell (levels or coordinates that
+  // leave no water column): a run on it would compute and write nothing.
+  if (NoCells == 0)
+    fatal(-4, "Error: the grid generated from the grid lines of the unstruc file has no cells. Check its levels and "
+              "coordinates\n");
   metric();
 }
 

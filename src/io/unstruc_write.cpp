@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "io/gridfiles.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "io/modelfiles.h"
 #include "state/arrays.h"
@@ -91,7 +92,7 @@ void writeNestedFaces(FILE* f) {
 }
 
 FILE* openSide(const char* name, bool withStatus) {
-  FILE* f = std::fopen(name, "w");
+  FILE* f = openWrite(name, "w");
   if (!f && withStatus) {
     char text[200];
     std::snprintf(text, sizeof text, "have not written '%s' file", name);
@@ -123,7 +124,7 @@ int writeSideFiles() {
       for (int j = 1; j <= ynumber - 1; ++j)
         std::fprintf(f, "%d %d %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1]);
   }
-  std::fclose(f);
+  closeOutput(f);
 
   if (FlagMPI > 0)
     std::snprintf(name, sizeof name, "koosurf.mpi%d.t", FlagMPI);
@@ -135,7 +136,7 @@ int writeSideFiles() {
     for (int i = B.i1 - 1; i <= B.i2; ++i)
       for (int j = B.j1 - 1; j <= B.j2; ++j)
         std::fprintf(f, "%d %d %lf %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
-  std::fclose(f);
+  closeOutput(f);
 
   if (FlagMPI > 0) {
     std::snprintf(name, sizeof name, "koordina.mpi%d.m", FlagMPI + 1);
@@ -146,7 +147,7 @@ int writeSideFiles() {
         for (int j = 1; j <= ynumber - 1; ++j)
           std::fprintf(f, "%d %d %lf %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1],
                        zval[i][j][znumber]);
-    std::fclose(f);
+    closeOutput(f);
   }
 
   f = openSide("koordina.si1", false);
@@ -155,7 +156,7 @@ int writeSideFiles() {
     for (int i = B.i1 - 1; i <= B.i2; ++i)
       for (int j = B.j1 - 1; j <= B.j2; ++j)
         std::fprintf(f, "%d %d %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1]);
-  std::fclose(f);
+  closeOutput(f);
 
   if (NoBlocks >= 2) {
     f = openSide("koordina.si2", false);
@@ -164,7 +165,7 @@ int writeSideFiles() {
     for (int i = B2.i1 - 1; i <= B2.i2; ++i)
       for (int j = B2.j1 - 1; j <= B2.j2; ++j)
         std::fprintf(f, "%d %d %lf %lf %lf\n", i, j - B.j2, xval[i][j], yval[i][j], zval[i][j][1]);
-    std::fclose(f);
+    closeOutput(f);
   }
   return 0;
 }
@@ -194,7 +195,7 @@ int WriteUnstructure() {
     std::snprintf(name, sizeof name, "unstruc.mpi%d", FlagMPI);
   else
     std::snprintf(name, sizeof name, "unstruc");
-  FILE* f = std::fopen(name, "w");
+  FILE* f = openWrite(name, "w");
   if (!f) {
     if (FlagCrashGrid > 1 || dryColumns > 0) {
       char text[200];
@@ -222,7 +223,7 @@ int WriteUnstructure() {
   else
     writeGridLineValues(f, NoBlocks0);
   if (version != 4) writeNestedFaces(f);
-  std::fclose(f);
+  closeOutput(f);
   setMessage(" Have written unstruc file");
 
   if (writeSideFiles() != 0) return 1;
@@ -240,7 +241,7 @@ void WriteTransFiles() {
     std::fclose(probe);
   }
   if (n > 999998) fatal(-4, "Error: every name unstruc.0 .. unstruc.999998 is taken\n");
-  FILE* f = std::fopen(name, "w");
+  FILE* f = openWrite(name, "w");
   if (!f) fatal(-4, "Error: can not open '%s' file\n", name);
   std::fprintf(f, "%d %d %d %d %d %d %d %d\n", 1, NoCells, NoSurfaces, NoBlocks, NoConnect, NoConnFlate,
                NoNestflater, NoPoints);
@@ -250,7 +251,7 @@ void WriteTransFiles() {
   writeRecords(f, NoBlocks, NoConnect, NoConnFlate);
   writeColumnMap(f, "%d ");
   writeNestedFaces(f);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 int CheckFparam() {

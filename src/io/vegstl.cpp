@@ -1,6 +1,7 @@
 // Vegetation (`vegdata.sl`) and terrain points (`geodata.sl`) from the closed
 // surface of an ASCII STL file (`stlfile.stl`), run letter P.
 #include "io/vegstl.h"
+#include "state/outfile.h"
 
 #include <algorithm>
 #include <climits>
@@ -230,9 +231,12 @@ int computeVegdataFromSTL() {
   if (!stl.open(kStl)) fatal(-4, "Could not read 'stlfile.stl' or 'stlfileb.stl' files\n\n");
   // The files are closed however the conversion ends.
   using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-  File vegFile(std::fopen("vegdata.sl", "w"), std::fclose);
+  // A conversion that stops early leaves no file behind (closeWrite of an
+  // unfinished file is not asked to succeed); a finished one is checked.
+  auto drop = [](std::FILE* f) { return closeWrite(f) ? 0 : EOF; };
+  File vegFile(openWrite("vegdata.sl", "w"), drop);
   if (!vegFile) fatal(-4, "Could not open 'vegdata.sl' file\n\n");
-  File geoFile(std::fopen("geodata.sl", "w"), std::fclose);
+  File geoFile(openWrite("geodata.sl", "w"), drop);
   if (!geoFile) fatal(-4, "Could not open 'geodata.sl' file\n\n");
   std::FILE* veg = vegFile.get();
   std::FILE* geo = geoFile.get();
@@ -263,7 +267,7 @@ int computeVegdataFromSTL() {
 
   NoSTLTriangles = static_cast<int>(readTriangles(stl, true, geo, counted));
   std::fprintf(geo, "Z 0 0 0 \n");
-  geoFile.reset();
+  closeOutput(geoFile.release());
 
   // A grid just generated has no bed cells yet: they are numbered first.
   if (NoCells > 0 && NoBCells == 0) BedMake();
@@ -310,5 +314,6 @@ int computeVegdataFromSTL() {
 
   computeVegdataBubblesort();
   writeVegdata(veg);
+  closeOutput(vegFile.release());
   return 0;
 }

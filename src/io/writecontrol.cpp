@@ -1,4 +1,5 @@
 #include "io/writecontrol.h"
+#include "state/outfile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -49,7 +50,7 @@ std::string titleText() {
 }
 
 FILE* createOrEnd(const char* name) {
-  FILE* f = std::fopen(name, "w");
+  FILE* f = openWrite(name, "w");
   if (!f) {
     setMessage("cannot open file 'control' ");
     endProcess(-4);
@@ -159,7 +160,7 @@ void writeControl() {
   put("\nK 6 ");
   for (int e = 1; e <= 6; ++e) std::fprintf(f, "%d ", sou[e]);
   put("\n");
-  std::fclose(f);
+  closeOutput(f);
 }
 
 int writeControlMin() {
@@ -184,7 +185,8 @@ int writeControlMin() {
   std::fprintf(f, "\n");
   std::fprintf(f, "K 1 %d %d\n", 40000, 60000);
   std::fprintf(f, "K 2 0 1\n");
-  return std::fclose(f);
+  closeOutput(f);
+  return 0;
 }
 
 namespace {

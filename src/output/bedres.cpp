@@ -16,6 +16,7 @@
 #include <string>
 
 #include "grid/generate.h"
+#include "state/outfile.h"
 #include "grid/geometry.h"
 #include "state/log.h"
 #include "state/numbered.h"
@@ -111,7 +112,7 @@ std::string writeBedres() {
       for (int k = 0; k <= lnumber; ++k) std::fprintf(f, "%lf ", BSedDistrib[layers[n]][k][b]);
     std::fprintf(f, "\n");
   }
-  std::fclose(f);
+  closeOutput(f);
   return name;
 }
 

@@ -3,6 +3,7 @@
 // their mean over the cross-sections (the braiding index), with the
 // sinuosity of the thalweg and the share of cross-sections with active banks.
 #include "output/braided.h"
+#include "state/outfile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,11 +75,11 @@ double computeBI() {
 void writeBraided() {
   std::FILE* thalweg = nullptr;
   if (FlagThalweg > 0) {
-    thalweg = std::fopen("thalweg", "a");
+    thalweg = openWrite("thalweg", "a");
     if (!thalweg) fatal(-1, "Error in opening thalweg file\n\n");
     std::fprintf(thalweg, "\n\nTime %lf sec.\n", stimet);
   }
-  std::FILE* f = std::fopen("braided", "a");
+  std::FILE* f = openWrite("braided", "a");
   if (!f) fatal(-1, "Error in opening braided file\n\n");
 
   double sums[6] = {0, 0, 0, 0, 0, 0};
@@ -150,6 +151,6 @@ void writeBraided() {
     braid3 /= calls;
     std::fprintf(f, "Averaged BI: %lf %lf %lf\n", braid1, braid2, braid3);
   }
-  std::fclose(f);
-  if (thalweg) std::fclose(thalweg);
+  closeOutput(f);
+  if (thalweg) closeOutput(thalweg);
 }

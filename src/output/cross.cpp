@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
@@ -153,7 +154,7 @@ void print_cross3d(int blockNo, int line) {
       std::fprintf(f, "\n");
     }
   }
-  std::fclose(f);
+  closeOutput(f);
   finite.report(name);
   setMessage("have written ParaCross file  ");
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "output/output.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -35,7 +36,7 @@ int bedCellAt(int i, int j) {
 double referenceBed(int i, int j) { return (Surfaces && gridLine(i, j)) ? Surfaces[0][i][j] : 0.0; }
 
 std::FILE* openStatistics(const char* name, const char* mode, const char* failure) {
-  std::FILE* f = std::fopen(name, mode);
+  std::FILE* f = openWrite(name, mode);
   if (!f) fatal(-1, "%s", failure);
   return f;
 }
@@ -316,18 +317,18 @@ void writeDuneForm(DuneForm form) {
       std::fprintf(dune, " %lf %lf", depthDepositIn, depthDepositOut);
   }
   std::fprintf(dune, "\n");
-  std::fclose(dune);
-  std::fclose(diff);
+  closeOutput(dune);
+  closeOutput(diff);
 
   std::FILE* vert = openStatistics("dunevert", "w", "Error in opening dunevert file\n\n");
   std::fprintf(vert, "\nVertical distribution of diffusion parameter [-]:\n");
   for (int k = 1; k <= znumber && k < kDuneLevels && DuneDiffVert[k] > 1e-20; ++k)
     std::fprintf(vert, "%d %le\n", k, DuneDiffVert[k] / nodunesTot);
-  std::fclose(vert);
+  closeOutput(vert);
 
   if (fr) {
     writeCrossSectionFractions(fr);
-    std::fclose(fr);
+    closeOutput(fr);
   }
   ++DuneCalls;
 }
@@ -469,6 +470,6 @@ void writeDune2D() {
     }
   const double per = 1.0 / (count + 1e-20);
   std::fprintf(summary, "%d %lf %lf %lf %lf %lf\n", count, stimet, sumh * per, sumH * per, sumL * per, sumU * per);
-  std::fclose(summary);
-  std::fclose(detail);
+  closeOutput(summary);
+  closeOutput(detail);
 }

@@ -4,6 +4,7 @@
 // along the points (`ParaView2c.vtk`, `ParaView2cc.vtk`); then the cross
 // sections of P 18.
 #include "output/interres.h"
+#include "state/outfile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -261,7 +262,7 @@ void writeInterres(int numbered, int V, int A, int N) {
     else if (V > 1 || N > 0 || A > 0) writeNeighbourhoodRecord(f, fin, xint[p], yint[p], V, A, N, tops);
   }
   if (A == 17) std::fprintf(f, "Average slide movement: %lf\n", slideCount > 0 ? slideSum / slideCount : 0.0);
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
 }
 
@@ -284,7 +285,7 @@ void writeUnitDischarges() {
     std::fprintf(f, "Q %lf %lf ", xint[p], yint[p]);
     std::fprintf(f, "%lf\n", fin(q));
   }
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
 }
 
@@ -416,7 +417,7 @@ void writeSpeedSection() {
     for (double v : values) std::fprintf(f, "%lf ", fin(v));
     std::fprintf(f, "\n");
   }
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
 }
 
@@ -436,7 +437,7 @@ void writeConcentrationSection() {
       std::fprintf(f, "\n");
     }
   }
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
 }
 
@@ -493,7 +494,7 @@ void writeEvenConcentrationSection() {
       std::fprintf(f, "\n");
     }
   }
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
 }
 

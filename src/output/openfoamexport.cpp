@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "grid/geometry.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
@@ -280,7 +281,7 @@ void writeBlockMeshDict() {
   std::fprintf(f, ")\n\n");
   std::fprintf(f, "mergePatchPairs\n(\n);\n\n");
   std::fprintf(f, "\n\n//**************************************************************//\n\n");
-  std::fclose(f);
+  closeOutput(f);
 }
 
 // The case settings every OpenFOAM tool reads first.
@@ -291,7 +292,7 @@ void writeControlDict() {
   std::fprintf(f, "application     interFoam;\nstartFrom       startTime;\nstartTime       0;\n");
   std::fprintf(f, "stopAt          endTime;\nendTime         1;\ndeltaT          0.001;\n");
   std::fprintf(f, "writeControl    timeStep;\nwriteInterval   100;\n\n%s", kStars);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void fieldHead(std::FILE* f, const char* name, const char* cls, const char* object, bool located, const char* dims,
@@ -322,7 +323,7 @@ void writeFields(const Areas& a) {
   entry(f, "rightSide", sym ? "symmetryPlane" : "zeroGradient");
   entry(f, "leftSide", sym ? "symmetryPlane" : "zeroGradient");
   fieldEnd(f);
-  std::fclose(f);
+  closeOutput(f);
 
   f = openCaseFile("0/U");
   std::fprintf(f, "/* OpenFOAM U file from TOVAK 2 %s */\n\n", title());
@@ -353,7 +354,7 @@ void writeFields(const Areas& a) {
   entry(f, "outletWater", "fixedValue", out);
   if (outlet2) entry(f, "outlet2", "fixedValue", zeroVec);
   fieldEnd(f);
-  std::fclose(f);
+  closeOutput(f);
 
   struct Turbulence {
     const char* name;
@@ -380,7 +381,7 @@ void writeFields(const Areas& a) {
     entry(f, "outletWater", "zeroGradient");
     if (outlet2) entry(f, "outlet2", "zeroGradient");
     fieldEnd(f);
-    std::fclose(f);
+    closeOutput(f);
   }
 
   f = openCaseFile("0/nut");
@@ -399,7 +400,7 @@ void writeFields(const Areas& a) {
   entry(f, "outletWater", "zeroGradient");
   if (outlet2) entry(f, "outlet2", "zeroGradient");
   fieldEnd(f);
-  std::fclose(f);
+  closeOutput(f);
 
   f = openCaseFile("0/p_rgh");
   std::fprintf(f, "/* OpenFOAM p_rgh file from TOVAK 2 %s */\n\n", title());
@@ -412,7 +413,7 @@ void writeFields(const Areas& a) {
   entry(f, "outletWater", "buoyantPressure", value0);
   if (outlet2) entry(f, "outlet2", "buoyantPressure", value0);
   fieldEnd(f);
-  std::fclose(f);
+  closeOutput(f);
 
   f = openCaseFile("0/p");
   std::fprintf(f, "/* OpenFOAM p file from TOVAK 2 %s */\n\n", title());
@@ -425,7 +426,7 @@ void writeFields(const Areas& a) {
   entry(f, "inletWater", "zeroGradient");
   entry(f, "outletWater", "fixedValue", value0);
   fieldEnd(f);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void writeMesh(const FoamFaces& r) {
@@ -435,7 +436,7 @@ void writeMesh(const FoamFaces& r) {
   std::fprintf(f, "%s%d\n(\n", kStars, NoPoints);
   for (int p = 1; p <= NoPoints; ++p) std::fprintf(f, "(%lf %lf %lf)\n", Px[p], Py[p], Pz[p]);
   std::fprintf(f, ")\n%s", kStars);
-  std::fclose(f);
+  closeOutput(f);
 
   f = openCaseFile("constant/polyMesh/faces");
   header(f, "faces", "faceList", "constant/polyMesh", "faces");
@@ -449,7 +450,7 @@ void writeMesh(const FoamFaces& r) {
       std::fprintf(f, "4(%d %d %d %d)\n", e.p[0] - 1, e.p[1] - 1, e.p[2] - 1, e.p[3] - 1);
   }
   std::fprintf(f, ")\n%s", kStars);
-  std::fclose(f);
+  closeOutput(f);
 
   char note[160];
   std::snprintf(note, sizeof note, "\"nPoints: %d nCells %d nFaces: %d nInternalFaces %d\"", NoPoints, NoCells,
@@ -465,7 +466,7 @@ void writeMesh(const FoamFaces& r) {
     std::fprintf(f, "%d\n(\n", n);
     for (int k = 0; k < n; ++k) std::fprintf(f, "%d\n", (owners ? r.list[k].owner : r.list[k].neighbour) - 1);
     std::fprintf(f, ")\n%s", kStars);
-    std::fclose(f);
+    closeOutput(f);
   }
 
   f = openCaseFile("constant/polyMesh/boundary");
@@ -489,14 +490,14 @@ void writeMesh(const FoamFaces& r) {
     start += p.count;
   }
   std::fprintf(f, ")\n\n%s", kStars);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void writeLevels() {
   std::FILE* f = openCaseFile("levels");
   std::fprintf(f, "Cell no.     levels[m]\n");
   for (int c = 1; c <= NoCells; ++c) std::fprintf(f, "%d    %lf\n", c, Czcenter[c]);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 }  // namespace

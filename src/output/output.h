@@ -8,8 +8,9 @@
 // intervals of the solvers, the error paths). Ends the process when a file
 // that must be written cannot be opened.
 void sprintflow();
-// weir.txt to weir.stl: 1 when weir.txt is missing (nothing written), 2 when
-// a station cannot be read (the stations before it are written), else 0.
+// weir.txt to weir.stl. A missing weir.txt, a malformed station or a file
+// without stations end the run (status -4, -4, 2); a line that is no station
+// (a footer) ends the stations with a warning and returns 2, else 0.
 int makeWeirSTL();
 // Block 1 as an OpenFOAM case (system/, 0/, constant/polyMesh/, levels);
 // a grid whose faces are not all internal or on the six patches of block 1

@@ -3,6 +3,7 @@
 // (ParaBed3D.vtk), the structured-grid variants (ParaBed3.vtk) and the
 // continuity test file `bedtest`; the tracer share per bed cell.
 #include "output/parabed.h"
+#include "state/outfile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -138,7 +139,7 @@ void writeSection(FILE* f, const std::string& name, std::vector<SectionColumn>& 
 // the layer thicknesses.
 void writeBedtest(int blockNo) {
   if (!FlagBedtestCreated) {
-    FILE* f = std::fopen("bedtest", "w");
+    FILE* f = openWrite("bedtest", "w");
     if (!f) {
       logf("Warning: cannot open the continuity test file 'bedtest'\n");
       return;
@@ -146,10 +147,10 @@ void writeBedtest(int blockNo) {
     std::fprintf(f,
                  "Continuity test file: Bed defect, Bedmove[b],Sum BSedDistrib[0], Surf[OR]-Surf[LB], Cxvel, Cyvel, "
                  "Ckinen\n\n");
-    std::fclose(f);
+    closeOutput(f);
     FlagBedtestCreated = 1;
   }
-  FILE* f = std::fopen("bedtest", "a");
+  FILE* f = openWrite("bedtest", "a");
   if (!f) {
     logf("Warning: cannot open the continuity test file 'bedtest'\n");
     return;
@@ -167,7 +168,7 @@ void writeBedtest(int blockNo) {
       const int c = (b > 0 && Bcellt && Bcellt[b] > 0 && Bcellt[b] < MaxCeller) ? Bcellt[b] : 0;
       std::fprintf(f, " %lf %lf %lf\n", fin(Cxvel[c]), fin(Cyvel[c]), fin(Ckinen[c]));
     }
-  std::fclose(f);
+  closeOutput(f);
 }
 
 bool blockOk(int blockNo, const char* what) {
@@ -241,7 +242,7 @@ void writeParaBed3(int blockNo, int j) {
   const std::string name = numberedOr("ParaBed2D.vtk", "pab2_" + std::to_string(j) + "_");
   FILE* f = openOutputOrEnd(name);
   writeSection(f, name, cols);
-  std::fclose(f);
+  closeOutput(f);
   setMessage("have written ParaBed file  ");
   if (FlagMorphStatistics == 5) writeBedtest(blockNo);
 }
@@ -272,7 +273,7 @@ void writeParaBed5(int blockNo, int i) {
   const std::string name = numberedOr("ParaBed2DC.vtk", "pabc2_" + std::to_string(i) + "_");
   FILE* f = openOutputOrEnd(name);
   writeSection(f, name, cols);
-  std::fclose(f);
+  closeOutput(f);
   setMessage("have written ParaBed file  ");
 }
 
@@ -337,7 +338,7 @@ void writeParaBed4(int blockNo) {
       variable("Sediment_fraction_" + std::to_string(k), [k](const double* x) { return x[k]; });
   else
     variable("Tracer", [](const double* x) { return tracerSum(x, true); });
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
   setMessage("have written ParaBed file  ");
 }
@@ -427,7 +428,7 @@ void writeParaBed(int blockNo) {
         std::fprintf(f, "\n");
       }
   }
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
   setMessage("have written ParaView 3D file  ");
 }
@@ -474,7 +475,7 @@ void writeParaBed2(int blockNo) {
         std::fprintf(f, "\n");
       }
   }
-  std::fclose(f);
+  closeOutput(f);
   fin.report(name);
   setMessage("have written ParaView 3D file  ");
 }

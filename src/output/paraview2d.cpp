@@ -5,6 +5,7 @@
 #include <string>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
@@ -149,7 +150,7 @@ void print_paraview2d(int numbered, int blockNo) {
     const double u = Cxvel ? Cxvel[c] : 0.0, v = Cyvel ? Cyvel[c] : 0.0, w = Czvel ? Czvel[c] : 0.0;
     std::fprintf(f, "%lf %lf %lf\n", finite(u), finite(v), finite(w));
   }
-  std::fclose(f);
+  closeOutput(f);
   finite.report(name);
   setMessage("have written ParaView 2D file  ");
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "state/numbered.h"
+#include "state/outfile.h"
 #include "output/output.h"
 #include "output/plotfile.h"
 #include "output/plotpoints.h"
@@ -109,6 +110,6 @@ void print_paraview3d(int) {
     nodeMeans(rule, np, [&](int c) { return cellValue(entry, c, layer, PlotFile::Vtk3D); }, cellValues, values);
     for (int n = 1; n <= np; ++n) std::fprintf(f, "%lg\n", finite(values[n]));
   }
-  std::fclose(f);
+  closeOutput(f);
   finite.report(name);
 }

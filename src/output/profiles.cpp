@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "io/gridfiles.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "output/output.h"
 #include "state/arrays.h"
@@ -116,20 +117,20 @@ void print_fractions() {
     timeFlags[p] = 0;
     writeFractionsOfPoint(p, f30, f40);
   }
-  std::fclose(f30);
-  if (f40) std::fclose(f40);
+  closeOutput(f30);
+  if (f40) closeOutput(f40);
 }
 
 void print_profiles() {
   constexpr double kQuartz = 2.65;
-  std::FILE* f = std::fopen("profiles", "w");
+  std::FILE* f = openWrite("profiles", "w");
   if (!f) fatal(-5, "Can not open profiles file\n\n");
   std::fprintf(f,
                "X, LB, zval[1], wl, LB+BSed[0], sdef [kg], sdefc [kg], sdefv [kg], sdefb [kg], bech [m], bmove [m], "
                "time = %lf sec\n\n",
                stimet);
   if (NoBlocks < 1 || !zval || !xval) {
-    std::fclose(f);
+    closeOutput(f);
     return;
   }
   const BlockRecord& B = block[1];
@@ -194,5 +195,5 @@ void print_profiles() {
   std::fprintf(f, "Total defect: %lf kg, Flux defect: %lf kg, Time change: %lf kg, Bed change: %lf kg\n", sumD, sumF,
                sumT, sumB);
   std::fprintf(f, "Bupflux = %lf kg, downflux = %lf kg, difference: %lf kg.\n", pickup, settling, settling - pickup);
-  std::fclose(f);
+  closeOutput(f);
 }

@@ -8,6 +8,7 @@
 
 #include "state/log.h"
 #include "state/numbered.h"
+#include "state/outfile.h"
 #include "state/scanner.h"
 #include "output/output.h"
 #include "state/arrays.h"
@@ -50,7 +51,7 @@ bool lineInGrid(int i, int j) { return i >= 0 && i <= xnumber + 1 && j >= 0 && j
 // Files whose failure only skips them or ends the pass: a log line, so that
 // the user sees why the file is missing.
 std::FILE* openOrNote(const char* name, const char* mode) {
-  std::FILE* f = std::fopen(name, mode);
+  std::FILE* f = openWrite(name, mode);
   if (!f) logf("Warning: can not open file '%s' for writing\n", name);
   return f;
 }
@@ -62,7 +63,7 @@ const char* title() { return Title + 1; }
 bool numberedOutput() { return PrintRes != 0 || PrintResAlways != 0; }
 
 std::FILE* openOutputOrEnd(const std::string& name, const char* mode) {
-  std::FILE* f = std::fopen(name.c_str(), mode);
+  std::FILE* f = openWrite(name, mode);
   if (f) return f;
   char text[240];
   std::snprintf(text, sizeof text, "cannot open file '%s' ", name.c_str());
@@ -76,7 +77,7 @@ void writeMeasurementPoints() {
   for (int c = 1; c <= NoCells; ++c)
     std::fprintf(f, "%lf %lf %lf %lf %lf %lf %lf %lf %lf %lf %le\n", Cxcenter[c], Cycenter[c], Czcenter[c], Cxvel[c],
                  Cyvel[c], Czvel[c], Cpres[c], Ckinen[c], Cepsilon[c], Cgamma[c], Cconc[0][c]);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void writeBedData() {
@@ -84,7 +85,7 @@ void writeBedData() {
   if (!f) return;
   for (int c = 1; c <= NoCells; ++c)
     if (bottomCell(c)) std::fprintf(f, "%lf %lf %lf\n", Cxcenter[c], Cycenter[c], Czcenter[c] - Ckdist[c]);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void writeOutline() {
@@ -98,7 +99,7 @@ void writeOutline() {
     if (Ccelln[c] == 0) mid(Cpoint3[c], Cpoint4[c]);
     if (Ccellw[c] == 0) mid(Cpoint1[c], Cpoint4[c]);
   }
-  std::fclose(f);
+  closeOutput(f);
 }
 
 bool writeHabitat() {
@@ -141,7 +142,7 @@ bool writeHabitat() {
   std::fprintf(f, "Depth (m), area (m2), velocity (m/s), area(m2)\n");
   for (int n = 0; n < kClasses; ++n)
     std::fprintf(f, "%lf %lf %lf %lf\n", (n + 1) * dmax / kClasses, areaD[n], (n + 1) * vmax / kClasses, areaV[n]);
-  std::fclose(f);
+  closeOutput(f);
   return true;
 }
 
@@ -164,7 +165,7 @@ bool writeSlopingFraction() {
       flat += Farea[fb];
   }
   std::fprintf(f, "Fraction of sloping area: %lf\n", sloping / (flat + sloping + 1e-20));
-  std::fclose(f);
+  closeOutput(f);
   return true;
 }
 
@@ -189,7 +190,7 @@ bool writeDischargeLine() {
     }
   }
   std::fprintf(f, "Discharge (l/s): flux: %lf, velocity*area: %lf\n", flux, 1000.0 * va);
-  std::fclose(f);
+  closeOutput(f);
   return true;
 }
 
@@ -202,7 +203,7 @@ bool writeKoosurfLevels() {
     for (int j = w.j1 - 1; j <= w.j2; ++j)
       if (lineInGrid(i, j))
         std::fprintf(f, "%d %d %lf %lf %lf %lf\n", i, j, xval[i][j], yval[i][j], zval[i][j][1], zval[i][j][znumber]);
-  std::fclose(f);
+  closeOutput(f);
   return true;
 }
 
@@ -218,7 +219,7 @@ bool writeSlideProfiles(bool append) {
     if (FlagFirstP == 0) {
       f = openOrNote("boogie.spe", "w");
       if (!f) return false;
-      std::fclose(f);
+      closeOutput(f);
     }
     f = openOrNote("boogie.spe", "a");
     if (!f) return false;
@@ -240,12 +241,12 @@ bool writeSlideProfiles(bool append) {
                    Bgroundwater ? Bgroundwater[bc] : 0.0);
     }
   }
-  std::fclose(f);
+  closeOutput(f);
   return true;
 }
 
 void writeBedFluxes() {
-  std::FILE* f = std::fopen("bedfluxes", "w");
+  std::FILE* f = openWrite("bedfluxes", "w");
   if (!f) fatal(-7, "Error opening bedfluxes file\n\n");
   Window w = block1();
   std::fprintf(f, "Grid %d %d %d, Time: %lf seconds\n", w.i2, w.j2, znumber, stimet);
@@ -260,19 +261,19 @@ void writeBedFluxes() {
       else
         std::fprintf(f, "0 0 0.0 0.0\n");
     }
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void compareBedFluxes() {
-  std::FILE* out = std::fopen("fluxres", "w");
+  std::FILE* out = openWrite("fluxres", "w");
   if (!out) fatal(-7, "Error opening fluxres file\n\n");
   Scanner s;
   if (!s.open("bedfluxes")) {
-    std::fclose(out);
+    closeOutput(out);
     fatal(-14, "Error, can not open bedfluxes file\n\n");
   }
   auto fail = [out](const char* text) {
-    std::fclose(out);
+    closeOutput(out);
     fatal(-14, "%s", text);
   };
   char text[200];
@@ -283,7 +284,7 @@ void compareBedFluxes() {
     fail("Error in bedfluxes file: the first line can not be read\n\n");
   s.skipLine();
   if (K != znumber) {
-    std::fclose(out);
+    closeOutput(out);
     fatal(-14, "Error in bedfluxes file, vertical cell numbers: %d %d\n\n", K, znumber);
   }
   Window w = block1();
@@ -322,5 +323,5 @@ void compareBedFluxes() {
       }
     }
   std::fprintf(out, "Ratio: %lf\n\n", N > 0 ? R / N : 0.0);
-  std::fclose(out);
+  closeOutput(out);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "state/numbered.h"
 #include "output/output.h"
 #include "output/plotfile.h"
@@ -117,6 +118,6 @@ void print_tecplot2d(int, int blockNo) {
     }
     std::fprintf(f, "\n");
   }
-  std::fclose(f);
+  closeOutput(f);
   finite.report(name);
 }

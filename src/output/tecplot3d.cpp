@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "state/numbered.h"
+#include "state/outfile.h"
 #include "output/output.h"
 #include "output/plotfile.h"
 #include "output/plotpoints.h"
@@ -251,6 +252,6 @@ void print_tecplot3d(int) {
     std::fprintf(f, "%d %d %d %d %d %d %d %d\n", Cpoint1[c] - r.offset, Cpoint2[c] - r.offset, Cpoint3[c] - r.offset,
                  Cpoint4[c] - r.offset, Cpoint5[c] - r.offset, Cpoint6[c] - r.offset, Cpoint7[c] - r.offset,
                  Cpoint8[c] - r.offset);
-  std::fclose(f);
+  closeOutput(f);
   finite.report(name);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "state/scanner.h"
 #include "output/output.h"
 
@@ -28,7 +29,7 @@ void facet(std::FILE* f, const Point& a, const Point& b, const Point& c) {
 
 int makeWeirSTL() {
   Scanner s;
-  if (!s.open("weir.txt")) return 1;
+  if (!s.open("weir.txt")) fatal(-4, "Error: run letter Z needs the file 'weir.txt', which cannot be opened\n");
   std::vector<Point> low, high;
   bool unreadable = false;
   while (true) {
@@ -36,13 +37,13 @@ int makeWeirSTL() {
     if (s.atEnd()) break;
     const std::size_t at = s.position();
     double v[6];
+    const char* what = "a station is the lower point x, y, z and the upper point x, y, z";
     if (s.readDoubles(v, 6) != 6) {
-      logf("Warning: a station of the weir.txt file cannot be read; the %d stations before it are used\n",
-           static_cast<int>(low.size()));
-      logRecordPlace(s, at, "weir.txt");
+      recordFailed(s, at, "weir.txt", what);
       unreadable = true;
       break;
     }
+    endOfRecordLine(s, at, "weir.txt", what);
     if (static_cast<int>(low.size()) == MaxWeirStations) {
       logf("Warning: the weir.txt file has more than %d stations; only the first %d are used\n", MaxWeirStations,
            MaxWeirStations);
@@ -52,6 +53,7 @@ int makeWeirSTL() {
     high.push_back({v[3], v[4], v[5]});
   }
   const int n = static_cast<int>(low.size());
+  if (n == 0) fatal(-4, "Error: the weir.txt file holds no station; no weir.stl is written\n");
   Point c1{0, 0, 0}, c2{0, 0, 0};
   for (int k = 0; k < n; ++k)
     for (int q = 0; q < 3; ++q) {
@@ -72,6 +74,6 @@ int makeWeirSTL() {
   for (int k = 0; k < n; ++k) facet(f, low[k], low[k + 1], c1);
   for (int k = 0; k < n; ++k) facet(f, high[k + 1], high[k], c2);
   std::fprintf(f, "endsolid tovaksurf");
-  std::fclose(f);
+  closeOutput(f);
   return unreadable ? 2 : 0;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "grid/geometry.h"
+#include "state/outfile.h"
 #include "state/log.h"
 #include "io/terrain.h"
 #include "physics/physics.h"
@@ -92,7 +93,12 @@ void pointStatistics() {
 
 int computeRoughness() {
   if (NoGeo == 0) readGeodata();
-  if (NoGeo == 0 || !xg || NoBlocks < 1 || !zval) return 0;
+  // Letter K without terrain points would write no roughness and end as if
+  // it had.
+  if (NoGeo == 0 || !xg)
+    fatal(-4, "Error: run letter K needs terrain points, and no terrain-point file holds any (geodata, geodatk, "
+              "geodatm, geodatn, vastrin)\n");
+  if (NoBlocks < 1 || !zval) return 0;
   // The geometry and the bed cells of the grid generated or read before.
   if (NoCells > 0) {
     metric();
@@ -110,7 +116,7 @@ int computeRoughness() {
   FlagNoGridSplit = split;
   Cf = keep;
 
-  FILE* out = std::fopen("bedrough.new", "w");
+  FILE* out = openWrite("bedrough.new", "w");
   if (!out) {
     setMessage("have not written the bedrough.new file ");
     logf("Error: cannot write the file 'bedrough.new'; the roughness of the columns is not changed\n");
@@ -128,11 +134,7 @@ int computeRoughness() {
       const int bc = Cbed[c];
       if (Broughness && bc >= 1 && bc < bedCellCapacity()) Broughness[bc] = Croughness[c];
     }
-  written = std::fclose(out) == 0 && written;
-  if (!written) {
-    logf("Error: the file 'bedrough.new' could not be written completely\n");
-    RunErrorReported = 1;
-    return -1;
-  }
+  const bool closed = closeWrite(out);
+  if (!closed || !written) fatal(kWriteFailed, "Error: could not write file 'bedrough.new'\n");
   return 1;
 }

@@ -10,6 +10,7 @@
 #include "physics/vegetation.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
+#include "state/flowstate.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -97,6 +98,8 @@ void cellValues() {
       for (int c = c0, g = 0; isCell(c) && g <= NoCells; c = Ccellt[c], ++g) {
         if (!(Cporosity[c] < -1e7 || Cporosity[c] > 1e6)) continue;
         logf("Error in setting porosity: value (%d) = %le \n", c, Cporosity[c]);
+        // The run goes on, but it ends as a failure (status 2).
+        RunErrorReported = 1;
         logf("i=%d,j=%d,b=%d,nx=%d,ny=%d,iTime=%d\n", i, j, b, xnumber + 2, ynumber + 2, vegLevel);
         logf("midt = %le,\n", vegWeight);
         for (int l = 0; l < 4 && l < VegLevels; ++l) {

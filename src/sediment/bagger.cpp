@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "state/log.h"
+#include "state/outfile.h"
 #include "state/scanner.h"
 #include "sediment/sediment.h"
 #include "state/arrays.h"
@@ -177,10 +178,10 @@ Counts readRecords(Scanner& s) {
 }
 
 void appendVolume(double volume) {
-  std::FILE* f = std::fopen("bag_res", "a");
+  std::FILE* f = openWrite("bag_res", "a");
   if (!f) fatal(-10, "Could not open 'bag_res' file\n");
   std::fprintf(f, "%lf, %lf\n", stimet, volume);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 inline double cornerMean(double** G, int i, int j) { return 0.25 * (G[i][j] + G[i - 1][j] + G[i][j - 1] + G[i - 1][j - 1]); }
@@ -374,16 +375,16 @@ void readBagger() {
   if (NoBaggerTimes != -1) return;
   Scanner s;
   if (!s.open("bagger")) fatal(-8, "Could not open 'baggger' file\n");
-  std::FILE* f = std::fopen("bag_res", "w");
+  std::FILE* f = openWrite("bag_res", "w");
   if (!f) fatal(-9, "Could not open 'bag_res' file\n");
   std::fprintf(f, "Time [sec], Volume [m3]\n\n");
-  std::fclose(f);
+  closeOutput(f);
   clearTables();
   const Counts n = readRecords(s);
-  f = std::fopen("bag_res", "a");
+  f = openWrite("bag_res", "a");
   if (!f) fatal(-9, "Could not open 'bag_res' file\n");
   std::fprintf(f, "Have read %d T data sets and %d D/E/F/N/K data sets from bagger file\n", n.T, n.points);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 void bagger() {

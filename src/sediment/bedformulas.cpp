@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "sediment/bedconc.h"
+#include "state/outfile.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -321,9 +322,9 @@ double computeConcentrationParvel(const ParvelInput& in) {
     }
   }
   if (C < 0.0) {
-    if (FILE* f = std::fopen("test", "a")) {
+    if (FILE* f = openWrite("test", "a")) {
       std::fprintf(f, "Achtung: konsform < 0: %.6f size %.6f Fall %i \n ", C, d, form);
-      std::fclose(f);
+      closeOutput(f);
     }
     return 0.0;
   }

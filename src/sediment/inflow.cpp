@@ -10,6 +10,7 @@
 
 #include "grid/inflowprofile.h"
 #include "state/log.h"
+#include "state/outfile.h"
 #include "io/sidefiles.h"
 #include "sediment/suspended.h"
 #include "state/arrays.h"
@@ -87,13 +88,13 @@ void groupConcentrations(const Target& t, double cg[kGroups + 1]) {
 }
 
 void appendOutconc(const char* fmt, double v) {
-  FILE* f = std::fopen("outconc", "a");
+  FILE* f = openWrite("outconc", "a");
   if (!f) {
     logf("Warning: cannot open file 'outconc'\n");
     return;
   }
   std::fprintf(f, fmt, v);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 // Step 3 (several sizes, F 537): averages over three fixed periods.
@@ -124,7 +125,7 @@ void periodAverages(int l, double m) {
     divide(2);
     nosteps = 0;
     stage = 3;
-    FILE* f = std::fopen("outconc", "a");
+    FILE* f = openWrite("outconc", "a");
     if (!f) {
       logf("Warning: cannot open file 'outconc'\n");
       return;
@@ -134,7 +135,7 @@ void periodAverages(int l, double m) {
       for (int s = 1; s <= sizes; ++s) std::fprintf(f, "%lf ", StoreConc[p][s]);
       std::fprintf(f, "\n");
     }
-    std::fclose(f);
+    closeOutput(f);
   }
   if (stage < 3) {
     StoreConc[stage][l] += m;
@@ -189,13 +190,13 @@ void recirculate(const Target& t, double cg[kGroups + 1]) {
       (FlagCyclicS >= 2 && multipleOf(Iter, 100)) || (FlagOutConc >= 1 && multipleOf(Iter, FlagOutConc));
   if (!line) return;
   if (!t.several) {
-    FILE* f = std::fopen("outconc", "a");
+    FILE* f = openWrite("outconc", "a");
     if (!f) {
       logf("Warning: cannot open file 'outconc'\n");
       return;
     }
     std::fprintf(f, "%lf sec, %lg\n", stimet, m);
-    std::fclose(f);
+    closeOutput(f);
     return;
   }
   if (t.size == 1) appendOutconc("%lf sec, ", stimet);

@@ -11,6 +11,7 @@
 #include <omp.h>
 
 #include "bed/bed.h"
+#include "state/outfile.h"
 #include "flow/flow.h"
 #include "flow/stages.h"
 #include "grid/fieldmap.h"
@@ -215,13 +216,13 @@ void crossSectionLines() {
   const char* names[2] = {"barcelona", "barcelona_wl"};
   const int slot[2] = {1, znumber};
   for (int n = 0; n < 2; ++n) {
-    std::FILE* f = std::fopen(names[n], "a");
+    std::FILE* f = openWrite(names[n], "a");
     if (!f) fatal(-1, n == 0 ? "Error writing 'barcelona' file\n\n" : "Error writing 'barcelona_wl' file\n\n");
     std::fprintf(f, "%lf ", stimet);
     for (int j = std::max(block[1].j1 - 1, 0); j <= std::min(block[1].j2, ynumber + 1); ++j)
       std::fprintf(f, "%lf ", zval[i][j][slot[n]]);
     std::fprintf(f, "\n");
-    std::fclose(f);
+    closeOutput(f);
   }
 }
 

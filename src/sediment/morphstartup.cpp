@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "flow/stages.h"
+#include "state/outfile.h"
 #include "grid/geometry.h"
 #include "io/gridfiles.h"
 #include "state/log.h"
@@ -35,10 +36,10 @@ bool bedBlock(const BlockRecord& B) { return B.kind == 0 && B.gridLevel == 0; }
 
 // A statistics file created anew (with its header line, if any).
 void createFile(const char* name, const char* header, const char* failure) {
-  std::FILE* f = std::fopen(name, "w");
+  std::FILE* f = openWrite(name, "w");
   if (!f) fatal(-1, "%s", failure);
   if (header) std::fputs(header, f);
-  std::fclose(f);
+  closeOutput(f);
 }
 
 const char* formulaLine(int flag) {
@@ -286,12 +287,12 @@ void morphologyStartup(MorphologyRun& run) {
   if (debugging == 'D' && FlagInspace > 0)
     createFile("inconc.res", "Time (sec), inflow (kg) for different sizes\n\n", "Error in opening inconc file\n\n");
   if (debugging == 'H') {
-    std::FILE* f = std::fopen("bootime", "w");
+    std::FILE* f = openWrite("bootime", "w");
     if (!f) {
       setMessage("cannot open file 'bootime' ");
       fatal(-3, nullptr);
     }
-    std::fclose(f);
+    closeOutput(f);
   }
   // 9. Thickness and passes.
   run.thickness = activeThickness();

@@ -2,6 +2,7 @@
 // ends the run: `scour` and `inconc.res` with their messages and status -1,
 // `bootime` with status -3.
 #include "sediment/statfiles.h"
+#include "state/outfile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +17,7 @@
 namespace {
 
 std::FILE* appendTo(const char* name, const char* message) {
-  std::FILE* f = std::fopen(name, "a");
+  std::FILE* f = openWrite(name, "a");
   if (!f) fatal(-1, "%s", message);
   return f;
 }
@@ -27,14 +28,14 @@ void reportStatisticsLines() {
   if (FlagSinkScour > 0) {
     std::FILE* f = appendTo("scour", "Error writing 'scour' file\n\n");
     std::fprintf(f, "%d, %lf, %lf\n", Iter, stimet, deltazscourG);
-    std::fclose(f);
+    closeOutput(f);
   }
   if (debugging == 'D' && FlagInspace > 0) {
     std::FILE* f = appendTo("inconc.res", "Error in opening inconc file\n\n");
     std::fprintf(f, "%lf", stimet);
     for (int l = 1; l <= std::min(lnumber, 50); ++l) std::fprintf(f, " %lf", kIn[l]);
     std::fprintf(f, "\n");
-    std::fclose(f);
+    closeOutput(f);
   }
 }
 
@@ -45,7 +46,7 @@ void bootimeLine() {
   const int sizes = std::clamp(lnumber, 0, 50);
   for (int l = 1; l <= sizes; ++l)
     for (int c = 1; c <= NoCells; ++c) volume[l] += Cvol[c] * Cconc[l][c];
-  std::FILE* f = std::fopen("bootime", "a");
+  std::FILE* f = openWrite("bootime", "a");
   if (!f) {
     setMessage("cannot open file 'bootime' ");
     fatal(-3, nullptr);
@@ -55,5 +56,5 @@ void bootimeLine() {
   for (int k = 1; k <= 6; ++k) std::fprintf(f, "%22.16le ", MaxResidual[k]);
   for (int l = 1; l <= sizes; ++l) std::fprintf(f, "%22.16le ", volume[l]);
   std::fprintf(f, "\n");
-  std::fclose(f);
+  closeOutput(f);
 }

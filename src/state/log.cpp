@@ -17,13 +17,33 @@ const char* kLogName = "boogie";
   setMessage("cannot open file 'boogie' ");
   endProcess(-3);
 }
+
+// Appends to the log; false when it cannot be opened or a write or the close
+// fails (an unwritable directory, a full disk).
+bool appendLog(const char* fmt, va_list ap) {
+  FILE* f = std::fopen(kLogName, "a");
+  if (!f) return false;
+  bool ok = std::vfprintf(f, fmt, ap) >= 0;
+  ok = std::fflush(f) == 0 && ok && !std::ferror(f);
+  if (std::fclose(f) != 0) ok = false;
+  return ok;
+}
+
+// What the log could not take goes to stderr, so that it is said somewhere.
+void toStderr(const char* fmt, va_list ap) {
+  std::fprintf(stderr, "tovak: the log file 'boogie' cannot be written in this directory\n");
+  std::vfprintf(stderr, fmt, ap);
+  std::fflush(stderr);
+}
 }  // namespace
 
 void logv(const char* fmt, va_list ap) {
-  FILE* f = std::fopen(kLogName, "a");
-  if (!f) cannotOpenLog();
-  std::vfprintf(f, fmt, ap);
-  std::fclose(f);
+  va_list copy;
+  va_copy(copy, ap);
+  const bool ok = appendLog(fmt, ap);
+  if (!ok) toStderr(fmt, copy);
+  va_end(copy);
+  if (!ok) cannotOpenLog();
 }
 
 void logf(const char* fmt, ...) {
@@ -35,17 +55,23 @@ void logf(const char* fmt, ...) {
 
 void logTruncate() {
   FILE* f = std::fopen(kLogName, "w");
-  if (!f) cannotOpenLog();
-  std::fclose(f);
+  if (!f || std::fclose(f) != 0) {
+    std::fprintf(stderr, "tovak: cannot create the log file 'boogie' in this directory\n");
+    cannotOpenLog();
+  }
 }
 
 int failureStatus(int status) { return (status == 0 || status == 1) ? 2 : status; }
 
 void fatal(int status, const char* fmt, ...) {
   if (fmt) {
-    va_list ap;
+    // A failure is reported even where the log cannot take it, and keeps its
+    // own status.
+    va_list ap, copy;
     va_start(ap, fmt);
-    logv(fmt, ap);
+    va_copy(copy, ap);
+    if (!appendLog(fmt, ap)) toStderr(fmt, copy);
+    va_end(copy);
     va_end(ap);
   }
   endProcess(failureStatus(status));

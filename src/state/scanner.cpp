@@ -171,3 +171,33 @@ void unreadableRecord(const Scanner& s, std::size_t at, const char* file, const 
   logRecordPlace(s, at, file);
   fatal(2, nullptr);
 }
+
+bool lineStartsRecord(const Scanner& s, std::size_t at, bool letter) {
+  // Read on a copy from the record's start (only on a failure, so the copy
+  // costs nothing in a normal reading).
+  Scanner copy = s;
+  copy.seek(at);
+  copy.skipSpace();
+  if (letter) {
+    if (copy.atEnd()) return false;
+    copy.get();
+    while (!copy.atEnd() && (copy.peek() == ' ' || copy.peek() == '\t')) copy.get();
+  }
+  int c = copy.get();
+  if (c == '+' || c == '-') c = copy.get();
+  if (c == '.') c = copy.get();
+  return c >= '0' && c <= '9';
+}
+
+void recordFailed(const Scanner& s, std::size_t at, const char* file, const char* what, bool letter) {
+  if (lineStartsRecord(s, at, letter)) unreadableRecord(s, at, file, what);
+  logf("Warning: reading of the %s file stopped at line %d, which is not a record; the rest of the file is ignored\n",
+       file, s.lineOf(at));
+  logRecordPlace(s, at, file);
+}
+
+void endOfRecordLine(Scanner& s, std::size_t at, const char* file, const char* what) {
+  while (!s.atEnd() && (s.peek() == ' ' || s.peek() == '\t' || s.peek() == '\r')) s.get();
+  if (s.atEnd() || s.peek() == '\n') return;
+  unreadableRecord(s, at, file, what);
+}

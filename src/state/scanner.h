@@ -72,3 +72,18 @@ void logRecordPlace(const Scanner& s, std::size_t at, const char* file);
 
 // True when lo <= v <= hi.
 inline bool inRange(long long v, long long lo, long long hi) { return v >= lo && v <= hi; }
+
+// Model files may end with lines that are no records (a comment, a footer).
+// A record that fails where its line begins a record (after the record
+// letter, when `letter`, a number) is malformed: the run ends through
+// unreadableRecord. A line that begins with anything else ends the records:
+// the log gets "Warning: reading of the <file> file stopped at line <n>, which
+// is not a record; the rest of the file is ignored" and the place line, and
+// the reader stops there (the function returns).
+bool lineStartsRecord(const Scanner& s, std::size_t at, bool letter = false);
+void recordFailed(const Scanner& s, std::size_t at, const char* file, const char* what, bool letter = false);
+
+// After the values of a line record: the rest of the line must be blank. A
+// stray value would shift every record after it, a half number ("1e") would be
+// read as less than it says: either ends the run through unreadableRecord.
+void endOfRecordLine(Scanner& s, std::size_t at, const char* file, const char* what);

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "flow/stages.h"
+#include "state/outfile.h"
 #include "grid/fieldmap.h"
 #include "state/log.h"
 #include "io/modelfiles.h"
@@ -46,7 +47,7 @@ bool traceLetter() {
 }
 
 FILE* openTrace(const char* mode) {
-  FILE* f = std::fopen("boogie-t", mode);
+  FILE* f = openWrite("boogie-t", mode);
   if (!f && !traceWarned) {
     traceWarned = true;
     logf("Warning: cannot open the surface trace file 'boogie-t'; the surface moves go on without it\n\n");
@@ -61,7 +62,7 @@ void endTraceLine() {
   traceLineOpen = false;
   if (FILE* f = openTrace("a")) {
     std::fprintf(f, "%lf\n", computeAvDepth());
-    std::fclose(f);
+    closeOutput(f);
   }
 }
 
@@ -83,7 +84,7 @@ void writeTraceLine(int ref) {
     const double zs = waterLevel(iPres, jPres);
     std::fprintf(f, "%lf %lf %lf %lf %d %d %d %lf %lf %lf %lf %lf %lf ", stimet, GlobZRef - zs, Czcenter[ref],
                  Ckdist[ref], ref, iPres, jPres, zs, GlobZRef, GlobPresRef, MaxResidual[4], bi, computeAvDepth());
-    std::fclose(f);
+    closeOutput(f);
     traceLineOpen = true;
   }
   if (bi < 0.1 && iterWriteAllData < 0 && Iter > 1000) WriteAllData();

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "flow/stages.h"
+#include "state/outfile.h"
 #include "grid/fieldmap.h"
 #include "grid/generate.h"
 #include "grid/geometry.h"
@@ -104,13 +105,13 @@ void clearRegressionSums() {
 // Ends the line of the surface series that the driver began with the mean
 // depth after the move.
 void endSurfaceSeries() {
-  FILE* f = std::fopen("boogie-t", "a");
+  FILE* f = openWrite("boogie-t", "a");
   if (!f) {
     logf("Warning: cannot open the surface trace file 'boogie-t'; the mean depth after this move is not written\n\n");
     return;
   }
   std::fprintf(f, "%lf\n", computeAvDepth());
-  std::fclose(f);
+  closeOutput(f);
 }
 
 }  // namespace

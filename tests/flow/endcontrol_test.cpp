@@ -443,6 +443,39 @@ TEST_F(EndControl, FlushOrDivergenceByTheTable) {
   }
 }
 
+// Velocities that run away while the residual stays small: a speed above
+// 1000 m/s is a divergence whatever the residual (and whatever the timing
+// of the threads that decides the residual).
+TEST_F(EndControl, ASpeedAboveTheBoundIsADivergence) {
+  const struct {
+    const char* name;
+    double u, w;
+    bool diverged;
+  } cases[] = {
+      {"just below the bound", 999.0, 40.0, false},
+      {"just above the bound", 999.0, 50.0, true},  // sqrt(999^2 + 50^2) = 1000.25
+      {"not a number", NaN, 0.0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    InProjectDir p;
+    ASSERT_TRUE(buildGrid());
+    Iter = 3;
+    TransInnerIter = 2;
+    NormResidual[4] = 1.0;
+    WCStart = 1;
+    WCEnd = NoCells;
+    setResiduals(0.01);
+    Cxvel[5] = c.u;
+    Czvel[5] = c.w;
+    EXPECT_EQ(printEndWaterSolve(2), c.diverged ? 1 : 0);
+    const std::string log = boogie();
+    EXPECT_EQ(has(log, "Solution diverged after 2 inner and 3 outer iterations\n"), c.diverged) << log;
+    EXPECT_EQ(has(log, "The velocity of cell 5 is "), c.diverged) << log;
+    EXPECT_EQ(RunErrorReported, c.diverged ? 1 : 0);
+  }
+}
+
 TEST_F(EndControl, FlushLineCountersAndFirstRemedy) {
   ASSERT_TRUE(buildGrid());
   FlagFlush = 3;

@@ -105,13 +105,15 @@ TEST(Bedinter, OnlyTheBlocksMarkedForIt) {
 }
 
 // Without a terrain file the levels stay, and the run is told so.
-TEST(Bedinter, NoTerrainFileKeepsTheLevels) {
+// Letter V without a terrain file has nothing to interpolate from: the run
+// ends with a failure instead of keeping the levels as if interpolated.
+TEST(Bedinter, NoTerrainFileEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "fast");
   InProjectDir p;
   TerrainGrid{}.build();
-  EXPECT_EQ(bedinter(), 0);
-  for (int i = 1; i <= 3; ++i)
-    for (int j = 1; j <= 3; ++j) EXPECT_EQ(zval[i][j][1], -5.0);
-  EXPECT_NE(p.dir().boogie().find("Warning: no terrain-point file"), std::string::npos);
+  EXPECT_EXIT(bedinter(), ::testing::ExitedWithCode(252), "");
+  EXPECT_NE(p.dir().boogie().find("Error: run letter V needs terrain points, and there is no terrain-point file"),
+            std::string::npos);
 }
 
 // Points loaded before (by an earlier letter) are used without reading again.
@@ -214,12 +216,18 @@ TEST(Bedinter, F129MarksLinesFartherThanTwiceTheColumnWidth) {
   EXPECT_EQ(zval[3][3][1], 4.0);   // 11.2 m away
 }
 
-TEST(Bedinter, F129WithoutPointsKeepsTheLevels) {
+// A terrain file without points ends letter V, F 129 or not: the bed would
+// stay as it was and the run would end as if it had been interpolated.
+TEST(Bedinter, F129WithoutPointsEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "fast");
   InProjectDir p;
   TerrainGrid{}.build();
   FlagBedInterpol = 2;
   p.dir().write("geodata", "Z\n");
-  bedinter();
+  EXPECT_EXIT(bedinter(), ::testing::ExitedWithCode(252), "");
+  EXPECT_NE(p.dir().boogie().find("Error: run letter V needs terrain points, and the terrain-point file holds none"),
+            std::string::npos)
+      << p.dir().boogie();
   for (int i = 1; i <= 3; ++i)
     for (int j = 1; j <= 3; ++j) EXPECT_EQ(zval[i][j][1], -5.0) << i << " " << j;
 }

@@ -176,6 +176,20 @@ TEST(FracresDeathTest, FractionSumsOfATwoLayerRecord) {
   }
 }
 
+// A layer thinner than nothing is refused with its record.
+TEST(FracresDeathTest, ANegativeLayerThicknessEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  ThreeCellState s(2, 2, [] { FlagTSC = 1; });
+  s.dir().write("fracres", "3 2 -0.1 0.5 0.5 1.0 0.5 0.5\n");
+  EXPECT_EXIT(readConRes(), ::testing::ExitedWithCode(253), "");
+  EXPECT_TRUE(s.dir().boogieHas("Error in fracres, i=3,j=2, layer 1, the thickness -0.100000 is negative"))
+      << s.dir().boogie();
+  EXPECT_TRUE(s.dir().boogieHas("At line 1 of the fracres file: 3 2 -0.1 0.5 0.5 1.0 0.5 0.5")) << s.dir().boogie();
+  // A layer of no thickness is a layer all the same.
+  s.dir().write("fracres", "3 2 0.0 0.5 0.5 1.0 0.5 0.5\n");
+  EXPECT_EQ(readConRes(), 0);
+}
+
 TEST(FracresDeathTest, FractionSumOfAMultiLayerRecordNamesTheLayer) {
   GTEST_FLAG_SET(death_test_style, "fast");
   ThreeCellState s(1, 3, [] { FlagTSC = 3; });

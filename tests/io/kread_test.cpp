@@ -89,12 +89,19 @@ TEST(ControlFile, AByteFFDoesNotEndTheFile) {
   EXPECT_EQ(runControl(control).status, 0);
 }
 
-TEST(ControlFile, TheTurnLimitIsReportedWhenDataSetsAreCutOff) {
-  std::string control(30010, '.');
-  control += "\nF 2 X\n";
+// Data sets beyond the limit (after 330 comment lines here) end the run
+// with the limit named: nothing of the file is dropped without a word.
+TEST(ControlFile, DataSetsBeyondTheTurnLimitEndTheRun) {
+  std::string control;
+  for (int n = 0; n < 330; ++n) control += "* " + std::string(97, 'x') + "\n";  // 100 bytes a line
+  control += "F 2 X\n";
   CaseResult r = runControl(control);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(r.has("Warning: the control file was read for 30000 turns only")) << r.boogie;
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(r.has("Error: the control file is longer than the reader's limit of 30000 characters; the data sets "
+                    "after line 301 are not read. Shorten the comments or the title"))
+      << r.boogie;
+  // Only text beyond the limit: nothing is lost, the run goes on.
+  EXPECT_EQ(runControl("F 2 X\n" + std::string(30010, '.')).status, 0);
   // Within the limit the letters are read.
   EXPECT_EQ(runControl(std::string(29000, '.') + "\nF 2 X\n").status, 0);
 }

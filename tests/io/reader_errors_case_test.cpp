@@ -65,8 +65,10 @@ TEST(KoosurfCase, FilesThatCannotBeUsed) {
        {"Error in reading koosurf file: line 40 " + unreadable}},
       {"last line cut short", withLine(channel(), 126, "21 6 100.00 10.00"), 2,
        {"At line 126 of the koosurf file: 21 6 100.00 10.00"}},
-      {"words after the grid lines", channel() + "end of the channel\n", 2,
-       {"Error in reading koosurf file: line 127 " + unreadable}},
+      // A footer is no record: the reading stops there with a word, the grid loads.
+      {"words after the grid lines", channel() + "end of the channel\n", 1,
+       {"Warning: reading of the koosurf file stopped at line 127, which is not a record; the rest of the file is "
+        "ignored"}},
       {"index the arrays cannot hold", withLine(channel(), 27, "2147483647 3 20.00 4.00 0.200 1.500"), 252,
        {"Error in koosurf file: the indexes (2147483647,3) of line 27 are larger than any G 1 data set can give"}},
       {"second index the arrays cannot hold", withLine(channel(), 27, "5 2147483646 20.00 4.00 0.200 1.500"), 252,

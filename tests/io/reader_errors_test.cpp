@@ -137,8 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"InflowIndexNotAnInteger", noSetup, "inflow", inflowRecords(84, "D 1.5 2 1 2 3 4 5"), readInflow, 2,
               {"Error in reading inflow file: line 84 cannot be read, a record is the letter D, the indexes j and "
                "k and five numbers"}},
-        Fault{"InflowTextAfterTheRecords", noSetup, "inflow", "D 1 2 1 2 3 4 5\nend of table\n", readInflow, 2,
-              {"At line 2 of the inflow file: end of table"}},
         // A record with its own message keeps it and says where it stands.
         Fault{"InflowValueNotANumber", noSetup, "inflow", inflowRecords(3, "D 0 2 1 2 inf 4 5"), readInflow, 253,
               {"Error in reading inflow file for line: 0 2", "At line 3 of the inflow file: D 0 2 1 2 inf 4 5"}},
@@ -162,8 +160,6 @@ INSTANTIATE_TEST_SUITE_P(
               {"Error in reading bedrough file: line 2 cannot be read, a record is the letter B, the indexes i "
                "and j and the roughness",
                "At line 2 of the bedrough file: B 2 2 nan"}},
-        Fault{"BedroughOtherLetter", blockGridOnly, "bedrough", "B 1 1 0.3\n\nC 2 2 0.4\n", readBedrough, 2,
-              {"At line 3 of the bedrough file: C 2 2 0.4"}},
         Fault{"GeodataLevelNotANumber", noSetup, "geodata", "E 0 0 2.0\nE 1 1 7.0\nE 2 2 nan\nE 3 3 4.0\n",
               readGeodataByKread, 2,
               {"Error in reading geodata file: line 3 cannot be read, an E record holds three numbers: x, y, z",
@@ -181,6 +177,20 @@ TEST(ReaderEnd, InflowOf84RecordsIsReadToItsEnd) {
   EXPECT_DOUBLE_EQ(inflowu[20][3], 21.0);
 }
 
+// Text after the records is not a record: reading stops there with a warning
+// naming the file and the line, and the records before it stand.
+TEST(ReaderEnd, InflowStopsWithAWarningAtTextAfterTheRecords) {
+  InProjectDir d;
+  d.dir().write("inflow", "D 1 2 1 2 3 4 5\nend of table\nD 3 3 9 9 9 9 9\n");
+  readInflow();
+  EXPECT_TRUE(d.dir().boogieHas("Warning: reading of the inflow file stopped at line 2, which is not a record; "
+                                "the rest of the file is ignored"))
+      << d.dir().boogie();
+  EXPECT_TRUE(d.dir().boogieHas("At line 2 of the inflow file: end of table")) << d.dir().boogie();
+  EXPECT_TRUE(d.dir().boogieHas("Have read 1 points in a 1 x 2 array from inflow file")) << d.dir().boogie();
+  EXPECT_DOUBLE_EQ(inflowu[1][2], 1.0);
+}
+
 TEST(ReaderEnd, CyclicEndingBeforeTheTopLevelIsNoFault) {
   InProjectDir d;
   cyclicOn();
@@ -188,6 +198,25 @@ TEST(ReaderEnd, CyclicEndingBeforeTheTopLevelIsNoFault) {
   readCyclic();
   EXPECT_TRUE(d.dir().boogieHas("Have read 2 points from cyclic file")) << d.dir().boogie();
   EXPECT_DOUBLE_EQ(cyclicU[2], 0.2);
+}
+
+// A line of another letter is not a roughness record: reading stops there
+// with a warning naming the file and the line, and the run goes on with the
+// records before it.
+TEST(ReaderEnd, BedroughStopsWithAWarningAtAnotherLetter) {
+  InProjectDir d;
+  blockGridOnly();
+  XksWall = 0.05;
+  d.dir().write("bedrough", "B 1 1 0.3\n\nC 2 2 0.4\nB 3 3 0.2\n");
+  readBedrough();
+  EXPECT_TRUE(d.dir().boogieHas("Warning: reading of the bedrough file stopped at line 3, which is not a record; "
+                                "the rest of the file is ignored"))
+      << d.dir().boogie();
+  EXPECT_TRUE(d.dir().boogieHas("At line 3 of the bedrough file: C 2 2 0.4")) << d.dir().boogie();
+  EXPECT_TRUE(d.dir().boogieHas("Have read 1 roughness points from bedrough file")) << d.dir().boogie();
+  EXPECT_DOUBLE_EQ(roughness[1][1], 0.3);
+  EXPECT_DOUBLE_EQ(roughness[2][2], 0.05);
+  EXPECT_DOUBLE_EQ(roughness[3][3], 0.05);
 }
 
 TEST(ReaderEnd, BedroughIsReadToItsLastRecord) {

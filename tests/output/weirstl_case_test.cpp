@@ -73,19 +73,20 @@ TEST(WeirStlCase, UnitSquareGivesAClosedUnitVolume) {
   EXPECT_NEAR(v.at("volume"), 1.0, 1e-9);
 }
 
-// An empty weir.txt: the solid lines only. A missing one: nothing written,
-// the run goes on to its normal end.
+// An empty weir.txt and a missing one: no weir can be made; the run ends
+// with a failure and writes no weir.stl.
 TEST(WeirStlCase, EmptyAndMissingInput) {
   {
     CaseDir dir;
     dir.write("weir.txt", "");
     dir.write("control", "F 2 Z\n");
-    ASSERT_EQ(dir.run(), 1) << dir.boogie();
-    EXPECT_EQ(dir.read("weir.stl"), "solid weir_construction\nendsolid tovaksurf");
+    EXPECT_EQ(dir.run(), 252) << dir.boogie();
+    EXPECT_TRUE(dir.boogieHas("Error: the weir.txt file holds no station; no weir.stl is written")) << dir.boogie();
+    EXPECT_FALSE(dir.exists("weir.stl"));
   }
   CaseDir dir;
   dir.write("control", "F 2 Z\n");
-  EXPECT_EQ(dir.run(), 1) << dir.boogie();
+  EXPECT_EQ(dir.run(), 252) << dir.boogie();
   EXPECT_FALSE(dir.exists("weir.stl"));
 }
 
@@ -105,10 +106,9 @@ TEST(WeirStlCase, LongAndMalformedInputIsReportedAndCut) {
   CaseDir bad;
   bad.write("weir.txt", std::string(kSquare) + "2 2 x 2 2 1\n5 5 5 5 5 5\n");
   bad.write("control", "F 2 Z\n");
-  ASSERT_EQ(bad.run(), 1) << bad.boogie();
-  EXPECT_EQ(count(bad.read("weir.stl"), "endfacet"), 16);
-  EXPECT_TRUE(bad.boogieHas("Warning: a station of the weir.txt file cannot be read; the 4 stations before it are used"))
-      << bad.boogie();
+  // A station that starts as one and then cannot be read is malformed: the run ends.
+  EXPECT_EQ(bad.run(), 2) << bad.boogie();
+  EXPECT_FALSE(bad.exists("weir.stl"));
   EXPECT_TRUE(bad.boogieHas("At line 5 of the weir.txt file: 2 2 x 2 2 1")) << bad.boogie();
 }
 
@@ -123,15 +123,18 @@ TEST(WeirStlCase, UncreatableOutputEndsTheRun) {
   EXPECT_TRUE(dir.boogieHas("Error: can not open file 'weir.stl' for writing")) << dir.boogie();
 }
 
-// The result of the writer: 1 without weir.txt, 2 when a station cannot be
-// read (the file still holds the stations before it), else 0.
+// Without weir.txt, and with a station short of values, the run ends; a
+// footer ends the stations (result 2, the file holds the stations before it).
 TEST(WeirStl, ResultTellsMissingAndUnreadableInput) {
+  GTEST_FLAG_SET(death_test_style, "fast");
   InProjectDir p;
-  EXPECT_EQ(makeWeirSTL(), 1);
+  EXPECT_EXIT(makeWeirSTL(), ::testing::ExitedWithCode(252), "");
   EXPECT_FALSE(p.dir().exists("weir.stl"));
   p.dir().write("weir.txt", kSquare);
   EXPECT_EQ(makeWeirSTL(), 0);
   p.dir().write("weir.txt", std::string(kSquare) + "1 2 3\n");
+  EXPECT_EXIT(makeWeirSTL(), ::testing::ExitedWithCode(2), "");
+  p.dir().write("weir.txt", std::string(kSquare) + "end\n");
   EXPECT_EQ(makeWeirSTL(), 2);
   EXPECT_EQ(count(p.dir().read("weir.stl"), "endfacet"), 16);
 }

@@ -76,16 +76,16 @@ TEST(BedRoughness, PointsOnTheBedGiveZeroAndTheFillAverages) {
   EXPECT_NEAR(Croughness[g.cell(3, 2, 1)], 0.025, 1e-4);
 }
 
-// Without terrain points nothing changes and nothing is written.
-TEST(BedRoughness, WithoutPointsNothingChanges) {
+// Without terrain points letter K has nothing to compute from: the run ends
+// with a failure and nothing is written.
+TEST(BedRoughness, WithoutPointsTheRunEnds) {
+  GTEST_FLAG_SET(death_test_style, "fast");
   InProjectDir d;
-  SmallGrid g = threeColumns();
-  for (int c = 1; c <= NoCells; ++c) Croughness[c] = 0.3;
-  roughness[2][2] = 0.7;
-  EXPECT_EQ(computeRoughness(), 0);
+  threeColumns();
+  EXPECT_EXIT(computeRoughness(), ::testing::ExitedWithCode(252), "");
   EXPECT_FALSE(d.dir().exists("bedrough.new"));
-  EXPECT_EQ(Croughness[g.cell(2, 2, 1)], 0.3);
-  EXPECT_EQ(roughness[2][2], 0.7);
+  EXPECT_TRUE(d.dir().boogieHas("Error: run letter K needs terrain points, and no terrain-point file holds any "
+                                "(geodata, geodatk, geodatm, geodatn, vastrin)"));
 }
 
 // A bedrough.new that cannot be written is an error, not a success: the

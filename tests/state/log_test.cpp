@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+
 TEST(Log, FailuresNeverEndWithTheStatusOfANormalEndOrOfLetterX) {
   EXPECT_EQ(failureStatus(1), 2);
   EXPECT_EQ(failureStatus(0), 2);
