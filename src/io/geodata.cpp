@@ -38,9 +38,12 @@ void bedLine(const char* fmt, ...) {
   va_end(ap);
 }
 
+// The pointer is cleared before the close, which may end the run: a later
+// reading must not close the same file again.
 void closeBedLog() {
-  if (bedLog) closeOutput(bedLog);
+  std::FILE* f = bedLog;
   bedLog = nullptr;
+  if (f) closeOutput(f);
 }
 
 // A format error of `vastrin`: the line goes to both logs and the run ends.

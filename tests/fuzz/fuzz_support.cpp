@@ -102,12 +102,13 @@ void writeFile(const char* name, const std::string& text) {
 
 // The log echoes the title of the control file as it stands, so a title that
 // holds the word is no error of the engine's; G 50 reports a stage switch
-// outside 0..2 and goes on with it, which is the documented behaviour.
+// outside 0..2 and goes on with it, which is the documented behaviour. The
+// place line of a reader that stopped at a footer echoes the input line.
 void acceptedWithoutError(const char* reader) {
   std::ifstream log("boogie");
   const std::string title = Title + 1;
   for (std::string line; std::getline(log, line);)
-    if (line.find("Error") != std::string::npos && line != title &&
+    if (line.find("Error") != std::string::npos && line != title && line.rfind("At line ", 0) != 0 &&
         line != "Error for G 50 data set in control file")
       abortWith(reader, "the input was accepted, but the log says: " + line);
 }
