@@ -21,7 +21,12 @@
 
 namespace {
 
-const std::string kChannel = "G 1 23 8 11 3\nF 314 1 1\nF 237 1 2.0\nF 237 2 2.0\n";
+// The grid with room for the given number of sizes (G 1) and the two
+// discharge groups of 2 m3/s along the first and the last grid line.
+std::string channel(int slots) {
+  return "G 1 23 8 11 " + std::to_string(slots) + "\nF 314 1 1\nF 237 1 2.0\nF 237 2 2.0\n";
+}
+const std::string kChannel = channel(3);
 // The line-sum correction of the pressure, k and epsilon relaxed by 0.7 and
 // more sweeps: the flow of a step converges in its inner iterations.
 const std::string kFastFlow = "K 5 0 0 0 1 0 0\nK 3 0.8 0.8 0.8 0.2 0.7 0.7\nK 4 2 2 2 5 3 3\n";
@@ -62,10 +67,11 @@ std::string sedimentRun(int sizes, int tsc, const std::string& extra) {
   return c + sizeRows(sizes, "0.002") + extra;
 }
 
-// The same at 1 per mille, with the flow converged in every step.
-std::string convergedSedimentRun(int sizes, int tsc, const std::string& extra) {
-  std::string c = "F 2 YRSX\n" + kChannel + kFastFlow + "K 1 40\nF 33 10.0 20\nF 37 " + std::to_string(tsc) +
-                  "\nF 1 D\n";
+// The same at 1 per mille, with the flow converged in every step; slots is
+// the number of sizes the engine holds (G 1), 1 for the single equation.
+std::string convergedSedimentRun(int slots, int sizes, int tsc, const std::string& extra) {
+  std::string c = "F 2 YRSX\n" + channel(slots) + kFastFlow +
+                  "K 1 40\nF 33 10.0 20\nF 37 " + std::to_string(tsc) + "\nF 1 D\n";
   if (tsc == 3) c += "F 134 5\nF 255 5\n";
   return c + sizeRows(sizes, "0.001") + extra;
 }
@@ -73,8 +79,9 @@ std::string convergedSedimentRun(int sizes, int tsc, const std::string& extra) {
 }  // namespace
 
 // F 455 (the two lowest cells of each inflow column) and F 202 (the
-// logarithmic inflow profile), with one size and with three, with the
-// two-layer bed (F 37 2) and the multi-layer bed (F 37 3): the inflow is the
+// logarithmic inflow profile), with one size (the single equation, and one
+// size fed of three the engine holds) and with three, with the two-layer
+// bed (F 37 2) and the multi-layer bed (F 37 3): the inflow is the
 // discharge times the concentrations times the time (2 m3/s x 0.001 x 400 s
 // x 2650 kg/m3 = 2120 kg per size), and with the flow converged in every
 // step the defect of the balance stays within 1e-5 of the inflow (a hundred
@@ -85,26 +92,27 @@ TEST(SedimentInflowMassCase, EveryInflowOptionKeepsTheFedMass) {
   const std::string uniformFlow = convergedFlow(""), logFlow = convergedFlow("F 202 1 0.05\n");
   struct Case {
     const char* name;
-    int sizes, tsc;
+    int slots, sizes, tsc;
     std::string extra;
     bool log;
   };
   const Case cases[] = {
-      {"uniform, three sizes", 3, 2, "", false},
-      {"F 455 2, one size", 1, 2, "F 455 2\n", false},
-      {"F 455 2, three sizes", 3, 2, "F 455 2\n", false},
-      {"F 455 2, three sizes, F 37 3", 3, 3, "F 455 2\n", false},
-      {"F 202, one size", 1, 2, "F 202 1 0.05\n", true},
-      {"F 202, one size, F 37 3", 1, 3, "F 202 1 0.05\n", true},
-      {"F 202, three sizes", 3, 2, "F 202 1 0.05\n", true},
-      {"F 202, three sizes, F 37 3", 3, 3, "F 202 1 0.05\n", true},
+      {"uniform, three sizes", 3, 3, 2, "", false},
+      {"F 455 2, one size", 1, 1, 2, "F 455 2\n", false},
+      {"F 455 2, three sizes", 3, 3, 2, "F 455 2\n", false},
+      {"F 455 2, three sizes, F 37 3", 3, 3, 3, "F 455 2\n", false},
+      {"F 202, one size", 1, 1, 2, "F 202 1 0.05\n", true},
+      {"F 202, one size, F 37 3", 1, 1, 3, "F 202 1 0.05\n", true},
+      {"F 202, one size fed of three", 3, 1, 2, "F 202 1 0.05\n", true},
+      {"F 202, three sizes", 3, 3, 2, "F 202 1 0.05\n", true},
+      {"F 202, three sizes, F 37 3", 3, 3, 3, "F 202 1 0.05\n", true},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
     CaseDir dir;
     dir.write("koosurf", straightChannelKoosurf());
     dir.write("result", k.log ? logFlow : uniformFlow);
-    dir.write("control", convergedSedimentRun(k.sizes, k.tsc, k.extra));
+    dir.write("control", convergedSedimentRun(k.slots, k.sizes, k.tsc, k.extra));
     ASSERT_EQ(dir.run(), 0) << dir.boogie();
     const Balance b = lastTotal(dir.boogie());
     EXPECT_NEAR(b.in, k.sizes * 2120.0, 1e-6 * k.sizes * 2120.0);
