@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,7 +42,7 @@ std::string convergedFlow(const std::string& inflow) {
 }
 
 struct Balance {
-  double in = 0.0, defect = 0.0;
+  double in = 0.0, bed = 0.0, defect = 0.0;
 };
 
 // The last total row (size 0) of the run's balance tables.
@@ -49,7 +50,7 @@ Balance lastTotal(const std::string& log) {
   const auto rows = sedimentBalanceRows(log);
   Balance b;
   for (const auto& r : rows)
-    if (r.size() >= 7 && r[0] == "0") b = {std::stod(r[1]), std::stod(r[6])};
+    if (r.size() >= 7 && r[0] == "0") b = {std::stod(r[1]), std::stod(r[4]), std::stod(r[6])};
   return b;
 }
 
@@ -58,6 +59,34 @@ std::string sizeRows(int sizes, const std::string& conc) {
   if (sizes == 1) return "S 1 0.001 0.1\nN 0 1 1.0\nM 1 1 " + conc + "\n";
   return "S 1 0.002 0.2\nS 2 0.001 0.1\nS 3 0.0005 0.05\nN 0 1 0.3\nN 0 2 0.3\nN 0 3 0.4\n"
          "M 1 1 " + conc + "\nM 1 2 " + conc + "\nM 1 3 " + conc + "\n";
+}
+
+// The bed volume (m3) gained over the start level that the bed file of a run
+// holds at its end: a header of two lines, then per grid line "i j lowest
+// bed water level3 level1" (21 x 6 lines), then the bed cells; the bed of
+// each 1 m2 column is the mean of its four corners. Empty when the file does
+// not hold every grid line.
+std::optional<double> bedVolumeChange(const std::string& bedres, double start) {
+  std::istringstream bed(bedres);
+  std::string line;
+  std::getline(bed, line);
+  std::getline(bed, line);
+  double z[22][7] = {};
+  int lines = 0;
+  while (lines < 21 * 6 && std::getline(bed, line)) {
+    int i = 0, j = 0;
+    double lowest = 0.0, level = 0.0;
+    if (std::sscanf(line.c_str(), "%d %d %lf %lf", &i, &j, &lowest, &level) != 4 || i < 1 || i > 21 || j < 1 ||
+        j > 6)
+      break;
+    z[i][j] = level;
+    ++lines;
+  }
+  if (lines != 21 * 6) return std::nullopt;
+  double V = 0.0;
+  for (int i = 2; i <= 21; ++i)
+    for (int j = 2; j <= 6; ++j) V += 0.25 * (z[i - 1][j - 1] + z[i][j - 1] + z[i - 1][j] + z[i][j]) - start;
+  return V;
 }
 
 // Three sizes (or one) fed at 2 per mille each for 40 steps of 10 s.
@@ -117,6 +146,11 @@ TEST(SedimentInflowMassCase, EveryInflowOptionKeepsTheFedMass) {
     const Balance b = lastTotal(dir.boogie());
     EXPECT_NEAR(b.in, k.sizes * 2120.0, 1e-6 * k.sizes * 2120.0);
     EXPECT_LT(std::fabs(b.defect), 1e-5 * b.in) << "defect " << b.defect << " kg of " << b.in << " kg";
+    // The bed the balance holds is the bed of the regenerated grid, with the
+    // solid fraction (0.5) and the density (2650 kg/m3).
+    const std::optional<double> V = bedVolumeChange(dir.read("bedres.t"), 0.0);
+    ASSERT_TRUE(V.has_value());
+    EXPECT_NEAR(*V * 0.5 * 2650.0, b.bed, 1e-5 * b.in);
   }
 }
 
@@ -153,6 +187,9 @@ TEST(SedimentInflowMassCase, LowestCellsKeepTheMassWhereInflowCellsHaveNoFace) {
   const Balance b = lastTotal(log);
   EXPECT_NEAR(b.in, 3 * 8480.0, 1e-6 * 3 * 8480.0);
   EXPECT_LT(std::fabs(b.defect), 1e-5 * b.in) << "defect " << b.defect << " kg of " << b.in << " kg";
+  const std::optional<double> V = bedVolumeChange(dir.read("bedres.t"), 0.0);
+  ASSERT_TRUE(V.has_value());
+  EXPECT_NEAR(*V * 0.5 * 2650.0, b.bed, 1e-5 * b.in);
 }
 
 // On a grid made from koosurf the closing report's bed change is the change
@@ -171,27 +208,9 @@ TEST(SedimentInflowMassCase, TheReportedBedChangeOfAKoosurfGridIsTheChangeFromIt
   control.replace(control.find("K 1 40"), 6, "K 1 10");
   dir.write("control", control);
   ASSERT_EQ(dir.run(), 0) << dir.boogie();
-  // The bed file: a header of two lines, then per grid line "i j lowest bed
-  // water level3 level1" (126 lines), then the bed cells.
-  std::istringstream bed(dir.read("bedres.t"));
-  std::string line;
-  std::getline(bed, line);
-  std::getline(bed, line);
-  double z[22][7] = {};
-  int lines = 0;
-  while (lines < 21 * 6 && std::getline(bed, line)) {
-    int i = 0, j = 0;
-    double lowest = 0.0, level = 0.0;
-    if (std::sscanf(line.c_str(), "%d %d %lf %lf", &i, &j, &lowest, &level) != 4 || i < 1 || i > 21 || j < 1 ||
-        j > 6)
-      break;
-    z[i][j] = level;
-    ++lines;
-  }
-  ASSERT_EQ(lines, 21 * 6);
-  double V = 0.0;
-  for (int i = 2; i <= 21; ++i)
-    for (int j = 2; j <= 6; ++j) V += 0.25 * (z[i - 1][j - 1] + z[i][j - 1] + z[i - 1][j] + z[i][j]) - 0.5;
+  const std::optional<double> change = bedVolumeChange(dir.read("bedres.t"), 0.5);
+  ASSERT_TRUE(change.has_value());
+  const double V = *change;
   const std::string log = dir.boogie();
   const std::size_t at = log.find("Total change in bed levels: ");
   ASSERT_NE(at, std::string::npos) << log;
