@@ -248,41 +248,58 @@ int slideStop(int k) {
   return balance <= 0.0 && h >= 1e-6 ? 1 : 0;
 }
 
-void computeSlideLocation() {
-  setProgram("ComputeSlideLocation");
-  double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
-  if (debugging == 'P') t0 = omp_get_wtime();
-  const int s = slideBlock();
-  if (s == 0 || !Bthixolev || !BthixolevMin || !Bstrain) return;
+namespace {
+
+// The window of the slide block: its bed cells first..last.
+struct SlideWindow {
+  int s = 0, first = 0, last = -1;
+};
+
+// Finds the slide block, makes sure the geometry, the bed cells and the
+// level array exist; an empty window when there is nothing to compute.
+SlideWindow slideWindow() {
+  SlideWindow w;
+  w.s = slideBlock();
+  if (w.s == 0 || !Bthixolev || !BthixolevMin || !Bstrain) {
+    w.s = 0;
+    return w;
+  }
   Cvol[0] = 0;
   if (FlagHaveDoneMetric == 0) metric();
   // The sub-bed columns get their bed cells from BedMake after the build that
   // appended them.
-  if (NoBCells == 0 || block[s].lastBedCell < 1) BedMake();
+  if (NoBCells == 0 || block[w.s].lastBedCell < 1) BedMake();
   if (!ensureLevelArray()) fatal(-1, "Error: the arrays of the slope stability cannot be allocated\n");
-  const BlockRecord& B = block[s];
-  const bool multi = FlagFirstSlideLocation == 1 && multiCell(B);
-  const int first = std::max(B.firstBedCell, 1), last = std::min(B.lastBedCell, NoBCells);
-  if (last < first) return;
+  w.first = std::max(block[w.s].firstBedCell, 1);
+  w.last = std::min(block[w.s].lastBedCell, NoBCells);
+  return w;
+}
 
-  // Strain equation on the lowest cell of every column.
-  const double Gm = FlagModulus == 1 ? GModulus : EModulus;
-  for (int b = first; b <= last; ++b) {
+// The strain equation on the lowest cell of every column: eastWest times the
+// cell's j half-size across its i-faces, northSouth times its i half-size
+// across its j-faces, nothing towards a missing neighbour.
+void strainEquation(const SlideWindow& w, double eastWest, double northSouth) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
-    Cae[c] = cellInGrid(Ccelle[c]) ? 2 * Gm * Cjdist[c] : 0.0;
-    Caw[c] = cellInGrid(Ccellw[c]) ? 2 * Gm * Cjdist[c] : 0.0;
-    Can[c] = cellInGrid(Ccelln[c]) ? 2 * EModulus * Cidist[c] : 0.0;
-    Cas[c] = cellInGrid(Ccells[c]) ? 2 * EModulus * Cidist[c] : 0.0;
+    Cae[c] = cellInGrid(Ccelle[c]) ? eastWest * Cjdist[c] : 0.0;
+    Caw[c] = cellInGrid(Ccellw[c]) ? eastWest * Cjdist[c] : 0.0;
+    Can[c] = cellInGrid(Ccelln[c]) ? northSouth * Cidist[c] : 0.0;
+    Cas[c] = cellInGrid(Ccells[c]) ? northSouth * Cidist[c] : 0.0;
     Cap[c] = std::max(1.0, Cae[c] + Caw[c] + Can[c] + Cas[c]);
     Cat[c] = Cab[c] = 0.0;
     Csource[c] = 0.0;
   }
-  // Start levels.
-  for (int b = first; b <= last; ++b) {
+}
+
+// Start levels: the first call starts every column at its top, later calls
+// at the stored failure level; with F 408 1 the edge columns hold strain 0.
+void startLevels(const SlideWindow& w, bool firstCall) {
+  const BlockRecord& B = block[w.s];
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
-    if (FlagFirstSlideLocation == 0) {
+    if (firstCall) {
       const double top = topOfColumn(c);
       failLevel[c] = Bthixolev[b] = BthixolevMin[b] = top;
       if (Cthixorat) Cthixorat[c] = top;
@@ -308,9 +325,20 @@ void computeSlideLocation() {
       }
     }
   }
-  // Force balance of each column: resisting minus driving per unit volume.
+}
+
+double columnHeight(int c) {
+  double height = 0;
+  forColumnUp(c, [&height](int x) { height += 2 * Ckdist[x]; });
+  return height;
+}
+
+// Force balance of each free column: resisting minus driving per unit volume
+// in Csource, their ratio in level 7 of Surfaces. A column lower than
+// minHeight gets no source.
+void forceBalance(const SlideWindow& w, bool multi, double minHeight) {
   const bool level7 = surfaceCount() > 7;
-  for (int b = first; b <= last; ++b) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     const int i = Bkooi[b], j = Bkooj[b];
     if (c == 0 || i < 1 || j < 1) continue;
@@ -342,39 +370,48 @@ void computeSlideLocation() {
     const double resist = ThixoCritshear * m / (T + 1e-20) + 13600.0 * ThixoMySlope;
     Csource[c] = resist - D;
     if (level7) Surfaces[7][i][j] = resist / D;
+    if (minHeight > 0 && columnHeight(c) < minHeight) Csource[c] = 0;
   }
   Csource[0] = 0;
-  if (debugging == 'P') t1 = omp_get_wtime();
+}
 
+// The strain solve: passes calls of the bed-cell solver, no strain above max;
+// with a status text, each pass names itself.
+void strainSolve(const SlideWindow& w, int passes, double max, const char* status) {
   char text[80];
-  for (int pass = 0; pass < IterSlideHoriz; ++pass) {
-    std::snprintf(text, sizeof text, "ComputeSlideLocation - horiz solver %d", pass);
-    setProgram(text);
-    solverB(Bstrain, first, last, 0.0);
+  for (int pass = 0; pass < passes; ++pass) {
+    if (status) {
+      std::snprintf(text, sizeof text, status, pass);
+      setProgram(text);
+    }
+    solverB(Bstrain, w.first, w.last, max);
   }
-  if (debugging == 'P') t2 = omp_get_wtime();
+}
 
-  for (int b = first; b <= last; ++b) {
+// Every column that resists (strain above -1e-8) or is lower than the least
+// column height is held at its failure level.
+void holdResisting(const SlideWindow& w) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
-    double height = 0;
-    forColumnUp(c, [&height](int x) { height += 2 * Ckdist[x]; });
-    if (Bstrain[b] > -1e-8 || height < MinVertDist0) {
+    if (Bstrain[b] > -1e-8 || columnHeight(c) < MinVertDist0) {
       Csource[c] = Bthixolev[b] * 1e20;
       Cap[c] = 1e20;
     }
   }
-  slideModify();
+}
 
-  // Failure-level equation.
-  for (int b = first; b <= last; ++b) {
+// The failure-level equation: each slide column is tied to its neighbours by
+// coef, every other column held at its failure level; all start there.
+void levelEquation(const SlideWindow& w, double coef) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
     if (Bcellth[b] > 0) {
-      Cae[c] = cellInGrid(Ccelle[c]) ? 0.25 : 0.0;
-      Caw[c] = cellInGrid(Ccellw[c]) ? 0.25 : 0.0;
-      Can[c] = cellInGrid(Ccelln[c]) ? 0.25 : 0.0;
-      Cas[c] = cellInGrid(Ccells[c]) ? 0.25 : 0.0;
+      Cae[c] = cellInGrid(Ccelle[c]) ? coef : 0.0;
+      Caw[c] = cellInGrid(Ccellw[c]) ? coef : 0.0;
+      Can[c] = cellInGrid(Ccelln[c]) ? coef : 0.0;
+      Cas[c] = cellInGrid(Ccells[c]) ? coef : 0.0;
       Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c];
       Csource[c] = 0;
     } else {
@@ -383,60 +420,139 @@ void computeSlideLocation() {
     }
     failLevel[c] = Bthixolev[b];
   }
+}
+
+// The list index of the slide bed cell b belongs to, -1 when none.
+int slideOf(int b) {
   for (int k = 0; k < MaxSlides - 1; ++k)
-    if (BVal[k] > 0) {
-      kSF[k] = 1000;
-      kLastMult[k] = 1.2;
-    }
-  // The label of each bed cell's slide, found once for the source rules.
-  auto slideOf = [](int b) {
-    for (int k = 0; k < MaxSlides - 1; ++k)
-      if (BVal[k] == Bcellth[b]) return k;
-    return -1;
-  };
+    if (BVal[k] == Bcellth[b]) return k;
+  return -1;
+}
+
+template <class Visit>
+void forSlideCells(const SlideWindow& w, int k, Visit visit) {
+  for (int b = w.first; b <= w.last; ++b)
+    if (Bcellth[b] == BVal[k] && lowest(b)) visit(b, lowest(b));
+}
+
+// The source that pulls the level down inside each slide, deeper for a
+// longer slide: a bowl with its rim at the fixed levels around it.
+void bowlSources(const SlideWindow& w) {
   const double p = FlagGridStab1 == 0 ? 1.4 : 0.77;
-  for (int b = first; b <= last; ++b) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0 || Bcellth[b] <= 0) continue;
     const int k = slideOf(b);
     if (k >= 0) Csource[c] = -0.05 * kLength[k] / std::pow(BNo[k] + 1e-20, p);
   }
+}
+
+// 30 double sweeps of the failure-level equation over the slide columns, no
+// level above the top of the column's lowest cell.
+void levelSweeps(const SlideWindow& w) {
+  for (int sweep = 0; sweep < 30; ++sweep) {
+    auto update = [&](int b) {
+      const int c = lowest(b);
+      if (c == 0 || Bcellth[b] <= 0) return;
+      const double v = (Cae[c] * levelOf(Ccelle[c]) + Caw[c] * levelOf(Ccellw[c]) + Can[c] * levelOf(Ccelln[c]) +
+                        Cas[c] * levelOf(Ccells[c]) + Csource[c]) /
+                       (Cap[c] + 1e-30);
+      failLevel[c] = std::min(v, Czcenter[c] + Ckdist[c]);
+    };
+    for (int b = w.first; b <= w.last; ++b) update(b);
+    for (int b = w.last; b >= w.first; --b) update(b);
+  }
+}
+
+// The correction r = 0.5 (kLevel - level at the centre column) / scale of
+// every listed slide with scale above 1e-7, limited to -limit..limit, each
+// slide's sources scaled by 1 - r; the mean and the largest |r|.
+void scaleSources(const SlideWindow& w, const double* scale, double limit, double& sum, double& diffmax, int& n) {
+  for (int k = 0; k < MaxSlides - 1; ++k) {
+    if (BVal[k] <= 0 || scale[k] <= 1e-7) continue;
+    const double r = std::clamp(0.5 * (kLevel[k] - levelOf(lowest(BCen[k]))) / (scale[k] + 1e-15), -limit, limit);
+    forSlideCells(w, k, [r](int, int c) { Csource[c] *= 1 - r; });
+    sum += std::fabs(r);
+    diffmax = std::max(diffmax, std::fabs(r));
+    ++n;
+  }
+}
+
+// An accepted solve: every column keeps the lowest level it has reached and
+// takes the solved level, not below the mean non-erodible level of its
+// corners.
+void acceptLevels(const SlideWindow& w) {
+  for (int b = w.first; b <= w.last; ++b) {
+    const int c = lowest(b);
+    const int i = Bkooi[b], j = Bkooj[b];
+    if (c == 0 || i < 1 || j < 1) continue;
+    const double L = failLevel[c];
+    BthixolevMin[b] = std::min({BthixolevMin[b], Bthixolev[b], L});
+    const double floor =
+        0.25 * (Surfaces[3][i - 1][j - 1] + Surfaces[3][i][j - 1] + Surfaces[3][i][j] + Surfaces[3][i - 1][j]);
+    Bthixolev[b] = std::max(L, floor);
+  }
+}
+
+// A dissolved slide: its columns back at their tops and without a label.
+void dissolveColumns(const SlideWindow& w, int k) {
+  forSlideCells(w, k, [](int b, int c) {
+    Bthixolev[b] = topOfColumn(c);
+    Bcellth[b] = 0;
+  });
+}
+
+}  // namespace
+
+void computeSlideLocation() {
+  setProgram("ComputeSlideLocation");
+  double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+  if (debugging == 'P') t0 = omp_get_wtime();
+  const SlideWindow w = slideWindow();
+  if (w.s == 0) return;
+  const bool multi = FlagFirstSlideLocation == 1 && multiCell(block[w.s]);
+  if (w.last < w.first) return;
+
+  const double Gm = FlagModulus == 1 ? GModulus : EModulus;
+  strainEquation(w, 2 * Gm, 2 * EModulus);
+  startLevels(w, FlagFirstSlideLocation == 0);
+  forceBalance(w, multi, 0.0);
+  if (debugging == 'P') t1 = omp_get_wtime();
+
+  strainSolve(w, IterSlideHoriz, 0.0, "ComputeSlideLocation - horiz solver %d");
+  if (debugging == 'P') t2 = omp_get_wtime();
+
+  holdResisting(w);
+  slideModify();
+  levelEquation(w, 0.25);
+  for (int k = 0; k < MaxSlides - 1; ++k)
+    if (BVal[k] > 0) {
+      kSF[k] = 1000;
+      kLastMult[k] = 1.2;
+    }
+  bowlSources(w);
   if (debugging == 'P') t3 = omp_get_wtime();
 
-  auto forSlideCells = [&](int k, auto visit) {
-    for (int b = first; b <= last; ++b)
-      if (Bcellth[b] == BVal[k] && lowest(b)) visit(b, lowest(b));
-  };
+  char text[80];
   double diffav = 0, diffmax = 0;
   for (int pass = 0; pass < IterSlideVert; ++pass) {
-    for (int sweep = 0; sweep < 30; ++sweep) {
-      auto update = [&](int b) {
-        const int c = lowest(b);
-        if (c == 0 || Bcellth[b] <= 0) return;
-        const double v = (Cae[c] * levelOf(Ccelle[c]) + Caw[c] * levelOf(Ccellw[c]) + Can[c] * levelOf(Ccelln[c]) +
-                          Cas[c] * levelOf(Ccells[c]) + Csource[c]) /
-                         (Cap[c] + 1e-30);
-        failLevel[c] = std::min(v, Czcenter[c] + Ckdist[c]);
-      };
-      for (int b = first; b <= last; ++b) update(b);
-      for (int b = last; b >= first; --b) update(b);
-    }
+    levelSweeps(w);
     double sum = 0;
     int n = 0;
     diffmax = 0;
     if (FlagSlide == 7) {
-      for (int b = first; b <= last; ++b)
+      for (int b = w.first; b <= w.last; ++b)
         if (Bcellth[b] > 0 && slideOf(b) < 0) {
           logf("Error: bed cell %d carries the slide label %d, which is not in the slide list\n", b, Bcellth[b]);
           fatal(-88, nullptr);
         }
       for (int k = 0; k < MaxSlides - 1 && BVal[k] != 0; ++k) {
         kDiff[k] = 0;
-        forSlideCells(k, [k](int, int c) {
+        forSlideCells(w, k, [k](int, int c) {
           kDiff[k] = std::max(kDiff[k], (kA[k] * Cxcenter[c] + kB[k] * Cycenter[c] + kD[k]) * ikC[k] - failLevel[c]);
         });
         const double d = kDiff[k] - kLength[k] * kFac[k];
-        forSlideCells(k, [d, k](int, int c) { Csource[c] = std::min(Csource[c] + d / (BNo[k] + 1e-20), 0.0); });
+        forSlideCells(w, k, [d, k](int, int c) { Csource[c] = std::min(Csource[c] + d / (BNo[k] + 1e-20), 0.0); });
         sum += std::fabs(d);
         diffmax = std::max(diffmax, std::fabs(d));
         ++n;
@@ -445,7 +561,7 @@ void computeSlideLocation() {
       for (int k = 0; k < MaxSlides - 1; ++k) {
         if (BVal[k] <= 0) continue;
         const double d = kLevel[k] - levelOf(lowest(BCen[k]));
-        forSlideCells(k, [d, k](int, int c) { Csource[c] += d / (BNo[k] + 1e-20); });
+        forSlideCells(w, k, [d, k](int, int c) { Csource[c] += d / (BNo[k] + 1e-20); });
         sum += std::fabs(d);
         diffmax = std::max(diffmax, std::fabs(d));
         ++n;
@@ -456,21 +572,14 @@ void computeSlideLocation() {
         const double old = kSF[k], SF = computeSlideSF(k);
         double m = kLastMult[k];
         if (SF > old) m = m <= 1.0 ? 0.98 / m : 1.02 / m;
-        if (old - SF > 1e-8 && SF > 1e-8) forSlideCells(k, [m](int, int c) { Csource[c] *= m; });
+        if (old - SF > 1e-8 && SF > 1e-8) forSlideCells(w, k, [m](int, int c) { Csource[c] *= m; });
         kSF[k] = SF;
         kLastMult[k] = m;
         diffmax = std::max(diffmax, std::fabs(old - SF));
         ++n;
       }
     } else if (FlagSlide >= 1) {
-      for (int k = 0; k < MaxSlides - 1; ++k) {
-        if (BVal[k] <= 0 || kLength[k] <= 1e-7) continue;
-        const double r = std::clamp(0.5 * (kLevel[k] - levelOf(lowest(BCen[k]))) / (kLength[k] + 1e-15), -0.5, 0.5);
-        forSlideCells(k, [r](int, int c) { Csource[c] *= 1 - r; });
-        sum += std::fabs(r);
-        diffmax = std::max(diffmax, std::fabs(r));
-        ++n;
-      }
+      scaleSources(w, kLength, 0.5, sum, diffmax, n);
     }
     diffav = n > 0 && FlagSlide != 5 && FlagSlide > 0 ? sum / n : 0.0;
     if (n == 0 || FlagSlide == 5 || FlagSlide <= 0 || diffav < 0.01) break;
@@ -481,16 +590,7 @@ void computeSlideLocation() {
   FlagFirstSlideLocation = 1;
   if (BVal[0] > 0) {
     if (std::fabs(diffav) < 0.1) {
-      for (int b = first; b <= last; ++b) {
-        const int c = lowest(b);
-        const int i = Bkooi[b], j = Bkooj[b];
-        if (c == 0 || i < 1 || j < 1) continue;
-        const double L = failLevel[c];
-        BthixolevMin[b] = std::min({BthixolevMin[b], Bthixolev[b], L});
-        const double floor = 0.25 * (Surfaces[3][i - 1][j - 1] + Surfaces[3][i][j - 1] + Surfaces[3][i][j] +
-                                     Surfaces[3][i - 1][j]);
-        Bthixolev[b] = std::max(L, floor);
-      }
+      acceptLevels(w);
     } else if (debugging == 'D') {
       logf("Sand slide not converged, BVal = %d, diff = %lf, diffav = %lf, diffmax = %lf\n", BVal[0],
            (kLevel[0] - levelOf(lowest(BCen[0]))) / (kHeight[0] + 1e-20), diffav, diffmax);
@@ -524,10 +624,7 @@ void computeSlideLocation() {
         logf(" Heights: %lf %lf %lf\n", kHeightN[k], kHeightW[k], kHeightD[k]);
       }
       if (SF <= limit && kLength[k] >= 0.0001) continue;
-      forSlideCells(k, [](int b, int c) {
-        Bthixolev[b] = topOfColumn(c);
-        Bcellth[b] = 0;
-      });
+      dissolveColumns(w, k);
       if (FlagThixo == 3)
         kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
       else
