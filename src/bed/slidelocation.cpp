@@ -61,19 +61,23 @@ bool fixedRow(int c) { return Cap[c] >= 1e19; }
 
 double levelOf(int c) { return cellInGrid(c) ? failLevel[c] : 0.0; }
 
+// Set after the first call of the older slope stability, which keeps its own.
+int firstOlderLocation = 0;
+
 }  // namespace
 
 void resetSlideState() {
   std::memset(BVal, 0, sizeof BVal);
   for (int k = 0; k < MaxSlides; ++k) {
     BNo[k] = BCen[k] = 0;
-    kLength[k] = kHeight[k] = kLevel[k] = kFac[k] = kStrain[k] = 0;
+    kLength[k] = kHeight[k] = kLevel[k] = kFac[k] = kStrain[k] = kSum[k] = 0;
     kA[k] = kB[k] = kC[k] = kD[k] = ikC[k] = 0;
     kSF[k] = kLastMult[k] = kDiff[k] = kFlux[k] = 0;
     kCohesion[k] = kFriction[k] = kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
     kHeightN[k] = kHeightW[k] = kHeightD[k] = 0;
   }
   FlagFirstSlideLocation = 0;
+  firstOlderLocation = 0;
 }
 
 void removeSlide(int k) {
@@ -83,7 +87,7 @@ void removeSlide(int k) {
     a[MaxSlides - 1] = 0;
   };
   shift(BVal), shift(BNo), shift(BCen);
-  for (double* a : {kLength, kHeight, kLevel, kFac, kStrain, kA, kB, kC, kD, ikC, kSF, kLastMult, kDiff, kFlux, kCohesion,
+  for (double* a : {kLength, kHeight, kLevel, kFac, kStrain, kSum, kA, kB, kC, kD, ikC, kSF, kLastMult, kDiff, kFlux, kCohesion,
                     kFriction, kGravityI, kGravityJ, kGroundwaterI, kGroundwaterJ, kHeightN, kHeightW, kHeightD})
     shift(a);
 }
@@ -502,6 +506,51 @@ void dissolveColumns(const SlideWindow& w, int k) {
   });
 }
 
+// The older force balance of each free column: the weight along the
+// inclination of its top face, 13500 sin(inclination), and the seepage down
+// the groundwater gradient (differences over four half sizes, along the line
+// of the neighbour centres) drive; friction 13500 tan(phi) and the cohesion
+// over the column height resist; all per unit thickness of the column area.
+void inclinationBalance(const SlideWindow& w) {
+  const bool level7 = surfaceCount() > 7;
+  for (int b = w.first; b <= w.last; ++b) {
+    const int c = lowest(b);
+    const int i = Bkooi[b], j = Bkooj[b];
+    if (c == 0 || i < 1 || j < 1) continue;
+    if (fixedRow(c)) {
+      if (level7) Surfaces[7][i][j] = 0;
+      continue;
+    }
+    const int f = Cflatet[columnTopCell(c)];
+    double gx = 0, gy = 0;
+    if (faceInGrid(f)) {
+      const double len = std::sqrt(Fvx[f] * Fvx[f] + Fvy[f] * Fvy[f] + Fvz[f] * Fvz[f]) + 1e-30;
+      const double up = Fvz[f] < 0 ? -1.0 : 1.0;
+      // The top rises against the horizontal part of its upward normal.
+      gx = -13500.0 * up * Fvx[f] / len;
+      gy = -13500.0 * up * Fvy[f] / len;
+    }
+    if (FlagGroundwater > 0 && Bgroundwater) {
+      auto seepage = [&](int hi, int lo, double rise, double half) {
+        if (!cellInGrid(hi) || !cellInGrid(lo)) return;
+        const double dx = Cxcenter[hi] - Cxcenter[lo], dy = Cycenter[hi] - Cycenter[lo];
+        const double d = std::hypot(dx, dy) + 1e-20;
+        const double grad = 9810.0 * rise / (4.0 * half + 1e-20);
+        gx += grad * dx / d;
+        gy += grad * dy / d;
+      };
+      seepage(Ccelle[c], Ccellw[c], groundwaterAt(i + 1, j) - groundwaterAt(i - 1, j), Cidist[c]);
+      seepage(Ccelln[c], Ccells[c], groundwaterAt(i, j + 1) - groundwaterAt(i, j - 1), Cjdist[c]);
+    }
+    const double a = faceInGrid(Cflatet[c]) ? Faz[Cflatet[c]] : 0.0;
+    const double resist = a * (ThixoCritshear / (columnHeight(c) + 1e-20) + 13500.0 * ThixoMySlope);
+    const double D = a * std::hypot(gx, gy) + 1e-20;
+    Csource[c] = resist - D;
+    if (level7) Surfaces[7][i][j] = resist / D;
+  }
+  Csource[0] = 0;
+}
+
 }  // namespace
 
 void computeSlideLocation() {
@@ -632,4 +681,111 @@ void computeSlideLocation() {
     }
   }
   setProgram("End ComputeSlideLocation");
+}
+
+void computeSlideLocation_original() {
+  setProgram("ComputeSlideLocation");
+  const SlideWindow w = slideWindow();
+  if (w.s == 0 || w.last < w.first) return;
+
+  strainEquation(w, 2e8, 2e8);
+  startLevels(w, firstOlderLocation == 0);
+  inclinationBalance(w);
+  strainSolve(w, IterSlideHoriz, 0.0, "ComputeSlideLocation - horiz solver %d");
+  holdResisting(w);
+  slideModify();
+  levelEquation(w, 1000.0);
+  bowlSources(w);
+
+  char text[80];
+  double diffav = 0;
+  for (int pass = 0; pass < IterSlideVert; ++pass) {
+    levelSweeps(w);
+    double sum = 0, diffmax = 0;
+    int n = 0;
+    // Relative to the slide's height; a slide without height has no target.
+    scaleSources(w, kHeight, 0.2, sum, diffmax, n);
+    diffav = n > 0 ? sum / n : 0.0;
+    if (n == 0 || diffav < 0.02) break;
+    std::snprintf(text, sizeof text, "ComputeSlideLocation - depth solver %d", pass);
+    setProgram(text);
+  }
+  firstOlderLocation = 1;
+  const double diff = BVal[0] > 0 ? (kLevel[0] - levelOf(lowest(BCen[0]))) / (kHeight[0] + 1e-20) : 0.0;
+  if (BVal[0] > 0) {
+    if (std::fabs(diffav) < 0.1)
+      acceptLevels(w);
+    else if (debugging == 'D')
+      logf("Sand slide not converged, BVal = %d, diff = %lf\n", BVal[0], diff);
+  }
+  if (debugging == 'D')
+    logf("Sand slide data, BVal = %d, diff = %lf, kLevel = %lf kHeight = %lf, kLength = %lf\n\n", BVal[0], diff,
+         kLevel[0], kHeight[0], kLength[0]);
+
+  // A slide at rest is dissolved and leaves the list with all of its values.
+  for (int k = MaxSlides - 2; k >= 0; --k) {
+    if (BVal[k] <= 0 || slideStop(k) != 1) continue;
+    logf("Stopped slide no. %d\n", k);
+    dissolveColumns(w, k);
+    removeSlide(k);
+  }
+  setProgram("End ComputeSlideLocation");
+}
+
+void computeSlidemovement2() {
+  const SlideWindow w = slideWindow();
+  if (w.s == 0 || w.last < w.first) return;
+  const bool multi = FlagFirstSlideLocation == 1 && multiCell(block[w.s]);
+  const double thin = 1.5 * TFSminDepth;
+
+  strainEquation(w, 2e8, 2e8);
+  forceBalance(w, multi, thin);
+  strainSolve(w, 201, 0.0, nullptr);
+  // The resisting columns are held; the slides start again from no strain.
+  for (int b = w.first; b <= w.last; ++b) {
+    const int c = lowest(b);
+    if (c != 0 && Bstrain[b] > -1e-8) {
+      Cap[c] = 1e20;
+      Csource[c] = 0;
+    }
+  }
+  for (int b = w.first; b <= w.last; ++b) Bstrain[b] = 0;
+  slideModify();
+
+  // The strain equation again over the slide columns; every other column
+  // holds strain 0 (the slide search left it held at its failure level,
+  // which is no strain).
+  strainEquation(w, 2e8, 2e8);
+  for (int b = w.first; b <= w.last; ++b) {
+    const int c = lowest(b);
+    if (c != 0 && Bcellth[b] <= 0) Cap[c] = 1e20;
+  }
+  forceBalance(w, multi, thin);
+  strainSolve(w, 201, 10000.0, nullptr);
+
+  // Each slide column moves by its strain against the slide's mean, scaled so
+  // that the largest strain moves a tenth of the slide's height.
+  const bool level6 = surfaceCount() > 6;
+  for (int k = 0; k < MaxSlides - 1 && BVal[k] != 0; ++k) {
+    double largest = 0, sum = 0;
+    int n = 0;
+    forSlideCells(w, k, [&](int b, int) {
+      largest = std::max(largest, std::fabs(Bstrain[b]));
+      sum += Bstrain[b];
+      ++n;
+    });
+    kStrain[k] = largest;
+    kSum[k] = n > 0 ? sum / n : 0.0;
+    forSlideCells(w, k, [&](int b, int) {
+      const double move = (Bstrain[b] - kSum[k]) / (largest + 1e-20) * 0.1 * kHeight[k];
+      if (Bedmove) Bedmove[b] = move;
+      const int i = Bkooi[b], j = Bkooj[b];
+      if (i < 1 || j < 1) return;
+      for (int ci : {i - 1, i})
+        for (int cj : {j - 1, j}) {
+          if (level6) Surfaces[6][ci][cj] += 0.25 * move;
+          zval[ci][cj][znumber] += 0.25 * move;
+        }
+    });
+  }
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
 
 #include "bed/bed.h"
 #include "bed/slides.h"
@@ -316,4 +317,162 @@ TEST(SlideStop, EnergyAndWeightAgainstFrictionAndCohesion) {
     EXPECT_EQ(slideStop(0), 0);
   }
   block[1].subBed = 0;
+}
+
+namespace {
+
+// Host block of 6 x 6 columns (1 m), its bed 10 + 0.5 (i + j) on grid line
+// (i, j), so that every column of the sub-bed block (2..7 x 10..15, one cell
+// from level 0 to the bed) has the same slope 0.5 along i and j: driving
+// 13600 x 0.5 in each direction, D = 6800 sqrt(2). The non-erodible level
+// lies far below (-100), friction 13600 x 0.6 = 8160 and a cohesion of
+// 17903.25, which the least thickness 8 c / 17903.25 = 8 m makes 2237.9 per
+// metre: every column resists by 8160 + 2237.9 - 9616.65 = 781.3, except the
+// chain (4, 11..14), whose lowest failure level 40 m below the top leaves
+// 17903.25 / 40 = 447.6 of cohesion: 8160 + 447.6 - 9616.65 = -1009.1.
+void diagonalSlopeWithAChain() {
+  setRunStateInitial();
+  resetSlideState();
+  FlagThixo = 2;
+  BlockGrid g;
+  g.nx = 6;
+  g.ny = 6;
+  g.rows = 11;
+  g.bed = [](int i, int j) { return 10.0 + 0.5 * (i + j); };
+  g.water = [](int, int) { return 20.0; };
+  g.prepare();
+  ASSERT_EQ(UnstructureBuild(), 1);
+  ASSERT_EQ(slideBlock(), 2);
+  ASSERT_EQ(block[2].j1, 10);
+  BedMake();
+  metric();
+  for (int i = 0; i <= xnumber; ++i)
+    for (int j = 0; j <= ynumber; ++j) Surfaces[3][i][j] = -100.0;
+  ThixoMySlope = 0.6;
+  ThixoCritshear = 17903.25;
+  for (int b = block[2].firstBedCell; b <= block[2].lastBedCell; ++b) {
+    const bool chain = Bkooi[b] == 4 && Bkooj[b] >= 11 && Bkooj[b] <= 14;
+    Bthixolev[b] = topOf(b);
+    BthixolevMin[b] = chain ? topOf(b) - 40.0 : topOf(b);
+  }
+}
+
+}  // namespace
+
+// The strain-driven bed move. Only the chain fails; its neighbours hold
+// strain 0, so along the chain (all four coefficients equal, a) the strain x
+// solves 4 x1 = x2 + s/a, 4 x2 = x1 + x3 + s/a (and symmetrically):
+// x1 = x4 = 4 s / 11 a, x2 = x3 = 5 s / 11 a. The mean is 4.5 s / 11 a, the
+// largest |strain| 5 |s| / 11 a, so (x - mean) / largest is +0.1 at the ends
+// and -0.1 in the middle; times a tenth of the slide's height (tops 13 to
+// 14.5 m: 1.5 m) each end rises 0.015 m and each middle column sinks as much.
+// A corner takes a quarter of each column around it. Columns lower than
+// 1.5 x F 403 get no source: with F 403 10 (15 m, above every chain column,
+// 13 to 14.5 m) nothing fails and nothing moves.
+TEST(SlideMovementByStrain, ChainMovesAgainstItsMeanStrain) {
+  struct Case {
+    double minDepth;
+    bool moves;
+  };
+  for (const Case k : {Case{0.02, true}, Case{10.0, false}}) {
+    InProjectDir dir;
+    diagonalSlopeWithAChain();
+    TFSminDepth = k.minDepth;
+    double top[8][17], s6[8][17];
+    for (int i = 0; i <= 7; ++i)
+      for (int j = 0; j <= 16; ++j) top[i][j] = zval[i][j][znumber], s6[i][j] = Surfaces[6][i][j];
+    computeSlidemovement2();
+    auto corner = [](int j) {  // move of the corners on grid line j of the chain
+      return j == 10 || j == 14 ? 0.015 / 4 : j == 12 ? -0.015 / 2 : 0.0;
+    };
+    for (int i = 0; i <= 7; ++i)
+      for (int j = 0; j <= 16; ++j) {
+        const double move = k.moves && (i == 3 || i == 4) && j >= 10 && j <= 14 ? corner(j) : 0.0;
+        EXPECT_NEAR(zval[i][j][znumber] - top[i][j], move, 1e-9) << i << " " << j;
+        EXPECT_NEAR(Surfaces[6][i][j] - s6[i][j], move, 1e-9) << i << " " << j;
+      }
+    if (!k.moves) {
+      EXPECT_EQ(BVal[0], 0);
+      continue;
+    }
+    ASSERT_GT(BVal[0], 0);
+    EXPECT_EQ(BVal[1], 0);
+    for (int b = block[2].firstBedCell; b <= block[2].lastBedCell; ++b) {
+      const int j = Bkooj[b];
+      const bool chain = Bkooi[b] == 4 && j >= 11 && j <= 14;
+      EXPECT_EQ(Bcellth[b], chain ? BVal[0] : 0) << b;
+      if (!chain) continue;
+      const bool end = j == 11 || j == 14;
+      EXPECT_NEAR(Bedmove[b], end ? 0.015 : -0.015, 1e-9) << j;
+      EXPECT_NEAR(Bstrain[b] / -kStrain[0], end ? 0.8 : 1.0, 1e-9) << j;
+    }
+    EXPECT_NEAR(kHeight[0], 1.5, 1e-9);
+    EXPECT_NEAR(kSum[0] / kStrain[0], -0.9, 1e-9);
+  }
+}
+
+namespace {
+
+// Four by three columns of two cells (bed 0, top 4 m in the first column,
+// rising by topRise per column), the block of sub-bed flag 1. Each column's
+// top face is inclined by sin = 0.6 along i.
+void inclinedTops(double topRise) {
+  FlagThixo = 2;
+  SmallGrid g;
+  g.nx = 4;
+  g.ny = 3;
+  g.nz = 2;
+  g.water = [topRise](int i, int) { return 4.0 + topRise * (i - 2); };
+  g.build();
+  block[1].subBed = 1;
+  FlagHaveDoneMetric = 1;
+  for (int f = 1; f <= NoSurfaces; ++f) Faz[f] = Farea[f] * Fvz[f];
+  for (int b = 1; b <= NoBCells; ++b) {
+    int c = Bcellt[b];
+    while (Ccellt[c] > 0) c = Ccellt[c];
+    const int f = Cflatet[c];
+    Fvx[f] = -0.6, Fvy[f] = 0.0, Fvz[f] = 0.8;
+  }
+}
+
+}  // namespace
+
+// The older slope stability: a column fails when 13500 sin(inclination) of
+// its top exceeds friction 13500 tan(phi) and the cohesion over the column
+// height (4 to 6.25 m): sin 0.6 against tan(phi) 0.59 fails, 0.61 and 0.7
+// hold (0.7 would fail against tan = 0.75); with tan(phi) 0.5 a cohesion of
+// 0.11 x 13500 x 6.25 holds every column and 0.09 x 13500 x 4 fails every one. A failing slide stays
+// while it is not at rest (tops rising 0.75 m per column: height 2.25 over
+// length 1); with tops rising 0.01 m its weight along its length no longer
+// beats friction, slideStop finds it at rest and it is dissolved.
+TEST(SlideLocationOlderForm, FailsWhereTheInclinationBeatsFrictionAndCohesion) {
+  struct Case {
+    double tanPhi, cohesion, topRise;
+    bool slide, stopped;
+  };
+  const Case cases[] = {{0.59, 0, 0.75, true, false},     {0.61, 0, 0.75, false, false},
+                        {0.70, 0, 0.75, false, false},    {0.5, 9281.25, 0.75, false, false},
+                        {0.5, 4860, 0.75, true, false},   {0.5, 0, 0.01, false, true}};
+  for (const Case& k : cases) {
+    InProjectDir dir;
+    setRunStateInitial();
+    resetSlideState();
+    inclinedTops(k.topRise);
+    ThixoMySlope = k.tanPhi;
+    ThixoCritshear = k.cohesion;
+    const std::size_t before = dir.dir().boogie().size();
+    computeSlideLocation_original();
+    const std::string log = dir.dir().boogie().substr(before);
+    EXPECT_EQ(BVal[0] > 0, k.slide) << k.tanPhi << " " << k.cohesion;
+    EXPECT_EQ(log, k.stopped ? "Stopped slide no. 0\n" : "") << k.tanPhi;
+    int labelled = 0, lowered = 0;
+    for (int b = 1; b <= NoBCells; ++b) {
+      labelled += Bcellth[b] > 0;
+      lowered += Bthixolev[b] < topOf(b) - 1e-12;
+      EXPECT_LE(Bstrain[b], 0.0);
+      EXPECT_EQ(Bstrain[b] < -1e-8, k.slide || k.stopped) << b;
+    }
+    EXPECT_EQ(labelled, k.slide ? NoBCells : 0);
+    if (!k.slide) EXPECT_EQ(lowered, 0);
+  }
 }
