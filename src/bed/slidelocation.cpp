@@ -337,10 +337,16 @@ double columnHeight(int c) {
   return height;
 }
 
-// Force balance of each free column: resisting minus driving per unit volume
-// in Csource, their ratio in level 7 of Surfaces. A column lower than
-// minHeight gets no source.
-void forceBalance(const SlideWindow& w, bool multi, double minHeight) {
+// The balance of every free column: balance(b, c, i, j) gives its resisting
+// and driving force; their difference goes to Csource (none for a column
+// that cannot move), their ratio to level 7 of Surfaces (0 for a held
+// column).
+struct ColumnForces {
+  double resist, drive;
+  bool still = false;
+};
+template <class Balance>
+void columnBalances(const SlideWindow& w, Balance balance) {
   const bool level7 = surfaceCount() > 7;
   for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
@@ -350,6 +356,18 @@ void forceBalance(const SlideWindow& w, bool multi, double minHeight) {
       if (level7) Surfaces[7][i][j] = 0;
       continue;
     }
+    const ColumnForces F = balance(b, c, i, j);
+    Csource[c] = F.still ? 0.0 : F.resist - F.drive;
+    if (level7) Surfaces[7][i][j] = F.resist / F.drive;
+  }
+  Csource[0] = 0;
+}
+
+// Force balance of each free column: resisting minus driving per unit volume
+// in Csource, their ratio in level 7 of Surfaces. A column lower than
+// minHeight gets no source.
+void forceBalance(const SlideWindow& w, bool multi, double minHeight) {
+  columnBalances(w, [multi, minHeight](int b, int c, int i, int j) {
     auto sAt = [](int ii, int jj) { return zval[ii][jj][znumber]; };
     const double Li2 = planLength(xval[i][j - 1] - xval[i - 1][j - 1], yval[i][j - 1] - yval[i - 1][j - 1],
                                   xval[i][j] - xval[i - 1][j], yval[i][j] - yval[i - 1][j]) +
@@ -372,11 +390,8 @@ void forceBalance(const SlideWindow& w, bool multi, double minHeight) {
     T = std::max({T, 8 * ThixoCritshear / 17903.25, topOfColumn(c) - BthixolevMin[b]});
     const double m = Bthixolev[b] > BthixolevMin[b] + 0.01 && multi ? ThixoCohesiveModifier : 1.0;
     const double resist = ThixoCritshear * m / (T + 1e-20) + 13600.0 * ThixoMySlope;
-    Csource[c] = resist - D;
-    if (level7) Surfaces[7][i][j] = resist / D;
-    if (minHeight > 0 && columnHeight(c) < minHeight) Csource[c] = 0;
-  }
-  Csource[0] = 0;
+    return ColumnForces{resist, D, minHeight > 0 && columnHeight(c) < minHeight};
+  });
 }
 
 // The strain solve: passes calls of the bed-cell solver, no strain above max;
@@ -512,15 +527,7 @@ void dissolveColumns(const SlideWindow& w, int k) {
 // of the neighbour centres) drive; friction 13500 tan(phi) and the cohesion
 // over the column height resist; all per unit thickness of the column area.
 void inclinationBalance(const SlideWindow& w) {
-  const bool level7 = surfaceCount() > 7;
-  for (int b = w.first; b <= w.last; ++b) {
-    const int c = lowest(b);
-    const int i = Bkooi[b], j = Bkooj[b];
-    if (c == 0 || i < 1 || j < 1) continue;
-    if (fixedRow(c)) {
-      if (level7) Surfaces[7][i][j] = 0;
-      continue;
-    }
+  columnBalances(w, [](int, int c, int i, int j) {
     const int f = Cflatet[columnTopCell(c)];
     double gx = 0, gy = 0;
     if (faceInGrid(f)) {
@@ -543,12 +550,9 @@ void inclinationBalance(const SlideWindow& w) {
       seepage(Ccelln[c], Ccells[c], groundwaterAt(i, j + 1) - groundwaterAt(i, j - 1), Cjdist[c]);
     }
     const double a = faceInGrid(Cflatet[c]) ? Faz[Cflatet[c]] : 0.0;
-    const double resist = a * (ThixoCritshear / (columnHeight(c) + 1e-20) + 13500.0 * ThixoMySlope);
-    const double D = a * std::hypot(gx, gy) + 1e-20;
-    Csource[c] = resist - D;
-    if (level7) Surfaces[7][i][j] = resist / D;
-  }
-  Csource[0] = 0;
+    return ColumnForces{a * (ThixoCritshear / (columnHeight(c) + 1e-20) + 13500.0 * ThixoMySlope),
+                        a * std::hypot(gx, gy) + 1e-20};
+  });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "bed/bed.h"
 #include "bed/slides.h"
@@ -25,26 +26,34 @@
 
 namespace {
 
-// Host block of 6 x 4 columns (1 m), its bed rising along x with slope
-// tanBeta, water 20 m high; the sub-bed block below it reaches 5 m down
-// (columns 2..7 x 8..11).
-void slopeBlock(double tanBeta) {
+// Host block of 6 x ny columns (1 m) on the given bed (per grid line), water
+// 20 m high, with rows grid rows beyond it; the sub-bed block below it
+// (block 2) reaches down to the fixed bed, `depth` below the bed when
+// positive, else to level 0.
+void hostWithSubBed(int ny, int rows, std::function<double(int, int)> bed, double depth) {
   setRunStateInitial();
   resetSlideState();
   FlagThixo = 2;
   BlockGrid g;
   g.nx = 6;
-  g.ny = 4;
-  g.rows = 9;
-  g.bed = [tanBeta](int i, int) { return 10.0 + tanBeta * (i - 1); };
+  g.ny = ny;
+  g.rows = rows;
+  g.bed = std::move(bed);
   g.water = [](int, int) { return 20.0; };
   g.prepare();
-  for (int i = 0; i <= xnumber; ++i)
-    for (int j = 0; j <= ynumber; ++j) Surfaces[3][i][j] = zval[i][j][1] - 5.0;
+  if (depth > 0)
+    for (int i = 0; i <= xnumber; ++i)
+      for (int j = 0; j <= ynumber; ++j) Surfaces[3][i][j] = zval[i][j][1] - depth;
   ASSERT_EQ(UnstructureBuild(), 1);
   ASSERT_EQ(slideBlock(), 2);
   BedMake();
   metric();
+}
+
+// Host block of 6 x 4 columns (1 m), its bed rising along x with slope
+// tanBeta; the sub-bed block below it reaches 5 m down (columns 2..7 x 8..11).
+void slopeBlock(double tanBeta) {
+  hostWithSubBed(4, 9, [tanBeta](int i, int) { return 10.0 + tanBeta * (i - 1); }, 5.0);
 }
 
 double topOf(int b) {
@@ -331,21 +340,8 @@ namespace {
 // chain (4, 11..14), whose lowest failure level 40 m below the top leaves
 // 17903.25 / 40 = 447.6 of cohesion: 8160 + 447.6 - 9616.65 = -1009.1.
 void diagonalSlopeWithAChain() {
-  setRunStateInitial();
-  resetSlideState();
-  FlagThixo = 2;
-  BlockGrid g;
-  g.nx = 6;
-  g.ny = 6;
-  g.rows = 11;
-  g.bed = [](int i, int j) { return 10.0 + 0.5 * (i + j); };
-  g.water = [](int, int) { return 20.0; };
-  g.prepare();
-  ASSERT_EQ(UnstructureBuild(), 1);
-  ASSERT_EQ(slideBlock(), 2);
+  hostWithSubBed(6, 11, [](int i, int j) { return 10.0 + 0.5 * (i + j); }, 0.0);
   ASSERT_EQ(block[2].j1, 10);
-  BedMake();
-  metric();
   for (int i = 0; i <= xnumber; ++i)
     for (int j = 0; j <= ynumber; ++j) Surfaces[3][i][j] = -100.0;
   ThixoMySlope = 0.6;
@@ -473,6 +469,8 @@ TEST(SlideLocationOlderForm, FailsWhereTheInclinationBeatsFrictionAndCohesion) {
       EXPECT_EQ(Bstrain[b] < -1e-8, k.slide || k.stopped) << b;
     }
     EXPECT_EQ(labelled, k.slide ? NoBCells : 0);
-    if (!k.slide) EXPECT_EQ(lowered, 0);
+    if (!k.slide) {
+      EXPECT_EQ(lowered, 0);
+    }
   }
 }
