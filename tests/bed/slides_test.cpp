@@ -474,3 +474,52 @@ TEST(SlideLocationOlderForm, FailsWhereTheInclinationBeatsFrictionAndCohesion) {
     }
   }
 }
+
+// The failure level of the older form: tied to its neighbours by 1000 each,
+// the slide's source -0.05 kLength / BNo^0.77 barely lowers it. Four by three
+// single-cell columns, tops 4 + 0.1 (j - 2); only the pair (3, 3), (3, 4) has
+// an inclined top (sin 0.6 against tan(phi) 0.5) and fails. Held around
+// them: (2, 3), (4, 3) at 4.1, (3, 2) at 4.0, (2, 4), (4, 4) at 4.2 (the
+// north edge has no neighbour). With s = -0.05 x 1 / 2^0.77 and
+// sigma = s / 1000 the pair solves 4 La = 12.2 + Lb + sigma,
+// 3 Lb = 8.4 + La + sigma: La = (45 + 4 sigma) / 11. The target level
+// 0.5 (4.1 + 4.2) - 0.2 = 3.95 lies 0.14 below: r = 0.5 x -0.14 / kHeight
+// (0.1) = -0.7, held at -0.2, so a second pass solves with 1.2 s. A mean
+// correction of 0.2 is not accepted: the stored levels stay at the tops.
+TEST(SlideLocationOlderForm, FailureLevelOfAPairBetweenHeldColumns) {
+  const double s = -0.05 / std::pow(2.0, 0.77);
+  for (int passes : {1, 2}) {
+    InProjectDir dir;
+    setRunStateInitial();
+    resetSlideState();
+    FlagThixo = 2;
+    SmallGrid g;
+    g.nx = 4;
+    g.ny = 3;
+    g.nz = 1;
+    g.water = [](int, int j) { return 4.0 + 0.1 * (j - 2); };
+    g.build();
+    block[1].subBed = 1;
+    FlagHaveDoneMetric = 1;
+    for (int f = 1; f <= NoSurfaces; ++f) Faz[f] = Farea[f] * Fvz[f];
+    for (const int j : {3, 4}) {
+      const int f = Cflatet[g.cell(3, j, 1)];
+      Fvx[f] = -0.6, Fvy[f] = 0.0, Fvz[f] = 0.8;
+    }
+    ThixoMySlope = 0.5;
+    ThixoCritshear = 0.0;
+    IterSlideVert = passes;
+    computeSlideLocation_original();
+    const int a = g.bedCell(3, 3), b = g.bedCell(3, 4);
+    ASSERT_GT(BVal[0], 0);
+    EXPECT_EQ(BVal[1], 0);
+    for (int x = 1; x <= NoBCells; ++x) {
+      EXPECT_EQ(Bcellth[x] > 0, x == a || x == b) << x;
+      EXPECT_NEAR(Bthixolev[x], topOf(x), 1e-12) << x;
+    }
+    const double sigma = (passes == 1 ? s : 1.2 * s) / 1000.0;
+    const double La = (45.0 + 4.0 * sigma) / 11.0, Lb = (8.4 + La + sigma) / 3.0;
+    EXPECT_NEAR(slideFailureLevelOfCell(Bcellt[a]), La, 1e-12) << passes;
+    EXPECT_NEAR(slideFailureLevelOfCell(Bcellt[b]), Lb, 1e-12) << passes;
+  }
+}
