@@ -339,7 +339,7 @@ namespace {
 // metre: every column resists by 8160 + 2237.9 - 9616.65 = 781.3, except the
 // chain (4, 11..14), whose lowest failure level 40 m below the top leaves
 // 17903.25 / 40 = 447.6 of cohesion: 8160 + 447.6 - 9616.65 = -1009.1.
-void diagonalSlopeWithAChain() {
+void diagonalSlopeWithAChain(bool alongI = false) {
   hostWithSubBed(6, 11, [](int i, int j) { return 10.0 + 0.5 * (i + j); }, 0.0);
   ASSERT_EQ(block[2].j1, 10);
   for (int i = 0; i <= xnumber; ++i)
@@ -347,7 +347,8 @@ void diagonalSlopeWithAChain() {
   ThixoMySlope = 0.6;
   ThixoCritshear = 17903.25;
   for (int b = block[2].firstBedCell; b <= block[2].lastBedCell; ++b) {
-    const bool chain = Bkooi[b] == 4 && Bkooj[b] >= 11 && Bkooj[b] <= 14;
+    const bool chain = alongI ? Bkooj[b] == 12 && Bkooi[b] >= 3 && Bkooi[b] <= 6
+                              : Bkooi[b] == 4 && Bkooj[b] >= 11 && Bkooj[b] <= 14;
     Bthixolev[b] = topOf(b);
     BthixolevMin[b] = chain ? topOf(b) - 40.0 : topOf(b);
   }
@@ -522,4 +523,28 @@ TEST(SlideLocationOlderForm, FailureLevelOfAPairBetweenHeldColumns) {
     EXPECT_NEAR(slideFailureLevelOfCell(Bcellt[a]), La, 1e-12) << passes;
     EXPECT_NEAR(slideFailureLevelOfCell(Bcellt[b]), Lb, 1e-12) << passes;
   }
+}
+
+// A slide also takes resisting columns: the search widens a chain along i by
+// the rows beside it (2 x 4 columns that resist by 781.3 against the chain's
+// 4 x -1009.1). The second strain solve lets them push back (strain above 0,
+// up to 10000), and the moves of a slide, strain less its mean, sum to 0.
+TEST(SlideMovementByStrain, ResistingMembersPushBackAndTheMovesSumToZero) {
+  InProjectDir dir;
+  diagonalSlopeWithAChain(true);
+  TFSminDepth = 0.02;
+  computeSlidemovement2();
+  ASSERT_GT(BVal[0], 0);
+  EXPECT_EQ(BVal[1], 0);
+  int members = 0;
+  double largest = -1.0, moves = 0.0;
+  for (int b = block[2].firstBedCell; b <= block[2].lastBedCell; ++b) {
+    if (Bcellth[b] != BVal[0]) continue;
+    ++members;
+    largest = std::max(largest, Bstrain[b]);
+    moves += Bedmove[b];
+  }
+  EXPECT_EQ(members, 12);
+  EXPECT_GT(largest, 0.0);
+  EXPECT_NEAR(moves, 0.0, 1e-12);
 }
