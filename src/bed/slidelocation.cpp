@@ -533,7 +533,7 @@ void inclinationBalance(const SlideWindow& w) {
     if (faceInGrid(f)) {
       const double len = std::sqrt(Fvx[f] * Fvx[f] + Fvy[f] * Fvy[f] + Fvz[f] * Fvz[f]) + 1e-30;
       const double up = Fvz[f] < 0 ? -1.0 : 1.0;
-      // The top rises against the horizontal part of its upward normal.
+      // The top rises against the horizontal component of its upward normal.
       gx = -13500.0 * up * Fvx[f] / len;
       gy = -13500.0 * up * Fvy[f] / len;
     }
