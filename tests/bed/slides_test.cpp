@@ -410,26 +410,35 @@ TEST(SlideMovementByStrain, ChainMovesAgainstItsMeanStrain) {
 
 namespace {
 
-// Four by three columns of two cells (bed 0, top 4 m in the first column,
-// rising by topRise per column), the block of sub-bed flag 1. Each column's
-// top face is inclined by sin = 0.6 along i.
-void inclinedTops(double topRise) {
+// Two cells per column, the top 4 m in the first column, rising by topRise
+// per column; every top inclined.
+// Four by three columns of nz cells (bed 0, top at water(i, j)), the block
+// of sub-bed flag 1; the columns for which inclined(i, j) holds get a top
+// face inclined by sin = 0.6 along i.
+template <class Water, class Inclined>
+SmallGrid inclinedColumns(int nz, Water water, Inclined inclined) {
   FlagThixo = 2;
   SmallGrid g;
   g.nx = 4;
   g.ny = 3;
-  g.nz = 2;
-  g.water = [topRise](int i, int) { return 4.0 + topRise * (i - 2); };
+  g.nz = nz;
+  g.water = water;
   g.build();
   block[1].subBed = 1;
   FlagHaveDoneMetric = 1;
   for (int f = 1; f <= NoSurfaces; ++f) Faz[f] = Farea[f] * Fvz[f];
-  for (int b = 1; b <= NoBCells; ++b) {
-    int c = Bcellt[b];
-    while (Ccellt[c] > 0) c = Ccellt[c];
-    const int f = Cflatet[c];
-    Fvx[f] = -0.6, Fvy[f] = 0.0, Fvz[f] = 0.8;
-  }
+  for (int i = g.i1(); i <= g.i2(); ++i)
+    for (int j = g.j1(); j <= g.j2(); ++j)
+      if (inclined(i, j)) {
+        const int f = Cflatet[g.cell(i, j, nz)];
+        Fvx[f] = -0.6, Fvy[f] = 0.0, Fvz[f] = 0.8;
+      }
+  return g;
+}
+
+void inclinedTops(double topRise) {
+  inclinedColumns(
+      2, [topRise](int i, int) { return 4.0 + topRise * (i - 2); }, [](int, int) { return true; });
 }
 
 }  // namespace
@@ -493,20 +502,8 @@ TEST(SlideLocationOlderForm, FailureLevelOfAPairBetweenHeldColumns) {
     InProjectDir dir;
     setRunStateInitial();
     resetSlideState();
-    FlagThixo = 2;
-    SmallGrid g;
-    g.nx = 4;
-    g.ny = 3;
-    g.nz = 1;
-    g.water = [](int, int j) { return 4.0 + 0.1 * (j - 2); };
-    g.build();
-    block[1].subBed = 1;
-    FlagHaveDoneMetric = 1;
-    for (int f = 1; f <= NoSurfaces; ++f) Faz[f] = Farea[f] * Fvz[f];
-    for (const int j : {3, 4}) {
-      const int f = Cflatet[g.cell(3, j, 1)];
-      Fvx[f] = -0.6, Fvy[f] = 0.0, Fvz[f] = 0.8;
-    }
+    const SmallGrid g = inclinedColumns(
+        1, [](int, int j) { return 4.0 + 0.1 * (j - 2); }, [](int i, int j) { return i == 3 && j >= 3; });
     ThixoMySlope = 0.5;
     ThixoCritshear = 0.0;
     IterSlideVert = passes;
