@@ -61,19 +61,23 @@ bool fixedRow(int c) { return Cap[c] >= 1e19; }
 
 double levelOf(int c) { return cellInGrid(c) ? failLevel[c] : 0.0; }
 
+// Set after the first call of the older slope stability, which keeps its own.
+int firstOlderLocation = 0;
+
 }  // namespace
 
 void resetSlideState() {
   std::memset(BVal, 0, sizeof BVal);
   for (int k = 0; k < MaxSlides; ++k) {
     BNo[k] = BCen[k] = 0;
-    kLength[k] = kHeight[k] = kLevel[k] = kFac[k] = kStrain[k] = 0;
+    kLength[k] = kHeight[k] = kLevel[k] = kFac[k] = kStrain[k] = kSum[k] = 0;
     kA[k] = kB[k] = kC[k] = kD[k] = ikC[k] = 0;
     kSF[k] = kLastMult[k] = kDiff[k] = kFlux[k] = 0;
     kCohesion[k] = kFriction[k] = kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
     kHeightN[k] = kHeightW[k] = kHeightD[k] = 0;
   }
   FlagFirstSlideLocation = 0;
+  firstOlderLocation = 0;
 }
 
 void removeSlide(int k) {
@@ -83,7 +87,7 @@ void removeSlide(int k) {
     a[MaxSlides - 1] = 0;
   };
   shift(BVal), shift(BNo), shift(BCen);
-  for (double* a : {kLength, kHeight, kLevel, kFac, kStrain, kA, kB, kC, kD, ikC, kSF, kLastMult, kDiff, kFlux, kCohesion,
+  for (double* a : {kLength, kHeight, kLevel, kFac, kStrain, kSum, kA, kB, kC, kD, ikC, kSF, kLastMult, kDiff, kFlux, kCohesion,
                     kFriction, kGravityI, kGravityJ, kGroundwaterI, kGroundwaterJ, kHeightN, kHeightW, kHeightD})
     shift(a);
 }
@@ -248,41 +252,58 @@ int slideStop(int k) {
   return balance <= 0.0 && h >= 1e-6 ? 1 : 0;
 }
 
-void computeSlideLocation() {
-  setProgram("ComputeSlideLocation");
-  double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
-  if (debugging == 'P') t0 = omp_get_wtime();
-  const int s = slideBlock();
-  if (s == 0 || !Bthixolev || !BthixolevMin || !Bstrain) return;
+namespace {
+
+// The window of the slide block: its bed cells first..last.
+struct SlideWindow {
+  int s = 0, first = 0, last = -1;
+};
+
+// Finds the slide block, makes sure the geometry, the bed cells and the
+// level array exist; an empty window when there is nothing to compute.
+SlideWindow slideWindow() {
+  SlideWindow w;
+  w.s = slideBlock();
+  if (w.s == 0 || !Bthixolev || !BthixolevMin || !Bstrain) {
+    w.s = 0;
+    return w;
+  }
   Cvol[0] = 0;
   if (FlagHaveDoneMetric == 0) metric();
   // The sub-bed columns get their bed cells from BedMake after the build that
   // appended them.
-  if (NoBCells == 0 || block[s].lastBedCell < 1) BedMake();
+  if (NoBCells == 0 || block[w.s].lastBedCell < 1) BedMake();
   if (!ensureLevelArray()) fatal(-1, "Error: the arrays of the slope stability cannot be allocated\n");
-  const BlockRecord& B = block[s];
-  const bool multi = FlagFirstSlideLocation == 1 && multiCell(B);
-  const int first = std::max(B.firstBedCell, 1), last = std::min(B.lastBedCell, NoBCells);
-  if (last < first) return;
+  w.first = std::max(block[w.s].firstBedCell, 1);
+  w.last = std::min(block[w.s].lastBedCell, NoBCells);
+  return w;
+}
 
-  // Strain equation on the lowest cell of every column.
-  const double Gm = FlagModulus == 1 ? GModulus : EModulus;
-  for (int b = first; b <= last; ++b) {
+// The strain equation on the lowest cell of every column: eastWest times the
+// cell's j half-size across its i-faces, northSouth times its i half-size
+// across its j-faces, nothing towards a missing neighbour.
+void strainEquation(const SlideWindow& w, double eastWest, double northSouth) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
-    Cae[c] = cellInGrid(Ccelle[c]) ? 2 * Gm * Cjdist[c] : 0.0;
-    Caw[c] = cellInGrid(Ccellw[c]) ? 2 * Gm * Cjdist[c] : 0.0;
-    Can[c] = cellInGrid(Ccelln[c]) ? 2 * EModulus * Cidist[c] : 0.0;
-    Cas[c] = cellInGrid(Ccells[c]) ? 2 * EModulus * Cidist[c] : 0.0;
+    Cae[c] = cellInGrid(Ccelle[c]) ? eastWest * Cjdist[c] : 0.0;
+    Caw[c] = cellInGrid(Ccellw[c]) ? eastWest * Cjdist[c] : 0.0;
+    Can[c] = cellInGrid(Ccelln[c]) ? northSouth * Cidist[c] : 0.0;
+    Cas[c] = cellInGrid(Ccells[c]) ? northSouth * Cidist[c] : 0.0;
     Cap[c] = std::max(1.0, Cae[c] + Caw[c] + Can[c] + Cas[c]);
     Cat[c] = Cab[c] = 0.0;
     Csource[c] = 0.0;
   }
-  // Start levels.
-  for (int b = first; b <= last; ++b) {
+}
+
+// Start levels: the first call starts every column at its top, later calls
+// at the stored failure level; with F 408 1 the edge columns hold strain 0.
+void startLevels(const SlideWindow& w, bool firstCall) {
+  const BlockRecord& B = block[w.s];
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
-    if (FlagFirstSlideLocation == 0) {
+    if (firstCall) {
       const double top = topOfColumn(c);
       failLevel[c] = Bthixolev[b] = BthixolevMin[b] = top;
       if (Cthixorat) Cthixorat[c] = top;
@@ -308,9 +329,26 @@ void computeSlideLocation() {
       }
     }
   }
-  // Force balance of each column: resisting minus driving per unit volume.
+}
+
+double columnHeight(int c) {
+  double height = 0;
+  forColumnUp(c, [&height](int x) { height += 2 * Ckdist[x]; });
+  return height;
+}
+
+// The balance of every free column: balance(b, c, i, j) gives its resisting
+// and driving force; their difference goes to Csource (none for a column
+// that cannot move), their ratio to level 7 of Surfaces (0 for a held
+// column).
+struct ColumnForces {
+  double resist, drive;
+  bool still = false;
+};
+template <class Balance>
+void columnBalances(const SlideWindow& w, Balance balance) {
   const bool level7 = surfaceCount() > 7;
-  for (int b = first; b <= last; ++b) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     const int i = Bkooi[b], j = Bkooj[b];
     if (c == 0 || i < 1 || j < 1) continue;
@@ -318,6 +356,18 @@ void computeSlideLocation() {
       if (level7) Surfaces[7][i][j] = 0;
       continue;
     }
+    const ColumnForces F = balance(b, c, i, j);
+    Csource[c] = F.still ? 0.0 : F.resist - F.drive;
+    if (level7) Surfaces[7][i][j] = F.resist / F.drive;
+  }
+  Csource[0] = 0;
+}
+
+// Force balance of each free column: resisting minus driving per unit volume
+// in Csource, their ratio in level 7 of Surfaces. A column lower than
+// minHeight gets no source.
+void forceBalance(const SlideWindow& w, bool multi, double minHeight) {
+  columnBalances(w, [multi, minHeight](int b, int c, int i, int j) {
     auto sAt = [](int ii, int jj) { return zval[ii][jj][znumber]; };
     const double Li2 = planLength(xval[i][j - 1] - xval[i - 1][j - 1], yval[i][j - 1] - yval[i - 1][j - 1],
                                   xval[i][j] - xval[i - 1][j], yval[i][j] - yval[i - 1][j]) +
@@ -340,41 +390,47 @@ void computeSlideLocation() {
     T = std::max({T, 8 * ThixoCritshear / 17903.25, topOfColumn(c) - BthixolevMin[b]});
     const double m = Bthixolev[b] > BthixolevMin[b] + 0.01 && multi ? ThixoCohesiveModifier : 1.0;
     const double resist = ThixoCritshear * m / (T + 1e-20) + 13600.0 * ThixoMySlope;
-    Csource[c] = resist - D;
-    if (level7) Surfaces[7][i][j] = resist / D;
-  }
-  Csource[0] = 0;
-  if (debugging == 'P') t1 = omp_get_wtime();
+    return ColumnForces{resist, D, minHeight > 0 && columnHeight(c) < minHeight};
+  });
+}
 
+// The strain solve: passes calls of the bed-cell solver, no strain above max;
+// with a status text, each pass names itself.
+void strainSolve(const SlideWindow& w, int passes, double max, const char* status) {
   char text[80];
-  for (int pass = 0; pass < IterSlideHoriz; ++pass) {
-    std::snprintf(text, sizeof text, "ComputeSlideLocation - horiz solver %d", pass);
-    setProgram(text);
-    solverB(Bstrain, first, last, 0.0);
+  for (int pass = 0; pass < passes; ++pass) {
+    if (status) {
+      std::snprintf(text, sizeof text, status, pass);
+      setProgram(text);
+    }
+    solverB(Bstrain, w.first, w.last, max);
   }
-  if (debugging == 'P') t2 = omp_get_wtime();
+}
 
-  for (int b = first; b <= last; ++b) {
+// Every column that resists (strain above -1e-8) or is lower than the least
+// column height is held at its failure level.
+void holdResisting(const SlideWindow& w) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
-    double height = 0;
-    forColumnUp(c, [&height](int x) { height += 2 * Ckdist[x]; });
-    if (Bstrain[b] > -1e-8 || height < MinVertDist0) {
+    if (Bstrain[b] > -1e-8 || columnHeight(c) < MinVertDist0) {
       Csource[c] = Bthixolev[b] * 1e20;
       Cap[c] = 1e20;
     }
   }
-  slideModify();
+}
 
-  // Failure-level equation.
-  for (int b = first; b <= last; ++b) {
+// The failure-level equation: each slide column is tied to its neighbours by
+// coef, every other column held at its failure level; all start there.
+void levelEquation(const SlideWindow& w, double coef) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0) continue;
     if (Bcellth[b] > 0) {
-      Cae[c] = cellInGrid(Ccelle[c]) ? 0.25 : 0.0;
-      Caw[c] = cellInGrid(Ccellw[c]) ? 0.25 : 0.0;
-      Can[c] = cellInGrid(Ccelln[c]) ? 0.25 : 0.0;
-      Cas[c] = cellInGrid(Ccells[c]) ? 0.25 : 0.0;
+      Cae[c] = cellInGrid(Ccelle[c]) ? coef : 0.0;
+      Caw[c] = cellInGrid(Ccellw[c]) ? coef : 0.0;
+      Can[c] = cellInGrid(Ccelln[c]) ? coef : 0.0;
+      Cas[c] = cellInGrid(Ccells[c]) ? coef : 0.0;
       Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c];
       Csource[c] = 0;
     } else {
@@ -383,60 +439,173 @@ void computeSlideLocation() {
     }
     failLevel[c] = Bthixolev[b];
   }
+}
+
+// The list index of the slide bed cell b belongs to, -1 when none.
+int slideOf(int b) {
   for (int k = 0; k < MaxSlides - 1; ++k)
-    if (BVal[k] > 0) {
-      kSF[k] = 1000;
-      kLastMult[k] = 1.2;
-    }
-  // The label of each bed cell's slide, found once for the source rules.
-  auto slideOf = [](int b) {
-    for (int k = 0; k < MaxSlides - 1; ++k)
-      if (BVal[k] == Bcellth[b]) return k;
-    return -1;
-  };
+    if (BVal[k] == Bcellth[b]) return k;
+  return -1;
+}
+
+template <class Visit>
+void forSlideCells(const SlideWindow& w, int k, Visit visit) {
+  for (int b = w.first; b <= w.last; ++b)
+    if (Bcellth[b] == BVal[k] && lowest(b)) visit(b, lowest(b));
+}
+
+// The source that pulls the level down inside each slide, deeper for a
+// longer slide: a bowl with its rim at the fixed levels around it.
+void bowlSources(const SlideWindow& w) {
   const double p = FlagGridStab1 == 0 ? 1.4 : 0.77;
-  for (int b = first; b <= last; ++b) {
+  for (int b = w.first; b <= w.last; ++b) {
     const int c = lowest(b);
     if (c == 0 || Bcellth[b] <= 0) continue;
     const int k = slideOf(b);
     if (k >= 0) Csource[c] = -0.05 * kLength[k] / std::pow(BNo[k] + 1e-20, p);
   }
+}
+
+// 30 double sweeps of the failure-level equation over the slide columns, no
+// level above the top of the column's lowest cell.
+void levelSweeps(const SlideWindow& w) {
+  for (int sweep = 0; sweep < 30; ++sweep) {
+    auto update = [&](int b) {
+      const int c = lowest(b);
+      if (c == 0 || Bcellth[b] <= 0) return;
+      const double v = (Cae[c] * levelOf(Ccelle[c]) + Caw[c] * levelOf(Ccellw[c]) + Can[c] * levelOf(Ccelln[c]) +
+                        Cas[c] * levelOf(Ccells[c]) + Csource[c]) /
+                       (Cap[c] + 1e-30);
+      failLevel[c] = std::min(v, Czcenter[c] + Ckdist[c]);
+    };
+    for (int b = w.first; b <= w.last; ++b) update(b);
+    for (int b = w.last; b >= w.first; --b) update(b);
+  }
+}
+
+// The correction r = 0.5 (kLevel - level at the centre column) / scale of
+// every listed slide with scale above 1e-7, limited to -limit..limit, each
+// slide's sources scaled by 1 - r; the mean and the largest |r|.
+void scaleSources(const SlideWindow& w, const double* scale, double limit, double& sum, double& diffmax, int& n) {
+  for (int k = 0; k < MaxSlides - 1; ++k) {
+    if (BVal[k] <= 0 || scale[k] <= 1e-7) continue;
+    const double r = std::clamp(0.5 * (kLevel[k] - levelOf(lowest(BCen[k]))) / (scale[k] + 1e-15), -limit, limit);
+    forSlideCells(w, k, [r](int, int c) { Csource[c] *= 1 - r; });
+    sum += std::fabs(r);
+    diffmax = std::max(diffmax, std::fabs(r));
+    ++n;
+  }
+}
+
+// An accepted solve: every column keeps the lowest level it has reached and
+// takes the solved level, not below the mean non-erodible level of its
+// corners.
+void acceptLevels(const SlideWindow& w) {
+  for (int b = w.first; b <= w.last; ++b) {
+    const int c = lowest(b);
+    const int i = Bkooi[b], j = Bkooj[b];
+    if (c == 0 || i < 1 || j < 1) continue;
+    const double L = failLevel[c];
+    BthixolevMin[b] = std::min({BthixolevMin[b], Bthixolev[b], L});
+    const double floor =
+        0.25 * (Surfaces[3][i - 1][j - 1] + Surfaces[3][i][j - 1] + Surfaces[3][i][j] + Surfaces[3][i - 1][j]);
+    Bthixolev[b] = std::max(L, floor);
+  }
+}
+
+// A dissolved slide: its columns back at their tops and without a label.
+void dissolveColumns(const SlideWindow& w, int k) {
+  forSlideCells(w, k, [](int b, int c) {
+    Bthixolev[b] = topOfColumn(c);
+    Bcellth[b] = 0;
+  });
+}
+
+// The older force balance of each free column: the weight along the
+// inclination of its top face, 13500 sin(inclination), and the seepage down
+// the groundwater gradient (differences over four half sizes, along the line
+// of the neighbour centres) drive; friction 13500 tan(phi) and the cohesion
+// over the column height resist; all per unit thickness of the column area.
+void inclinationBalance(const SlideWindow& w) {
+  columnBalances(w, [](int, int c, int i, int j) {
+    const int f = Cflatet[columnTopCell(c)];
+    double gx = 0, gy = 0;
+    if (faceInGrid(f)) {
+      const double len = std::sqrt(Fvx[f] * Fvx[f] + Fvy[f] * Fvy[f] + Fvz[f] * Fvz[f]) + 1e-30;
+      const double up = Fvz[f] < 0 ? -1.0 : 1.0;
+      // The top rises against the horizontal component of its upward normal.
+      gx = -13500.0 * up * Fvx[f] / len;
+      gy = -13500.0 * up * Fvy[f] / len;
+    }
+    if (FlagGroundwater > 0 && Bgroundwater) {
+      auto seepage = [&](int hi, int lo, double rise, double half) {
+        if (!cellInGrid(hi) || !cellInGrid(lo)) return;
+        const double dx = Cxcenter[hi] - Cxcenter[lo], dy = Cycenter[hi] - Cycenter[lo];
+        const double d = std::hypot(dx, dy) + 1e-20;
+        const double grad = 9810.0 * rise / (4.0 * half + 1e-20);
+        gx += grad * dx / d;
+        gy += grad * dy / d;
+      };
+      seepage(Ccelle[c], Ccellw[c], groundwaterAt(i + 1, j) - groundwaterAt(i - 1, j), Cidist[c]);
+      seepage(Ccelln[c], Ccells[c], groundwaterAt(i, j + 1) - groundwaterAt(i, j - 1), Cjdist[c]);
+    }
+    const double a = faceInGrid(Cflatet[c]) ? Faz[Cflatet[c]] : 0.0;
+    return ColumnForces{a * (ThixoCritshear / (columnHeight(c) + 1e-20) + 13500.0 * ThixoMySlope),
+                        a * std::hypot(gx, gy) + 1e-20};
+  });
+}
+
+}  // namespace
+
+void computeSlideLocation() {
+  setProgram("ComputeSlideLocation");
+  double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+  if (debugging == 'P') t0 = omp_get_wtime();
+  const SlideWindow w = slideWindow();
+  if (w.s == 0) return;
+  const bool multi = FlagFirstSlideLocation == 1 && multiCell(block[w.s]);
+  if (w.last < w.first) return;
+
+  const double Gm = FlagModulus == 1 ? GModulus : EModulus;
+  strainEquation(w, 2 * Gm, 2 * EModulus);
+  startLevels(w, FlagFirstSlideLocation == 0);
+  forceBalance(w, multi, 0.0);
+  if (debugging == 'P') t1 = omp_get_wtime();
+
+  strainSolve(w, IterSlideHoriz, 0.0, "ComputeSlideLocation - horiz solver %d");
+  if (debugging == 'P') t2 = omp_get_wtime();
+
+  holdResisting(w);
+  slideModify();
+  levelEquation(w, 0.25);
+  for (int k = 0; k < MaxSlides - 1; ++k)
+    if (BVal[k] > 0) {
+      kSF[k] = 1000;
+      kLastMult[k] = 1.2;
+    }
+  bowlSources(w);
   if (debugging == 'P') t3 = omp_get_wtime();
 
-  auto forSlideCells = [&](int k, auto visit) {
-    for (int b = first; b <= last; ++b)
-      if (Bcellth[b] == BVal[k] && lowest(b)) visit(b, lowest(b));
-  };
+  char text[80];
   double diffav = 0, diffmax = 0;
   for (int pass = 0; pass < IterSlideVert; ++pass) {
-    for (int sweep = 0; sweep < 30; ++sweep) {
-      auto update = [&](int b) {
-        const int c = lowest(b);
-        if (c == 0 || Bcellth[b] <= 0) return;
-        const double v = (Cae[c] * levelOf(Ccelle[c]) + Caw[c] * levelOf(Ccellw[c]) + Can[c] * levelOf(Ccelln[c]) +
-                          Cas[c] * levelOf(Ccells[c]) + Csource[c]) /
-                         (Cap[c] + 1e-30);
-        failLevel[c] = std::min(v, Czcenter[c] + Ckdist[c]);
-      };
-      for (int b = first; b <= last; ++b) update(b);
-      for (int b = last; b >= first; --b) update(b);
-    }
+    levelSweeps(w);
     double sum = 0;
     int n = 0;
     diffmax = 0;
     if (FlagSlide == 7) {
-      for (int b = first; b <= last; ++b)
+      for (int b = w.first; b <= w.last; ++b)
         if (Bcellth[b] > 0 && slideOf(b) < 0) {
           logf("Error: bed cell %d carries the slide label %d, which is not in the slide list\n", b, Bcellth[b]);
           fatal(-88, nullptr);
         }
       for (int k = 0; k < MaxSlides - 1 && BVal[k] != 0; ++k) {
         kDiff[k] = 0;
-        forSlideCells(k, [k](int, int c) {
+        forSlideCells(w, k, [k](int, int c) {
           kDiff[k] = std::max(kDiff[k], (kA[k] * Cxcenter[c] + kB[k] * Cycenter[c] + kD[k]) * ikC[k] - failLevel[c]);
         });
         const double d = kDiff[k] - kLength[k] * kFac[k];
-        forSlideCells(k, [d, k](int, int c) { Csource[c] = std::min(Csource[c] + d / (BNo[k] + 1e-20), 0.0); });
+        forSlideCells(w, k, [d, k](int, int c) { Csource[c] = std::min(Csource[c] + d / (BNo[k] + 1e-20), 0.0); });
         sum += std::fabs(d);
         diffmax = std::max(diffmax, std::fabs(d));
         ++n;
@@ -445,7 +614,7 @@ void computeSlideLocation() {
       for (int k = 0; k < MaxSlides - 1; ++k) {
         if (BVal[k] <= 0) continue;
         const double d = kLevel[k] - levelOf(lowest(BCen[k]));
-        forSlideCells(k, [d, k](int, int c) { Csource[c] += d / (BNo[k] + 1e-20); });
+        forSlideCells(w, k, [d, k](int, int c) { Csource[c] += d / (BNo[k] + 1e-20); });
         sum += std::fabs(d);
         diffmax = std::max(diffmax, std::fabs(d));
         ++n;
@@ -456,21 +625,14 @@ void computeSlideLocation() {
         const double old = kSF[k], SF = computeSlideSF(k);
         double m = kLastMult[k];
         if (SF > old) m = m <= 1.0 ? 0.98 / m : 1.02 / m;
-        if (old - SF > 1e-8 && SF > 1e-8) forSlideCells(k, [m](int, int c) { Csource[c] *= m; });
+        if (old - SF > 1e-8 && SF > 1e-8) forSlideCells(w, k, [m](int, int c) { Csource[c] *= m; });
         kSF[k] = SF;
         kLastMult[k] = m;
         diffmax = std::max(diffmax, std::fabs(old - SF));
         ++n;
       }
     } else if (FlagSlide >= 1) {
-      for (int k = 0; k < MaxSlides - 1; ++k) {
-        if (BVal[k] <= 0 || kLength[k] <= 1e-7) continue;
-        const double r = std::clamp(0.5 * (kLevel[k] - levelOf(lowest(BCen[k]))) / (kLength[k] + 1e-15), -0.5, 0.5);
-        forSlideCells(k, [r](int, int c) { Csource[c] *= 1 - r; });
-        sum += std::fabs(r);
-        diffmax = std::max(diffmax, std::fabs(r));
-        ++n;
-      }
+      scaleSources(w, kLength, 0.5, sum, diffmax, n);
     }
     diffav = n > 0 && FlagSlide != 5 && FlagSlide > 0 ? sum / n : 0.0;
     if (n == 0 || FlagSlide == 5 || FlagSlide <= 0 || diffav < 0.01) break;
@@ -481,16 +643,7 @@ void computeSlideLocation() {
   FlagFirstSlideLocation = 1;
   if (BVal[0] > 0) {
     if (std::fabs(diffav) < 0.1) {
-      for (int b = first; b <= last; ++b) {
-        const int c = lowest(b);
-        const int i = Bkooi[b], j = Bkooj[b];
-        if (c == 0 || i < 1 || j < 1) continue;
-        const double L = failLevel[c];
-        BthixolevMin[b] = std::min({BthixolevMin[b], Bthixolev[b], L});
-        const double floor = 0.25 * (Surfaces[3][i - 1][j - 1] + Surfaces[3][i][j - 1] + Surfaces[3][i][j] +
-                                     Surfaces[3][i - 1][j]);
-        Bthixolev[b] = std::max(L, floor);
-      }
+      acceptLevels(w);
     } else if (debugging == 'D') {
       logf("Sand slide not converged, BVal = %d, diff = %lf, diffav = %lf, diffmax = %lf\n", BVal[0],
            (kLevel[0] - levelOf(lowest(BCen[0]))) / (kHeight[0] + 1e-20), diffav, diffmax);
@@ -524,10 +677,7 @@ void computeSlideLocation() {
         logf(" Heights: %lf %lf %lf\n", kHeightN[k], kHeightW[k], kHeightD[k]);
       }
       if (SF <= limit && kLength[k] >= 0.0001) continue;
-      forSlideCells(k, [](int b, int c) {
-        Bthixolev[b] = topOfColumn(c);
-        Bcellth[b] = 0;
-      });
+      dissolveColumns(w, k);
       if (FlagThixo == 3)
         kGravityI[k] = kGravityJ[k] = kGroundwaterI[k] = kGroundwaterJ[k] = 0;
       else
@@ -535,4 +685,111 @@ void computeSlideLocation() {
     }
   }
   setProgram("End ComputeSlideLocation");
+}
+
+void computeSlideLocation_original() {
+  setProgram("ComputeSlideLocation");
+  const SlideWindow w = slideWindow();
+  if (w.s == 0 || w.last < w.first) return;
+
+  strainEquation(w, 2e8, 2e8);
+  startLevels(w, firstOlderLocation == 0);
+  inclinationBalance(w);
+  strainSolve(w, IterSlideHoriz, 0.0, "ComputeSlideLocation - horiz solver %d");
+  holdResisting(w);
+  slideModify();
+  levelEquation(w, 1000.0);
+  bowlSources(w);
+
+  char text[80];
+  double diffav = 0;
+  for (int pass = 0; pass < IterSlideVert; ++pass) {
+    levelSweeps(w);
+    double sum = 0, diffmax = 0;
+    int n = 0;
+    // Relative to the slide's height; a slide without height has no target.
+    scaleSources(w, kHeight, 0.2, sum, diffmax, n);
+    diffav = n > 0 ? sum / n : 0.0;
+    if (n == 0 || diffav < 0.02) break;
+    std::snprintf(text, sizeof text, "ComputeSlideLocation - depth solver %d", pass);
+    setProgram(text);
+  }
+  firstOlderLocation = 1;
+  const double diff = BVal[0] > 0 ? (kLevel[0] - levelOf(lowest(BCen[0]))) / (kHeight[0] + 1e-20) : 0.0;
+  if (BVal[0] > 0) {
+    if (std::fabs(diffav) < 0.1)
+      acceptLevels(w);
+    else if (debugging == 'D')
+      logf("Sand slide not converged, BVal = %d, diff = %lf\n", BVal[0], diff);
+  }
+  if (debugging == 'D')
+    logf("Sand slide data, BVal = %d, diff = %lf, kLevel = %lf kHeight = %lf, kLength = %lf\n\n", BVal[0], diff,
+         kLevel[0], kHeight[0], kLength[0]);
+
+  // A slide at rest is dissolved and leaves the list with all of its values.
+  for (int k = MaxSlides - 2; k >= 0; --k) {
+    if (BVal[k] <= 0 || slideStop(k) != 1) continue;
+    logf("Stopped slide no. %d\n", k);
+    dissolveColumns(w, k);
+    removeSlide(k);
+  }
+  setProgram("End ComputeSlideLocation");
+}
+
+void computeSlidemovement2() {
+  const SlideWindow w = slideWindow();
+  if (w.s == 0 || w.last < w.first) return;
+  const bool multi = FlagFirstSlideLocation == 1 && multiCell(block[w.s]);
+  const double thin = 1.5 * TFSminDepth;
+
+  strainEquation(w, 2e8, 2e8);
+  forceBalance(w, multi, thin);
+  strainSolve(w, 201, 0.0, nullptr);
+  // The resisting columns are held; the slides start again from no strain.
+  for (int b = w.first; b <= w.last; ++b) {
+    const int c = lowest(b);
+    if (c != 0 && Bstrain[b] > -1e-8) {
+      Cap[c] = 1e20;
+      Csource[c] = 0;
+    }
+  }
+  for (int b = w.first; b <= w.last; ++b) Bstrain[b] = 0;
+  slideModify();
+
+  // The strain equation again over the slide columns; every other column
+  // holds strain 0 (the slide search left it held at its failure level,
+  // which is no strain).
+  strainEquation(w, 2e8, 2e8);
+  for (int b = w.first; b <= w.last; ++b) {
+    const int c = lowest(b);
+    if (c != 0 && Bcellth[b] <= 0) Cap[c] = 1e20;
+  }
+  forceBalance(w, multi, thin);
+  strainSolve(w, 201, 10000.0, nullptr);
+
+  // Each slide column moves by its strain against the slide's mean, scaled so
+  // that the largest strain moves a tenth of the slide's height.
+  const bool level6 = surfaceCount() > 6;
+  for (int k = 0; k < MaxSlides - 1 && BVal[k] != 0; ++k) {
+    double largest = 0, sum = 0;
+    int n = 0;
+    forSlideCells(w, k, [&](int b, int) {
+      largest = std::max(largest, std::fabs(Bstrain[b]));
+      sum += Bstrain[b];
+      ++n;
+    });
+    kStrain[k] = largest;
+    kSum[k] = n > 0 ? sum / n : 0.0;
+    forSlideCells(w, k, [&](int b, int) {
+      const double move = (Bstrain[b] - kSum[k]) / (largest + 1e-20) * 0.1 * kHeight[k];
+      if (Bedmove) Bedmove[b] = move;
+      const int i = Bkooi[b], j = Bkooj[b];
+      if (i < 1 || j < 1) return;
+      for (int ci : {i - 1, i})
+        for (int cj : {j - 1, j}) {
+          if (level6) Surfaces[6][ci][cj] += 0.25 * move;
+          zval[ci][cj][znumber] += 0.25 * move;
+        }
+    });
+  }
 }

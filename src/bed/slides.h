@@ -17,6 +17,19 @@ double computeSlideSF_old(int k);
 // lowest ones and its driving weight and seepage no longer exceed friction
 // and cohesion (no caller in a run); 0 otherwise and without slide cells.
 int slideStop(int k);
+// The older slope stability (no caller in a run): strain moduli of 2e8, the
+// weight along the inclination of each column's top against friction and
+// the cohesion over the column height, a failure-level equation of weight
+// 1000 whose sources follow the slide's height, and a slide dissolved when
+// it has come to rest (slideStop).
+void computeSlideLocation_original();
+// The bed of the slide block moved by strain instead of flow (no caller in a
+// run): the strain of the force balance forms the slides, a second strain
+// solve over them gives each column a bed move (Bedmove) of (strain - mean)
+// / largest |strain| times a tenth of the slide's height, a quarter of which
+// goes to each corner of the top (level 6 of Surfaces and the top grid
+// level).
+void computeSlidemovement2();
 // Labels the failing columns of the slide block as connected slides and gives
 // each its length, height, target level, centre column and plane.
 void slideModify();

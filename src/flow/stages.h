@@ -1,7 +1,6 @@
 // The stages of the main flow driver and the services of other subsystems it
 // calls, reached through one table so that the frame can run with any of them
-// replaced. The entries default to the functions declared here; those this
-// build does not hold yet end the run with "not available in this build".
+// replaced. The entries default to the functions declared here.
 #pragma once
 
 // ---- Stages of the flow solver ----

@@ -185,6 +185,28 @@ void linesFromHost(const SubBedWindow& w, double bottomGap, int& firstTime, bool
   firstTime = 1;
 }
 
+// The grid lines of the window below the host block: plan from the host's
+// line, top at its bed, bottom at the non-erodible level, the slide level
+// (the mean of the columns around, at most the bed) in S5 of both lines;
+// levels(i, j, T, v, N) sets the level counts of line (i, j) from its top T,
+// slide level v and bottom N.
+template <class Levels>
+void linesBelowHost(const SubBedWindow& w, Levels levels) {
+  for (int i = w.I1 - 1; i <= w.I2; ++i)
+    for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
+      const int jh = j - w.off;
+      const double T = zval[i][jh][1], N = Surfaces[3][i][jh];
+      const double v = std::min(meanSlideLevel(i, j, T, true), T);
+      S5(i, j) = S5(i, jh) = v;
+      xval[i][j] = xval[i][jh];
+      yval[i][j] = yval[i][jh];
+      zval[i][j][znumber] = T;
+      zval[i][j][1] = N;
+      Surfaces[3][i][j] = N;
+      levels(i, j, T, v, N);
+    }
+}
+
 void clearLineSlots(const SubBedWindow& w) {
   for (int i = w.I1 - 1; i <= w.I2; ++i)
     for (int j = w.jFirst - 1; j <= w.jLast; ++j)
@@ -446,19 +468,9 @@ int UnstrucThixo2(int b) {
   const double ratio = NestNoRatio / (MaxDepth + 1e-10);
   const Stack upperStack{ant, antlin, znumber};
   clearLineSlots(w);
-  for (int i = w.I1 - 1; i <= w.I2; ++i)
-    for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
-      const int jh = j - w.off;
-      const double T = zval[i][jh][1], N = Surfaces[3][i][jh];
-      const double v = std::min(meanSlideLevel(i, j, T, true), T);
-      S5(i, j) = S5(i, jh) = v;
-      xval[i][j] = xval[i][jh];
-      yval[i][j] = yval[i][jh];
-      zval[i][j][znumber] = T;
-      zval[i][j][1] = N;
-      Surfaces[3][i][j] = N;
-      antlin[i][j] = waterColumnLevels(T - N, ratio);
-    }
+  linesBelowHost(w, [ratio](int i, int j, double T, double, double N) {
+    antlin[i][j] = waterColumnLevels(T - N, ratio);
+  });
   for (int j = w.jFirst; j <= w.jLast; ++j)
     for (int i = w.I1; i <= w.I2; ++i) {
       ant[i][j] = cellsFromCorners(i, j);
@@ -528,20 +540,10 @@ int UnstrucThixo(int b) {
     return capAfter ? std::min(static_cast<int>(x), room) + 2 : std::min(static_cast<int>(x + 2), room + 1);
   };
   clearLineSlots(w);
-  for (int i = w.I1 - 1; i <= w.I2; ++i)
-    for (int j = w.jFirst - 1; j <= w.jLast; ++j) {
-      const int jh = j - w.off;
-      const double T = zval[i][jh][1], N = Surfaces[3][i][jh];
-      const double v = std::min(meanSlideLevel(i, j, T, true), T);
-      S5(i, j) = S5(i, jh) = v;
-      xval[i][j] = xval[i][jh];
-      yval[i][j] = yval[i][jh];
-      zval[i][j][znumber] = T;
-      zval[i][j][1] = N;
-      Surfaces[3][i][j] = N;
-      antmin[i][j] = levels(v - N, H - 1, false);
-      antlin[i][j] = levels(T - v, znumber - H - 1, true);
-    }
+  linesBelowHost(w, [&levels, H](int i, int j, double T, double v, double N) {
+    antmin[i][j] = levels(v - N, H - 1, false);
+    antlin[i][j] = levels(T - v, znumber - H - 1, true);
+  });
   // Two stacks per column: below the boundary at slots ..H, above it at
   // slots ..znumber, numbered from the bottom up.
   for (int j = w.jFirst; j <= w.jLast; ++j)

@@ -10,6 +10,7 @@ inline int BVal[MaxSlides];   // label of slide k (the Bcellth of its bed cells)
 inline int BNo[MaxSlides];    // bed cells of slide k
 inline int BCen[MaxSlides];   // bed cell at mid height of slide k
 inline double kLength[MaxSlides], kHeight[MaxSlides], kLevel[MaxSlides], kFac[MaxSlides], kStrain[MaxSlides];
+inline double kSum[MaxSlides];  // mean strain of slide k (the strain-driven bed move)
 inline double kA[MaxSlides], kB[MaxSlides], kC[MaxSlides], kD[MaxSlides], ikC[MaxSlides];
 inline double kSF[MaxSlides], kLastMult[MaxSlides], kDiff[MaxSlides];
 inline double kFlux[MaxSlides];  // mean level change of slide k (m), computeThixoFluxes

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 
@@ -251,4 +252,115 @@ TEST(SedimentBalance, TheClosingTimeLineChoosesItsUnit) {
     EXPECT_NE(logText().find(r.line), std::string::npos) << r.line;
   }
   stimet = 0.0;
+}
+
+namespace {
+
+// The layer stacks of a 3 x 2 box with two sizes (F 37 3): every bed cell has
+// layer 0 (0.1 m) and layer 1 (0.2 m), bed cell 3 also layer 2 (0.6 m, solid
+// fraction 0.9, all size 1); solid fraction 0.6 elsewhere; fractions 0.5 and
+// 0.5 except bed cell 2 layer 1 (0.5 + 0.375: off by 0.125), bed cell 4
+// layer 0 (0.5 + 0.75: off by 0.25) and bed cell 5 layer 1 (0.5 + 0.25: off
+// by 0.25 as well, but later). The fixed bed lies 1.5 m below the bed, 0.4 m
+// lower still at the outer corner of the first column (no other column
+// touches it).
+void layerStacks() {
+  FlagTSC = 3;
+  NoBedLayers = 3;
+  SolidFrac = 0.6;
+  density = 2.65;
+  SedimentBox box;
+  box.sizes = 2;
+  ASSERT_TRUE(box.build());
+  ASSERT_EQ(NoBCells, 6);
+  for (int b = 1; b <= NoBCells; ++b) {
+    ASSERT_NEAR(Barea[b], 1.0, 1e-12);
+    BlayerTop[b] = b == 3 ? 2 : 1;
+    for (int k = 0; k <= 2; ++k) {
+      BSedDistrib[k][0][b] = k == 0 ? 0.1 : k == 1 ? 0.2 : 0.6;
+      BSedDistrib[k][1][b] = k == 2 ? 1.0 : 0.5;
+      BSedDistrib[k][2][b] = k == 2 ? 0.0 : 0.5;
+      Bsolidfraction[k][b] = k == 2 ? 0.9 : 0.6;
+    }
+    Bedmove[b] = 0.001 * b;
+  }
+  BSedDistrib[1][2][2] = 0.375;
+  BSedDistrib[0][2][4] = 0.75;
+  BSedDistrib[1][2][5] = 0.25;
+  for (int i = 0; i <= xnumber; ++i)
+    for (int j = 0; j <= ynumber; ++j) Surfaces[3][i][j] = zval[i][j][1] - 1.5;
+  Surfaces[3][Bkooi[1] - 1][Bkooj[1] - 1] -= 0.4;
+  for (int l = 0; l <= 2; ++l) kLayer1[l] = 0.0;
+}
+
+}  // namespace
+
+// The checks of the multi-layer stacks, by hand: the largest departure 0.25
+// at bed cell 4, layer 0 (the first of the two); the mean solid fraction of
+// the 13 layers (12 x 0.6 + 0.9) / 13, 0.3 / 13 above F 26; the layer
+// thickness per bed cell (6 x 0.3 + 0.6) / 6 = 0.4 m; the fixed bed 1.5 m
+// down, plus a quarter of 0.4 m in the first column: 1.5 + 0.1 / 6 m. The layer masses: 6 x 0.3 x 0.6 + 0.6 x 0.9
+// = 1.62 m of solids, 1.08 m of them size 1, times 2650 kg/m3.
+TEST(SedimentBalance, TheChecksOfTheLayerStacks) {
+  InProjectDir dir;
+  layerStacks();
+  sedimentBalanceSums();
+  EXPECT_DOUBLE_EQ(kSumfrac, 0.25);
+  EXPECT_EQ(kSumfracBed, 4);
+  EXPECT_EQ(kSumfracLayer, 0);
+  EXPECT_NEAR(kSumSolid, 8.1 / 13.0, 1e-12);
+  EXPECT_NEAR(kSumBSed0, 0.4, 1e-12);
+  EXPECT_NEAR(kSumThick, 1.5 + 0.1 / 6.0, 1e-12);
+  EXPECT_NEAR(kLayer2[0], 1.62 * 2650.0, 1e-9);
+  EXPECT_NEAR(kLayer2[1], 1.08 * 2650.0, 1e-9);
+  debugging = 'D';
+  continuityReport(BedChangeSummary{});
+  EXPECT_NE(logText().find("Max def. fractions: 0.25 (4,0) BSD[0]=0.1, BtopL=1, delta solidfrac: 0.0230769, "
+                           "AvBedThick 1.51667, AvSedD0: 0.4\n"),
+            std::string::npos)
+      << logText();
+  setControlDefaults();
+  setRunStateInitial();
+}
+
+// A layer whose fractions sum to 1 +- more than 0.5 ends the run (status -4)
+// after the report, unless it is an empty layer 0 (at most 1e-7 m); a
+// departure of exactly 0.5 goes on.
+TEST(SedimentBalanceDeathTest, FractionsFarFromOneEndTheRun) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  struct Case {
+    int layer;
+    double size2, thickness;
+    const char* stop;  // the lines after "Average bedchange", "" when the run goes on
+  };
+  const Case cases[] = {
+      {1, 1.125, 0.2,
+       "Error sum fractions = 0.625000. Bedmove[4] = 4.000000e-03, lb=1, BlayerTop = 1\n"
+       "BSedDistrib[1][0][4] = 2.000000e-01\n"},
+      {0, 1.125, 2e-7,
+       "Error sum fractions = 0.625000. Bedmove[4] = 4.000000e-03, lb=0, BlayerTop = 1\n"
+       "BSedDistrib[0][0][4] = 2.000000e-07\n"},
+      {0, 1.125, 1e-7, ""},
+      {1, 0.0, 0.2, ""},
+  };
+  for (const Case& k : cases) {
+    InProjectDir dir;
+    layerStacks();
+    BSedDistrib[k.layer][2][4] = k.size2;
+    BSedDistrib[k.layer][0][4] = k.thickness;
+    sedimentBalanceSums();
+    const std::string tail = "Average bedchange: 0.000000, max: 0.000000\n" + std::string(k.stop);
+    // Both in a child: a run that should go on and stops fails here too.
+    EXPECT_EXIT(
+        {
+          continuityReport(BedChangeSummary{});
+          std::exit(0);
+        },
+        ::testing::ExitedWithCode(*k.stop ? 252 : 0), "");
+    const std::string log = logText();
+    ASSERT_GE(log.size(), tail.size());
+    EXPECT_EQ(log.substr(log.size() - tail.size()), tail) << k.layer << " " << k.thickness;
+    setControlDefaults();
+    setRunStateInitial();
+  }
 }
