@@ -3,6 +3,7 @@
 (Debian: python3-matplotlib); no display needed.
 
 usage:
+  (the options may stand before or after the directory or file)
   scripts/plot_series.py timeo <project-dir> [--labels A,B,...] [--out PNG]
       The time series of `timeo` (one line per written step: the time in
       seconds, then the values the O records of `timei` ask for): one curve
@@ -180,11 +181,13 @@ def vtk_time(data):
         return None
 
 
-def time_label(seconds):
+def time_label(seconds, hours=None):
+    """The time in hours (for a series that runs beyond two hours, or for
+    one time beyond two hours) or in seconds."""
     if seconds is None:
         return "?"
-    if seconds >= 7200.0:
-        return "%.4g h" % (seconds / 3600.0)
+    if hours if hours is not None else seconds >= 7200.0:
+        return "%.3g h" % (seconds / 3600.0)
     return "%.4g s" % seconds
 
 
@@ -254,11 +257,12 @@ def plot_profile(project, field, out):
     fig, ax = plt.subplots(figsize=(10, 4.5))
     colours = plt.get_cmap("viridis")
     axis = "x"
+    hours = max((t for t, _, _ in series if t is not None), default=0.0) > 7200.0
     for k, (t, name, data) in enumerate(series):
         along, line, axis = centre_line(data["points"])
         values = [data["point"][array][n] for n in line]
         colour = colours(k / max(len(series) - 1, 1))
-        ax.plot(along, values, color=colour, label=time_label(t))
+        ax.plot(along, values, color=colour, label=time_label(t, hours))
         if field == "level" and "Bed_level" in data["point"] and k == len(series) - 1:
             ax.plot(along, [data["point"]["Bed_level"][n] for n in line], color="saddlebrown", label="bed")
     ax.set_xlabel("%s (m)" % axis)
@@ -337,17 +341,26 @@ def plot_profiles_file(project, out):
 
 
 def main(argv):
-    if len(argv) < 2 or argv[0] not in ("timeo", "profile", "cross", "profiles"):
+    if not argv or argv[0] not in ("timeo", "profile", "cross", "profiles"):
         fail(USAGE)
-    kind, target = argv[0], argv[1]
+    kind = argv[0]
     options = {"--labels": None, "--out": None, "--field": None}
-    k = 2
+    targets = []
+    k = 1
     while k < len(argv):
-        if argv[k] not in options or k + 1 >= len(argv):
+        if argv[k] in options:
+            if k + 1 >= len(argv):
+                fail(USAGE)
+            options[argv[k]] = argv[k + 1]
+            k += 2
+            continue
+        if argv[k].startswith("--"):
             fail(USAGE)
-        options[argv[k]] = argv[k + 1]
-        k += 2
-    out = options["--out"]
+        targets.append(argv[k])
+        k += 1
+    if len(targets) != 1:
+        fail(USAGE)
+    target, out = targets[0], options["--out"]
     if kind != "cross" and not os.path.isdir(target):
         fail("no project directory " + target)
     if kind == "timeo":
