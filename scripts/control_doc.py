@@ -43,33 +43,46 @@ FIXED = {
 
 # Words of the option comments and names, in the order they are tried.
 KEYWORDS = [
+    ("other", r"comp|thermo|temperat|alga|quality|veget|oxygen|fish|habitat|ice\b|seiche|groundwater"),
     ("threads", r"thread|parallel|openmp|work range|mpi"),
     ("output", r"print|write|plot|output|file|log|vtk|tecplot|paraview|result"),
-    ("turbulence", r"turbul|k-epsilon|epsilon|eddy|wall law|kinen|viscos"),
-    ("surface", r"surface|water level|waterlevel|tfs|backwater|weir|wet|dry"),
+    ("turbulence", r"turbul|k-epsilon|epsilon|\beps|plus|eddy|wall|kinen|viscos|gamma|schmidt|stress diff|turb"),
+    ("surface", r"surf|water level|waterlevel|tfs|backwater|weir|wet|dry"),
     ("sediment", r"sediment|conc|fall|size|suspend|fraction|cohes|dune|grain|shields|transport|morph"),
-    ("bed", r"\bbed|slide|avalanch|scour|rough|layer|repose|erosion"),
-    ("grid", r"grid|block|cell|koosurf|unstruc|level|point"),
-    ("flow", r"iter|relax|discharge|inflow|outflow|pressure|velocit|flow|solver|converg|coriolis|wind|density"),
+    ("bed", r"\bbed|slide|avalanch|scour|rough|layer|repose|erosion|\bks\b|bagger|dredg"),
+    ("grid", r"grid|block|cell|koosurf|unstruc|level|point|vert dist|dist\b|nest|\bx\b|\by\b|\bz\b"),
+    ("flow", r"iter|relax|discharge|inflow|outflow|pres|velocit|flow|solver|converg|coriolis|wind|density|"
+             r"time step|hydrostatic|poros|crank|diff|continuity|froude|sou\b|scheme|interpol|input|limit"),
 ]
 
 DATASET_REF = re.compile(r"\b([A-Z]) (\d+)\b")
 
 
 def option_comments():
-    """Data set -> list of (option name, comment text) from the option headers."""
+    """Data set -> list of (option names, comment text) from the option
+    headers: the comment after a declaration names its data sets, before a
+    colon what the options hold; a comment line of its own that starts with
+    data sets and a colon describes them."""
     out = {}
+    declaration = re.compile(r"\s*inline\s+(?:const\s+)?[\w:<>]+\s+(.*?);\s*//\s*(.*)$")
     for path in sorted(glob.glob(os.path.join(ROOT, "src", "state", "options*.h"))):
         with open(path) as f:
             for line in f:
-                m = re.match(r"\s*inline\s+[\w:<>]+\s+(\w+)(\[[^\]]*\])*\s*(=[^;]*)?;\s*//\s*(.*)$", line)
-                if not m:
-                    continue
-                name, comment = m.group(1), m.group(4).strip()
+                m = declaration.match(line)
+                if m:
+                    declarators = re.sub(r"\{[^}]*\}", "", m.group(1))
+                    names = [re.match(r"\s*(\w+)", d).group(1) for d in declarators.split(",")
+                             if re.match(r"\s*\w+", d)]
+                    comment = m.group(2).strip()
+                else:
+                    m = re.match(r"\s*//\s*((?:[A-Z] \d+(?:,\s*|\s+and\s+)?)+):\s*(.+)$", line)
+                    if not m:
+                        continue
+                    names, comment = [], m.group(1) + ": " + m.group(2).strip()
                 head = comment.split(":", 1)
                 text = head[1].strip() if len(head) == 2 else ""
                 for letter, number in DATASET_REF.findall(head[0]):
-                    out.setdefault("%s %s" % (letter, number), []).append((name, text))
+                    out.setdefault("%s %s" % (letter, number), []).append((names, text))
     return out
 
 
@@ -112,7 +125,9 @@ def group_of(row, options):
         return "flow"
     if row["letter"] == "W":
         return "surface"
-    words = " ".join("%s %s" % (n, t) for n, t in options.get(key, [])).lower()
+    names = " ".join(" ".join(n) for n, _ in options.get(key, []))
+    names = re.sub(r"([a-z])([A-Z])", r"\1 \2", names).replace("_", " ")
+    words = (names + " " + " ".join(t for _, t in options.get(key, []))).lower()
     if row["letter"] == "G" and not words:
         return "grid"
     for group, pattern in KEYWORDS:
@@ -146,7 +161,7 @@ def entry(row, options):
     lines = ["### " + title_of(row), ""]
     sets = options.get(key_of(row), [])
     described = [t for _, t in sets if t]
-    names = ", ".join("`%s`" % n for n, _ in sets)
+    names = ", ".join("`%s`" % n for n in dict.fromkeys(n for ns, _ in sets for n in ns))
     if described:
         what = "; ".join(dict.fromkeys(described))
         lines.append("- Does: %s." % what.rstrip("."))

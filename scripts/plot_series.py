@@ -258,11 +258,13 @@ def plot_profile(project, field, out):
     colours = plt.get_cmap("viridis")
     axis = "x"
     hours = max((t for t, _, _ in series if t is not None), default=0.0) > 7200.0
+    # The files of a steady run all hold time 0: they are told apart by name.
+    by_name = len(set(t for t, _, _ in series)) < len(series)
     for k, (t, name, data) in enumerate(series):
         along, line, axis = centre_line(data["points"])
         values = [data["point"][array][n] for n in line]
         colour = colours(k / max(len(series) - 1, 1))
-        ax.plot(along, values, color=colour, label=time_label(t, hours))
+        ax.plot(along, values, color=colour, label=os.path.basename(name) if by_name else time_label(t, hours))
         if field == "level" and "Bed_level" in data["point"] and k == len(series) - 1:
             ax.plot(along, [data["point"]["Bed_level"][n] for n in line], color="saddlebrown", label="bed")
     ax.set_xlabel("%s (m)" % axis)
