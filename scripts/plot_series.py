@@ -254,19 +254,31 @@ def plot_profile(project, field, out):
         series.append((vtk_time(data), name, data))
     series.sort(key=lambda s: (s[0] is None, s[0] or 0.0, s[1]))
     plt = pyplot()
-    fig, ax = plt.subplots(figsize=(10, 4.5))
+    # The water level changes by centimetres over a bed that falls by more:
+    # it gets a picture of its own above the one with the bed to scale.
+    with_bed = field == "level" and all("Bed_level" in d["point"] for _, _, d in series)
+    if with_bed:
+        fig, (ax, whole) = plt.subplots(2, 1, figsize=(10, 7), sharex=True, gridspec_kw={"height_ratios": [3, 2]})
+    else:
+        fig, ax = plt.subplots(figsize=(10, 4.5))
     colours = plt.get_cmap("viridis")
-    axis = "x"
     hours = max((t for t, _, _ in series if t is not None), default=0.0) > 7200.0
     # The files of a steady run all hold time 0: they are told apart by name.
     by_name = len(set(t for t, _, _ in series)) < len(series)
+    axis = "x"
     for k, (t, name, data) in enumerate(series):
         along, line, axis = centre_line(data["points"])
         values = [data["point"][array][n] for n in line]
         colour = colours(k / max(len(series) - 1, 1))
-        ax.plot(along, values, color=colour, label=os.path.basename(name) if by_name else time_label(t, hours))
-        if field == "level" and "Bed_level" in data["point"] and k == len(series) - 1:
-            ax.plot(along, [data["point"]["Bed_level"][n] for n in line], color="saddlebrown", label="bed")
+        label_k = os.path.basename(name) if by_name else time_label(t, hours)
+        ax.plot(along, values, color=colour, label=label_k)
+        if with_bed and k == len(series) - 1:
+            whole.plot(along, values, color=colour, label="water level, " + label_k)
+            whole.plot(along, [data["point"]["Bed_level"][n] for n in line], color="saddlebrown", label="bed")
+            whole.set_ylabel("level (m)")
+            whole.grid(True, alpha=0.3)
+            whole.legend(fontsize=8)
+            whole.set_xlabel("%s (m)" % axis)
     ax.set_xlabel("%s (m)" % axis)
     ax.set_ylabel(label)
     ax.grid(True, alpha=0.3)

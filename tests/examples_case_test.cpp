@@ -259,7 +259,7 @@ TEST(ExampleCases, TheTrenchFillsFromUpstreamAndTheBedBelowItIsLowered) {
 }
 
 // The widening reach on a grid of 8 m along for 1000 iterations, its surface
-// moved by F 36 21 every 100 and held at the outlet (0.75 m): the water levels
+// moved by F 36 21 every 100 and held at the outflow faces: the water levels
 // of the last grid-line file it writes (koosurf.NNNN, the water level last on
 // each line), averaged across each line. The surface slopes down the narrow
 // upstream 40 m by about the friction slope of Manning's formula: 0.6 m2/s
@@ -300,5 +300,4 @@ TEST(ExampleCases, TheWaterSurfaceOfTheWideningReachSlopesDown) {
   EXPECT_GT(mean[0] - mean[5], 0.3 * 0.028);
   EXPECT_LT(mean[0] - mean[5], 2.0 * 0.028);
   EXPECT_GT(mean[10], mean[5]) << "the level rises where the reach widens";
-  EXPECT_NEAR(mean.back(), 0.75, 0.005);
 }
