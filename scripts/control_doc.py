@@ -55,6 +55,43 @@ KEYWORDS = [
              r"time step|hydrostatic|poros|crank|diff|continuity|froude|sou\b|scheme|interpol|input|limit"),
 ]
 
+# What the data sets a new user meets first do, where the comments of their
+# options do not say it.
+DESCRIPTIONS = {
+    "F 1": "debugging letter: D (also E, J) logs the sediment continuity and the balance table per size at every "
+           "step, B the bed change of every column at the end",
+    "F 2": "run letters, performed in order (up to 20): Y generates the grid from koosurf, W computes the steady "
+           "flow, R reads the result file, S runs the sediment time loop, X ends with status 0; "
+           "docs/architecture.md lists the others",
+    "F 24": "turbulence model (0: k-epsilon, the default)",
+    "F 33": "time step (s) of the time loop and the flow iterations in each step",
+    "F 36": "method that moves the free surface: 0 the classic update (default); 4, 5, 6, 7, 9, 21, 50 surface "
+            "equations and column balances; 1 and 11..19 the transient kinematic surface",
+    "F 37": "sediment computation of letter S: 1, 2 (two-layer bed) or 3 (multi-layer bed); not with letter W",
+    "F 64": "grid generation algorithm of letter Y",
+    "F 91": "grid column (i, j) whose water level is the reference of the free surface",
+    "F 164": "parallel relaxation: 0 the default; 31 Gauss-Seidel along the water columns, the same bits for any "
+             "thread count",
+    "F 206": "number of threads",
+    "F 237": "discharge (m3/s) of a discharge group: F 237 <group> <discharge>",
+    "F 314": "makes discharge groups of the ends of the grid: F 314 1 1 lets the water in over the whole west end "
+             "(group 1) and out over the whole east end (group 2)",
+    "F 329": "result files written at the end and with P 10: value 1 the result file, 6 the 3-D VTK file, 15 with "
+             "6 the grid-line file koosurf.NNNN with the new levels",
+    "F 453": "writes the profiles file of the sediment loop every N steps",
+    "G 1": "array sizes: grid lines along i and along j plus 2, cell levels, and the number of sediment sizes",
+    "G 24": "variables of the plot files: their count, then per variable its letter, level and size (z bed level, "
+            "v water level, y depth, s bed change, c concentration, ...)",
+    "K 3": "relaxation factors: the three velocities, the pressure correction, k and epsilon",
+    "K 4": "solver sweeps in each iteration: the three velocities, the pressure correction, k and epsilon",
+    "K 5": "block correction per equation (same order as K 3); 1 for the pressure correction: the line-sum block "
+           "correction in every inner iteration",
+    "S any": "a sediment size: S <size> <diameter (m)> <fall velocity (m/s)>",
+    "N any": "fraction of a size in the bed sediment: N 0 <size> <fraction> for the whole bed",
+    "M any": "inflow concentration of a size by volume: M <discharge group> <size> <concentration>",
+    "T any": "title of the run (the rest of the line), written into the result files",
+}
+
 DATASET_REF = re.compile(r"\b([A-Z]) (\d+)\b")
 
 
@@ -162,14 +199,16 @@ def entry(row, options):
     sets = options.get(key_of(row), [])
     described = [t for _, t in sets if t]
     names = ", ".join("`%s`" % n for n in dict.fromkeys(n for ns, _ in sets for n in ns))
-    if described:
+    if key_of(row) in DESCRIPTIONS:
+        lines.append("- Does: %s." % DESCRIPTIONS[key_of(row)])
+    elif described:
         what = "; ".join(dict.fromkeys(described))
         lines.append("- Does: %s." % what.rstrip("."))
     elif names:
         lines.append("- Does: sets %s." % names)
     else:
         lines.append("- Does: read by its own rule (records, strings or lists; see the message of a refusal).")
-    if names and described:
+    if names and (described or key_of(row) in DESCRIPTIONS):
         lines.append("- Sets: %s." % names)
     if row["values"]:
         shown = []
