@@ -49,14 +49,14 @@ def fail(message):
     sys.exit(2)
 
 
+# The field names and the module check are render.py's.
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import render  # noqa: E402
+
+
 def pyplot():
-    try:
-        import matplotlib
-    except ImportError:
-        system = "/usr/bin/python3"
-        if os.path.exists(system) and os.path.realpath(sys.executable) != os.path.realpath(system):
-            os.execv(system, [system, os.path.abspath(__file__)] + sys.argv[1:])
-        fail("matplotlib is missing (Debian: apt-get install python3-matplotlib)")
+    matplotlib = render.ensure_module("matplotlib", "matplotlib is missing (Debian: apt-get install python3-matplotlib)",
+                                      fail)
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 
@@ -191,22 +191,12 @@ def time_label(seconds, hours=None):
     return "%.4g s" % seconds
 
 
-PROFILE_FIELDS = {
-    "bed": ("Bed_level", "bed level (m)", "z 1 0"),
-    "bedchange": ("Bed_movement", "bed change since the start (m)", "s 1 0"),
-    "level": ("Water_level", "water level (m)", "v 1 0"),
-    "depth": ("Depth", "water depth (m)", "y 1 0"),
-}
-
-
 def profile_field(field):
-    if field in PROFILE_FIELDS:
-        return PROFILE_FIELDS[field]
-    match = re.fullmatch(r"conc([1-9][0-9]?)", field)
-    if match:
-        n = match.group(1)
-        return ("Sediment_conc_size_" + n, "concentration of size %s near the bed" % n, "c 1 " + n)
-    fail("unknown field '%s': one of bed, bedchange, level, depth, conc1, conc2, ..." % field)
+    """(VTK array, label, G 24 entry) of a field: the fields of render.py."""
+    spec = render.field_spec(field) if field != "velocity" else None
+    if spec is None:
+        fail("unknown field '%s': one of bed, bedchange, level, depth, conc1, conc2, ..." % field)
+    return spec
 
 
 def centre_line(points):

@@ -129,16 +129,24 @@ def fail(message, status=2):
     sys.exit(status)
 
 
-def ensure_vtk():
-    """Runs the script again under the system interpreter when this one has
-    no VTK."""
+def ensure_module(name, missing, stop=None):
+    """Imports a module; when this interpreter has none, runs the script (the
+    one started, sys.argv[0]) again under the system interpreter, and where
+    that one lacks it too ends with the message `missing` (through `stop`,
+    by default this script's fail)."""
+    import importlib
+
     try:
-        import vtk  # noqa: F401
+        return importlib.import_module(name)
     except ImportError:
         system = "/usr/bin/python3"
         if os.path.exists(system) and os.path.realpath(sys.executable) != os.path.realpath(system):
-            os.execv(system, [system, os.path.abspath(__file__)] + sys.argv[1:])
-        fail("VTK's Python module is missing (Debian: apt-get install python3-vtk9)")
+            os.execv(system, [system, os.path.abspath(sys.argv[0])] + sys.argv[1:])
+        (stop or fail)(missing)
+
+
+def ensure_vtk():
+    ensure_module("vtk", "VTK's Python module is missing (Debian: apt-get install python3-vtk9)")
 
 
 def ensure_display():
