@@ -179,6 +179,15 @@ std::string reducedKoosurf(const std::string& example, int stepI, int stepJ) {
   return out;
 }
 
+// Writes a sediment example into `dir` on its grid of every other line along
+// (the G 1 line given) for 60 steps, without its numbered output, and runs it.
+int runReducedSedimentExample(const CaseDir& dir, const std::string& example, const std::string& g1) {
+  dir.write("koosurf", reducedKoosurf(example, 2, 1));
+  dir.write("control",
+            reducedControl(example, {{"G 1 ", g1}, {"K 1 ", "K 1 60"}, {"P 10", ""}, {"F 329", ""}, {"G 24", ""}}));
+  return dir.run({"OMP_NUM_THREADS=2", "OMP_WAIT_POLICY=passive"});
+}
+
 }  // namespace
 
 // The settling basin (three sizes, letter S) on a grid of 4 m along for one
@@ -188,10 +197,7 @@ std::string reducedKoosurf(const std::string& example, int stepI, int stepJ) {
 // finer one, since a size that falls faster reaches the bed sooner.
 TEST(ExampleCases, TheSettlingBasinTrapsItsSedimentWithBalancedSums) {
   CaseDir dir;
-  dir.write("koosurf", reducedKoosurf("settling-basin", 2, 1));
-  dir.write("control", reducedControl("settling-basin", {{"G 1 ", "G 1 23 8 8 3"}, {"K 1 ", "K 1 60"},
-                                                         {"P 10", ""}, {"F 329", ""}, {"G 24", ""}}));
-  ASSERT_EQ(dir.run({"OMP_NUM_THREADS=2", "OMP_WAIT_POLICY=passive"}), 1) << dir.boogie();
+  ASSERT_EQ(runReducedSedimentExample(dir, "settling-basin", "G 1 23 8 8 3"), 1) << dir.boogie();
   // The last balance table: one row per size and the total (size 0).
   const auto rows = sedimentBalanceRows(dir.boogie());
   ASSERT_GE(rows.size(), 4u) << dir.boogie();
@@ -244,12 +250,9 @@ std::vector<double> lastTimeoLine(const std::string& text) {
 // lowered. The bed levels come from the engine's timeo file.
 TEST(ExampleCases, TheTrenchFillsFromUpstreamAndTheBedBelowItIsLowered) {
   CaseDir dir;
-  dir.write("koosurf", reducedKoosurf("dredged-trench", 2, 1));
-  dir.write("control", reducedControl("dredged-trench", {{"G 1 ", "G 1 28 8 8 1"}, {"K 1 ", "K 1 60"},
-                                                         {"P 10", ""}, {"F 329", ""}, {"G 24", ""}}));
   // Grid lines of the reduced grid along the middle (j = 3): x = 20, 40, 72 m.
   dir.write("timei", "O 0 3 z 6 3 z 11 3 z 19 3\n");
-  ASSERT_EQ(dir.run({"OMP_NUM_THREADS=2", "OMP_WAIT_POLICY=passive"}), 1) << dir.boogie();
+  ASSERT_EQ(runReducedSedimentExample(dir, "dredged-trench", "G 1 28 8 8 1"), 1) << dir.boogie();
   const std::vector<double> last = lastTimeoLine(dir.read("timeo"));
   ASSERT_EQ(last.size(), 4u) << dir.read("timeo");
   EXPECT_GT(last[0], 3000.0);  // the line of the last step but one
