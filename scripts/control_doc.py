@@ -89,7 +89,7 @@ DESCRIPTIONS = {
     "S any": "a sediment size: S <size> <diameter (m)> <fall velocity (m/s)>",
     "N any": "fraction of a size in the bed sediment: N 0 <size> <fraction> for the whole bed",
     "M any": "inflow concentration of a size by volume: M <discharge group> <size> <concentration>",
-    "T any": "title of the run (the rest of the line), written into the result files",
+    "T any": "title of the run: the rest of the line, at most 67 characters, written into the result files",
 }
 
 DATASET_REF = re.compile(r"\b([A-Z]) (\d+)\b")
