@@ -1,20 +1,34 @@
 #!/usr/bin/python3
-"""Pictures of a TOVAK result: velocity magnitude on a longitudinal section
-and in plan view, rendered off-screen with VTK from the engine's 3-D VTK file.
+"""Pictures of a TOVAK result: a field (the velocity magnitude unless asked
+otherwise) on a longitudinal section and in plan view, rendered off-screen
+with VTK from the engine's 3-D VTK file.
 
-usage: scripts/render.py <project-dir> [out-dir]
+usage: scripts/render.py [--field FIELD] [--file VTK-FILE] <project-dir> [out-dir]
 
 Reads the newest 3-D VTK file of the project directory (ParaView3U.vtk, or the
 numbered paru3_NNNNN.vtk of a run that numbers its output; the sixth integer
-of F 329 set to 1 writes it) and writes into out-dir (default: the project
-directory)
+of F 329 set to 1 writes it), or the one --file names, and writes into out-dir
+(default: the project directory)
 
-  velocity_section.png  the vertical section along the middle of the longer
+  <field>_section.png   the vertical section along the middle of the longer
                         horizontal side of the grid, vertically exaggerated
-  velocity_plan.png     the grid seen from above (the water surface or lid)
+  <field>_plan.png      the grid seen from above (the water surface or lid)
 
 then prints the paths of the two pictures. Both share one colour scale, from
-the least to the largest velocity magnitude of the whole grid.
+the least to the largest value of the field in the whole grid.
+
+FIELD is one of (the G 24 entry of the control file that writes it into the
+VTK file in brackets):
+
+  velocity   velocity magnitude (always in the file)
+  bed        bed level (z 1 0)
+  bedchange  bed change since the start of the sediment run (s 1 0)
+  depth      water depth (y 1 0)
+  level      water level (v 1 0)
+  concN      suspended concentration of size N, e.g. conc1 (c 1 N)
+
+The grid-line fields (bed, bedchange, depth, level) are the same at every
+level of a column: the section shows them down the whole water column.
 
 Needs VTK's Python module of the system interpreter (Debian: python3-vtk9).
 That build of VTK renders through X only: without a display the script starts
@@ -29,7 +43,60 @@ import shutil
 import subprocess
 import sys
 
-USAGE = "usage: scripts/render.py <project-dir> [out-dir]"
+USAGE = "usage: scripts/render.py [--field FIELD] [--file VTK-FILE] <project-dir> [out-dir]"
+
+# Field name -> (VTK array, colour-bar label, G 24 entry that writes it).
+FIELDS = {
+    "velocity": ("Velocity", "velocity magnitude (m/s)", None),
+    "bed": ("Bed_level", "bed level (m)", "z 1 0"),
+    "bedchange": ("Bed_movement", "bed change since the start (m)", "s 1 0"),
+    "depth": ("Depth", "water depth (m)", "y 1 0"),
+    "level": ("Water_level", "water level (m)", "v 1 0"),
+}
+
+
+def field_spec(field):
+    """(array name, label, G 24 entry) of a field name, or None."""
+    if field in FIELDS:
+        return FIELDS[field]
+    match = re.fullmatch(r"conc([1-9][0-9]?)", field)
+    if match:
+        n = match.group(1)
+        return ("Sediment_conc_size_" + n, "concentration of size %s (volume fraction)" % n, "c 1 " + n)
+    return None
+
+
+def parse_arguments(argv):
+    """(field, file or None, project, out) from the command line; ends with
+    the usage and status 2 on anything else."""
+    field, chosen, rest = "velocity", None, []
+    k = 0
+    while k < len(argv):
+        a = argv[k]
+        if a in ("--field", "--file"):
+            if k + 1 >= len(argv):
+                fail(USAGE)
+            if a == "--field":
+                field = argv[k + 1]
+            else:
+                chosen = argv[k + 1]
+            k += 2
+            continue
+        if a.startswith("--field="):
+            field = a[len("--field="):]
+        elif a.startswith("--file="):
+            chosen = a[len("--file="):]
+        elif a.startswith("--"):
+            fail(USAGE)
+        else:
+            rest.append(a)
+        k += 1
+    if len(rest) not in (1, 2):
+        fail(USAGE)
+    if field_spec(field) is None:
+        fail("unknown field '%s': one of velocity, bed, bedchange, depth, level, conc1, conc2, ..." % field)
+    return field, chosen, rest[0], (rest[1] if len(rest) == 2 else rest[0])
+
 
 # Width of every picture in pixels; heights follow from the data.
 WIDTH = 1400
@@ -39,7 +106,7 @@ MAX_DATA_HEIGHT = 900
 # Space for the two title lines above the data and the colour bar below it.
 TOP, BOTTOM, SIDE = 80, 110, 40
 # The colour bar runs from here to the right margin, its label left of it.
-BAR_LEFT = 280
+BAR_LEFT = 420
 
 # The perceptually uniform "viridis" colours at 0, 1/8, ..., 1.
 VIRIDIS = [
@@ -62,16 +129,24 @@ def fail(message, status=2):
     sys.exit(status)
 
 
-def ensure_vtk():
-    """Runs the script again under the system interpreter when this one has
-    no VTK."""
+def ensure_module(name, missing, stop=None):
+    """Imports a module; when this interpreter has none, runs the script (the
+    one started, sys.argv[0]) again under the system interpreter, and where
+    that one lacks it too ends with the message `missing` (through `stop`,
+    by default this script's fail)."""
+    import importlib
+
     try:
-        import vtk  # noqa: F401
+        return importlib.import_module(name)
     except ImportError:
         system = "/usr/bin/python3"
         if os.path.exists(system) and os.path.realpath(sys.executable) != os.path.realpath(system):
-            os.execv(system, [system, os.path.abspath(__file__)] + sys.argv[1:])
-        fail("VTK's Python module is missing (Debian: apt-get install python3-vtk9)")
+            os.execv(system, [system, os.path.abspath(sys.argv[0])] + sys.argv[1:])
+        (stop or fail)(missing)
+
+
+def ensure_vtk():
+    ensure_module("vtk", "VTK's Python module is missing (Debian: apt-get install python3-vtk9)")
 
 
 def ensure_display():
@@ -173,7 +248,7 @@ def coloured_actor(data, table, low, high):
     mapper = vtk.vtkDataSetMapper()
     mapper.SetInputData(data)
     mapper.SetScalarModeToUsePointFieldData()
-    mapper.SelectColorArray("speed")
+    mapper.SelectColorArray("shown")
     mapper.SetLookupTable(table)
     mapper.SetScalarRange(low, high)
     mapper.UseLookupTableScalarRangeOn()
@@ -224,7 +299,7 @@ def text_actor(text, size, top_offset):
     return actor
 
 
-def save(actors, camera_setup, extent_right, extent_up, title, subtitle, table, path):
+def save(actors, camera_setup, extent_right, extent_up, title, subtitle, table, path, bar_label):
     """Renders the actors with a parallel camera so that the data, extent_right
     by extent_up world units across and up the screen, fills the width (or
     MAX_DATA_HEIGHT) between the titles and the colour bar, centred, and
@@ -265,7 +340,7 @@ def save(actors, camera_setup, extent_right, extent_up, title, subtitle, table, 
     bar.GetPositionCoordinate().SetValue(BAR_LEFT, 10)
     bar.GetPosition2Coordinate().SetCoordinateSystemToDisplay()
     bar.GetPosition2Coordinate().SetValue(WIDTH - SIDE - BAR_LEFT, BOTTOM - 40)
-    renderer.AddActor2D(text_actor("velocity magnitude (m/s)", 16, 45))
+    renderer.AddActor2D(text_actor(bar_label, 16, 45))
     renderer.AddActor2D(bar)
 
     window = vtk.vtkRenderWindow()
@@ -287,13 +362,16 @@ def save(actors, camera_setup, extent_right, extent_up, title, subtitle, table, 
 
 
 def main():
-    if len(sys.argv) not in (2, 3):
-        fail(USAGE)
-    project = sys.argv[1]
-    out = sys.argv[2] if len(sys.argv) == 3 else project
+    field, chosen, project, out = parse_arguments(sys.argv[1:])
+    array, label, entry = field_spec(field)
     if not os.path.isdir(project):
         fail("no project directory " + project)
-    result = find_result(project)
+    if chosen is not None:
+        result = chosen if os.path.isabs(chosen) or os.path.isfile(chosen) else os.path.join(project, chosen)
+        if not os.path.isfile(result):
+            fail("no file " + chosen)
+    else:
+        result = find_result(project)
     if result is None:
         fail(
             "no 3-D VTK file (ParaView3U.vtk or paru3_*.vtk) in " + project +
@@ -314,18 +392,29 @@ def main():
         fail(result + " holds no cells with velocities")
     run_title = describe_run(reader.GetHeader() or "")
 
-    speed = vtk.vtkArrayCalculator()
-    speed.SetInputData(grid)
-    speed.SetAttributeTypeToPointData()
-    speed.AddVectorArrayName("Velocity")
-    speed.SetFunction("mag(Velocity)")
-    speed.SetResultArrayName("speed")
-    speed.Update()
-    grid = speed.GetOutput()
-    low, high = grid.GetPointData().GetArray("speed").GetRange()
+    if field == "velocity":
+        speed = vtk.vtkArrayCalculator()
+        speed.SetInputData(grid)
+        speed.SetAttributeTypeToPointData()
+        speed.AddVectorArrayName("Velocity")
+        speed.SetFunction("mag(Velocity)")
+        speed.SetResultArrayName("shown")
+        speed.Update()
+        grid = speed.GetOutput()
+    else:
+        source = grid.GetPointData().GetArray(array)
+        if source is None:
+            fail("%s holds no %s (%s): add the entry '%s' to the G 24 data set of the control file and run the engine"
+                 % (result, label, array, entry))
+        shown = vtk.vtkDoubleArray()
+        shown.DeepCopy(source)
+        shown.SetName("shown")
+        grid.GetPointData().AddArray(shown)
+    low, high = grid.GetPointData().GetArray("shown").GetRange()
     if high <= low:
         high = low + 1e-6
     table = lookup_table(low, high)
+    what = label[:label.rfind(" (")] if label.endswith(")") else label
 
     x0, x1, y0, y1, z0, z1 = grid.GetBounds()
     along_x = (x1 - x0) >= (y1 - y0)
@@ -370,17 +459,18 @@ def main():
     where = ("y = %.2f m" % centre[1]) if along_x else ("x = %.2f m" % centre[0])
     axis = "x" if along_x else "y"
     lo_axis, hi_axis = (x0, x1) if along_x else (y0, y1)
-    path = os.path.join(out, "velocity_section.png")
+    path = os.path.join(out, field + "_section.png")
     save(
         actors,
         section_camera,
         length,
         depth * scale,
-        "%s: velocity magnitude on the longitudinal section %s" % (name, where),
+        "%s: %s on the longitudinal section %s" % (name, what, where),
         "%s from %.4g to %.4g m (to the right), z from %.4g to %.4g m, vertical scale x %s   %s"
         % (axis, lo_axis, hi_axis, z0, z1, scale, run_title),
         table,
         path,
+        label,
     )
     written.append(path)
 
@@ -397,16 +487,17 @@ def main():
         camera.SetPosition(focal[0], focal[1], focal[2] + 10 * max(x1 - x0, y1 - y0, depth))
         camera.SetViewUp(0, 1, 0)
 
-    path = os.path.join(out, "velocity_plan.png")
+    path = os.path.join(out, field + "_plan.png")
     save(
         actors,
         plan_camera,
         max(x1 - x0, 1e-9),
         max(y1 - y0, 1e-9),
-        "%s: velocity magnitude at the top of the grid, seen from above" % name,
+        "%s: %s at the top of the grid, seen from above" % (name, what),
         "x from %.4g to %.4g m (to the right), y from %.4g to %.4g m (up)   %s" % (x0, x1, y0, y1, run_title),
         table,
         path,
+        label,
     )
     written.append(path)
 

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 if command -v apt-get >/dev/null; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
   $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q g++ cmake make libgtest-dev python3 python3-vtk9 xvfb \
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q g++ cmake make libgtest-dev python3 python3-vtk9 python3-matplotlib xvfb \
     clang libclang-rt-14-dev libomp-dev
 fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release

@@ -240,3 +240,61 @@ TEST(RenderScript, VerticalScaleIsTheNextRoundFactor) {
     EXPECT_EQ(o.text, std::string(factor) + "\n") << "ratio " << ratio;
   }
 }
+
+namespace {
+
+// The box of boxVtk with one scalar array more, whose value at every grid
+// point is the velocity magnitude s there.
+std::string boxVtkWithScalar(const std::string& name) {
+  std::ostringstream s;
+  s << boxVtk() << "\nSCALARS " << name << " float\nLOOKUP_TABLE default\n";
+  for (int k = 0; k < 2; ++k)
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 3; ++i) s << k + j + 0.5 * i << "\n";
+  return s.str();
+}
+
+}  // namespace
+
+// --field draws a scalar array of the file in place of the velocity: with
+// the array equal to the velocity magnitude, the pictures show the colours of
+// the velocity pictures at the same places, under the field's own names.
+TEST(RenderScript, AFieldIsDrawnFromItsArray) {
+  if (!canRender()) GTEST_SKIP() << "VTK for /usr/bin/python3 or a display (Xvfb) is missing";
+  const std::vector<std::pair<std::string, std::string>> fields = {
+      {"bed", "Bed_level"}, {"bedchange", "Bed_movement"}, {"conc2", "Sediment_conc_size_2"}};
+  for (const auto& [field, array] : fields) {
+    SCOPED_TRACE(field);
+    CaseDir project;
+    // Another array first, of other values, which must not be drawn.
+    project.write("ParaView3U.vtk", boxVtkWithScalar(array) + "\nSCALARS Other float\nLOOKUP_TABLE default\n" +
+                                        std::string("7\n8\n9\n7\n8\n9\n7\n8\n9\n7\n8\n9\n"));
+    const Output o = runCommand("'" + kScript + "' --field " + field + " '" + project.path() + "'");
+    ASSERT_EQ(o.status, 0) << o.text;
+    EXPECT_EQ(o.text, "read " + project.path() + "/ParaView3U.vtk\n" + project.path() + "/" + field +
+                          "_section.png\n" + project.path() + "/" + field + "_plan.png\n");
+    const Probe p = probe(project.path() + "/" + field + "_section.png", {"0.6667", "0.3333"});
+    ASSERT_EQ(p.runs.size(), 2u);
+    EXPECT_LE(colourDistance(p.runs[0].first, p.bar.at("0.6667")), 12) << colourText(p.runs[0].first);
+    EXPECT_LE(colourDistance(p.runs[0].last, p.bar.at("0.3333")), 12) << colourText(p.runs[0].last);
+  }
+}
+
+// A field the file does not hold is told with the G 24 entry that writes it;
+// an unknown field with the list of fields.
+TEST(RenderScript, AMissingFieldIsToldHowToWriteIt) {
+  CaseDir project;
+  project.write("ParaView3U.vtk", boxVtk());
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"bed", "'z 1 0'"}, {"bedchange", "'s 1 0'"}, {"depth", "'y 1 0'"}, {"level", "'v 1 0'"}, {"conc3", "'c 1 3'"}};
+  if (std::system("/usr/bin/python3 -c 'import vtk' >/dev/null 2>&1") == 0 && canRender())
+    for (const auto& [field, entry] : rows) {
+      const Output o = runCommand("'" + kScript + "' --field " + field + " '" + project.path() + "'");
+      EXPECT_EQ(o.status, 2) << o.text;
+      EXPECT_NE(o.text.find("add the entry " + entry + " to the G 24 data set"), std::string::npos) << o.text;
+    }
+  const Output o = runCommand("'" + kScript + "' --field speed '" + project.path() + "'");
+  EXPECT_EQ(o.status, 2) << o.text;
+  EXPECT_NE(o.text.find("unknown field 'speed'"), std::string::npos) << o.text;
+  EXPECT_FALSE(project.exists("speed_section.png"));
+}
