@@ -92,23 +92,27 @@ struct Columns {
 // takes the mean pressure (9810 and 19620 Pa: 14715) and 0.2 x the sum of the
 // x velocities (1 and 2 m/s: 0.6), even where the east neighbour cell of its
 // bottom cell is the upper cell of a deeper column (pressure 5000 there);
-// a side without a neighbour cell (a wall) does not count.
+// a side without a neighbour cell (a wall) does not count. Pressures that
+// cancel (9810 and -9810 Pa) leave the column without a pressure: its
+// velocities, k and epsilon are cleared again (its cross-section has no other
+// column), CinvAp keeps the mean.
 TEST(WettingExtrapolation5, BottomCellsOfTheNeighbouringColumns) {
   struct Row {
     const char* what;
     bool eastWall, eastUpper;
-    double p, u;
+    double eastP, p, u, k;
   };
   const std::vector<Row> rows = {
-      {"both sides", false, false, 14715.0, 0.6},
-      {"east neighbour cell above the east bottom cell", false, true, 14715.0, 0.6},
-      {"a wall on the east side", true, false, 9810.0, 0.2},
+      {"both sides", false, false, 19620.0, 14715.0, 0.6, 0.01},
+      {"east neighbour cell above the east bottom cell", false, true, 19620.0, 14715.0, 0.6, 0.01},
+      {"a wall on the east side", true, false, 19620.0, 9810.0, 0.2, 0.01},
+      {"pressures that cancel", false, false, -9810.0, 0.0, 0.0, 0.0},
   };
   for (const Row& r : rows) {
     InProjectDir d;
     ExtrapIter = 3;
     Columns g;
-    g.cols = {{2, 2, true, 1, 9810.0, 1.0}, {3, 2, false, 2}, {4, 2, true, 2, 19620.0, 2.0}};
+    g.cols = {{2, 2, true, 1, 9810.0, 1.0}, {3, 2, false, 2}, {4, 2, true, 2, r.eastP, 2.0}};
     if (r.eastWall) g.walls = {{1, 2}};
     g.build();
     const int c = g.bottom(3, 2), east = g.bottom(4, 2);
@@ -119,7 +123,8 @@ TEST(WettingExtrapolation5, BottomCellsOfTheNeighbouringColumns) {
     WettingExtrapolation5();
     EXPECT_DOUBLE_EQ(Cpres[c], r.p) << r.what;
     EXPECT_NEAR(Cxvel[c], r.u, 1e-12) << r.what;
-    EXPECT_NEAR(Ckinen[c], 0.01, 1e-15) << r.what;  // ExtrapRelK 1 x the mean
+    EXPECT_NEAR(Ckinen[c], r.k, 1e-15) << r.what;  // ExtrapRelK 1 x the mean
+    EXPECT_NEAR(Cepsilon[c], 0.1 * r.k, 1e-15) << r.what;
     EXPECT_NEAR(CinvAp[c], 1e-3, 1e-15) << r.what;
     // The cell above takes the bottom cell's values; concentrations are 0.
     EXPECT_EQ(Cpres[c + 1], Cpres[c]) << r.what;
