@@ -21,7 +21,9 @@
 // over them: its row j = 2 over (2, 2), its row j = 3 over (2, 3) except the
 // column (6, 3), which has no coarse column and takes that of its west
 // neighbour (east lies outside the block; west comes before south, which
-// would give A).
+// would give A). The column (4, 2) has none either and takes that of its
+// east neighbour; the points (3, 1) and (4, 1) below the block's first row
+// look at it as their column (4, 2), not at a column of row 1.
 //   Transfer: points j = 1, 2 take A, points j = 3 take B.
 //   Smoothing of the inner points (4, 2) and (5, 2), in place, level :=
 //   0.5 level + 0.125 x (sum of the four neighbours):
@@ -58,7 +60,7 @@ TEST(NestedSurface, LevelsOfTheNestedBlockFromTheCoarseColumns) {
     Czcenter[g.cell(2, 3, 1)] = 0.25, Ckdist[g.cell(2, 3, 1)] = 0.25;
     for (int b = 0; b <= NoBCells; ++b) Bnestcoarse[b] = 0;
     if (r.coarse) {
-      for (int i : {4, 5, 6}) Bnestcoarse[g.bedCell(i, 2)] = g.bedCell(2, 2);
+      for (int i : {5, 6}) Bnestcoarse[g.bedCell(i, 2)] = g.bedCell(2, 2);
       for (int i : {4, 5}) Bnestcoarse[g.bedCell(i, 3)] = g.bedCell(2, 3);
     }
     interpolateSurfaceNested();
