@@ -14,7 +14,7 @@
 // A bed of 10 % mud (1 um) and 90 % sand, d50 0.4 mm, fall velocity 0.05 m/s:
 //   phi 0.6: rho 1.99, fb 1, taum (72.5 + 20.71872) / 77.5 = 1.2028222 Pa;
 //            at 3 Pa C = (3 / 1.2028222 - 1) x 3.0188679e-8 = 4.5105939e-8;
-//   phi 0.4: rho 1.66, fb 0.9222222, fb^10 = 0.4449316, taum 0.6836246 Pa;
+//   phi 0.4: rho 1.66, fb 0.9222222, fb^10 = 0.4449957, taum 0.6836246 Pa;
 //            at 3 Pa C = 1.0229051e-7;
 //   phi 0.6 at 1 Pa: taum above tau, no mud rate.
 TEST(SandMudConcentration, MudRateFromTheBulkDensityOfTheBed) {
