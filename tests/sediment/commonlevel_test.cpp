@@ -38,11 +38,7 @@ TEST(CommonReferenceLevel, MeanHalfHeightOfTheWetBottomCellsOfBlockOne) {
   gsize[1] = 0.001;
   shieldscoeff = 0.05;
   BedLoadFlag = 0;
-  for (int b = 1; b <= NoBCells; ++b) {
-    BSedDistrib[1][0][b] = 0.01, BSedDistrib[0][0][b] = 1.0;
-    BSedDistrib[1][1][b] = BSedDistrib[0][1][b] = 1.0;
-  }
-  for (int c = 1; c <= NoCells; ++c) Ckinen[c] = 2.0 / 300.0;  // 2 Pa
+  uniformBed({1.0}, 2.0 / 300.0);  // 2 Pa
   ASSERT_GE(NoBCells, 3);
   const int dry = 2;
   Bcellt[dry] = 0;

@@ -48,11 +48,7 @@ TEST(VelocityRatio, EngelundHansenFormulasSquareIt) {
     gsize[1] = 0.001;
     shieldscoeff = 0.05;
     BedLoadFlag = row.f84;
-    for (int b = 1; b <= NoBCells; ++b) {
-      BSedDistrib[1][0][b] = 0.01, BSedDistrib[0][0][b] = 1.0;
-      BSedDistrib[1][1][b] = BSedDistrib[0][1][b] = 1.0;
-    }
-    for (int c = 1; c <= NoCells; ++c) Ckinen[c] = 2.0 / 300.0;  // 2 Pa
+    uniformBed({1.0}, 2.0 / 300.0);  // 2 Pa
     int cells = 0;
     for (int c = Bcellt[1]; c != 0; c = Ccellt[c]) ++cells;
     ASSERT_EQ(cells, 9);
