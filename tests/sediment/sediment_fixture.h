@@ -62,3 +62,19 @@ inline int faceOfTypes(int t1, int t2) {
     if (Ftype1[f] == t1 && Ftype2[f] == t2) return f;
   return 0;
 }
+
+// Every bed cell one layer-1 mixture of the given fractions over a thick
+// inactive layer; k of every cell set.
+inline void uniformBed(std::initializer_list<double> fractions, double k, double t1 = 0.01, double t0 = 1.0) {
+  for (int b = 1; b <= NoBCells; ++b) {
+    BSedDistrib[1][0][b] = t1;
+    BSedDistrib[0][0][b] = t0;
+    int l = 1;
+    for (double f : fractions) {
+      BSedDistrib[1][l][b] = f;
+      BSedDistrib[0][l][b] = f;
+      ++l;
+    }
+  }
+  for (int c = 1; c <= NoCells; ++c) Ckinen[c] = k;
+}
