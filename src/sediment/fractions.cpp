@@ -242,6 +242,12 @@ void morphology_QNfractions(double T) {
   const int first = std::max(WBStart, 1), last = std::min(WBEnd, cap - 1);
   const int sizes = std::clamp(lnumber, 1, 50);
   double flux[51], a[51], f1[51], f0[51];
+  // The bed receives what the suspended-load solver exchanged with it: with
+  // F 37 1 the balance of the held bottom cell, whose neighbours include the
+  // listed cells; with F 37 2 the settling minus the pick-up, which the lists
+  // do not touch (the balance form would read bed-cell terms that this
+  // method never sets).
+  const FluxKind kind = FlagTSC == 2 ? FluxKind::Settling : FluxKind::Quasi;
   for (int b = first; b <= last; ++b) {
     const int c = Bcellt[b];
     if (!cellOk(c)) {
@@ -251,11 +257,14 @@ void morphology_QNfractions(double T) {
     const double scale = 0.001 / SolidFrac * TimeStep / (Barea[b] > 0.0 ? Barea[b] : 1e-20);
     double B = 0.0;
     for (int n = 1; n <= sizes; ++n) {
-      flux[n] = flowToBed(FluxKind::Quasi, n, b, c) * scale;
+      flux[n] = flowToBed(kind, n, b, c) * scale;
       B += flux[n];
       kBedmove[n] += Barea[b] * flux[n] * 1000.0 * SolidFrac;
     }
     Bedmove[b] = B;
+    // One size: the layers carry the change, as in the other routines (the
+    // bed would otherwise move while its layers kept their mass).
+    if (sizes == 1) oneSize(b, B, T);
     if (sizes == 1 || NoBedLayers != 2) continue;
 
     double t1 = BSedDistrib[1][0][b], t0 = BSedDistrib[0][0][b], S = 0.0;

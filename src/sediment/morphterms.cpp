@@ -117,11 +117,30 @@ void plasticsTerms() {
   }
 }
 
+namespace {
+
+// What the cells on one lateral side of bottom cell c draw from it: the
+// neighbour's coefficient toward c (back), or, where c lists the cells of a
+// taller neighbour column on that side (a column of one cell), the
+// coefficients of every listed cell toward c. The neighbour link names the
+// first listed cell only, so the others would be left out and the held cell
+// would hand the bed sediment that went to them.
+double lateralDraw(int c, const int* count, int* const* list, const double* back, const int* neighbour) {
+  if (!(QNFlag > 0 && count && list && count[c] > 0)) return at(back, neighbour[c]);
+  double s = 0.0;
+  const int n = std::min(count[c], std::max(znumber, 0));
+  for (int m = 0; m < n; ++m) s += at(back, list[c][0] + m);
+  return s;
+}
+
+}  // namespace
+
 void bedCellTerms() {
   for (int b = bedFirst(); b <= bedLast(); ++b) Binout[b] = 0.0;
   auto diagonal = [](int c, const double* below) {
-    return at(Can, Ccells[c]) + at(Cas, Ccelln[c]) + at(Cae, Ccellw[c]) + at(Caw, Ccelle[c]) + at(below, Ccellt[c]) +
-           1000.0 * Cvol[c] / TimeStep;
+    return lateralDraw(c, Cncells, Cqncells, Can, Ccells) + lateralDraw(c, Cncelln, Cqncelln, Cas, Ccelln) +
+           lateralDraw(c, Cncellw, Cqncellw, Cae, Ccellw) + lateralDraw(c, Cncelle, Cqncelle, Caw, Ccelle) +
+           at(below, Ccellt[c]) + 1000.0 * Cvol[c] / TimeStep;
   };
   if (singleEquation()) {
     sedimentLoopCalls.inflowSediment();
@@ -159,7 +178,9 @@ void bedCellTerms() {
       const int n = list[c][0];
       if (!cellOk(n)) return;
       const int x = Cbed[n];
-      if (x < 1 || x >= capacity) return;
+      // The first listed cell draws by the first list coefficient where it
+      // is the bottom cell of its column.
+      if (x < 1 || x >= capacity || Bcellt[x] != n) return;
       for (int l = 1; l <= lnumber; ++l) Bap[l][x] += coeff[c][0];
     };
     for (int b = bedFirst(); b <= bedLast(); ++b) {
