@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "state/log.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -38,6 +39,9 @@ double flowToBed(FluxKind kind, int n, int b, int c) {
   const double at = (lnumber > 1 && Catm) ? Catm[n][c] : Cat[c];
   double q = an * concAt(n, Ccelln[c]) + as * concAt(n, Ccells[c]) + aw * concAt(n, Ccellw[c]) +
              ae * concAt(n, Ccelle[c]) + at * concAt(n, Ccellt[c]) + Bsource[n][b] - Bap[n][b] * Cconc[n][c];
+  // The second-order scheme's cells two away, as the bed value read them.
+  if (sou[7] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb)
+    q += secondNeighbourInflow(Cconc[n], c, lnumber > 1 ? sizeSecondAbove(n) : Catt);
   if (kind == FluxKind::Quasi && Cncelle) {
     q += quasiSide(c, Cncelle, Cqncelle, Cqnae, n);
     q += quasiSide(c, Cncellw, Cqncellw, Cqnaw, n);

@@ -142,6 +142,18 @@ void bedCellTerms() {
            lateralDraw(c, Cncellw, Cqncellw, Cae, Ccellw) + lateralDraw(c, Cncelle, Cqncelle, Caw, Ccelle) +
            at(below, Ccellt[c]) + 1000.0 * Cvol[c] / TimeStep;
   };
+  // With the second-order scheme the cells two away draw from a bottom cell
+  // too (their second-neighbour coefficients): its balance takes them, as
+  // its diagonal does, or the held cell would hand the bed what they carry.
+  const bool second = FlagTSC == 1 && sou[7] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb;
+  auto secondDraws = [](int l, const double* abb) {
+    for (int i = cellFirst(); i <= cellLast(); ++i)
+      forSecondNeighbours(i, abb, [l](int j, double a) {
+        if (!cellOk(j) || Ccellb[j] != 0) return;
+        const int x = Cbed[j];
+        if (x >= bedFirst() && x <= bedLast() && Bcellt[x] == j) Bap[l][x] += a;
+      });
+  };
   if (singleEquation()) {
     sedimentLoopCalls.inflowSediment();
     if (NoNestflater > 0) {
@@ -154,6 +166,7 @@ void bedCellTerms() {
       Bsource[1][b] = Csource[c];
       if (FlagTSC == 1) Bap[1][b] = diagonal(c, Cab);
     }
+    if (second) secondDraws(1, Cabb);
     if (FlagTSC == 1) sedimentLoopCalls.makeAp(1);
   } else {
     for (int l = 1; l <= lnumber; ++l) {
@@ -168,6 +181,7 @@ void bedCellTerms() {
         Bsource[l][b] = Csourcem[l][c];
         if (FlagTSC == 1) Bap[l][b] = diagonal(c, Cabm[l]);
       }
+      if (second) secondDraws(l, sizeSecondBelow(l));
       if (FlagTSC == 1) sedimentLoopCalls.makeAp(l);
     }
   }

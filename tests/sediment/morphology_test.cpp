@@ -115,7 +115,8 @@ int count(const std::string& name) {
 // stages recorded.
 struct LoopBox {
   InProjectDir dir;
-  LoopBox(int sizes = 1, int tsc = 2) {
+  LoopBox(int sizes = 1, int tsc = 2, bool secondOrder = false) {
+    if (secondOrder) sou[7] = 1;
     FlagTSC = tsc;
     TimeStep = 1.0;
     FlagReadNdata = 1;
@@ -550,6 +551,40 @@ TEST(MorphologyTerms, BedCellTermsTakeEveryListedCell) {
   // The north row's second column: its list starts above the bottom cell.
   double want = t + 5.0 + 1.0 + 3.0 + (Ccelle[cne] ? 2.0 : 0.0);
   EXPECT_NEAR(Bap[1][bne], want, 1e-7);
+}
+
+// F 63 1: the cells two away draw from a bottom cell by their
+// second-neighbour coefficients, which its Bap takes as the diagonal of
+// their equations does: Caww 0.25 of the cell two east, Cabb 0.5 of the
+// third cell of the column (nine cells per column, three columns in a row).
+// Both sizes, with the per-size rows below.
+TEST(MorphologyTerms, BedCellTermsTakeTheSecondNeighbours) {
+  for (const int sizes : {1, 2}) {
+    SCOPED_TRACE(sizes);
+    LoopBox box(sizes, 1, true);
+    ASSERT_NE(Cabb, nullptr);
+    TimeStep = 2.0;
+    for (int c = 1; c <= NoCells; ++c) {
+      Cae[c] = 1.0, Caw[c] = 2.0, Can[c] = 3.0, Cas[c] = 4.0, Cab[c] = 5.0, Cat[c] = 6.0;
+      Caee[c] = Cann[c] = Cass[c] = Catt[c] = 0.0;
+      Caww[c] = 0.25, Cabb[c] = 0.5;
+      for (int l = 1; l <= sizes && sizes > 1; ++l) {
+        Cabm[l][c] = 5.0, Catm[l][c] = 6.0;
+        if (Cabbm && Cabbm[l]) Cabbm[l][c] = 0.5;
+        if (Cattm && Cattm[l]) Cattm[l][c] = 0.0;
+      }
+    }
+    bedCellTerms();
+    const double t = 500.0 / 9.0;
+    const int west = pointbed[block[1].i1][block[1].j1], middle = pointbed[block[1].i1 + 1][block[1].j1];
+    for (int l = 1; l <= sizes; ++l) {
+      // West column: above 5, north 4, east 2; the cell two east 0.25, the
+      // third cell 0.5.
+      EXPECT_NEAR(Bap[l][west], t + 5.0 + 4.0 + 2.0 + 0.25 + 0.5, 1e-7) << l;
+      // Middle column: above 5, west 1, east 2, north 4; nothing two away.
+      EXPECT_NEAR(Bap[l][middle], t + 5.0 + 1.0 + 2.0 + 4.0 + 0.5, 1e-7) << l;
+    }
+  }
 }
 
 // Several sizes: the shared horizontal and the per-size vertical
