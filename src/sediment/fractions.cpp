@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "state/log.h"
+#include "solvers/secondneighbours.h"
 #include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -13,6 +13,7 @@
 #include "state/log.h"
 #include "sediment/morphology.h"
 #include "sediment/suspended.h"
+#include "solvers/secondneighbours.h"
 #include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -148,7 +149,7 @@ void bedCellTerms() {
   const bool second = FlagTSC == 1 && sou[7] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb;
   auto secondDraws = [](int l, const double* abb) {
     for (int i = cellFirst(); i <= cellLast(); ++i)
-      forSecondNeighbours(i, abb, [l](int j, double a) {
+      forSecondNeighbours(i, nullptr, abb, [l](int j, double a) {
         if (!cellOk(j) || Ccellb[j] != 0) return;
         const int x = Cbed[j];
         if (x >= bedFirst() && x <= bedLast() && Bcellt[x] == j) Bap[l][x] += a;

@@ -11,6 +11,7 @@
 #include "sediment/suspended.h"
 #include "solvers/sizesolvers.h"
 #include "solvers/solver.h"
+#include "solvers/secondneighbours.h"
 #include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"

@@ -77,47 +77,6 @@ inline double horizontalCoefficientSum(int c, bool second) {
          qnSideSum(c, Cncelln[c], Cqnan, Cqnann, Can, Cann, second);
 }
 
-// The second-order part of the stencil of cell c (F 63 1): what c reads from
-// its second neighbours, horizontally on the ordinary sides and through the
-// second list coefficients on the sides with lists, and above through att.
-// With first-neighbour sums this is the whole inflow the solver gives c.
-inline double secondNeighbourInflow(const double* f, int c, const double* att) {
-  auto side = [&](const int* count, int* const* list, double* const* a2, const double* add, const int* link) {
-    if (count && list && a2 && count[c] > 0) {
-      double s = 0.0;
-      for (int m = 0; m < count[c]; ++m) s += a2[c][m] * f[link[list[c][0] + m]];
-      return s;
-    }
-    return add ? add[c] * f[link[link[c]]] : 0.0;
-  };
-  const bool lists = qnListsExist();
-  double s = side(lists ? Cncelle : nullptr, Cqncelle, Cqnaee, Caee, Ccelle) +
-             side(lists ? Cncellw : nullptr, Cqncellw, Cqnaww, Caww, Ccellw) +
-             side(lists ? Cncelln : nullptr, Cqncelln, Cqnann, Cann, Ccelln) +
-             side(lists ? Cncells : nullptr, Cqncells, Cqnass, Cass, Ccells);
-  if (att) s += att[c] * f[Ccellt[Ccellt[c]]];
-  return s;
-}
-
-// Calls draw(j, a) for every second neighbour j that cell c reads, with its
-// coefficient a, as secondNeighbourInflow reads them (below through abb).
-template <class Draw>
-inline void forSecondNeighbours(int c, const double* abb, Draw draw) {
-  auto side = [&](const int* count, int* const* list, double* const* a2, const double* add, const int* link) {
-    if (count && list && a2 && count[c] > 0) {
-      for (int m = 0; m < count[c]; ++m) draw(link[list[c][0] + m], a2[c][m]);
-    } else if (add) {
-      draw(link[link[c]], add[c]);
-    }
-  };
-  const bool lists = qnListsExist();
-  side(lists ? Cncelle : nullptr, Cqncelle, Cqnaee, Caee, Ccelle);
-  side(lists ? Cncellw : nullptr, Cqncellw, Cqnaww, Caww, Ccellw);
-  side(lists ? Cncelln : nullptr, Cqncelln, Cqnann, Cann, Ccelln);
-  side(lists ? Cncells : nullptr, Cqncells, Cqnass, Cass, Ccells);
-  if (abb) draw(Ccellb[Ccellb[c]], abb[c]);
-}
-
 // The second neighbours above and below in the equation of sediment size n
 // (second-order scheme): the size's own rows where they exist, else the
 // shared ones.
