@@ -105,7 +105,11 @@ void QNGridCoeff() {
         const double* d = s.alongI ? Cidist : Cjdist;
         double r = (2.0 * d[q] + d[b]) / (d[q] + d[b] + 1e-30);
         if (a2) *a2 = -(r - 1.0) * std::fabs(F);
-        if (s.facing[q] != 0) r *= 1.33;
+        // The flow equations weight an inflowing list face by 1.33 more. The
+        // sediment and the components (Equation 7 and above) do not: the
+        // listed cell gives only r |F| - (r - 1) |F| of its own outflow, so
+        // the extra third would make or lose mass.
+        if (s.facing[q] != 0 && Equation < 7) r *= 1.33;
         a = D + r * std::fabs(F);
       }
       s.ordinary[c] = 0.0;

@@ -96,6 +96,9 @@ inline double imbalance(const double* phi, int c) {
   } else {
     constexpr bool second = S == Stencil::QNSecond;
     double s = Cat[c] * phi[Ccellt[c]] + Cab[c] * phi[Ccellb[c]];
+    // The column's second neighbours count as in the stencil without lists:
+    // the diagonal holds their coefficients.
+    if constexpr (second) s += Catt[c] * phi[Ccellt[Ccellt[c]]] + Cabb[c] * phi[Ccellb[Ccellb[c]]];
     s += quasiSide<second>(phi, c, Cncelle[c], Cqncelle, Cqnae, Cqnaee, Cae, Caee, Ccelle);
     s += quasiSide<second>(phi, c, Cncellw[c], Cqncellw, Cqnaw, Cqnaww, Caw, Caww, Ccellw);
     s += quasiSide<second>(phi, c, Cncelln[c], Cqncelln, Cqnan, Cqnann, Can, Cann, Ccelln);

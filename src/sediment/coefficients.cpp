@@ -47,6 +47,13 @@ inline void add(double* a, int c, double v) {
   if (a && cellOk(c)) a[c] += v;
 }
 
+// The own face of a cell with a quasi-neighbour list (F 137) carries the sum
+// of its listed faces and names one listed cell on its far side: the listed
+// faces couple those cells (QNGridCoeff). Built like an ordinary face it
+// would give that cell a second coupling with the summed flux, so that the
+// second-order scheme made or lost sediment there.
+inline bool listOwnFace(int f) { return Fqndum && Fqndum[f] != 0; }
+
 // A face that the cells meet on their bottom or top side.
 inline bool verticalFace(int t1, int t2) { return t1 == 5 || t1 == 6 || t2 == 5 || t2 == 6; }
 // Settling acts on the faces with a cell below them: the faces between two
@@ -107,6 +114,7 @@ inline void clampRange(int& first, int& last) {
 void powerLawPass(const SideRows& rows, double w, int first, int last) {
   clampRange(first, last);
   for (int f = first; f <= last; ++f) {
+    if (listOwnFace(f)) continue;
     const int c1 = Fcell1[f], c2 = Fcell2[f];
     if (!cellOk(c1) && !cellOk(c2)) continue;
     const double F = sedimentFlux(f, w);
@@ -141,12 +149,23 @@ inline void applyUpwind(const Upwind& u, double F) {
   add(u.Ucoef, u.U, (g - 1.0) * a);
 }
 
+// The upstream cell of u has a quasi-neighbour list on the side where its
+// coefficient toward UU lies.
+inline bool listsBehind(const Upwind& u, const double* cas, const double* cae, const double* can,
+                        const double* caw) {
+  if (QNFlag <= 0 || !cellOk(u.U)) return false;
+  const int* count = u.Ucoef == caw ? Cncellw : u.Ucoef == cae ? Cncelle : u.Ucoef == can ? Cncelln
+                     : u.Ucoef == cas ? Cncells : nullptr;
+  return count && count[u.U] > 0;
+}
+
 // Pass 2 of the second-order scheme over first..last; horizontalOnly keeps
 // to the four horizontal rows (the turned bed velocities).
 void secondOrderConvection(const SideRows& rows, double w, int first, int last, bool horizontalOnly) {
   double *cas = rows.a[1], *cae = rows.a[2], *can = rows.a[3], *caw = rows.a[4], *cab = rows.a[5],
          *cat = rows.a[6];
   for (int f = first; f <= last; ++f) {
+    if (listOwnFace(f)) continue;
     const int c1 = Fcell1[f], c2 = Fcell2[f];
     if (!cellOk(c1) || !cellOk(c2)) continue;
     const int t1 = Ftype1[f], t2 = Ftype2[f];
@@ -207,6 +226,10 @@ void secondOrderConvection(const SideRows& rows, double w, int first, int last, 
         continue;
       }
     }
+    // Behind an upstream cell that lists its neighbours on that side there
+    // is no single cell, and the coefficient that would take U's share is
+    // the one the lists replace (set to 0): the face takes the upwind value.
+    if (listsBehind(u, cas, cae, can, caw)) u.UU = 0;
     applyUpwind(u, F);
   }
 }
@@ -220,6 +243,7 @@ void secondOrderPass(const SideRows& rows, double w, int first, int last) {
   // sediment out of it, and the cell below would receive sediment that no
   // cell gave.
   for (int f = first; f <= last; ++f) {
+    if (listOwnFace(f)) continue;
     const int c1 = Fcell1[f], c2 = Fcell2[f];
     if (!cellOk(c1) && !cellOk(c2)) continue;
     const double F = sedimentFlux(f, w);
@@ -310,6 +334,7 @@ void coeff_make1H(int first, int last) {
         if (cellOk(c)) Caee[c] = Caww[c] = Cass[c] = Cann[c] = 0.0;
     }
   for (int f = first; f <= last; ++f) {
+    if (listOwnFace(f)) continue;
     const int t1 = Ftype1[f], t2 = Ftype2[f];
     if (settlingFace(t1, t2)) continue;
     const int c1 = Fcell1[f], c2 = Fcell2[f];

@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "state/log.h"
+#include "solvers/secondneighbours.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/options.h"
@@ -38,6 +40,9 @@ double flowToBed(FluxKind kind, int n, int b, int c) {
   const double at = (lnumber > 1 && Catm) ? Catm[n][c] : Cat[c];
   double q = an * concAt(n, Ccelln[c]) + as * concAt(n, Ccells[c]) + aw * concAt(n, Ccellw[c]) +
              ae * concAt(n, Ccelle[c]) + at * concAt(n, Ccellt[c]) + Bsource[n][b] - Bap[n][b] * Cconc[n][c];
+  // The second-order scheme's cells two away, as the bed value read them.
+  if (sou[7] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb)
+    q += secondNeighbourInflow(Cconc[n], c, lnumber > 1 ? sizeSecondAbove(n) : Catt);
   if (kind == FluxKind::Quasi && Cncelle) {
     q += quasiSide(c, Cncelle, Cqncelle, Cqnae, n);
     q += quasiSide(c, Cncellw, Cqncellw, Cqnaw, n);
@@ -242,6 +247,12 @@ void morphology_QNfractions(double T) {
   const int first = std::max(WBStart, 1), last = std::min(WBEnd, cap - 1);
   const int sizes = std::clamp(lnumber, 1, 50);
   double flux[51], a[51], f1[51], f0[51];
+  // The bed receives what the suspended-load solver exchanged with it: with
+  // F 37 1 the balance of the held bottom cell, whose neighbours include the
+  // listed cells; with F 37 2 the settling minus the pick-up, which the lists
+  // do not touch (the balance form would read bed-cell terms that this
+  // method never sets).
+  const FluxKind kind = FlagTSC == 2 ? FluxKind::Settling : FluxKind::Quasi;
   for (int b = first; b <= last; ++b) {
     const int c = Bcellt[b];
     if (!cellOk(c)) {
@@ -251,11 +262,14 @@ void morphology_QNfractions(double T) {
     const double scale = 0.001 / SolidFrac * TimeStep / (Barea[b] > 0.0 ? Barea[b] : 1e-20);
     double B = 0.0;
     for (int n = 1; n <= sizes; ++n) {
-      flux[n] = flowToBed(FluxKind::Quasi, n, b, c) * scale;
+      flux[n] = flowToBed(kind, n, b, c) * scale;
       B += flux[n];
       kBedmove[n] += Barea[b] * flux[n] * 1000.0 * SolidFrac;
     }
     Bedmove[b] = B;
+    // One size: the layers carry the change, as in the other routines (the
+    // bed would otherwise move while its layers kept their mass).
+    if (sizes == 1) oneSize(b, B, T);
     if (sizes == 1 || NoBedLayers != 2) continue;
 
     double t1 = BSedDistrib[1][0][b], t0 = BSedDistrib[0][0][b], S = 0.0;

@@ -440,7 +440,8 @@ void morphology_tsc() {
     if (FlagBagger == 2 || FlagBagger == 3) call.bagger();
     if (IterAvalanche == 205 || IterAvalanche == 206) call.computeSandSlide();
     // 15. Fractions.
-    if (QNFlag > 0)
+    // The multi-layer solver has formed the bed change itself, lists or not.
+    if (QNFlag > 0 && FlagTSC != 3)
       call.fractionsQN(run.thickness);
     else if (FlagTSC == 1)
       call.fractions(run.thickness);

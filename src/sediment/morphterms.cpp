@@ -13,6 +13,7 @@
 #include "state/log.h"
 #include "sediment/morphology.h"
 #include "sediment/suspended.h"
+#include "solvers/secondneighbours.h"
 #include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
@@ -117,11 +118,42 @@ void plasticsTerms() {
   }
 }
 
+namespace {
+
+// What the cells on one lateral side of bottom cell c draw from it: the
+// neighbour's coefficient toward c (back), or, where c lists the cells of a
+// taller neighbour column on that side (a column of one cell), the
+// coefficients of every listed cell toward c. The neighbour link names the
+// first listed cell only, so the others would be left out and the held cell
+// would hand the bed sediment that went to them.
+double lateralDraw(int c, const int* count, int* const* list, const double* back, const int* neighbour) {
+  if (!(QNFlag > 0 && count && list && count[c] > 0)) return at(back, neighbour[c]);
+  double s = 0.0;
+  const int n = std::min(count[c], std::max(znumber, 0));
+  for (int m = 0; m < n; ++m) s += at(back, list[c][0] + m);
+  return s;
+}
+
+}  // namespace
+
 void bedCellTerms() {
   for (int b = bedFirst(); b <= bedLast(); ++b) Binout[b] = 0.0;
   auto diagonal = [](int c, const double* below) {
-    return at(Can, Ccells[c]) + at(Cas, Ccelln[c]) + at(Cae, Ccellw[c]) + at(Caw, Ccelle[c]) + at(below, Ccellt[c]) +
-           1000.0 * Cvol[c] / TimeStep;
+    return lateralDraw(c, Cncells, Cqncells, Can, Ccells) + lateralDraw(c, Cncelln, Cqncelln, Cas, Ccelln) +
+           lateralDraw(c, Cncellw, Cqncellw, Cae, Ccellw) + lateralDraw(c, Cncelle, Cqncelle, Caw, Ccelle) +
+           at(below, Ccellt[c]) + 1000.0 * Cvol[c] / TimeStep;
+  };
+  // With the second-order scheme the cells two away draw from a bottom cell
+  // too (their second-neighbour coefficients): its balance takes them, as
+  // its diagonal does, or the held cell would hand the bed what they carry.
+  const bool second = FlagTSC == 1 && sou[7] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb;
+  auto secondDraws = [](int l, const double* abb) {
+    for (int i = cellFirst(); i <= cellLast(); ++i)
+      forSecondNeighbours(i, nullptr, abb, [l](int j, double a) {
+        if (!cellOk(j) || Ccellb[j] != 0) return;
+        const int x = Cbed[j];
+        if (x >= bedFirst() && x <= bedLast() && Bcellt[x] == j) Bap[l][x] += a;
+      });
   };
   if (singleEquation()) {
     sedimentLoopCalls.inflowSediment();
@@ -135,6 +167,7 @@ void bedCellTerms() {
       Bsource[1][b] = Csource[c];
       if (FlagTSC == 1) Bap[1][b] = diagonal(c, Cab);
     }
+    if (second) secondDraws(1, Cabb);
     if (FlagTSC == 1) sedimentLoopCalls.makeAp(1);
   } else {
     for (int l = 1; l <= lnumber; ++l) {
@@ -149,6 +182,7 @@ void bedCellTerms() {
         Bsource[l][b] = Csourcem[l][c];
         if (FlagTSC == 1) Bap[l][b] = diagonal(c, Cabm[l]);
       }
+      if (second) secondDraws(l, sizeSecondBelow(l));
       if (FlagTSC == 1) sedimentLoopCalls.makeAp(l);
     }
   }
@@ -159,7 +193,9 @@ void bedCellTerms() {
       const int n = list[c][0];
       if (!cellOk(n)) return;
       const int x = Cbed[n];
-      if (x < 1 || x >= capacity) return;
+      // The first listed cell draws by the first list coefficient where it
+      // is the bottom cell of its column.
+      if (x < 1 || x >= capacity || Bcellt[x] != n) return;
       for (int l = 1; l <= lnumber; ++l) Bap[l][x] += coeff[c][0];
     };
     for (int b = bedFirst(); b <= bedLast(); ++b) {

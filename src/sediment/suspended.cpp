@@ -11,6 +11,8 @@
 #include "sediment/suspended.h"
 #include "solvers/sizesolvers.h"
 #include "solvers/solver.h"
+#include "solvers/secondneighbours.h"
+#include "solvers/stencils.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -128,6 +130,8 @@ double bedValueOf(int l, int b, bool several) {
     S += quasiSide(c, Cncelln, Cqncelln, Cqnan, C);
     S += quasiSide(c, Cncells, Cqncells, Cqnas, C);
   }
+  if (sou[7] == 1 && Caee && Caww && Cann && Cass && Catt && Cabb)
+    S += secondNeighbourInflow(C, c, several ? sizeSecondAbove(l) : Catt);
   const double Bp = Bap[l][b];
   const double cdep = S / (Faz[Cflateb[c]] * fallvelo[l] * 1000.0 + Bp);
   double csup;

@@ -243,7 +243,8 @@ void serialForms(double* f, double* g, int first, int last, int n, bool twelve) 
   if (qnListsExist()) {
     for (int pass = 0; pass < 2; ++pass) {
       for (int c = first; c <= last; ++c) {
-        const double s = Cat[c] * f[Ccellt[c]] + Cab[c] * f[Ccellb[c]] + Csource[c];
+        double s = Cat[c] * f[Ccellt[c]] + Cab[c] * f[Ccellb[c]] + Csource[c];
+        if (twelve) s += Catt[c] * f[Ccellt[Ccellt[c]]] + Cabb[c] * f[Ccellb[Ccellb[c]]];
         g[c] = qnSides<false>(f, c, twelve, s) * CnInvAp[c];
       }
       for (int c = first; c <= last; ++c) f[c] = g[c];

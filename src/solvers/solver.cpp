@@ -80,11 +80,19 @@ inline void update12(double* f, int c) {
   st<kShared>(f, c, (sum + Csource[c]) / Cap[c]);
 }
 
+// The vertical second neighbours of the second-order scheme: the diagonal
+// holds their coefficients, so the sweep reads them too (else a uniform
+// field would not solve the equation of a column with them).
+template <bool kShared>
+inline double verticalSecond(const double* f, int c) {
+  return Catt[c] * ld<kShared>(f, Ccellt[Ccellt[c]]) + Cabb[c] * ld<kShared>(f, Ccellb[Ccellb[c]]);
+}
+
 template <bool kShared>
 inline void updateQN(double* f, int c, bool second) {
-  const double s = qnSides<kShared>(f, c, second, Cat[c] * ld<kShared>(f, Ccellt[c]) +
-                                                     Cab[c] * ld<kShared>(f, Ccellb[c]) + Csource[c]);
-  st<kShared>(f, c, s / Cap[c]);
+  double v = Cat[c] * ld<kShared>(f, Ccellt[c]) + Cab[c] * ld<kShared>(f, Ccellb[c]) + Csource[c];
+  if (second) v += verticalSecond<kShared>(f, c);
+  st<kShared>(f, c, qnSides<kShared>(f, c, second, v) / Cap[c]);
 }
 
 template <bool kShared>
@@ -96,7 +104,7 @@ void gaussKernel(int first, int last, int n) {
     // one symmetric pass: a single pass left p' far from solved, so that a
     // grid with lists needed thirty times the iterations of the same grid
     // without F 137, and the second-order scheme diverged on it.
-    const bool second = sou[equationIndex()] == 1;
+    const bool second = sou[equationIndex()] == 1 && Catt && Cabb;
     for (int sweep = 0; sweep < std::max(n, 1); ++sweep) {
       for (int c = first; c <= last; ++c) updateQN<kShared>(f, c, second);
       for (int c = last; c >= first; --c) updateQN<kShared>(f, c, second);

@@ -76,23 +76,34 @@ TEST(QuasiNeighbours, PowerLawPassGivesListAndBackCoefficients) {
 }
 
 // Second-order pass: flow into c from q1, whose cell beyond (east) exists:
-// r = 1.5, second-neighbour coefficient -(r - 1)|F|, r raised by 1.33
-// because q1 has a west neighbour; flow out of c and no flow give D'. The
-// list cells' own coefficients stay.
+// r = 1.5, second-neighbour coefficient -(r - 1)|F|; for the flow equations
+// r is raised by 1.33 because q1 has a west neighbour, for the sediment (7)
+// and the components (8) it is not, so that c takes what q1 gives:
+// 1.5 |F| - 0.5 |F|. Flow out of c and no flow give D'. The list cells' own
+// coefficients stay.
 TEST(QuasiNeighbours, SecondOrderPassWeightsTheInflowingListFaces) {
-  ListFixture x;
-  sou[1] = 1;
-  QNGridCoeff();
-  EXPECT_EQ(Cae[x.c], 0.0);
-  EXPECT_NEAR(Cqnae[x.c][0], 0.0, 1e-12);
-  EXPECT_EQ(Cqnaee[x.c][0], 0.0);
-  EXPECT_NEAR(Cqnae[x.c][1], kD2 + 1.5 * 1.33 * 0.05, 1e-12);
-  EXPECT_NEAR(Cqnaee[x.c][1], -0.5 * 0.05, 1e-12);
-  EXPECT_NEAR(Cqnae[x.c][2], kD, 1e-12);
-  EXPECT_EQ(Cqnaee[x.c][2], 0.0);
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(Caw[x.q[k]], 55.0) << k;
-  EXPECT_NEAR(quasiNeighbourSum(x.c, true), kD2 + 1.5 * 1.33 * 0.05 - 0.5 * 0.05 + kD, 1e-12);
-  sou[1] = 0;
+  struct Row {
+    int equation;
+    double factor;
+  };
+  for (const Row r : {Row{1, 1.33}, Row{7, 1.0}, Row{8, 1.0}}) {
+    SCOPED_TRACE(r.equation);
+    ListFixture x;
+    Equation = r.equation;
+    sou[r.equation] = 1;
+    QNGridCoeff();
+    EXPECT_EQ(Cae[x.c], 0.0);
+    EXPECT_NEAR(Cqnae[x.c][0], 0.0, 1e-12);
+    EXPECT_EQ(Cqnaee[x.c][0], 0.0);
+    EXPECT_NEAR(Cqnae[x.c][1], kD2 + 1.5 * r.factor * 0.05, 1e-12);
+    EXPECT_NEAR(Cqnaee[x.c][1], -0.5 * 0.05, 1e-12);
+    EXPECT_NEAR(Cqnae[x.c][2], kD, 1e-12);
+    EXPECT_EQ(Cqnaee[x.c][2], 0.0);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(Caw[x.q[k]], 55.0) << k;
+    EXPECT_NEAR(quasiNeighbourSum(x.c, true), kD2 + 1.5 * r.factor * 0.05 - 0.5 * 0.05 + kD, 1e-12);
+    sou[r.equation] = 0;
+    Equation = 1;
+  }
 }
 
 // A list longer than the list capacity (znumber entries) is cut to it, and

@@ -293,7 +293,8 @@ TEST_F(Residual, SecondOrderStencilByHand) {
 //     ae 100 and aee 50 are not used by the list; at 1 (t 2), att 7 (tt 3),
 //     ap 1.
 //     quasi first  r1 = 2*4 + 3*5 + 1*2 - 1 = 24
-//     quasi second r1 = 24 + 0.5*7 + 1*8 = 35.5 (att not used)
+//     quasi second r1 = 24 + 0.5*7 + 1*8 + 7*3 = 56.5 (att counts as the
+//     diagonal holds it: a uniform field must leave no imbalance)
 //     plain first  r1 = 100*4 + 1*2 - 1 = 401
 //     plain second r1 = 401 + 50*7 + 7*3 = 772
 //   cell 7: west side without list: aw 1 (w 4), aww 2 (ww 1), ap 1
@@ -307,7 +308,7 @@ TEST_F(Residual, SecondOrderStencilByHand) {
 //   cell 6: south list of 1 cell from 2, qn 4, second 1 (south of 2: none),
 //     ap 1
 //     quasi 4*2 - 6 = 2 (both), plain -6
-// Sums: quasi first 24+3+2+9+2 = 40, quasi second 35.5+1+4+9+2 = 51.5,
+// Sums: quasi first 24+3+2+9+2 = 40, quasi second 56.5+1+4+9+2 = 72.5,
 // first 401+3+492+3+6 = 905, second 772+1+492+3+6 = 1274. The record form
 // (F 153 1) takes the lists as the plain form does: a side with a list has
 // its ordinary coefficient at 0 in a real equation, so without them the
@@ -325,7 +326,7 @@ TEST_F(Residual, QuasiNeighbourStencilsByHand) {
     int form, sou1, qn;
     double sum;
   };
-  const Row rows[] = {{0, 0, 1, 40.0},  {0, 1, 1, 51.5},  {1, 0, 1, 40.0},  {1, 1, 1, 51.5},
+  const Row rows[] = {{0, 0, 1, 40.0},  {0, 1, 1, 72.5},  {1, 0, 1, 40.0},  {1, 1, 1, 72.5},
                       {0, 0, 0, 905.0}, {0, 1, 0, 1274.0}, {1, 0, 0, 905.0}, {1, 1, 0, 1274.0}};
   for (const Row& k : rows) {
     FlagResidual = k.form;
@@ -336,7 +337,7 @@ TEST_F(Residual, QuasiNeighbourStencilsByHand) {
     EXPECT_DOUBLE_EQ(residualN(1, NoCells), k.sum) << "form " << k.form << " sou " << k.sou1 << " qn " << k.qn;
     if (k.form == 1 && k.qn == 1) {
       // The residual field holds r / ap of the list stencil (ap 1).
-      EXPECT_DOUBLE_EQ(Cxvel_res[1], k.sou1 == 1 ? 35.5 : 24.0);
+      EXPECT_DOUBLE_EQ(Cxvel_res[1], k.sou1 == 1 ? 56.5 : 24.0);
       EXPECT_DOUBLE_EQ(Cxvel_res[8], k.sou1 == 1 ? 4.0 : 2.0);
     }
   }

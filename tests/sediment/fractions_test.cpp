@@ -218,6 +218,38 @@ TEST(TwoLayerFractions, QuasiNeighbourRoutineFillsThenDeposits) {
   EXPECT_NEAR(BSedDistrib[0][1][b] + BSedDistrib[0][2][b], 1.0, 1e-12);
 }
 
+// The quasi-neighbour routine takes the bed exchange of the method: F 37 1
+// the balance of the held bottom cell (Bsource 0.05 kg/s in, 1 mm), F 37 2
+// settling minus pick-up (a pick-up of 0.05 kg/s, -1 mm), whatever a stale
+// Bap holds; with one size the layers carry the change: 1 mm onto a 1 mm
+// active layer of 2 mm fills it, 1 mm out of it leaves nothing.
+TEST(TwoLayerFractions, QuasiNeighbourRoutineTakesTheMethodsExchange) {
+  struct Row {
+    int tsc;
+    double move, t1;
+  };
+  for (const Row r : {Row{1, 0.001, 0.002}, Row{2, -0.001, 0.0}}) {
+    SCOPED_TRACE(r.tsc);
+    InProjectDir p;
+    FlagTSC = r.tsc;
+    SedimentBox box;
+    ASSERT_TRUE(box.build());
+    prepare(false);
+    const int b = 1;
+    BSedDistrib[1][0][b] = 0.001;
+    BSedDistrib[0][0][b] = 0.0;
+    Bsource[1][b] = 0.05;
+    Bap[1][b] = 7.0;
+    Cconc[1][Bcellt[b]] = 0.0;
+    kBedmove[1] = 0.0;
+    morphology_QNfractions(0.002);
+    EXPECT_NEAR(Bedmove[b], r.move, 1e-15);
+    EXPECT_NEAR(BSedDistrib[1][0][b], r.t1, 1e-15);
+    EXPECT_NEAR(BSedDistrib[0][0][b], 0.0, 1e-15);
+    EXPECT_NEAR(kBedmove[1], r.move * 1000.0 * 0.5, 1e-12);
+  }
+}
+
 // F 37 1: the flux is what the neighbours bring into the held bottom cell
 // and what it keeps (Bap C): 2 kg/s x 0.01 from the north, 1 kg/s x 0.005
 // out, 0.015 kg/s = 3e-4 m over 10 s; with the per-size sides of F 78 5..9

@@ -115,7 +115,8 @@ int count(const std::string& name) {
 // stages recorded.
 struct LoopBox {
   InProjectDir dir;
-  LoopBox(int sizes = 1, int tsc = 2) {
+  LoopBox(int sizes = 1, int tsc = 2, bool secondOrder = false) {
+    if (secondOrder) sou[7] = 1;
     FlagTSC = tsc;
     TimeStep = 1.0;
     FlagReadNdata = 1;
@@ -494,6 +495,96 @@ TEST(MorphologyTerms, TimeTermAndBedCellTermsByHand) {
   const int b = pointbed[block[1].i1 + 1][block[1].j1], c = Bcellt[b];
   EXPECT_NEAR(Bap[1][b], 500.0 / 9.0 + 5.0 + 1.0 + 2.0 + 4.0, 1e-7);
   EXPECT_TRUE(Ccellw[c] && Ccelle[c] && Ccelln[c] && !Ccells[c]);
+}
+
+// F 137: a bottom cell that lists the three lowest cells of its east
+// neighbour column (a column of one cell beside a taller one) is drawn from
+// by all three, each by its Caw of 2: its Bap takes 3 x 2 on that side where
+// the neighbour link alone gives 2. The first listed cell, the bottom cell of
+// the east column, draws from it by the first list coefficient 0.5, which
+// that column's Bap takes; a list that starts above a column's bottom cell
+// adds nothing to that column.
+TEST(MorphologyTerms, BedCellTermsTakeEveryListedCell) {
+  LoopBox box(1, 1);
+  TimeStep = 2.0;
+  for (int c = 1; c <= NoCells; ++c) {
+    Cae[c] = 1.0, Caw[c] = 2.0, Can[c] = 3.0, Cas[c] = 4.0, Cab[c] = 5.0, Cat[c] = 6.0;
+  }
+  const int bw = pointbed[block[1].i1][block[1].j1], cw = Bcellt[bw];   // south-west column
+  const int be = Cbed[Ccelle[cw]], ce = Bcellt[be];                     // its east neighbour
+  const int bn = Cbed[Ccelln[cw]], cn = Bcellt[bn];                     // its north neighbour
+  ASSERT_EQ(Ccelle[cw], ce);
+  ASSERT_EQ(Ccellt[ce], ce + 1);
+  ASSERT_EQ(Ccellt[ce + 1], ce + 2);
+  const int cne = Ccelle[cn], bne = Cbed[cne];
+  std::vector<int> counts[4];
+  for (auto& v : counts) v.assign(NoCells + 1, 0);
+  std::vector<int> first(NoCells + 1, 0);
+  std::vector<int*> lists(NoCells + 1, nullptr);
+  std::vector<double> a(NoCells + 1, 0.0);
+  std::vector<double*> coeff(NoCells + 1, nullptr);
+  int cells[2] = {ce, cne + 1};  // the second list starts above a bottom cell
+  double firstCoeff[2] = {0.5, 0.5};
+  lists[cw] = &cells[0], lists[cn] = &cells[1];
+  coeff[cw] = &firstCoeff[0], coeff[cn] = &firstCoeff[1];
+  counts[0][cw] = 3, counts[0][cn] = 2;
+  struct Lists {
+    Lists(std::vector<int>* n, int** l, double** q) {
+      QNFlag = 1;
+      Cncelle = n[0].data(), Cncellw = n[1].data(), Cncelln = n[2].data(), Cncells = n[3].data();
+      Cqncelle = Cqncellw = Cqncelln = Cqncells = l;
+      Cqnae = Cqnaw = Cqnan = Cqnas = q;
+    }
+    ~Lists() {
+      QNFlag = 0;
+      Cncelle = Cncellw = Cncelln = Cncells = nullptr;
+      Cqncelle = Cqncellw = Cqncelln = Cqncells = nullptr;
+      Cqnae = Cqnaw = Cqnan = Cqnas = nullptr;
+    }
+  } on(counts, lists.data(), coeff.data());
+  bedCellTerms();
+  const double t = 500.0 / 9.0;
+  // The south-west column: the cell above (5), the north one (4), east 3 x 2.
+  EXPECT_NEAR(Bap[1][bw], t + 5.0 + 4.0 + 3 * 2.0, 1e-7);
+  // The east column: above (5), west (1) plus the list's 0.5, east (2), north (4).
+  EXPECT_NEAR(Bap[1][be], t + 5.0 + 1.0 + 0.5 + 2.0 + 4.0, 1e-7);
+  // The north row's second column: its list starts above the bottom cell.
+  double want = t + 5.0 + 1.0 + 3.0 + (Ccelle[cne] ? 2.0 : 0.0);
+  EXPECT_NEAR(Bap[1][bne], want, 1e-7);
+}
+
+// F 63 1: the cells two away draw from a bottom cell by their
+// second-neighbour coefficients, which its Bap takes as the diagonal of
+// their equations does: Caww 0.25 of the cell two east, Cabb 0.5 of the
+// third cell of the column (nine cells per column, three columns in a row).
+// Both sizes, with the per-size rows below.
+TEST(MorphologyTerms, BedCellTermsTakeTheSecondNeighbours) {
+  for (const int sizes : {1, 2}) {
+    SCOPED_TRACE(sizes);
+    LoopBox box(sizes, 1, true);
+    ASSERT_NE(Cabb, nullptr);
+    TimeStep = 2.0;
+    for (int c = 1; c <= NoCells; ++c) {
+      Cae[c] = 1.0, Caw[c] = 2.0, Can[c] = 3.0, Cas[c] = 4.0, Cab[c] = 5.0, Cat[c] = 6.0;
+      Caee[c] = Cann[c] = Cass[c] = Catt[c] = 0.0;
+      Caww[c] = 0.25, Cabb[c] = 0.5;
+      for (int l = 1; l <= sizes && sizes > 1; ++l) {
+        Cabm[l][c] = 5.0, Catm[l][c] = 6.0;
+        if (Cabbm && Cabbm[l]) Cabbm[l][c] = 0.5;
+        if (Cattm && Cattm[l]) Cattm[l][c] = 0.0;
+      }
+    }
+    bedCellTerms();
+    const double t = 500.0 / 9.0;
+    const int west = pointbed[block[1].i1][block[1].j1], middle = pointbed[block[1].i1 + 1][block[1].j1];
+    for (int l = 1; l <= sizes; ++l) {
+      // West column: above 5, north 4, east 2; the cell two east 0.25, the
+      // third cell 0.5.
+      EXPECT_NEAR(Bap[l][west], t + 5.0 + 4.0 + 2.0 + 0.25 + 0.5, 1e-7) << l;
+      // Middle column: above 5, west 1, east 2, north 4; nothing two away.
+      EXPECT_NEAR(Bap[l][middle], t + 5.0 + 1.0 + 2.0 + 4.0 + 0.5, 1e-7) << l;
+    }
+  }
 }
 
 // Several sizes: the shared horizontal and the per-size vertical

@@ -285,6 +285,41 @@ TEST(Solver, QuasiNeighbourListReadsConsecutiveCells) {
   EXPECT_DOUBLE_EQ(f[6], 100.0);
 }
 
+// The quasi-neighbour form of the second-order scheme reads the cell two
+// below as the twelve-point form does: its coefficient is in the diagonal,
+// so leaving it out would make a uniform field unsolved. The top cell of a
+// column of three (cell 2 at 7, cell 1 at 5): (1 * 7 + 2 * 5) / 4, in the
+// solver and in the Jacobi form of GaussN.
+TEST(Solver, QuasiNeighbourFormReadsTheVerticalSecondNeighbours) {
+  for (const bool gaussN : {false, true}) {
+    SCOPED_TRACE(gaussN ? "GaussN" : "solver");
+    InProjectDir p;
+    QNFlag = 1;
+    sou[1] = 1;
+    SmallGrid g;
+    g.nx = 1, g.ny = 1, g.nz = 3;
+    g.build();
+    ASSERT_NE(Cncelle, nullptr);
+    ASSERT_NE(Cabb, nullptr);
+    ASSERT_EQ(Ccellb[3], 2);
+    ASSERT_EQ(Ccellb[2], 1);
+    std::vector<double> f = {0.0, 5.0, 7.0, 0.0};
+    holdAllBut(3, f);
+    for (int c = 1; c <= 3; ++c) Caee[c] = Caww[c] = Cann[c] = Cass[c] = Catt[c] = Cabb[c] = 0.0;
+    Cap[3] = 4.0;
+    Cab[3] = 1.0;
+    Cabb[3] = 2.0;
+    Cf = f.data();
+    Equation = 1;
+    sweeps[1] = 1;
+    if (gaussN)
+      GaussN(1, NoCells, 1);
+    else
+      solver();
+    EXPECT_DOUBLE_EQ(f[3], 4.25);
+  }
+}
+
 // The quasi-neighbour form makes the sweeps of the equation (at least one
 // symmetric pass), not one pass whatever the count: with a single pass the
 // pressure correction of a grid with lists stays far from solved, and the
