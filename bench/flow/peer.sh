@@ -17,15 +17,23 @@
 #    wall time to a converged field and the seconds per iteration (engine: the
 #    time of a run without iterations taken off; peer: its loop time), the
 #    engine's speedup over the first thread count and its peak memory per cell.
+# With -n, a clean engine run makes at most that many iterations: the seconds
+# per iteration come from them, and the wall time to a converged field of a
+# setting that needs more is the time of the run without iterations plus the
+# converged count times the seconds per iteration (marked "~").
 # Prints them and the ratio of the engine's wall time to the peer's per thread
-# count, the load average of the machine, and the three final profiles against
+# count, the load average of the machine (before the timed runs and, per row,
+# the one-minute load when the row's runs ended), and the three final profiles against
 # the log law of a rough bed, u = u*/0.4 ln(30 z/ks), u* fitted between 10 % and
 # 90 % of the depth.
 #
 # Usage: bench/flow/peer.sh [-b build dir] [-w work dir] [-x cells along]
 #          [-y cells across] [-z cell layers] [-k ks] [-m interval]
 #          [-e engine iteration limit] [-f peer iteration limit]
-#          [-s engine data sets of the best setting] [threads...]
+#          [-s engine data sets of the best setting] [-n timed iteration limit]
+#          [-r] [threads...]
+# -r takes the iteration counts and profiles of the history runs kept in the
+# work directory (-w) of an earlier run and makes only the timed runs.
 # -s replaces the best setting, for example -s 'K 4 1 1 1 20 1 1\nK 3 0.8 0.8
 # 0.8 0.5 0.5 0.5' (20 sweeps of the pressure correction and its relaxation 0.5
 # instead of 5 and 0.2).
@@ -38,12 +46,12 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 peer=${PEER:-$root/../shared/peers/openfoam-channel.sh}
 build=$root/build-bench
 work=
-nx=200 ny=40 nz=20 ks=0.05 every=25 emax=20000 fmax=3000
+nx=200 ny=40 nz=20 ks=0.05 every=25 emax=20000 fmax=3000 nmax=0 reuse=0
 # The fastest setting to a converged field of bench/flow/search.sh (see
 # bench/README.md).
 best='K 5 0 0 0 1 0 0\nK 3 0.8 0.8 0.8 0.2 0.7 0.7\nK 4 2 2 2 5 3 3'
 L=100 W=10 H=2 U0=1
-while getopts b:w:x:y:z:k:m:e:f:s: opt; do
+while getopts b:w:x:y:z:k:m:e:f:s:n:r opt; do
   case $opt in
     b) build=$OPTARG ;;
     w) work=$OPTARG ;;
@@ -55,6 +63,8 @@ while getopts b:w:x:y:z:k:m:e:f:s: opt; do
     e) emax=$OPTARG ;;
     f) fmax=$OPTARG ;;
     s) best=$OPTARG ;;
+    n) nmax=$OPTARG ;;
+    r) reuse=1 ;;
     *) exit 2 ;;
   esac
 done
@@ -62,6 +72,7 @@ shift $((OPTIND - 1))
 threads=${*:-"1 $(nproc)"}
 tmax=$(printf '%s\n' $threads | sort -n | tail -1)
 [ -x "$peer" ] || { echo "peer.sh: the peer script $peer is missing" >&2; exit 2; }
+[ "$reuse" = 0 ] || [ -n "$work" ] || { echo "peer.sh: -r needs the work directory (-w) of an earlier run" >&2; exit 2; }
 [ -n "$work" ] || work=$(mktemp -d /tmp/peer-bench.XXXXXX)
 mkdir -p "$work"
 profile="/usr/bin/python3 $root/bench/flow/profile.py"
@@ -85,21 +96,53 @@ cells=$((nx * ny * nz))
 
 names="defaults best"
 declare -A data=([defaults]="" [best]="$best") eiter=()
-echo "== history runs with $tmax threads (profiles every $every iterations)"
-# The cell centres come from the 3-D VTK file that letter M writes after no
-# iteration.
-sets=
-engine_project "$work/engine-grid" 1 0 "F 329 1 0 0 0 0 1\n"
-engine_run "$work/engine-grid" 1 >/dev/null
+# The history runs: the converged iteration count and final profile of each
+# engine setting and of the peer, kept in the work directory.
+histories() {
+  echo "== history runs with $tmax threads (profiles every $every iterations)"
+  # The cell centres come from the 3-D VTK file that letter M writes after no
+  # iteration.
+  sets=
+  engine_project "$work/engine-grid" 1 0 "F 329 1 0 0 0 0 1\n"
+  engine_run "$work/engine-grid" 1 >/dev/null
+  for s in $names; do
+    sets=${data[$s]:+${data[$s]}\n}
+    ehist=$work/engine-$s-history
+    rm -rf "$ehist"
+    engine_project "$ehist" "$tmax" "$emax" "P 10 $every\n"
+    cp "$work/engine-grid/ParaView3U.vtk" "$ehist/"
+    (cd "$ehist" && OMP_NUM_THREADS=$tmax exec "$engine" >/dev/null 2>&1) &
+    watch_profiles $! "$profile engine '$ehist' $L $W $H $ks"
+    $profile engine "$ehist" "$L" "$W" "$H" "$ks" >"$work/engine-$s-profile.txt"
+  done
+
+  fhist=$work/peer-history
+  "$peer" CASE="$fhist" NX="$nx" NY="$ny" NZ="$nz" N=1 P="$tmax" KS="$ks" L="$L" W="$W" H="$H" U0="$U0" >/dev/null
+  rm -rf "$fhist/postProcessing"
+  sed -i -e "s/^endTime .*/endTime         $fmax;/" -e "s/^writeInterval .*/writeInterval   $every;/" \
+    -e "s/^purgeWrite .*/purgeWrite      2;/" "$fhist/system/controlDict"
+  (
+    cd "$fhist"
+    export WM_PROJECT_DIR=${WM_PROJECT_DIR:-/usr/share/openfoam}
+    if [ "$tmax" -gt 1 ]; then
+      exec mpirun -np "$tmax" --allow-run-as-root --oversubscribe simpleFoam -parallel >log.history 2>&1
+    else
+      exec simpleFoam >log.history 2>&1
+    fi
+  ) &
+  watch_profiles $! "$profile peer '$fhist' $H $ks"
+  $profile peer "$fhist" "$H" "$ks" >"$work/peer-profile.txt"
+}
+
+if [ "$reuse" = 1 ]; then
+  echo "== the history runs of $work"
+  for f in engine-defaults-profile.txt engine-best-profile.txt peer-profile.txt; do
+    [ -s "$work/$f" ] || { echo "peer.sh: $work/$f is missing; run without -r" >&2; exit 2; }
+  done
+else
+  histories
+fi
 for s in $names; do
-  sets=${data[$s]:+${data[$s]}\n}
-  ehist=$work/engine-$s-history
-  rm -rf "$ehist"
-  engine_project "$ehist" "$tmax" "$emax" "P 10 $every\n"
-  cp "$work/engine-grid/ParaView3U.vtk" "$ehist/"
-  (cd "$ehist" && OMP_NUM_THREADS=$tmax exec "$engine" >/dev/null 2>&1) &
-  watch_profiles $! "$profile engine '$ehist' $L $W $H $ks"
-  $profile engine "$ehist" "$L" "$W" "$H" "$ks" >"$work/engine-$s-profile.txt"
   eiter[$s]=$(awk '$1 == "converged" { print $2 }' "$work/engine-$s-profile.txt")
   echo "engine, $s: converged field after ${eiter[$s]} iterations" \
     "(settles last at $(awk '$1 == "settles" { print $2 " m, " 100 * $3 " %" }' "$work/engine-$s-profile.txt") of the depth)"
@@ -110,23 +153,6 @@ for s in $names; do
 done
 echo "engine, best setting: profile off the defaults' by" \
   "$($profile compare "$work/engine-best-profile.txt" "$work/engine-defaults-profile.txt") (of the largest velocity)"
-
-fhist=$work/peer-history
-"$peer" CASE="$fhist" NX="$nx" NY="$ny" NZ="$nz" N=1 P="$tmax" KS="$ks" L="$L" W="$W" H="$H" U0="$U0" >/dev/null
-rm -rf "$fhist/postProcessing"
-sed -i -e "s/^endTime .*/endTime         $fmax;/" -e "s/^writeInterval .*/writeInterval   $every;/" \
-  -e "s/^purgeWrite .*/purgeWrite      2;/" "$fhist/system/controlDict"
-(
-  cd "$fhist"
-  export WM_PROJECT_DIR=${WM_PROJECT_DIR:-/usr/share/openfoam}
-  if [ "$tmax" -gt 1 ]; then
-    exec mpirun -np "$tmax" --allow-run-as-root --oversubscribe simpleFoam -parallel >log.history 2>&1
-  else
-    exec simpleFoam >log.history 2>&1
-  fi
-) &
-watch_profiles $! "$profile peer '$fhist' $H $ks"
-$profile peer "$fhist" "$H" "$ks" >"$work/peer-profile.txt"
 fiter=$(awk '$1 == "converged" { print $2 }' "$work/peer-profile.txt")
 echo "peer: converged field after $fiter iterations"
 if [ "$fiter" = none ]; then
@@ -135,9 +161,9 @@ if [ "$fiter" = none ]; then
 fi
 
 echo "== timed runs: $nx x $ny x $nz = $cells cells (load average before: $(cut -d' ' -f1-3 /proc/loadavg))"
-printf '%-8s %7s | %-52s | %-38s | %s\n' "" "" "engine" "peer" "engine / peer"
-printf '%-8s %7s | %10s %12s %14s %7s %6s | %10s %12s %14s | %s\n' setting threads iterations s/iteration \
-  "wall to conv." speedup "B/cell" iterations s/iteration "wall to conv." "wall to converged field"
+printf '%-8s %7s | %-53s | %-38s | %-13s | %s\n' "" "" "engine" "peer" "engine / peer" "load"
+printf '%-8s %7s | %10s %12s %15s %7s %6s | %10s %12s %14s | %13s | %s\n' setting threads iterations s/iteration \
+  "wall to conv." speedup "B/cell" iterations s/iteration "wall to conv." "wall to conv." "average"
 declare -A fspi fwall espi1
 for t in $threads; do
   out=$("$peer" CASE="$work/peer-t$t" NX="$nx" NY="$ny" NZ="$nz" N="$fiter" P="$t" KS="$ks" L="$L" W="$W" H="$H" U0="$U0")
@@ -149,19 +175,27 @@ for t in $threads; do
     sets=${data[$s]:+${data[$s]}\n}
     d=$work/engine-$s-t$t
     rm -rf "$d" "$d-0"
-    engine_project "$d" "$t" "${eiter[$s]}" ""
+    # At most -n iterations; past them the wall time to the converged field
+    # is the run without iterations plus the count times the s/iteration.
+    n=${eiter[$s]} mark=" "
+    if [ "$nmax" -gt 0 ] && [ "$n" -gt "$nmax" ]; then n=$nmax mark="~"; fi
+    engine_project "$d" "$t" "$n" ""
     engine_project "$d-0" "$t" 0 ""
     ewall=$(engine_run "$d" "$t")
     esetup=$(engine_run "$d-0" "$t")
-    espi=$(awk -v w="$ewall" -v s="$esetup" -v n="${eiter[$s]}" 'BEGIN { printf "%.4f", (w - s) / n }')
+    espi=$(awk -v w="$ewall" -v s="$esetup" -v n="$n" 'BEGIN { printf "%.4f", (w - s) / n }')
+    [ "$mark" = " " ] || ewall=$(awk -v s="$esetup" -v p="$espi" -v n="${eiter[$s]}" 'BEGIN { printf "%.3f", s + p * n }')
     [ -n "${espi1[$s]:-}" ] || espi1[$s]=$espi
-    printf '%-8s %7d | %10d %12s %12s s %7.2f %6s | %10d %12s %12s s | %.2f\n' "$s" "$t" "${eiter[$s]}" "$espi" "$ewall" \
-      "$(awk -v a="${espi1[$s]}" -v b="$espi" 'BEGIN { print a / b }')" \
+    printf '%-8s %7d | %10d %12s %1s%12s s %7.2f %6s | %10d %12s %12s s | %13.2f | %s\n' "$s" "$t" "${eiter[$s]}" "$espi" \
+      "$mark" "$ewall" "$(awk -v a="${espi1[$s]}" -v b="$espi" 'BEGIN { print a / b }')" \
       "$(awk -v m="$(tail -n 1 "$d/rss" 2>/dev/null || echo 0)" -v c="$cells" 'BEGIN { printf "%d", m * 1024 / c }')" \
-      "$fiter" "${fspi[$t]}" "${fwall[$t]}" "$(awk -v a="$ewall" -v b="${fwall[$t]}" 'BEGIN { print a / b }')"
+      "$fiter" "${fspi[$t]}" "${fwall[$t]}" "$(awk -v a="$ewall" -v b="${fwall[$t]}" 'BEGIN { print a / b }')" \
+      "$(cut -d' ' -f1 /proc/loadavg)"
   done
 done
-echo "(speedup: s/iteration of the first thread count over this one; B/cell: peak resident memory of the run per cell)"
+echo "(speedup: s/iteration of the first thread count over this one; B/cell: peak resident memory of the run per cell;"
+[ "$nmax" = 0 ] || echo " ~: $nmax timed iterations, the wall time to the converged field extrapolated;"
+echo " load: the one-minute load average when the row's runs ended)"
 echo "best setting: $(printf '%b' "$best" | tr '\n' ';' | sed 's/;$//; s/;/; /g')"
 
 echo "== centre-line profiles of the converged fields against the log law (ks $ks m)"

@@ -6,6 +6,7 @@
 // Long-wave errors, which the point solvers remove slowly, go at once.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "flow/stages.h"
 #include "state/log.h"
@@ -85,25 +86,45 @@ void ensureLines(int lines) {
   lineCapacity = need;
 }
 
+// The sums of every line of a sequence and, after the back substitution, the
+// correction of each line; entry L for line L. Grown outside the sweeps.
+struct LineWork {
+  LineSums sums;
+  double delta = 0.0;
+};
+std::vector<LineWork> lineWork;
+
 // One tri-diagonal sequence of `lines` lines; columns(L, fn) calls
 // fn(i, j, inLine) for every column of line L (1..lines). P and Q start at 0.
+// The sums of a line read the field only and are formed column by column in
+// the same order on any thread count; the lines are then corrected apart, on
+// all threads when `disjoint` (no column lies in two lines of the sequence).
 template <class Columns>
-void solveSequence(double* phi, int lines, bool jLine, Columns columns) {
+void solveSequence(double* phi, int lines, bool jLine, bool disjoint, Columns columns) {
   if (lines <= 0) return;
   ensureLines(lines);
-  Spt[0] = Sqt[0] = 0.0;
+  if (lineWork.size() < static_cast<std::size_t>(lines) + 1) lineWork.resize(static_cast<std::size_t>(lines) + 1);
+  LineWork* const work = lineWork.data();
+#pragma omp parallel for schedule(static) if (NoProcessesSolver > 0 && lines > 1)
   for (int L = 1; L <= lines; ++L) {
     LineSums s;
     columns(L, [&](int i, int j, InLine in) { addColumn(phi, i, j, in, jLine, s); });
+    work[L].sums = s;
+  }
+  Spt[0] = Sqt[0] = 0.0;
+  for (int L = 1; L <= lines; ++L) {
+    const LineSums& s = work[L].sums;
     double den = s.B - s.AB * Spt[L - 1];
     if (std::fabs(den / (s.B + 1e-20)) < 1e-10) den = 1e30;
     Spt[L] = s.AF / den;
     Sqt[L] = (s.R + s.AB * Sqt[L - 1]) / den;
   }
   double delta = 0.0;
+  for (int L = lines; L >= 1; --L) work[L].delta = delta = Spt[L] * delta + Sqt[L];
+#pragma omp parallel for schedule(static) if (NoProcessesSolver > 0 && disjoint && lines > 1)
   for (int L = lines; L >= 1; --L) {
-    delta = Spt[L] * delta + Sqt[L];
-    columns(L, [&](int i, int j, InLine) { shiftColumn(phi, i, j, delta); });
+    const double d = work[L].delta;
+    columns(L, [&](int i, int j, InLine) { shiftColumn(phi, i, j, d); });
   }
 }
 
@@ -125,13 +146,25 @@ void perBlock(double* phi) {
   for (int n = 1; n <= lastBlock(); ++n) {
     const BlockRecord& b = block[n];
     if (!takesPart(b, true)) continue;
-    solveSequence(phi, b.j2 - b.j1 + 1, true, [&b](int L, auto fn) { jLineColumns(b, b.j1 + L - 1, fn); });
+    solveSequence(phi, b.j2 - b.j1 + 1, true, true, [&b](int L, auto fn) { jLineColumns(b, b.j1 + L - 1, fn); });
   }
   for (int n = 1; n <= lastBlock(); ++n) {
     const BlockRecord& b = block[n];
     if (!takesPart(b, true)) continue;
-    solveSequence(phi, b.i2 - b.i1 + 1, false, [&b](int L, auto fn) { iLineColumns(b, b.i1 + L - 1, fn); });
+    solveSequence(phi, b.i2 - b.i1 + 1, false, true, [&b](int L, auto fn) { iLineColumns(b, b.i1 + L - 1, fn); });
   }
+}
+
+// Whether two blocks that take part share a column: their j-lines then
+// correct that column twice, in the order of the lines.
+bool windowsOverlap() {
+  for (int n = 1; n <= lastBlock(); ++n)
+    for (int m = 1; m < n; ++m) {
+      const BlockRecord &a = block[n], &b = block[m];
+      if (takesPart(a, true) && takesPart(b, true) && a.i1 <= b.i2 && b.i1 <= a.i2 && a.j1 <= b.j2 && b.j1 <= a.j2)
+        return true;
+    }
+  return false;
 }
 
 void acrossBlocks(double* phi) {
@@ -139,7 +172,7 @@ void acrossBlocks(double* phi) {
   int lines = 0;
   for (int n = 1; n <= lastBlock(); ++n)
     if (takesPart(block[n], true)) lines += std::max(block[n].j2 - block[n].j1 + 1, 0);
-  solveSequence(phi, lines, true, [](int L, auto fn) {
+  solveSequence(phi, lines, true, !windowsOverlap(), [](int L, auto fn) {
     for (int n = 1; n <= lastBlock(); ++n) {
       const BlockRecord& b = block[n];
       if (!takesPart(b, true)) continue;
@@ -158,7 +191,7 @@ void acrossBlocks(double* phi) {
   for (int n = 1; n <= lastBlock(); ++n)
     if (takesPart(block[n], true)) imax = std::max(imax, block[n].i2);
   const int jTop = block[lastBlock()].j2;
-  solveSequence(phi, imax - 1, false, [jTop](int L, auto fn) {
+  solveSequence(phi, imax - 1, false, true, [jTop](int L, auto fn) {
     const int i = L + 1;
     for (int n = 1; n <= lastBlock(); ++n) {
       const BlockRecord& b = block[n];

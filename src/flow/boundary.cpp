@@ -397,7 +397,7 @@ void boundary() {
     }
   }
 
-  for (int c = 1; c <= NoCells; ++c) Cinout[c] = 0;
+  if (NoCells >= 1) std::fill(Cinout + 1, Cinout + NoCells + 1, 0);
 
   if (FlagCyclic < 0 && FlagHaveReadCyclic == 0 && NoCyclesDone < -FlagCyclic && Equation == 1 &&
       largestResidual() < 0.01) {

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <utility>
 
+#include <omp.h>
+
 #include "flow/control.h"
 #include "state/outfile.h"
 #include "flow/endcontrol.h"
@@ -18,6 +20,7 @@
 #include "state/log.h"
 #include "io/modelfiles.h"
 #include "output/output.h"
+#include "solvers/share.h"
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
@@ -239,15 +242,39 @@ void divergedCellLines() {
 // The fastest cell of the work range: its speed and number (0 when none). A
 // speed that is not a number counts as infinite.
 std::pair<double, int> fastestCell() {
-  double top = 0.0;
-  int at = 0;
-  for (int c = firstCell(); c <= lastCell(); ++c) {
-    const double u = Cxvel[c], v = Cyvel[c], w = Czvel[c];
-    double speed = std::sqrt(u * u + v * v + w * w);
-    if (std::isnan(speed)) speed = INFINITY;
-    if (speed > top) top = speed, at = c;
+  const int first = firstCell(), last = lastCell();
+  // Each thread takes the first fastest cell of its share; the shares are
+  // then joined in order, so the cell found is the first fastest one on any
+  // thread count.
+  constexpr int kMaxShares = 256;
+  double top[kMaxShares];
+  int at[kMaxShares];
+  int shares = 1;
+#pragma omp parallel if (NoProcessesSolver > 0 && last - first > 10000)
+  {
+#pragma omp single
+    shares = std::min(omp_get_num_threads(), kMaxShares);
+    const int t = omp_get_thread_num();
+    if (t < shares) {
+      int begin, end;
+      staticShare(last - first + 1, shares, t, begin, end);
+      double best = 0.0;
+      int where = 0;
+      for (int c = first + begin; c < first + end; ++c) {
+        const double u = Cxvel[c], v = Cyvel[c], w = Czvel[c];
+        double speed = std::sqrt(u * u + v * v + w * w);
+        if (std::isnan(speed)) speed = INFINITY;
+        if (speed > best) best = speed, where = c;
+      }
+      top[t] = best;
+      at[t] = where;
+    }
   }
-  return {top, at};
+  double best = 0.0;
+  int where = 0;
+  for (int t = 0; t < shares; ++t)
+    if (top[t] > best) best = top[t], where = at[t];
+  return {best, where};
 }
 
 void markFailed() {

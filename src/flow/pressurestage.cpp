@@ -358,7 +358,11 @@ int pressureStage(int i, double R) {
     printDebug2();
   } else if (FlagPresDebug == 0 && FlagGravity == 0 && NoCells >= 1) {
     // Pins the level of p': the last cell ends at -0.001.
-    for (int c = WCStart; c <= WCEnd; ++c) pc[c] -= pc[NoCells] + 0.001;
+    // The shift is taken before the loop: the last cell, the end of the
+    // work range, is shifted by its own value like every cell before it.
+    const double shift = pc[NoCells] + 0.001;
+#pragma omp parallel for schedule(static) if (NoProcessesSolver > 0)
+    for (int c = WCStart; c <= WCEnd; ++c) pc[c] -= shift;
   }
   if (FlagFroudeHystat == 1) FroudeHystatFunction();
   stamp(15);

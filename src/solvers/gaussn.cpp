@@ -277,6 +277,7 @@ void GaussN(int first, int last, int n) {
   double* g = Cfn;
   if (!f || !g || !Cap || first > last) return;
   if (first < 1) first = 1;
+#pragma omp parallel for schedule(static) if (NoProcessesSolver > 0)
   for (int c = first; c <= last; ++c) CnInvAp[c] = 1.0 / Cap[c];
   f[0] = 0.0;
   g[0] = 0.0;

@@ -1,6 +1,7 @@
 // Block correction (K 5 values 1..3): one correction per grid line from the
 // summed equations of its cells, j-lines first, then i-lines.
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <cmath>
 #include <random>
@@ -211,4 +212,37 @@ TEST(BlockCorrection, RowInTwoBlocksAcrossBlocks) {
   BlockCorrection();
   EXPECT_LT(L.worstError(), 1e-10);
   block[2] = BlockRecord{};
+}
+
+// With F 206 the line sums and the corrections of the lines are formed on
+// all threads: the field is that of the correction on one thread, bit for
+// bit, per block, across blocks, and where blocks share columns (their
+// j-lines then correct those columns one after the other).
+TEST(BlockCorrection, ThreadsGiveTheFieldOfOneThread) {
+  const int kept = omp_get_max_threads();
+  struct Case {
+    int method, blocks;
+  };
+  for (const Case k : {Case{0, 1}, Case{1, 1}, Case{1, 3}}) {
+    SCOPED_TRACE(testing::Message() << "method " << k.method << ", blocks " << k.blocks);
+    std::vector<double> field[2];
+    for (int pass = 0; pass < 2; ++pass) {
+      Lines L(9, 7);
+      BlockMethodFlag = k.method;
+      NoBlocks = k.blocks;
+      for (int b = 2; b <= k.blocks; ++b) block[b] = block[1];
+      std::mt19937 rng(5);
+      std::uniform_real_distribution<double> u(-1.0, 1.0);
+      for (int c = 1; c <= NoCells; ++c) Cxvel[c] = u(rng);
+      NoProcessesSolver = pass == 0 ? 0 : 4;
+      omp_set_num_threads(pass == 0 ? 1 : 4);
+      BlockCorrection();
+      field[pass].assign(Cxvel, Cxvel + NoCells + 1);
+      for (int b = 2; b <= k.blocks; ++b) block[b] = BlockRecord{};
+      NoProcessesSolver = 0;
+    }
+    EXPECT_NE(field[0], std::vector<double>(field[0].size(), 0.0));
+    EXPECT_EQ(field[0], field[1]);
+  }
+  omp_set_num_threads(kept);
 }

@@ -4,6 +4,7 @@
 // continuity, debug stop), the flush ladder with its field reset, and the
 // crash report with its emergency output.
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <dirent.h>
 #include <unistd.h>
@@ -474,6 +475,42 @@ TEST_F(EndControl, ASpeedAboveTheBoundIsADivergence) {
     EXPECT_EQ(has(log, "The velocity of cell 5 is "), c.diverged) << log;
     EXPECT_EQ(RunErrorReported, c.diverged ? 1 : 0);
   }
+}
+
+// On a grid large enough for the check to run on all threads (F 206), the
+// cell named is the first of the fastest, wherever the thread shares end.
+TEST_F(EndControl, TheFirstFastestCellIsNamedOnAnyThreadCount) {
+  const int kept = omp_get_max_threads();
+  ASSERT_TRUE(buildGrid(40, 30));
+  ASSERT_GT(NoCells, 10001);
+  const int early = 7, late = NoCells - 3;
+  const struct {
+    const char* name;
+    double earlySpeed, lateSpeed;
+    int named;
+  } cases[] = {
+      {"equal speeds", 2000.0, 2000.0, early},
+      {"the later one faster", 2000.0, 2000.5, late},
+      {"the earlier one faster", 2000.5, 2000.0, early},
+  };
+  for (int threads : {1, 4}) {
+    NoProcessesSolver = threads == 1 ? 0 : threads;
+    omp_set_num_threads(threads);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.name << ", " << threads << " threads");
+      clearLog();
+      RunErrorReported = FlagErrorBreak = 0;
+      WCStart = 1;
+      WCEnd = NoCells;
+      for (int cell = 1; cell <= NoCells; ++cell) Cxvel[cell] = Cyvel[cell] = Czvel[cell] = 0.0;
+      Cxvel[early] = c.earlySpeed;
+      Cyvel[late] = c.lateSpeed;
+      EXPECT_EQ(printEndWaterSolve(2), 1);
+      EXPECT_TRUE(has(boogie(), "The velocity of cell " + std::to_string(c.named) + " is ")) << boogie();
+    }
+  }
+  NoProcessesSolver = 0;
+  omp_set_num_threads(kept);
 }
 
 TEST_F(EndControl, FlushLineCountersAndFirstRemedy) {
