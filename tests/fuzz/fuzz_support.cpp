@@ -45,7 +45,13 @@ std::string currentDir() {
 // Crash inputs are written while the target works in its own directory: an
 // artifact prefix that is not absolute is made so (the starting directory
 // when none is given), so that they land where the run was started.
+//
+// The readers run on one thread, and waiting threads sleep instead of
+// spinning: several targets run side by side, and the parallel regions of a
+// small grid have nothing to share out.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  setenv("OMP_NUM_THREADS", "1", 0);
+  setenv("OMP_WAIT_POLICY", "passive", 0);
   static std::vector<std::string> args;
   static std::vector<char*> ptrs;
   const std::string here = currentDir() + "/";
