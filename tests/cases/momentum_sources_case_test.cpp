@@ -49,3 +49,23 @@ TEST(MomentumSourcesCase, AThermoclineWithoutComponentsIsAcceptedWithAWarning) {
   EXPECT_TRUE(r.has("Warning: F 75 without water-quality components (F 50, F 67 1): no thermocline buoyancy\n"))
       << r.boogie;
 }
+
+// A vegetation resistance out of range with F 1 D: each cell of the column is
+// reported ("Error in setting porosity"), the computation goes on, and the run
+// ends with status 2 instead of a normal end. Column (8,3) of the 23 x 8 grid
+// (nx and ny printed as 25 and 10) at the one time level, weight 1.
+TEST(MomentumSourcesCase, AVegetationValueOutOfRangeEndsTheRunAsAFailure) {
+  CaseDir dir;
+  dir.write("koosurf", straightChannelKoosurf());
+  dir.write("vegdata", "V 8 3 0.9 0.95 0.97 0.99 2e7 0 0 0\n");
+  dir.write("control", kChannel + "F 115 1\nF 1 D\n");
+  EXPECT_EQ(dir.run(), 2) << dir.boogie();
+  const std::string log = dir.boogie();
+  const std::string head = "Error in setting porosity: value (";
+  const std::size_t at = log.find(head);
+  ASSERT_NE(at, std::string::npos) << log;
+  const std::size_t close = log.find(") = 2.000000e+07 \ni=8,j=3,b=", at);
+  ASSERT_NE(close, std::string::npos) << log;
+  EXPECT_EQ(log.find_first_not_of("0123456789", at + head.size()), close) << log;
+  EXPECT_NE(log.find(",nx=25,ny=10,iTime=0\nmidt = 1.000000e+00,\n", close), std::string::npos) << log;
+}

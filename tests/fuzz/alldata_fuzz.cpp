@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in;
   xnumber = 6, ynumber = 4, znumber = 2, lnumber = 2;
-  MaxCeller = 200, MaxFlater = 400, MaxPunkter = 400, MaxNester = 100, MaxConnFlate = 100;
+  fuzz::smallArrays();
   if (sialloc() != 0 || AllocateArrays(1, 1, 1) < 0) fuzz::abortWith("alldata", "cannot allocate the arrays");
   fuzz::writeFile("alldata", data, size);
   fuzz::run("alldata", [] { ReadAllData(); });

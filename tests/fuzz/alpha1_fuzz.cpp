@@ -7,6 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in;
+  fuzz::smallArrays();
   SmallGrid g;
   g.nz = 3;
   g.build();

@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NoBedLayers = 3;
   FlagBagger = 2;
   MaxNoBagger = 3;
+  fuzz::smallArrays();
   SmallGrid{}.build();
   NoBaggerTimes = -1;
   fuzz::writeFile("bagger", data, size);

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Input in;
   NoBedLayers = 2;
   lnumber = 2;
-  MaxCeller = 200, MaxFlater = 400, MaxPunkter = 400, MaxNester = 100, MaxConnFlate = 100;  // F 65
+  fuzz::smallArrays();
   SmallGrid{}.build();
   fuzz::writeFile("bedres", data, size);
   fuzz::run("bedres", [] { readBedres(sameGrid); });

@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FlagTSC = size > 0 && (data[0] & 1) ? 3 : 1;
   NoBedLayers = FlagTSC == 3 ? 3 : 2;
   FlagFracresVersion = size > 1 && (data[1] & 1) ? 1 : 0;
+  fuzz::smallArrays();
   SmallGrid{}.build();
   fuzz::writeFile("fracres", data, size);
   fuzz::run("fracres", [] { return readConRes(); }, [](int r) { return r == 88; });

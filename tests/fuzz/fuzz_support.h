@@ -26,6 +26,11 @@ class Input {
   Input& operator=(const Input&) = delete;
 };
 
+// Unstructured-array capacities (F 65) for the few cells of a test grid
+// (SmallGrid, a grid read from a small `unstruc`): the full default set would
+// allocate and clear some 60 MB for every input.
+void smallArrays();
+
 // Writes bytes into a file of the working directory.
 void writeFile(const char* name, const std::uint8_t* data, std::size_t size);
 void writeFile(const char* name, const std::string& text);

@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   fuzz::Input in;
-  MaxCeller = 200, MaxFlater = 400, MaxPunkter = 400, MaxNester = 100, MaxConnFlate = 100;  // F 65
+  fuzz::smallArrays();
   SmallGrid{}.build();
   const bool binary = data[0] == 'b';
   if (binary) FlagInterpolVal = 15;

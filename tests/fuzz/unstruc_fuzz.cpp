@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in;
   xnumber = 6, ynumber = 4, znumber = 2, lnumber = 1;
-  MaxCeller = 200, MaxFlater = 400, MaxPunkter = 400, MaxNester = 100, MaxConnFlate = 100;
+  fuzz::smallArrays();
   if (sialloc() != 0) fuzz::abortWith("unstruc", "cannot allocate the block grid");
   fuzz::writeFile("unstruc", data, size);
   fuzz::run("unstruc", [] { return ReadUnstructure(); }, [](int r) { return r < 0; });

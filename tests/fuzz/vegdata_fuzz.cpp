@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in;
-  MaxCeller = 50, MaxFlater = 200, MaxPunkter = 100;
+  fuzz::smallArrays();
   FlagDragDLL = 1;
   VegTimes = 2;
   SmallGrid g;

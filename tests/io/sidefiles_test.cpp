@@ -57,6 +57,14 @@ INSTANTIATE_TEST_SUITE_P(
                      {"too large indexes in inflow file: -1 2\n"}},
         SideFileCase{"InflowWrongLetter", kOneSize, "inflow", "E 1 2 1 2 3 4 5\n", 248,
                      {"Error in reading inflow file, the D data set has to be used\n"}},
+        // The head is read as a letter and two indexes, and a letter other
+        // than D is refused also after good records (where `bedrough`, whose
+        // records begin with the fixed B, stops at another letter); text that
+        // is no head stops the reading with a warning (reader_errors_test).
+        SideFileCase{"InflowAnotherLetterAfterTheRecords", kOneSize, "inflow",
+                     "D 1 2 1 2 3 4 5\nD 2 2 1 2 3 4 5\nX 3 4 1 2 3 4 5\n", 248,
+                     {"Error in reading inflow file, the D data set has to be used\nAt line 3 of the inflow file: X 3 4 "
+                      "1 2 3 4 5\n"}},
         SideFileCase{"InflowShortRecord", kOneSize, "inflow", "D 1 2 1 2 3 4\n", 253,
                      {"Error in reading inflow file for line: 1 2\nNote that five floating point numbers must be "
                       "given\n"}},

@@ -11,6 +11,7 @@
 #include "state/arrays.h"
 #include "state/arrays_optional.h"
 #include "state/blockgrid.h"
+#include "state/flowstate.h"
 #include "state/options.h"
 #include "state/runstate.h"
 #include "support/in_dir.h"
@@ -175,6 +176,52 @@ TEST(Vegetation, ScourDepthOnlyGrows) {
   Surfaces[0][2][2] = 0.1;
   extra_source();
   EXPECT_NEAR(deltazscourG, 0.55, 1e-12);
+}
+
+// With F 1 D a cell value above 1e6 or below -1e7 is reported with its
+// column, weight and profile, and the run is marked as failed (it goes on and
+// ends with status 2). The levels lie above every centre, so each of the four
+// cells of column (2,2) takes the lowest value as it stands.
+TEST(Vegetation, ValuesOutOfRangeAreReportedWithF1D) {
+  struct Case {
+    const char* value;  // the lowest value of the profile, as written in the file
+    char debugging;
+    int reports;  // cells reported
+    const char* firstReport;
+  };
+  const Case cases[] = {
+      {"1.5e6", 'D', 4,
+       "Error in setting porosity: value (1) = 1.500000e+06 \n"
+       "i=2,j=2,b=1,nx=7,ny=6,iTime=0\n"
+       "midt = 1.000000e+00,\n"
+       "Bveg[b][iTime][0][0] = 9.000000e-01,Bveg[b][iTime][1][0] = 1.500000e+06\n"
+       "Bveg[b][iTime][0][1] = 9.500000e-01,Bveg[b][iTime][1][1] = 0.000000e+00\n"
+       "Bveg[b][iTime][0][2] = 9.700000e-01,Bveg[b][iTime][1][2] = 0.000000e+00\n"
+       "Bveg[b][iTime][0][3] = 9.900000e-01,Bveg[b][iTime][1][3] = 0.000000e+00\n"
+       "Error in setting porosity: value (2) = 1.500000e+06 \n"},
+      {"-2e7", 'D', 4, "Error in setting porosity: value (4) = -2.000000e+07 \ni=2,j=2,b=1,nx=7,ny=6,iTime=0\n"},
+      {"1e6", 'D', 0, nullptr},    // the limits themselves are in range
+      {"-1e7", 'D', 0, nullptr},
+      {"1.5e6", 'N', 0, nullptr},  // reported only with F 1 D
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.value) + " " + k.debugging);
+    InProjectDir d;
+    debugging = k.debugging;
+    vegGrid(d, std::string("V 2 2 0.9 0.95 0.97 0.99 ") + k.value + " 0 0 0\n");
+    Equation = 1;
+    extra_source();
+    const std::string log = d.dir().boogie();
+    int reports = 0;
+    for (std::size_t at = log.find("Error in setting porosity"); at != std::string::npos;
+         at = log.find("Error in setting porosity", at + 1))
+      ++reports;
+    EXPECT_EQ(reports, k.reports) << log;
+    EXPECT_EQ(RunErrorReported, k.reports > 0 ? 1 : 0);
+    if (k.firstReport) {
+      EXPECT_NE(log.find(k.firstReport), std::string::npos) << log;
+    }
+  }
 }
 
 // Reading errors end the run with their lines and statuses.
