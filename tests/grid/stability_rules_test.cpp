@@ -632,22 +632,9 @@ TEST(GridStability, ShallowEdgesBesideSingleCellColumnsByF159Second) {
   for (const Case& cs : cases) {
     SCOPED_TRACE(cs.what);
     InProjectDir dir;
-    BlockGrid g;
-    g.nx = 4;
-    g.ny = 4;
-    g.cells = 100;
-    g.faces = 100;
-    g.points = 100;
-    g.water = [](int, int) { return 0.0; };
-    g.bed = [&cs](int i, int j) {
-      return i == 2 && j == 3 ? -cs.d1 : i == 3 && j == 3 ? -cs.d2 : i == 2 && j == 2 ? -0.6 : -1.0;
-    };
-    g.prepare();
-    for (int i = 1; i <= 5; ++i)
-      for (int j = 1; j <= 5; ++j) antlin[i][j] = 6;
+    const double depths[4] = {0.6, 1.0, cs.d2, cs.d1};  // (2,2), (3,2), (3,3), (2,3)
+    columnOfDepths(depths);
     if (cs.dry23) antlin[2][3] = 1;
-    for (int i = 2; i <= 5; ++i)
-      for (int j = 2; j <= 5; ++j) ant[i][j] = 5;
     if (cs.single == 33) {
       ant[3][3] = 1;
       if (cs.farEmpty) ant[3][2] = 0;
