@@ -565,3 +565,96 @@ TEST(GridStability, BedLayerRulesOfF528) {
     EXPECT_NEAR(zval[3][3][znumber] - zval[3][3][1], k.depthAfter, 1e-12);
   }
 }
+
+// F 383 2: each column first takes the smallest count of its four corners;
+// then every inner line (i1..i2-1, j1..j2-1) takes at most 2 levels when the
+// smallest of these column minima over the columns (i-1,j-1), (i,j-1),
+// (i-1,j), (i,j), plus its own count, is below 6, else half that sum with the
+// remainder dropped. The minima are all taken before any line changes; the
+// columns i1-1 and j1-1 are not set by the rule and hold 0 here, so a line
+// next to the south or west edge gets min(A, A / 2) for A >= 6, else 2.
+// Worked for the picture below (window 2..5 x 2..5):
+//   (2,2) 9 -> 9 / 2 = 4; (3,2) 5 -> 2; (4,2) 9 -> 4; (2,3) 6 -> 6 / 2 = 3;
+//   (2,4) dry: 1 + 0 < 6, min(1, 2) keeps it dry; (3,3): the columns
+//   (2,2)..(3,3) reach down to line (1,1), minimum 4, (4 + 9) / 2 = 6;
+//   (4,3): minimum 5 of line (3,2), (5 + 9) / 2 = 7; (3,4): column (2,4)
+//   holds the dry line, (1 + 9) / 2 = 5; (4,4): column (3,4) holds it too,
+//   (1 + 7) / 2 = 4. Lines on the block's edges i = 1, 5 and j = 1, 5 keep
+//   their counts. The work map is 0 again over the window afterwards.
+TEST(GridStability, SmoothingAgainstTheSmallestCountsOfF383) {
+  const Picture before = {"99993", "91979", "96999", "99599", "49999"};
+  const Picture smoothed = {"99993", "91549", "93679", "94249", "49999"};
+  for (int f383 : {2, 0}) {
+    SCOPED_TRACE(f383);
+    InProjectDir dir;
+    prepareLines(before);
+    FlagPresDebug = 2;  // isolated wet lines stay: only the rule under test acts
+    FlagGridStab6 = f383;
+    Grid1Stability(2, 5, 2, 5);
+    EXPECT_EQ(countsNow(5, 5), f383 == 2 ? smoothed : before) << show(countsNow(5, 5));
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j) EXPECT_EQ(antmin[i][j], 0) << i << " " << j;
+  }
+}
+
+// F 159 2nd integer 5 and 8 on the edge between the columns (3,3) and (3,4),
+// formed by the lines (2,3) and (3,3) (depths 0.03 and 0.04 m unless given);
+// every other line is 1 m deep except (2,2), 0.6 m, so that the two columns'
+// corner-depth sums differ: (3,3) 1.67 m, (3,4) 2.07 m. The edge is deepened
+// when the mean depth of its two lines is below t; t starts at MinVertDist0
+// (5) or MinVertDist1 (8) and rises to the corner-depth sum / 16 of a column
+// that has one cell and an empty column beyond it (the far side from the
+// edge: (3,2) for (3,3), (3,5) for (3,4)). Value 8 deepens only the wet lines
+// of the edge. MinVertDist0 = 0.05 m, MinVertDist1 = 0.1 m.
+TEST(GridStability, ShallowEdgesBesideSingleCellColumnsByF159Second) {
+  struct Case {
+    const char* what;
+    int value;
+    double d1, d2;        // depths of (2,3) and (3,3)
+    int single;           // 0, 33: column (3,3) or 34: column (3,4) has one cell
+    bool farEmpty;        // the column beyond the single one is empty
+    bool dry23;           // line (2,3) has one level
+    double e1, e2;        // depths afterwards
+  };
+  const Case cases[] = {
+      {"5, no single column: t = 0.05", 5, 0.03, 0.04, 0, false, false, 0.05, 0.05},
+      {"5, mean 0.0525 not below 0.05", 5, 0.06, 0.045, 0, false, false, 0.06, 0.045},
+      {"5, (3,3) single, (3,2) empty: 1.67 / 16", 5, 0.03, 0.04, 33, true, false, 1.67 / 16, 1.67 / 16},
+      {"5, (3,4) single, (3,5) empty: 2.07 / 16", 5, 0.03, 0.04, 34, true, false, 2.07 / 16, 2.07 / 16},
+      {"5, (3,3) single beside a wet column", 5, 0.03, 0.04, 33, false, false, 0.05, 0.05},
+      {"5, dry line deepened too", 5, 0.03, 0.04, 0, false, true, 0.05, 0.05},
+      {"8, no single column: t = 0.1", 8, 0.03, 0.04, 0, false, false, 0.1, 0.1},
+      {"8, mean 0.105 not below 0.1", 8, 0.09, 0.12, 0, false, false, 0.09, 0.12},
+      {"8, (3,3) single, (3,2) empty: 1.67 / 16", 8, 0.03, 0.04, 33, true, false, 1.67 / 16, 1.67 / 16},
+      {"8, (3,4) single, (3,5) empty: 2.07 / 16", 8, 0.03, 0.04, 34, true, false, 2.07 / 16, 2.07 / 16},
+      {"8, the dry line stays", 8, 0.03, 0.04, 0, false, true, 0.03, 0.1},
+  };
+  for (const Case& cs : cases) {
+    SCOPED_TRACE(cs.what);
+    InProjectDir dir;
+    const double depths[4] = {0.6, 1.0, cs.d2, cs.d1};  // (2,2), (3,2), (3,3), (2,3)
+    columnOfDepths(depths);
+    if (cs.dry23) antlin[2][3] = 1;
+    if (cs.single == 33) {
+      ant[3][3] = 1;
+      if (cs.farEmpty) ant[3][2] = 0;
+    } else if (cs.single == 34) {
+      ant[3][4] = 1;
+      if (cs.farEmpty) ant[3][5] = 0;
+    }
+    MinVertDist0 = 0.05;
+    MinVertDist1 = 0.1;
+    FlagGridStab1 = 0;
+    FlagGridStab4 = 0;
+    FlagGridStab2 = cs.value;
+    Grid2Stability(2, 5, 2, 5);
+    EXPECT_NEAR(-zval[2][3][1], cs.e1, 1e-12);
+    EXPECT_NEAR(-zval[3][3][1], cs.e2, 1e-12);
+    EXPECT_DOUBLE_EQ(zval[2][2][1], -0.6);
+    for (int i = 1; i <= 5; ++i)
+      for (int j = 1; j <= 5; ++j)
+        if (!(j == 3 && (i == 2 || i == 3)) && !(i == 2 && j == 2)) {
+          EXPECT_DOUBLE_EQ(zval[i][j][1], -1.0) << i << " " << j;
+        }
+  }
+}

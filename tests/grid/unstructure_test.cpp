@@ -1,12 +1,17 @@
 // Grid generation from a block grid filled in-process.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
 #include <vector>
 
 #include "grid/generate.h"
 #include "grid/grid_builder.h"
 #include "state/log.h"
 #include "state/arrays.h"
+#include "state/arrays_optional.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -467,4 +472,103 @@ TEST(Unstructure, BedPlaneCountLowersTheLowestCellAtACornerAboveThePlane) {
     const int count3 = a3 > 1 ? static_cast<int>((1.0 / std::sqrt(3.0)) / (1.0 / (a3 - 1))) : 0;
     EXPECT_EQ(vv[2][2], rule == 4 ? std::max(count, count3) : 0);
   }
+}
+
+// F 358: every build whose time lies strictly inside the window adds one
+// sample per grid point of the window (grid points 3..4 x 2..3 here): the
+// depth, the bed level, |bed - Surfaces[0]| and the ratio of the summed
+// |Fflux / Faz| of the top faces of the cells that have a cell above them to
+// the summed horizontal speed of those cells. The first sample clears the
+// window; points outside it are not touched. Block 4 x 3, water at 1 m, bed
+// 0.05 i + 0.01 j, Surfaces[0] at -0.25 m. The first build sees no flow (no
+// ratio); before the second every face has |Fflux / Faz| = 0.3 / 0.5 = 0.6
+// and every cell speed 0.5, except the top cells (speed 5) and their top
+// faces (ratio 18), which do not count: ratio 0.6 / 0.5 = 1.2.
+TEST(Unstructure, BedStatisticsSumOneSamplePerBuildInsideTheTimeWindow) {
+  struct Case {
+    double time;
+    int samples;
+  };
+  for (const Case cs : {Case{2.0, 2}, Case{1.0, 0}, Case{3.0, 0}}) {
+    SCOPED_TRACE(cs.time);
+    InProjectDir dir;
+    BedStatI1 = 3;
+    BedStatI2 = 4;
+    BedStatJ1 = 2;
+    BedStatJ2 = 3;
+    BedStatTime1 = 1.0;
+    BedStatTime2 = 3.0;
+    BlockGrid g;
+    g.nx = 4;
+    g.ny = 3;
+    g.cells = 200;  // 108 cells: small arrays keep the set-up quick
+    g.faces = 600;
+    g.points = 300;
+    g.bed = [](int i, int j) { return 0.05 * i + 0.01 * j; };
+    g.prepare();
+    ASSERT_NE(bedStatK, nullptr);
+    for (int i = 0; i <= 5; ++i)
+      for (int j = 0; j <= 4; ++j) {
+        bedStatDepth[i][j] = bedStatBed[i][j] = bedStatDev[i][j] = bedStatK[i][j] = 7.0;
+        Surfaces[0][i][j] = -0.25;
+      }
+    stimet = cs.time;
+    BedStatNo = 0;
+    ASSERT_EQ(UnstructureBuild(), 1);
+    for (int f = 1; f <= NoSurfaces; ++f) {
+      Faz[f] = 0.5;
+      Fflux[f] = -0.3;
+    }
+    for (int c = 1; c <= NoCells; ++c) {
+      const bool top = Ccellt[c] == 0;
+      Cxvel[c] = top ? 3.0 : 0.3;
+      Cyvel[c] = top ? -4.0 : -0.4;
+      if (top) Fflux[Cflatet[c]] = 9.0;
+    }
+    ASSERT_EQ(UnstructureBuild(), 1);
+    EXPECT_EQ(BedStatNo, cs.samples);
+    for (int i = 0; i <= 5; ++i)
+      for (int j = 0; j <= 4; ++j) {
+        const bool in = cs.samples > 0 && i >= 3 && i <= 4 && j >= 2 && j <= 3;
+        const double bed = 0.05 * i + 0.01 * j;
+        EXPECT_NEAR(bedStatDepth[i][j], in ? 2 * (1.0 - bed) : 7.0, 1e-12) << i << " " << j;
+        EXPECT_NEAR(bedStatBed[i][j], in ? 2 * bed : 7.0, 1e-12) << i << " " << j;
+        EXPECT_NEAR(bedStatDev[i][j], in ? 2 * (bed + 0.25) : 7.0, 1e-12) << i << " " << j;
+        EXPECT_NEAR(bedStatK[i][j], in ? 1.2 : 7.0, 1e-12) << i << " " << j;
+      }
+  }
+}
+
+// A block whose last column row reaches row ynumber of the block grid (G 1
+// 2nd integer) ends the run with -44 and its message, before any cell is
+// made; one row more in the block grid and the same block builds.
+TEST(Unstructure, BlockReachingTheLastRowEndsTheRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (int rows : {0, 1}) {
+    SCOPED_TRACE(rows);
+    EXPECT_EXIT(
+        {
+          InProjectDir dir;
+          BlockGrid g;
+          g.nx = 4;
+          g.ny = 3;
+          g.rows = rows;  // j2 = ny + 1 = ynumber + 1 - rows
+          g.prepare();
+          std::atexit([] {
+            std::ifstream in("boogie");
+            std::cerr << in.rdbuf() << "cells " << NoCells << "\n";
+          });
+          UnstructureBuild();
+        },
+        ::testing::ExitedWithCode(256 - 44),
+        "Error in allocation of blocks: increase 2nd integer on G 1 data set\n\ncells 0\n");
+  }
+  InProjectDir dir;
+  BlockGrid g;
+  g.nx = 4;
+  g.ny = 3;
+  g.rows = 2;
+  g.prepare();
+  EXPECT_EQ(UnstructureBuild(), 1);
+  EXPECT_EQ(NoCells, 4 * 3 * 9);
 }

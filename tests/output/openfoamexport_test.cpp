@@ -322,3 +322,61 @@ TEST(OpenFoamExport, DryInteriorColumnIsRefusedBeforeAnyFile) {
       "Error in making OpenFOAM 'faces' file\nNoSurfaces = [0-9]+, OpenFOAM surfaces = [0-9]+\n\nnFacesInternal = "
       "[0-9]+, nFacesSurf = 99, nFacesInlet = 45(.|\n)*nFacesBed = 99(.|\n)*\nend");
 }
+
+// The boundary patches of blockMeshDict on the straight channel (x 0..20,
+// y 0..5, bed 0, water 1 m; 20 x 5 columns of 9 cells): each patch lists the
+// faces of its side, four distinct vertices on the side's plane, turned so
+// that the face points out of the channel; the areas add up to the side:
+// surface and bed 20 x 5 = 100 m2 in 100 faces, inlet and outlet 5 x 1 m2 in
+// 45 faces, the two sides 20 x 1 m2 in 180 faces.
+TEST(OpenFoamExport, BlockMeshPatchesHoldTheOutwardFacesOfTheirSides) {
+  InProjectDir p;
+  channel(p);
+  writeOpenFOAM3();
+  const std::string dict = p.dir().read("system/blockMeshDict");
+  Mesh m;
+  {
+    std::istringstream in(dict.substr(dict.find("vertices        \n(\n") + 19));
+    std::string line;
+    while (std::getline(in, line) && line != ");") {
+      Vec v;
+      ASSERT_EQ(std::sscanf(line.c_str(), " (%lf %lf %lf)", &v[0], &v[1], &v[2]), 3) << line;
+      m.points.push_back(v);
+    }
+  }
+  ASSERT_EQ(m.points.size(), 1260u);
+  struct Side {
+    const char* name;
+    int axis;
+    double plane, sign, area;
+    std::size_t faces;
+  };
+  const Side sides[] = {{"freeSurface", 2, 1.0, 1, 100, 100}, {"inletWater", 0, 0.0, -1, 5, 45},
+                        {"outletWater", 0, 20.0, 1, 5, 45},   {"bedWall", 2, 0.0, -1, 100, 100},
+                        {"rightSide", 1, 0.0, -1, 20, 180},   {"leftSide", 1, 5.0, 1, 20, 180}};
+  for (const Side& s : sides) {
+    SCOPED_TRACE(s.name);
+    const std::size_t at = dict.find(std::string("   ") + s.name + "\n   {\n");
+    ASSERT_NE(at, std::string::npos);
+    std::istringstream in(dict.substr(dict.find("      (\n", at) + 8));
+    std::string line;
+    std::size_t n = 0;
+    double total = 0.0;
+    while (std::getline(in, line) && line != "      );") {
+      std::vector<int> f(4);
+      ASSERT_EQ(std::sscanf(line.c_str(), " (%d %d %d %d)", &f[0], &f[1], &f[2], &f[3]), 4) << line;
+      ++n;
+      for (int a = 0; a < 4; ++a) {
+        ASSERT_GE(f[a], 0);
+        ASSERT_LT(f[a], 1260);
+        EXPECT_NEAR(m.points[f[a]][s.axis], s.plane, 1e-6) << line;
+        for (int b = a + 1; b < 4; ++b) EXPECT_NE(f[a], f[b]) << line;
+      }
+      const double outward = s.sign * areaVector(m, f)[s.axis];
+      EXPECT_GT(outward, 0.0) << line;
+      total += outward;
+    }
+    EXPECT_EQ(n, s.faces);
+    EXPECT_NEAR(total, s.area, 1e-4);
+  }
+}

@@ -2,11 +2,13 @@
 // numbered series, and how an unopenable file ends or skips a row.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "output/output.h"
+#include "output/plot_grid.h"
 #include "state/arrays.h"
 #include "state/options.h"
 #include "state/records.h"
@@ -163,6 +165,62 @@ TEST(Dispatcher, SubBedCellsStopWithTheSlideOption) {
     EXPECT_EQ(Cyvel[Bcellt[b]], expect) << b;
     EXPECT_EQ(Czvel[Bcellt[b]], expect) << b;
     EXPECT_EQ(Cxvel[Bcellt[b] + 1], 1.0) << b;  // only the bottom cell of the column
+  }
+}
+
+// The bed-layer sections of the 3-D VTK row (more than two bed layers), by
+// F 449 second value, told apart by their numbered names (P 10: the row of a
+// section in "pab2_<j>_", the column line in "pabc2_<i>_", the 3-D layer file
+// "pab3_"). Block 1 is i 2..33, j 3..24; every division drops the fraction:
+//   -9 (j2 > 20): rows 3 x 24 / 4 = 18, 24 / 2 + 1 = 13, 3 + 24 / 4 = 9;
+//       lines 3 x 33 / 4 = 24, 33 / 2 + 1 = 17, 2 + 33 / 4 = 10;
+//   -8: the same rows; lines 24, 5 x 33 / 8 = 20, 17, 10, 2 + 3 x 33 / 8 = 14;
+//    0: the middle row (3 + 24) / 2 = 13;  -10: the 3-D layer file;
+//   otherwise the rows F 449 1st..2nd (none when the 2nd is below the 1st).
+// F 522 adds the column line of its 2nd value first; with two bed layers
+// there are no sections, and a block whose j2 is 20 takes -9 as a row range.
+TEST(Dispatcher, BedLayerSectionsOfThe3DRowByF449) {
+  struct Case {
+    const char* what;
+    int layers, j2, tracer1, tracer2, barcelona;
+    std::set<std::string> files;
+  };
+  const std::string v = "_00000.vtk";
+  const Case cases[] = {
+      {"-9", 4, 24, 0, -9, 0,
+       {"pab2_18" + v, "pab2_13" + v, "pab2_9" + v, "pabc2_24" + v, "pabc2_17" + v, "pabc2_10" + v}},
+      {"-8", 4, 24, 0, -8, 0,
+       {"pab2_18" + v, "pab2_13" + v, "pab2_9" + v, "pabc2_24" + v, "pabc2_20" + v, "pabc2_17" + v,
+        "pabc2_10" + v, "pabc2_14" + v}},
+      {"0", 4, 24, 0, 0, 0, {"pab2_13" + v}},
+      {"-10", 4, 24, 0, -10, 0, {"pab3" + v}},
+      {"5..7", 4, 24, 5, 7, 0, {"pab2_5" + v, "pab2_6" + v, "pab2_7" + v}},
+      {"7..5", 4, 24, 7, 5, 0, {}},
+      {"-9 on j2 = 20 with 1st value -12", 4, 20, -12, -9, 0, {}},
+      {"-9 on j2 = 20 with 1st value -9", 4, 20, -9, -9, 0, {}},
+      {"F 522 line 7, then 0", 4, 24, 0, 0, 7, {"pabc2_7" + v, "pab2_13" + v}},
+      {"two bed layers", 2, 24, 0, -8, 7, {}},
+  };
+  for (const Case& cs : cases) {
+    SCOPED_TRACE(cs.what);
+    InProjectDir d;
+    NoBedLayers = cs.layers;
+    allocatePlotModel(35, 26, 3, 1);
+    addBoxBlock({2, 33, 3, cs.j2, 1, 0.0, 0.0, 1.0, 1.0, 0.5, 0.0});
+    PrintArrayFlags[0] = PrintArrayFlags[1] = 0;
+    PrintArrayFlags[5] = 1;
+    PrintRes = 1;
+    tracerJ1 = cs.tracer1;
+    tracerJ2 = cs.tracer2;
+    FlagBarcelona = cs.barcelona > 0 ? 10 : 0;
+    CrossBarcelona = cs.barcelona;
+    sprintflow();
+    std::set<std::string> sections;
+    for (const auto& e : std::filesystem::directory_iterator(d.dir().path())) {
+      const std::string n = e.path().filename().string();
+      if (n.rfind("pab", 0) == 0) sections.insert(n);
+    }
+    EXPECT_EQ(sections, cs.files);
   }
 }
 

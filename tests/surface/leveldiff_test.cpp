@@ -162,6 +162,7 @@ TEST(LimitingDepth, EveryFormulaByTable) {
       {"9 steep: normal depth", 9, 1.5, 2.0, true, manningDepth(2.0, m9, theta)},
       {"10 below Fr 0.9", 10, 0.89, 2.0, false, 0.0},
       {"10 flat, Fr 0.95: a quarter of U^2 / 4g", 10, 0.95, 2.0, false, 0.25 * 4.0 / (4 * g)},
+      {"10 flat, Fr 1.02: 0.6 of U^2 / 4g", 10, 1.02, 2.0, false, 0.6 * 4.0 / (4 * g)},
       {"10 flat, Fr 2", 10, 2.0, 2.0, false, 4.0 / (4 * g)},
       {"10 steep: the smaller normal depth", 10, 2.0, 2.0, true, manningDepth(2.0, m0, theta)},
       {"11 below Fr 1", 11, 0.99, 2.0, false, 0.0},

@@ -584,4 +584,39 @@ TEST(TfsMudLayer, GroundwaterFollowsTheMudSurface) {
   }
 }
 
+// F 262: when the sub-bed block hands its surface to the water block, the
+// groundwater table g of each sub-bed column (i, j) first rises by half the
+// height of the mud surface zs (mean of its corners) above the bed zb of the
+// water column (i, j - 2) when g lies above the layer's lower boundary T;
+// then it takes the water level zw of that water column when zw lies above
+// zs, else min(g, zs). Sub-bed columns j = 4..5 (zs = 1 m) under the water
+// columns j = 2..3 (bed 0, water 1 m, but 1.4 m at the grid points (4,1) and
+// (4,2)): zw = 1.2 for the water columns (4,2), (5,2), 1.1 for (4,3), (5,3),
+// else 1. g = 0.3 and T = 0 unless given:
+//   (2,4): 0.3 + 0.5 = 0.8;  (3,4) g 0.7: 1.2, held at zs = 1;
+//   (2,5) g 0.9 below T = 1: no rise, 0.9;  (3,5): 0.8;
+//   (4,4), (5,4): zw = 1.2;  (4,5), (5,5): zw = 1.1.
+TEST(TfsMudLayer, SubBedGroundwaterFollowsTheWaterBlock) {
+  Box box(4, 4, 1);
+  FlagThixo = 2;
+  FlagGroundwater = 1;
+  block[2] = block[1];
+  block[2].j1 = 4;
+  block[2].subBed = 1;
+  block[1].j2 = 3;
+  NoBlocks = 2;
+  ASSERT_TRUE(allocate1(Bgroundwater, NoBCells + 2));
+  ASSERT_NE(Bthixolev, nullptr);
+  for (int j : {1, 2}) zs(4, j) = zval[4][j][znumber + 1] = 1.4;
+  for (int k = 1; k <= NoBCells; ++k) Bthixolev[k] = 0.0, Bgroundwater[k] = 0.3;
+  Bgroundwater[pointbed[3][4]] = 0.7;
+  Bgroundwater[pointbed[2][5]] = 0.9;
+  Bthixolev[pointbed[2][5]] = 1.0;
+  surface_tfs(0, 2);
+  const double expected[6][6] = {{}, {}, {0, 0, 0, 0, 0.8, 0.9}, {0, 0, 0, 0, 1.0, 0.8}, {0, 0, 0, 0, 1.2, 1.1},
+                                 {0, 0, 0, 0, 1.2, 1.1}};
+  for (int i = 2; i <= 5; ++i)
+    for (int j = 4; j <= 5; ++j) EXPECT_NEAR(Bgroundwater[pointbed[i][j]], expected[i][j], 1e-12) << i << " " << j;
+}
+
 }  // namespace
