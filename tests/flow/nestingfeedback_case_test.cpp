@@ -1,14 +1,14 @@
-// Two-way nesting (F 261 3) with the modular flow driver on the real engine:
-// a channel of three coarse columns of 10 m x 10 m and a nested block of
-// 2 x 2 fine columns of 5 m x 5 m lying over the middle coarse column. Every
-// fine cell has the middle coarse cell as its parent, so the feedback after
-// each k and epsilon solve sets the coarse cell to the volume mean of the
-// four fine cells (relaxation 1, the fine cells fill the coarse cell).
+// Two-way nesting (F 261) with the modular flow driver on the real engine: a
+// channel of three coarse columns of 10 m x 10 m, 1 m deep, and a nested
+// block of 2 x 2 fine columns of 5 m x 5 m lying over the middle coarse
+// column. Every fine cell has the middle coarse cell as its parent, so with
+// relaxation 1 the feedback after a solve sets the coarse cell to the volume
+// mean of the four fine cells (they fill the coarse cell). P 10 100 writes
+// the result file after the last of the 100 outer iterations.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "support/case_runner.h"
@@ -138,21 +138,18 @@ struct NestRun {
     dir.write("control", kControl + extra);
     status = dir.run({"OMP_NUM_THREADS=2", "OMP_WAIT_POLICY=passive"});
   }
-  // k and epsilon of cell c in the result file written after the last
-  // outer iteration.
-  double k(const ResultField& f, int c) const { return f.cells.at(c).at(3); }
-  double e(const ResultField& f, int c) const { return f.cells.at(c).at(4); }
 };
 
-// The mean of k or epsilon over the four fine cells 4..7 (equal volumes of
-// 25 m3), which is what the coarse cell 2 (100 m3) must hold with F 261 3 and
-// relaxation 1.
+// The mean of a result field (0 u, 3 k, 4 epsilon) over the four fine cells
+// 4..7 (equal volumes of 25 m3), which the coarse cell 2 (100 m3) must hold
+// after the feedback with relaxation 1.
 double fineMean(const ResultField& f, int field) {
   double s = 0.0;
   for (int c = 4; c <= 7; ++c) s += f.cells.at(c).at(field);
   return 0.25 * s;
 }
 
+// F 261 3: the feedback after each k and epsilon solve.
 TEST(NestingFeedbackCase, CoarseCellUnderTheFineBlockTakesTheirMeanKAndEpsilon) {
   NestRun with("F 261 3 1.0\n");
   ASSERT_EQ(with.status, 1) << with.dir.boogie();
