@@ -193,10 +193,10 @@ def time_label(seconds, hours=None):
 
 def profile_field(field):
     """(VTK array, label, G 24 entry) of a field: the fields of render.py."""
-    spec = render.field_spec(field) if field != "velocity" else None
-    if spec is None:
+    entry = render.field_arrays(field) if field != "velocity" else None
+    if entry is None:
         fail("unknown field '%s': one of bed, bedchange, level, depth, conc1, conc2, ..." % field)
-    return spec
+    return entry
 
 
 def centre_line(points):

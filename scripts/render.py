@@ -55,7 +55,7 @@ FIELDS = {
 }
 
 
-def field_spec(field):
+def field_arrays(field):
     """(array name, label, G 24 entry) of a field name, or None."""
     if field in FIELDS:
         return FIELDS[field]
@@ -93,7 +93,7 @@ def parse_arguments(argv):
         k += 1
     if len(rest) not in (1, 2):
         fail(USAGE)
-    if field_spec(field) is None:
+    if field_arrays(field) is None:
         fail("unknown field '%s': one of velocity, bed, bedchange, depth, level, conc1, conc2, ..." % field)
     return field, chosen, rest[0], (rest[1] if len(rest) == 2 else rest[0])
 
@@ -363,7 +363,7 @@ def save(actors, camera_setup, extent_right, extent_up, title, subtitle, table, 
 
 def main():
     field, chosen, project, out = parse_arguments(sys.argv[1:])
-    array, label, entry = field_spec(field)
+    array, label, entry = field_arrays(field)
     if not os.path.isdir(project):
         fail("no project directory " + project)
     if chosen is not None:
