@@ -91,10 +91,6 @@ void endProcess(int status) {
 #endif
 }
 
-void notAvailable(const char* what) {
-  fatal(2, "Error: %s is not available in this build\n", what);
-}
-
 static void copyText(char* dst, const char* src) {
   std::strncpy(dst, src, 199);
   dst[199] = 0;

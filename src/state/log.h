@@ -28,16 +28,12 @@ int failureStatus(int status);
 [[noreturn]] void endProcess(int status);
 
 #ifdef TOVAK_FUZZ
-// In a fuzz build the process does not end: endProcess (and so fatal,
-// notAvailable and a log that cannot be opened) throws this to the harness.
+// In a fuzz build the process does not end: endProcess (and so fatal and a
+// log that cannot be opened) throws this to the harness.
 struct ProcessEnd {
   int status;
 };
 #endif
-
-// A run letter or a call whose subsystem this build does not hold: logs
-// "Error: <what> is not available in this build" and ends with status 2.
-[[noreturn]] void notAvailable(const char* what);
 
 // Status texts for a front end. Nothing in the engine reads them.
 void setMessage(const char* text);   // mc_message

@@ -3,7 +3,6 @@
 // of the rows today.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "io/dataset.h"
+#include "support/case_runner.h"
 
 namespace {
 
@@ -28,15 +28,6 @@ std::set<std::string> headings(const std::string& path) {
 
 std::string heading(const DataSet& d) {
   return std::string(1, d.letter) + (d.number == kAnyNumber ? " (any number)" : " " + std::to_string(d.number));
-}
-
-int run(const std::string& cmd, std::string& output) {
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  if (!p) return -1;
-  char buf[4096];
-  while (std::fgets(buf, sizeof buf, p)) output += buf;
-  const int w = pclose(p);
-  return WIFEXITED(w) ? WEXITSTATUS(w) : -1;
 }
 
 }  // namespace
@@ -57,9 +48,7 @@ TEST(ControlDoc, EveryDataSetRowHasItsEntry) {
 // default, range or message (or a new row) without a new docs/control.md
 // fails here.
 TEST(ControlDoc, TheFileIsWhatTheRowsGive) {
-  std::string out;
-  const int status =
-      run("/usr/bin/python3 '" + std::string(TOVAK_SOURCE_DIR) + "/scripts/control_doc.py' --check '" TOVAK_DATASETS_BIN "'",
-          out);
-  EXPECT_EQ(status, 0) << out;
+  const CommandOutput o =
+      runCommand("/usr/bin/python3 '" + std::string(TOVAK_SOURCE_DIR) + "/scripts/control_doc.py' --check '" TOVAK_DATASETS_BIN "'");
+  EXPECT_EQ(o.status, 0) << o.text;
 }

@@ -2,7 +2,6 @@
 // files, the line along the middle of a grid, and the pictures of a project.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,26 +14,10 @@ namespace {
 
 const std::string kScripts = std::string(TOVAK_SOURCE_DIR) + "/scripts";
 
-struct Output {
-  int status = -1;
-  std::string text;
-};
-
-Output runCommand(const std::string& cmd) {
-  Output out;
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  while (std::fgets(buf, sizeof buf, p)) out.text += buf;
-  const int w = pclose(p);
-  out.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
-  return out;
-}
-
 bool haveMatplotlib() { return std::system("/usr/bin/python3 -c 'import matplotlib' >/dev/null 2>&1") == 0; }
 
 // Runs python code with plot_series importable.
-Output python(const std::string& code) {
+CommandOutput python(const std::string& code) {
   return runCommand("cd '" + kScripts + "' && /usr/bin/python3 -c \"import plot_series as p\n" + code + "\"");
 }
 
@@ -70,7 +53,7 @@ std::string gridVtk(double time, double b) {
 TEST(PlotSeriesScript, TimeoLinesAreTheTimeAndItsValues) {
   CaseDir dir;
   dir.write("timeo", "6.0000e+01 -2.5e-04 1.5 \nCont: B I O R 1 2 3 4\n\n1.2000e+02 -5.0e-04 2.5 \n");
-  const Output o = python("t, r = p.read_timeo('" + dir.path() + "/timeo')\nprint(t, r)");
+  const CommandOutput o = python("t, r = p.read_timeo('" + dir.path() + "/timeo')\nprint(t, r)");
   ASSERT_EQ(o.status, 0) << o.text;
   EXPECT_EQ(o.text, "[60.0, 120.0] [[-0.00025, 1.5], [-0.0005, 2.5]]\n");
 }
@@ -80,14 +63,14 @@ TEST(PlotSeriesScript, TimeoLinesAreTheTimeAndItsValues) {
 TEST(PlotSeriesScript, TheCentreLineTakesTheMiddleColumnAtTheBed) {
   CaseDir dir;
   dir.write("g.vtk", gridVtk(0.0, 2.0));
-  const Output o = python("d = p.read_vtk('" + dir.path() +
+  const CommandOutput o = python("d = p.read_vtk('" + dir.path() +
                           "/g.vtk')\na, idx, axis = p.centre_line(d['points'])\n"
                           "print(a, axis, [d['points'][n] for n in idx], [d['point']['Bed_level'][n] for n in idx])");
   ASSERT_EQ(o.status, 0) << o.text;
   EXPECT_EQ(o.text,
             "[0.0, 5.0, 10.0] x [(0.0, 1.0, 2.0), (5.0, 1.0, 2.5), (10.0, 1.0, 3.0)] [2.0, 2.5, 3.0]\n");
   // The time of the file's second line.
-  const Output t = python("print(p.vtk_time(p.read_vtk('" + dir.path() + "/g.vtk')))");
+  const CommandOutput t = python("print(p.vtk_time(p.read_vtk('" + dir.path() + "/g.vtk')))");
   EXPECT_EQ(t.text, "0.0\n");
 }
 
@@ -100,7 +83,7 @@ TEST(PlotSeriesScript, AProjectGetsItsProfileOrIsToldWhatIsMissing) {
   dir.write("paru3_00000.vtk", gridVtk(3600.0, 0.0));
   dir.write("paru3_00001.vtk", gridVtk(7200.0, 0.1));
   const std::string script = "'" + kScripts + "/plot_series.py'";
-  Output o = runCommand(script + " profile --field bed '" + dir.path() + "'");
+  CommandOutput o = runCommand(script + " profile --field bed '" + dir.path() + "'");
   ASSERT_EQ(o.status, 0) << o.text;
   EXPECT_EQ(o.text, dir.path() + "/profile_bed.png\n");
   EXPECT_TRUE(dir.exists("profile_bed.png"));

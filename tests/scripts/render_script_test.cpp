@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <utime.h>
 
 #include <array>
@@ -25,22 +24,6 @@ namespace {
 
 const std::string kScript = std::string(TOVAK_SOURCE_DIR) + "/scripts/render.py";
 const std::string kProbe = std::string(TOVAK_SOURCE_DIR) + "/tests/scripts/png_probe.py";
-
-struct Output {
-  int status = -1;
-  std::string text;
-};
-
-Output runCommand(const std::string& cmd) {
-  Output out;
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  while (std::fgets(buf, sizeof buf, p)) out.text += buf;
-  const int w = pclose(p);
-  out.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
-  return out;
-}
 
 bool canRender() {
   if (std::system("/usr/bin/python3 -c 'import vtk' >/dev/null 2>&1") != 0) return false;
@@ -94,7 +77,7 @@ struct Probe {
 Probe probe(const std::string& png, const std::vector<std::string>& fractions) {
   std::string cmd = "/usr/bin/python3 '" + kProbe + "' '" + png + "'";
   for (const auto& f : fractions) cmd += " " + f;
-  const Output o = runCommand(cmd);
+  const CommandOutput o = runCommand(cmd);
   Probe out;
   std::istringstream lines(o.text);
   std::string line;
@@ -168,7 +151,7 @@ TEST(RenderScript, ColoursAreTheVelocityMagnitudeOnTheSharedScaleOfTheBar) {
     CaseDir project;
     project.write("ParaView3U.vtk", boxVtk(alongY));
     const std::string out = project.path() + "/pictures";
-    const Output o = runCommand("'" + kScript + "' '" + project.path() + "' '" + out + "'");
+    const CommandOutput o = runCommand("'" + kScript + "' '" + project.path() + "' '" + out + "'");
     ASSERT_EQ(o.status, 0) << o.text;
     EXPECT_EQ(o.text, "read " + project.path() + "/ParaView3U.vtk\n" + out + "/velocity_section.png\n" + out +
                           "/velocity_plan.png\n");
@@ -206,7 +189,7 @@ TEST(RenderScript, TheNewestResultFileIsDrawn) {
     const std::string older = project.path() + (numberedNewer ? "/ParaView3U.vtk" : "/paru3_00002.vtk");
     const utimbuf past{1000000000, 1000000000};
     ASSERT_EQ(utime(older.c_str(), &past), 0);
-    const Output o = runCommand("'" + kScript + "' '" + project.path() + "'");
+    const CommandOutput o = runCommand("'" + kScript + "' '" + project.path() + "'");
     ASSERT_EQ(o.status, 0) << o.text;
     const std::string newer = numberedNewer ? "paru3_00002.vtk" : "ParaView3U.vtk";
     EXPECT_EQ(o.text.rfind("read " + project.path() + "/" + newer + "\n", 0), 0u) << o.text;
@@ -218,7 +201,7 @@ TEST(RenderScript, TheNewestResultFileIsDrawn) {
 TEST(RenderScript, AProjectWithoutAResultFileIsToldHowToWriteIt) {
   CaseDir project;
   project.write("ParaView3Ux.vtk", boxVtk());  // not a name the engine writes
-  const Output o = runCommand("'" + kScript + "' '" + project.path() + "'");
+  const CommandOutput o = runCommand("'" + kScript + "' '" + project.path() + "'");
   EXPECT_EQ(o.status, 2) << o.text;
   EXPECT_NE(o.text.find("set the sixth integer of F 329 in the control file to 1"), std::string::npos) << o.text;
   EXPECT_FALSE(project.exists("velocity_section.png"));
@@ -233,7 +216,7 @@ TEST(RenderScript, VerticalScaleIsTheNextRoundFactor) {
       {"0.3", "1"}, {"1", "1"}, {"1.01", "2"}, {"2", "2"}, {"2.5", "5"},
       {"5", "5"},   {"7", "10"}, {"12.5", "20"}, {"20", "20"}, {"21", "50"}, {"600", "1000"}};
   for (const auto& [ratio, factor] : rows) {
-    const Output o = runCommand("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" +
+    const CommandOutput o = runCommand("/usr/bin/python3 -c \"import sys; sys.path.insert(0, '" +
                                 std::string(TOVAK_SOURCE_DIR) + "/scripts'); import render; print(render.nice_factor(" +
                                 ratio + "))\"");
     ASSERT_EQ(o.status, 0) << o.text;
@@ -269,7 +252,7 @@ TEST(RenderScript, AFieldIsDrawnFromItsArray) {
     // Another array first, of other values, which must not be drawn.
     project.write("ParaView3U.vtk", boxVtkWithScalar(array) + "\nSCALARS Other float\nLOOKUP_TABLE default\n" +
                                         std::string("7\n8\n9\n7\n8\n9\n7\n8\n9\n7\n8\n9\n"));
-    const Output o = runCommand("'" + kScript + "' --field " + field + " '" + project.path() + "'");
+    const CommandOutput o = runCommand("'" + kScript + "' --field " + field + " '" + project.path() + "'");
     ASSERT_EQ(o.status, 0) << o.text;
     EXPECT_EQ(o.text, "read " + project.path() + "/ParaView3U.vtk\n" + project.path() + "/" + field +
                           "_section.png\n" + project.path() + "/" + field + "_plan.png\n");
@@ -289,11 +272,11 @@ TEST(RenderScript, AMissingFieldIsToldHowToWriteIt) {
       {"bed", "'z 1 0'"}, {"bedchange", "'s 1 0'"}, {"depth", "'y 1 0'"}, {"level", "'v 1 0'"}, {"conc3", "'c 1 3'"}};
   if (std::system("/usr/bin/python3 -c 'import vtk' >/dev/null 2>&1") == 0 && canRender())
     for (const auto& [field, entry] : rows) {
-      const Output o = runCommand("'" + kScript + "' --field " + field + " '" + project.path() + "'");
+      const CommandOutput o = runCommand("'" + kScript + "' --field " + field + " '" + project.path() + "'");
       EXPECT_EQ(o.status, 2) << o.text;
       EXPECT_NE(o.text.find("add the entry " + entry + " to the G 24 data set"), std::string::npos) << o.text;
     }
-  const Output o = runCommand("'" + kScript + "' --field speed '" + project.path() + "'");
+  const CommandOutput o = runCommand("'" + kScript + "' --field speed '" + project.path() + "'");
   EXPECT_EQ(o.status, 2) << o.text;
   EXPECT_NE(o.text.find("unknown field 'speed'"), std::string::npos) << o.text;
   EXPECT_FALSE(project.exists("speed_section.png"));

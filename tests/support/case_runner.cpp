@@ -110,3 +110,14 @@ std::vector<std::vector<std::string>> sedimentBalanceRows(const std::string& log
   }
   return rows;
 }
+
+CommandOutput runCommand(const std::string& cmd) {
+  CommandOutput out;
+  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  while (std::fgets(buf, sizeof buf, p)) out.text += buf;
+  const int w = pclose(p);
+  out.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
+  return out;
+}

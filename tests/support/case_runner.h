@@ -39,6 +39,14 @@ class CaseDir {
   std::string dir_;
 };
 
+// Runs a shell command with its standard error joined to its output; the
+// status is its exit status (-1 when it did not exit or could not start).
+struct CommandOutput {
+  int status = -1;
+  std::string text;
+};
+CommandOutput runCommand(const std::string& cmd);
+
 // A project with just a control file: runs it and returns the status.
 struct CaseResult {
   int status;
