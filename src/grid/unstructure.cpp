@@ -57,7 +57,8 @@ void resetTopology() {
                  CflagDim, Conecell, Ctrekant})
     std::memset(p, 0, nc);
   const std::size_t nf = sizeof(int) * static_cast<std::size_t>(MaxFlater);
-  for (int* p : {Fcell1, Fcell2, Fcell11, Fcell22, Fqndum}) std::memset(p, 0, nf);
+  for (int* p : {Fcell1, Fcell2, Fcell11, Fcell22, Fqndum})
+    if (p) std::memset(p, 0, nf);
   FlagGridHasChanged = 1;
   FlagNeedsToBeInterpolated = 1;
 }

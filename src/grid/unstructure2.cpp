@@ -292,7 +292,8 @@ void setArraysZeroUnstruc() {
       std::memset(p[0], 0, nc * static_cast<std::size_t>(std::max(znumber, 0)));
   }
   const std::size_t nf = sizeof(int) * static_cast<std::size_t>(MaxFlater);
-  for (int* p : {Fcell1, Fcell2, Fcell11, Fcell22, Ftype1, Ftype2, Fqndum}) std::memset(p, 0, nf);
+  for (int* p : {Fcell1, Fcell2, Fcell11, Fcell22, Ftype1, Ftype2, Fqndum})
+    if (p) std::memset(p, 0, nf);
   for (int i = 0; i <= xnumber; ++i)
     for (int j = 0; j <= ynumber; ++j) zval[i][j][0] = 0;
 }

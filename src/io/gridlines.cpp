@@ -78,9 +78,10 @@ void readKoosurfBlock(Scanner& s, int o, int& maxI, int& maxJ) {
   maxI = maxJ = 0;
   Line l;
   const char* six = "six numbers are expected: i, j, x, y, bed level, water level";
-  // The line of the file that gave each grid line: a grid line given twice
-  // is refused (the later one would silently win).
-  std::unordered_map<long long, int> given;
+  // Where in the file each grid line was given: a grid line given twice is
+  // refused (the later one would silently win). Positions, not line numbers:
+  // counting the lines up to every record would cost the square of the file.
+  std::unordered_map<long long, std::size_t> given;
   for (s.skipSpace(); lines < kMaxLines && !s.atEnd(); s.skipSpace()) {
     const std::size_t at = s.position();
     if (!readSixValues(s, l)) {
@@ -94,10 +95,10 @@ void readKoosurfBlock(Scanner& s, int o, int& maxI, int& maxJ) {
     if (l.i > kMaxIndex || l.j > kMaxIndex)
       fatal(-4, "Error in koosurf file: the indexes (%d,%d) of line %d are larger than any G 1 data set can give\n",
             l.i, l.j, s.lineOf(at));
-    const auto [place, first] = given.emplace((static_cast<long long>(l.i) << 32) | l.j, s.lineOf(at));
+    const auto [place, first] = given.emplace((static_cast<long long>(l.i) << 32) | l.j, at);
     if (!first) {
       logf("Error in koosurf file: grid line (%d,%d) is given twice, at line %d and at line %d\n", l.i, l.j,
-           place->second, s.lineOf(at));
+           s.lineOf(place->second), s.lineOf(at));
       logRecordPlace(s, at, "koosurf");
       fatal(-4, nullptr);
     }

@@ -16,6 +16,7 @@
 #include "state/outfile.h"
 #include "state/log.h"
 #include "output/output.h"
+#include "state/alloc.h"
 #include "state/arrays.h"
 #include "state/blockgrid.h"
 #include "state/options.h"
@@ -441,6 +442,9 @@ void writeMesh(const FoamFaces& r) {
   f = openCaseFile("constant/polyMesh/faces");
   header(f, "faces", "faceList", "constant/polyMesh", "faces");
   std::fprintf(f, "%s%d\n(\n", kStars, nFaces);
+  // The face list is kept for the run; without room it is only written.
+  if (!allocate1(Fopenfoam, static_cast<std::size_t>(std::max(MaxFlater, 1))))
+    logf("The OpenFOAM face list is written but not kept: no memory for it\n");
   for (int k = 0; k < nFaces; ++k) {
     const FoamFace& e = r.list[k];
     if (Fopenfoam && k < MaxFlater) Fopenfoam[k] = e.face;

@@ -74,7 +74,7 @@ double AllocateArrays(int, int, int) {
   TWO(Cconc, nl, nc);
 
   for (int** p : {&Fcell1, &Fcell2, &Fcell11, &Fcell22, &Ftype1, &Ftype2, &Fflagflow, &Fpoint1, &Fpoint2, &Fpoint3,
-                  &Fpoint4, &Fin, &Fqndum, &Fopenfoam})
+                  &Fpoint4, &Fin})
     ONE(*p, nf);
   for (double** p : {&Fflux, &Fdgrad, &Fdz, &Farea, &Fdist1, &Fdist2, &Fax, &Fay, &Faz, &Fvx, &Fvy, &Fvz})
     ONE(*p, nf);

@@ -122,6 +122,8 @@ bool perCell() {
 }
 
 bool perFaceAndNested() {
+  // The marks of the list cells' own faces exist with the lists (F 137).
+  if (QNFlag > 0 && !allocate1(Fqndum, sz(MaxFlater))) return false;
   if (FlagShallowWater > 0 && !twos<double>({&FF, &FG}, 4, sz(MaxFlater))) return false;
   if (MaxNester > 0) {
     const size_t nn = sz(MaxNester);

@@ -28,7 +28,12 @@ inline double** Cconc;
 
 // Face topology, int [MaxFlater]
 inline int *Fcell1, *Fcell2, *Fcell11, *Fcell22, *Ftype1, *Ftype2, *Fflagflow;
-inline int *Fpoint1, *Fpoint2, *Fpoint3, *Fpoint4, *Fin, *Fqndum, *Fopenfoam;
+inline int *Fpoint1, *Fpoint2, *Fpoint3, *Fpoint4, *Fin;
+// The mark of a list cell's own face: null while the lists are off (F 137).
+inline int* Fqndum;
+// The face at each position of an exported polyMesh face list: null until an
+// export writes it.
+inline int* Fopenfoam;
 
 // Face geometry and flux, double [MaxFlater]
 inline double *Fflux, *Fdgrad, *Fdz, *Farea, *Fdist1, *Fdist2, *Fax, *Fay, *Faz, *Fvx, *Fvy, *Fvz;

@@ -118,6 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
         Presence{"SteadyHasNoPreviousStep", [] {},
                  [] { return !Cxvel_old && !CinvAp_old && !Cconc_old && !Ccomp_old && !TimeInTime && !QDinn; }},
         Presence{"OneSizeHasNoPerSizeCoefficients", [] {}, [] { return !Catm && !Csourcem && !Caee; }},
+        // The face marks of the lists come with the lists; the export's face
+        // list only with an export.
+        Presence{"NoListsNoListFaceMarks", [] {}, [] { return !Fqndum && !Fopenfoam && Fin; }},
         Presence{"FastDriverGetsFiveSourceRows", [] { FlagFastWatersolve = 1; },
                  [] { return Csourcem && CsourcemRows == 5 && Cff && CinvApf && !Catm; }},
         // A negative F 170 with several sizes still gets the per-size sources
@@ -129,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         Presence{"MultigridTwoColumns", [] { MGSNo = 2; }, [] { return MGSCpoint && MGSCpointCols == 2; }},
         Presence{"MultigridFiveColumns", [] { MGSNo = 3; }, [] { return MGSCpoint && MGSCpointCols == 5; }},
         Presence{"Acc2DFiveColumns", [] { Flag2DAccSolver = 2; }, [] { return MGSCpoint && MGSCpointCols == 5; }},
-        Presence{"QuasiNeighboursFirstOrder", [] { QNFlag = 1; }, [] { return Cqnae && Cncelle && !Cqnaee && !Caee; }},
+        Presence{"QuasiNeighboursFirstOrder", [] { QNFlag = 1; }, [] { return Cqnae && Cncelle && Fqndum && !Cqnaee && !Caee; }},
         Presence{"QuasiNeighboursSecondOrder", [] { QNFlag = 1; sou[1] = 1; }, [] { return Cqnaee && Caee; }},
         Presence{"SurfaceMethodSeven", [] { FlagTFS = 7; }, [] { return Caee && Cabb; }},
         Presence{"SimpleVariants", [] { FlagSIMPLE = 1; }, [] { return CinvApP && !CxvelP; }},
