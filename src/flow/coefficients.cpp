@@ -93,12 +93,12 @@ void faceLoop(int first, int last) {
       // side code on its far side: the listed faces couple those cells.
       if (t1 == 2 || t1 == 3 || t1 == 6)
         put(sides, c1, t1, a1);
-      else if (!Fqndum || Fqndum[i] == 0)
+      else if (!listOwnFace(i))
         logf("Error in coefficient1 computation, surface %d, cells %d %d, type %d, area %lf\n", i, c1, c2, t1,
              Farea[i]);
       if (t2 == 1 || t2 == 4 || t2 == 5)
         put(sides, c2, t2, a2);
-      else if (!Fqndum || Fqndum[i] == 0)
+      else if (!listOwnFace(i))
         logf("Error in coefficient2 computation, surface %d, cells %d %d, type %d, area %lf\n", i, c1, c2, t2,
              Farea[i]);
     } else {
@@ -208,7 +208,7 @@ inline double halfSize(int c, int which) {
 
 SecondOrderShare secondOrderShare(int i) {
   SecondOrderShare s;
-  if (i < 1 || i > NoSurfaces || (Fqndum && Fqndum[i] != 0)) return s;
+  if (i < 1 || i > NoSurfaces || listOwnFace(i)) return s;
   const int c1 = Fcell1[i], c2 = Fcell2[i];
   if (!cellOk(c1) || !cellOk(c2)) return s;
   const double F = Fflux[i];

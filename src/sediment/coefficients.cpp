@@ -51,8 +51,8 @@ inline void add(double* a, int c, double v) {
 // of its listed faces and names one listed cell on its far side: the listed
 // faces couple those cells (QNGridCoeff). Built like an ordinary face it
 // would give that cell a second coupling with the summed flux, so that the
-// second-order scheme made or lost sediment there.
-inline bool listOwnFace(int f) { return Fqndum && Fqndum[f] != 0; }
+// second-order scheme made or lost sediment there: the makers below skip it
+// (listOwnFace).
 
 // A face that the cells meet on their bottom or top side.
 inline bool verticalFace(int t1, int t2) { return t1 == 5 || t1 == 6 || t2 == 5 || t2 == 6; }

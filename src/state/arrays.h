@@ -31,6 +31,9 @@ inline int *Fcell1, *Fcell2, *Fcell11, *Fcell22, *Ftype1, *Ftype2, *Fflagflow;
 inline int *Fpoint1, *Fpoint2, *Fpoint3, *Fpoint4, *Fin;
 // The mark of a list cell's own face: null while the lists are off (F 137).
 inline int* Fqndum;
+// True for the own face of a cell with a quasi-neighbour list: the listed
+// faces couple its cells, so the face itself carries no coupling.
+inline bool listOwnFace(int f) { return Fqndum && Fqndum[f] != 0; }
 // The face at each position of an exported polyMesh face list: null until an
 // export writes it.
 inline int* Fopenfoam;

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
+#include "support/appendf.h"
 #include "support/case_runner.h"
 #include "support/validation.h"
 
@@ -20,9 +20,7 @@ struct Text {
   std::string t;
   template <class... V>
   void add(const char* fmt, V... v) {
-    char buf[256];
-    std::snprintf(buf, sizeof buf, fmt, v...);
-    t += buf;
+    appendf(t, fmt, v...);
   }
 };
 

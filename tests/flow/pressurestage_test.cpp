@@ -94,7 +94,7 @@ std::vector<double> handDefects() {
   for (int f = 1; f <= NoSurfaces; ++f) {
     // The own face of a cell with a quasi-neighbour list (F 137) stands for
     // the listed faces, which count by themselves.
-    if (Fqndum && Fqndum[f] != 0) continue;
+    if (listOwnFace(f)) continue;
     if (Fcell1[f] > 0) d[Fcell1[f]] -= Fflux[f];
     if (Fcell2[f] > 0) d[Fcell2[f]] += Fflux[f];
   }

@@ -3,7 +3,6 @@
 // of the rows today.
 #include <gtest/gtest.h>
 
-
 #include <cstdio>
 #include <fstream>
 #include <set>

@@ -2,7 +2,6 @@
 // files, the line along the middle of a grid, and the pictures of a project.
 #include <gtest/gtest.h>
 
-
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>

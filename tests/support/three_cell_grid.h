@@ -8,8 +8,9 @@
 // face (13).
 #pragma once
 
-#include <cstdio>
 #include <string>
+
+#include "support/appendf.h"
 
 struct ThreeCellGrid {
   double xs[4] = {0, 10, 20, 30};
@@ -24,11 +25,7 @@ struct ThreeCellGrid {
 
   std::string text() const {
     std::string t;
-    auto add = [&t](const char* fmt, auto... v) {
-      char buf[256];
-      std::snprintf(buf, sizeof buf, fmt, v...);
-      t += buf;
-    };
+    auto add = [&t](const char* fmt, auto... v) { appendf(t, fmt, v...); };
     add("%d %d %d %d %d %d %d %d\n", version, 3, 16, 1, 0, 0, 0, 16);
     // Points 1..8 at the bed, 9..16 on top: (x0,0), (x0,10), (x1,0), ...
     for (int level = 0; level < 2; ++level)

@@ -71,7 +71,7 @@ std::map<long, double> xPlaneDischarges(const std::map<int, double>& flux) {
     if (std::fabs(Fax[s]) < 0.5 * Farea[s] || Fcell1[s] == 0 || Fcell2[s] == 0) continue;
     // The own face of a cell with a quasi-neighbour list (F 137) carries the
     // sum of the listed faces, which count already.
-    if (Fqndum && Fqndum[s] != 0) continue;
+    if (listOwnFace(s)) continue;
     const double x = Px[Fpoint1[s]];
     // The flux runs from Fcell1 to Fcell2, and Fax points the same way; a
     // face missing from the result makes its plane not a number.
